@@ -1,0 +1,110 @@
+#pragma once
+
+#include "Lumivane/AppQuitService.hpp"
+#include "Lumivane/DockObserver.hpp"
+#include "Lumivane/HoverController.hpp"
+#include "Lumivane/MiddleClickMonitor.hpp"
+#include "Lumivane/Observable.hpp"
+#include "Lumivane/PermissionManager.hpp"
+#include "Lumivane/Platform/Platform.hpp"
+#include "Lumivane/QuitOverlay.hpp"
+#include "Lumivane/SettingsManager.hpp"
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace lumivane {
+
+// The status line the popover shows, and its retry action. Main thread.
+class RuntimeStatus : public Observable {
+public:
+  const std::string& message() const { return message_; }
+  void setMessage(std::string message);
+  bool isError() const { return isError_; }
+  void setError(bool isError);
+  bool isSuspended() const { return isSuspended_; }
+  void setSuspended(bool isSuspended);
+
+  std::function<void()> onRetry;
+
+private:
+  std::string message_;
+  bool isError_ = false;
+  bool isSuspended_ = false;
+};
+
+// The coordinator: owns every service, wires them together, decides which feature runs
+// (reconciliation), pauses both while the Mac sleeps or is locked, and drives the status item,
+// the popover and the windows. Main thread; every callback it installs holds it weakly.
+// Create with make_shared.
+class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
+public:
+  static constexpr std::string_view welcomeArgument = "--welcome";
+
+  explicit AppDelegate(platform::Platform& platform);
+
+  // Entry points called by the platform.
+  void applicationDidFinishLaunching();
+  void applicationWillTerminate();
+  void applicationDidBecomeActive();
+  bool applicationShouldHandleReopen(bool hasVisibleWindows);
+  void popoverDidClose();
+  void windowWillClose(const platform::Window* window);
+
+  // Actions of the status item, the menu and the views.
+  void togglePopover();
+  void showWelcome();
+
+  const std::shared_ptr<SettingsManager>& settings() const { return settings_; }
+  const std::shared_ptr<PermissionManager>& permissions() const { return permissions_; }
+  const std::shared_ptr<RuntimeStatus>& runtime() const { return runtime_; }
+  const std::shared_ptr<DockObserver>& observer() const { return observer_; }
+  const std::shared_ptr<QuitOverlay>& overlay() const { return overlay_; }
+  const std::shared_ptr<AppQuitService>& quitter() const { return quitter_; }
+  const std::shared_ptr<MiddleClickMonitor>& middle() const { return middle_; }
+  // Created on first use.
+  HoverController& hover();
+  platform::StatusItem* statusItem() const { return statusItem_.get(); }
+  platform::Popover& popover() const { return *popover_; }
+  const std::shared_ptr<platform::Window>& welcome() const { return welcome_; }
+  const std::shared_ptr<platform::Window>& settingsWindow() const { return settingsWindow_; }
+  bool isSuspended() const { return !suspensionReasons_.empty(); }
+
+private:
+  enum class SuspensionReason { sleep, display, session, lock };
+
+  void reconcile();
+  void setSuspended(bool suspended, SuspensionReason reason);
+  void configureLifecycle();
+  void observe(platform::NotificationCenter center, platform::Notification name,
+               std::function<void(AppDelegate&)> action);
+  void configureApplicationMenu();
+  void configureStatusItem();
+  void presentSettings();
+  std::shared_ptr<platform::ViewController> menuController();
+  void applyLayout(const HoverLayoutOptions& layout);
+  // Wraps a member action so that it holds this coordinator weakly.
+  std::function<void()> weakAction(void (AppDelegate::*action)());
+
+  platform::Platform& platform_;
+  std::shared_ptr<SettingsManager> settings_;
+  std::shared_ptr<PermissionManager> permissions_;
+  std::shared_ptr<RuntimeStatus> runtime_;
+  std::shared_ptr<DockObserver> observer_;
+  std::shared_ptr<QuitOverlay> overlay_;
+  std::shared_ptr<AppQuitService> quitter_;
+  std::shared_ptr<MiddleClickMonitor> middle_;
+  std::shared_ptr<HoverController> hover_;
+  std::unique_ptr<platform::StatusItem> statusItem_;
+  std::unique_ptr<platform::Popover> popover_;
+  std::shared_ptr<platform::Window> welcome_;
+  std::shared_ptr<platform::Window> settingsWindow_;
+  std::vector<std::pair<platform::NotificationCenter, platform::SubscriptionToken>> notifications_;
+  std::set<SuspensionReason> suspensionReasons_;
+};
+
+} // namespace lumivane

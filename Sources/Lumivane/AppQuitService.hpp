@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Lumivane/Platform/Platform.hpp"
+#include "LumivaneCore/AppIdentity.hpp"
+#include "LumivaneCore/QuitLedger.hpp"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+namespace lumivane {
+
+// The one place that asks another application to quit: re-checks the snapshot against the live
+// process table, sends the normal quit request, and follows it until the application ends or
+// the time-out passes. Main thread; onStatus and onRequest fire from request(), from the pending
+// check's timer and from the termination notification.
+class AppQuitService : public std::enable_shared_from_this<AppQuitService> {
+public:
+  static constexpr double pendingCheckInterval = 0.25;
+  static constexpr double pendingCheckTolerance = 0.05;
+  static constexpr double quitTimeout = 12.0;
+
+  // Creates the service and registers its termination observer.
+  static std::shared_ptr<AppQuitService> create(platform::Platform& platform);
+
+  void request(const RunningApp& app);
+  bool isPending(const AppIdentity& identity) const;
+  // Stops the timer and the termination observer; pending requests are no longer followed.
+  void stop();
+  // True while the pending check's timer exists.
+  bool isChecking() const { return timer_ != nullptr; }
+
+  std::function<void(const std::string& message, bool isError)> onStatus;
+  std::function<void(const AppIdentity& identity)> onRequest;
+
+  explicit AppQuitService(platform::Platform& platform);
+
+private:
+  struct TimedOut {
+    AppIdentity identity;
+    std::string name;
+  };
+
+  void checkPending();
+  void checkLateTermination();
+  void report(const std::string& message, bool isError, std::optional<TimedOut> timedOut);
+  bool hasEnded(const AppIdentity& identity);
+  std::string takeName(const AppIdentity& identity);
+
+  platform::Platform& platform_;
+  QuitLedger ledger_;
+  std::unordered_map<AppIdentity, std::string> names_;
+  std::unique_ptr<platform::Timer> timer_;
+  std::optional<platform::SubscriptionToken> terminationObserver_;
+  std::optional<TimedOut> lastTimedOut_;
+};
+
+} // namespace lumivane

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Lumivane/DockObserver.hpp"
+#include "Lumivane/Platform/Platform.hpp"
+#include "LumivaneCore/MiddleGesture.hpp"
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace lumivane {
+
+// Middle-click to quit: a session event tap for the other-mouse buttons that swallows a middle
+// press on a Dock item together with its drags and release, and hands the item's application
+// over for a quit one main-queue turn later. Main thread; the tap callback, onQuit (from an
+// async block) and onFailure (from the tap callback) all run there. Create with make_shared.
+class MiddleClickMonitor : public std::enable_shared_from_this<MiddleClickMonitor> {
+public:
+  // Other mouse down, up and dragged.
+  static constexpr uint64_t eventMask = 0x0E000000;
+
+  MiddleClickMonitor(platform::EventTaps& eventTaps, platform::RunLoop& runLoop);
+  ~MiddleClickMonitor();
+
+  // Installs (or revives) the tap and begins accepting; true when the tap runs.
+  bool start();
+  // Stops accepting and removes the tap; unless `immediately`, a swallowed press keeps the tap
+  // until its release so that the release is swallowed too.
+  void stop(bool immediately);
+  bool isRunning() const;
+
+  // What lies under a point (top-left space); absent when it is not over a Dock item.
+  std::function<std::optional<DockObserver::Hit>(Point)> resolve;
+  std::function<void(const RunningApp&)> onQuit;
+  // The system disabled the tap: true when re-enabling it worked.
+  std::function<void(bool restored)> onFailure;
+
+private:
+  bool handle(const platform::TapEvent& event);
+
+  platform::EventTaps& eventTaps_;
+  platform::RunLoop& runLoop_;
+  std::unique_ptr<platform::EventTap> tap_;
+  MiddleGesture gesture_;
+  bool accepting_ = false;
+};
+
+} // namespace lumivane

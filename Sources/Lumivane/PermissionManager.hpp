@@ -1,0 +1,55 @@
+#pragma once
+
+#include "Lumivane/Observable.hpp"
+#include "Lumivane/Platform/Platform.hpp"
+
+#include <functional>
+#include <memory>
+#include <string_view>
+
+namespace lumivane {
+
+// The Accessibility and Input Monitoring permissions, polled every 2 s so that a grant or a
+// revocation in the system settings is noticed without a restart, and the actions that lead to
+// them. Main thread; onChange fires from refresh() (the poll, or a caller) only on a change.
+// Create with make_shared.
+class PermissionManager : public Observable,
+                          public std::enable_shared_from_this<PermissionManager> {
+public:
+  static constexpr double pollInterval = 2.0;
+  static constexpr double pollTolerance = 0.4;
+  static constexpr std::string_view privacyLinkPrefix =
+      "x-apple.systempreferences:com.apple.preference.security?";
+  static constexpr std::string_view accessibilityPane = "Privacy_Accessibility";
+  static constexpr std::string_view inputMonitoringPane = "Privacy_ListenEvent";
+
+  explicit PermissionManager(platform::Platform& platform);
+
+  // Published fields.
+  bool accessibility() const { return accessibility_; }
+  bool inputMonitoring() const { return inputMonitoring_; }
+  // Whether the middle-click event tap runs; written by the coordinator only.
+  bool middleAvailable() const { return middleAvailable_; }
+  void setMiddleAvailable(bool available);
+
+  void start();
+  void stop();
+  bool isPolling() const { return timer_ != nullptr; }
+  void refresh();
+  void requestAccessibility();
+  void requestInputMonitoring();
+  void revealCurrentApplication();
+
+  std::function<void()> onChange;
+
+private:
+  void openPrivacy(std::string_view pane);
+
+  platform::Platform& platform_;
+  bool accessibility_;
+  bool inputMonitoring_;
+  bool middleAvailable_ = false;
+  std::unique_ptr<platform::Timer> timer_;
+};
+
+} // namespace lumivane

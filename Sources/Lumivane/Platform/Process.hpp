@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lumivane::platform {
+
+// NSProcessInfo and the main bundle.
+class Process {
+public:
+  virtual ~Process() = default;
+  virtual int32_t pid() = 0;
+  // The command-line arguments, the program's path first.
+  virtual std::vector<std::string> arguments() = 0;
+  // The main bundle's path (standardised, NFC).
+  virtual std::string bundlePath() = 0;
+};
+
+} // namespace lumivane::platform

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumivane::platform {
+
+enum class ActivationPolicy { regular, accessory, prohibited };
+
+// One running application as the workspace reports it (NSRunningApplication).
+struct ApplicationInfo {
+  int32_t pid = 0;
+  // The bundle URL's path, standardised, with symbolic links resolved, in NFC; absent when the
+  // application has no bundle URL.
+  std::optional<std::string> bundlePath;
+  std::optional<std::chrono::system_clock::time_point> launchDate;
+  std::optional<std::string> bundleIdentifier;
+  std::optional<std::string> localizedName; // NFC
+  ActivationPolicy activationPolicy = ActivationPolicy::regular;
+  bool isFinishedLaunching = false;
+  bool isTerminated = false;
+};
+
+// NSWorkspace and NSRunningApplication.
+class Workspace {
+public:
+  virtual ~Workspace() = default;
+
+  // All running applications, in the workspace's order.
+  virtual std::vector<ApplicationInfo> runningApplications() = 0;
+  // runningApplicationWithProcessIdentifier:.
+  virtual std::optional<ApplicationInfo> application(int32_t pid) = 0;
+  // runningApplicationsWithBundleIdentifier:.
+  virtual std::vector<ApplicationInfo> applications(std::string_view bundleIdentifier) = 0;
+  // The normal quit request (terminate), never a forced one. True when it was delivered.
+  virtual bool terminate(int32_t pid) = 0;
+
+  // A file path standardised, with symbolic links resolved, in NFC; the same form as
+  // ApplicationInfo::bundlePath. Absent when the path is not absolute.
+  virtual std::optional<std::string> canonicalPath(std::string_view path) = 0;
+  // openURL:. False when the URL does not parse or nothing opened it.
+  virtual bool openURL(std::string_view url) = 0;
+  // activateFileViewerSelectingURLs: with one file.
+  virtual void revealInFileViewer(std::string_view path) = 0;
+  // accessibilityDisplayShouldReduceMotion.
+  virtual bool reduceMotion() = 0;
+};
+
+} // namespace lumivane::platform

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "LumivaneCore/AppIdentity.hpp"
+
+#include <optional>
+
+namespace lumivane {
+
+// Turns the stream of hover samples into a stable decision: which application the × belongs to
+// and whether it shows. Times are seconds of the caller's monotonic clock.
+class HoverState {
+public:
+  // How long the target may wait for a × layout before it is given up.
+  static constexpr double layoutWaitLimit = 0.5;
+
+  HoverState(double showDelay, double hideDelay);
+
+  // One sample. `retainingCurrent` counts only without a candidate, `layoutAvailable` only
+  // with one.
+  void update(std::optional<AppIdentity> candidate, bool retainingCurrent, bool layoutAvailable,
+              double now);
+  void reset();
+
+  const std::optional<AppIdentity>& target() const { return target_; }
+  bool isVisible() const { return isVisible_; }
+  double showDelay() const { return showDelay_; }
+  double hideDelay() const { return hideDelay_; }
+
+private:
+  std::optional<AppIdentity> target_;
+  bool isVisible_ = false;
+  double enteredAt_ = 0;
+  std::optional<double> leftAt_;
+  std::optional<double> layoutWaitSince_;
+  double showDelay_;
+  double hideDelay_;
+};
+
+} // namespace lumivane

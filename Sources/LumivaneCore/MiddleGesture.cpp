@@ -1,0 +1,31 @@
+#include "LumivaneCore/MiddleGesture.hpp"
+
+namespace lumivane {
+
+MiddleGesture::Decision MiddleGesture::handle(int64_t button, Phase phase, bool isDockItem,
+                                              bool canQuit) {
+  if (button != middleButton) {
+    return {};
+  }
+  switch (phase) {
+  case Phase::down:
+    if (isDown_) {
+      // A lost release: the sequence already decided, and it asked for its quit once.
+      return {isConsuming_, false};
+    }
+    isDown_ = true;
+    isConsuming_ = isDockItem;
+    return {isDockItem, isDockItem && canQuit};
+  case Phase::dragged:
+    return {isConsuming_, false};
+  case Phase::up: {
+    const Decision decision{isConsuming_, false};
+    isDown_ = false;
+    isConsuming_ = false;
+    return decision;
+  }
+  }
+  return {};
+}
+
+} // namespace lumivane

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+namespace lumivane {
+
+// Decides, event by event, which middle-button events to swallow and when to ask for a quit.
+// A press sequence is swallowed whole or not at all, so the Dock never sees half of one.
+class MiddleGesture {
+public:
+  enum class Phase { down, dragged, up };
+
+  struct Decision {
+    bool consume = false;
+    bool requestQuit = false;
+    friend bool operator==(const Decision&, const Decision&) = default;
+  };
+
+  // `button` numbers as the event system does: 0 left, 1 right, 2 middle. `isDockItem` and
+  // `canQuit` matter only for the first press of a sequence.
+  Decision handle(int64_t button, Phase phase, bool isDockItem, bool canQuit);
+
+  bool isDown() const { return isDown_; }
+  bool isConsuming() const { return isConsuming_; }
+
+  static constexpr int64_t middleButton = 2;
+
+private:
+  bool isDown_ = false;
+  bool isConsuming_ = false;
+};
+
+} // namespace lumivane
