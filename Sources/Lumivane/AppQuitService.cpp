@@ -1,0 +1,187 @@
+#include "Lumivane/AppQuitService.hpp"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace lumivane {
+
+namespace {
+
+// Used in messages about a request whose name was not kept or was empty.
+constexpr std::string_view fallbackName = "应用";
+
+std::string displayName(const RunningApp& app) {
+  return app.name.empty() ? std::string(fallbackName) : app.name;
+}
+
+std::string refusedMessage(const std::string& name) {
+  return "未能向「" + name + "」发送退出请求";
+}
+std::string waitingMessage(const std::string& name) {
+  return "已请求「" + name + "」退出，正在等待…";
+}
+std::string endedMessage(const std::string& name) { return "「" + name + "」已退出"; }
+std::string timedOutMessage(const std::string& name) {
+  return "「" + name + "」仍未退出。请检查保存提示，或再次尝试。";
+}
+
+} // namespace
+
+std::shared_ptr<AppQuitService> AppQuitService::create(platform::Platform& platform) {
+  auto service = std::make_shared<AppQuitService>(platform);
+  // Any application ending triggers a full check; which one ended is not read.
+  service->terminationObserver_ = platform.notifications.subscribe(
+      platform::NotificationCenter::workspace, platform::Notification::didTerminateApplication,
+      [weak = std::weak_ptr<AppQuitService>(service)] {
+        if (const auto self = weak.lock()) {
+          self->checkPending();
+          self->checkLateTermination();
+        }
+      });
+  return service;
+}
+
+AppQuitService::AppQuitService(platform::Platform& platform) : platform_(platform) {}
+
+// Every failed check ends the request silently: the snapshot no longer names a process that
+// may be quit this way.
+void AppQuitService::request(const RunningApp& app) {
+  const AppIdentity& identity = app.identity;
+  if (!platform_.accessibility.isProcessTrusted()) {
+    return;
+  }
+  const std::optional<platform::ApplicationInfo> live =
+      platform_.workspace.application(identity.pid());
+  if (!live || live->isTerminated || !live->isFinishedLaunching ||
+      live->activationPolicy != platform::ActivationPolicy::regular) {
+    return;
+  }
+  // A different launch instant means the pid now belongs to another process.
+  if (live->launchDate != identity.launchedAt()) {
+    return;
+  }
+  // Port paths are canonical already (standardised, symlinks resolved, NFC).
+  if (live->bundlePath != identity.bundlePath()) {
+    return;
+  }
+  if (live->pid == platform_.process.pid() ||
+      AppResolver::isExcluded(live->bundleIdentifier.value_or(""))) {
+    return;
+  }
+  // Two running copies of one bundle: neither is quit this way.
+  const std::vector<platform::ApplicationInfo> running =
+      platform_.workspace.runningApplications();
+  const auto copies = std::ranges::count_if(running, [&](const platform::ApplicationInfo& other) {
+    return !other.isTerminated && other.bundlePath == identity.bundlePath();
+  });
+  if (copies != 1) {
+    return;
+  }
+  // A repeated request keeps the first deadline; it must not extend the wait.
+  if (!ledger_.begin(identity, platform_.runLoop.uptime())) {
+    return;
+  }
+  const std::string name = displayName(app);
+  names_.emplace(identity, name);
+  if (!platform_.workspace.terminate(live->pid)) {
+    ledger_.finish(identity);
+    names_.erase(identity);
+    report(refusedMessage(name), true, std::nullopt);
+    return;
+  }
+  if (onRequest) {
+    onRequest(identity);
+  }
+  if (!isPending(identity)) {
+    return;
+  }
+  report(waitingMessage(name), false, std::nullopt);
+  if (!timer_) {
+    timer_ = platform_.runLoop.scheduleRepeating(
+        pendingCheckInterval, pendingCheckTolerance,
+        [weak = weak_from_this()] {
+          if (const auto self = weak.lock()) {
+            self->checkPending();
+          }
+        });
+  }
+}
+
+bool AppQuitService::isPending(const AppIdentity& identity) const {
+  return ledger_.pending().contains(identity);
+}
+
+void AppQuitService::stop() {
+  if (timer_) {
+    timer_->invalidate();
+    timer_.reset();
+  }
+  if (terminationObserver_) {
+    platform_.notifications.unsubscribe(platform::NotificationCenter::workspace,
+                                        *terminationObserver_);
+    terminationObserver_.reset();
+  }
+  lastTimedOut_.reset();
+}
+
+// Ends are looked for before time-outs, so an application that ended by the tick on which its
+// time runs out is reported as ended.
+void AppQuitService::checkPending() {
+  std::vector<AppIdentity> pending;
+  pending.reserve(ledger_.pending().size());
+  for (const auto& entry : ledger_.pending()) {
+    pending.push_back(entry.first);
+  }
+  for (const AppIdentity& identity : pending) {
+    if (hasEnded(identity)) {
+      ledger_.finish(identity);
+      report(endedMessage(takeName(identity)), false, std::nullopt);
+    }
+  }
+  for (const AppIdentity& identity : ledger_.expire(platform_.runLoop.uptime(), quitTimeout)) {
+    std::string name = takeName(identity);
+    report(timedOutMessage(name), true, TimedOut{identity, name});
+  }
+  if (ledger_.pending().empty() && timer_) {
+    timer_->invalidate();
+    timer_.reset();
+  }
+}
+
+// A request that timed out may still end later; its end is reported once, unless another
+// report came in between.
+void AppQuitService::checkLateTermination() {
+  if (lastTimedOut_ && hasEnded(lastTimedOut_->identity)) {
+    const std::string name = lastTimedOut_->name;
+    report(endedMessage(name), false, std::nullopt);
+  }
+}
+
+void AppQuitService::report(const std::string& message, bool isError,
+                            std::optional<TimedOut> timedOut) {
+  lastTimedOut_ = std::move(timedOut);
+  if (onStatus) {
+    onStatus(message, isError);
+  }
+}
+
+// The same process instance is gone: no process with that pid, a terminated one, or another
+// process that reuses the pid (a different launch instant).
+bool AppQuitService::hasEnded(const AppIdentity& identity) {
+  const std::optional<platform::ApplicationInfo> live =
+      platform_.workspace.application(identity.pid());
+  return !live || live->isTerminated || live->launchDate != identity.launchedAt();
+}
+
+std::string AppQuitService::takeName(const AppIdentity& identity) {
+  const auto found = names_.find(identity);
+  if (found == names_.end()) {
+    return std::string(fallbackName);
+  }
+  std::string name = std::move(found->second);
+  names_.erase(found);
+  return name;
+}
+
+} // namespace lumivane

@@ -1,0 +1,135 @@
+#include "Lumivane/MiddleClickMonitor.hpp"
+
+#include <utility>
+
+namespace lumivane {
+
+namespace {
+
+std::optional<MiddleGesture::Phase> phase(uint32_t type) {
+  switch (type) {
+  case platform::TapEventType::otherMouseDown:
+    return MiddleGesture::Phase::down;
+  case platform::TapEventType::otherMouseDragged:
+    return MiddleGesture::Phase::dragged;
+  case platform::TapEventType::otherMouseUp:
+    return MiddleGesture::Phase::up;
+  default:
+    return std::nullopt;
+  }
+}
+
+} // namespace
+
+MiddleClickMonitor::MiddleClickMonitor(platform::EventTaps& eventTaps, platform::RunLoop& runLoop)
+    : eventTaps_(eventTaps), runLoop_(runLoop) {}
+
+// The tap must not outlive the monitor it calls back into.
+MiddleClickMonitor::~MiddleClickMonitor() { stop(true); }
+
+bool MiddleClickMonitor::start() {
+  accepting_ = true;
+  if (tap_ && tap_->isValid()) {
+    if (!tap_->isEnabled()) {
+      tap_->setEnabled(true);
+    }
+    if (tap_->isEnabled()) {
+      return true;
+    }
+  }
+  if (tap_) {
+    // Invalid, or it would not enable: discard it and make a new one.
+    stop(true);
+    accepting_ = true;
+  }
+
+  // The tap reaches the monitor weakly: an event after the monitor is gone simply passes.
+  tap_ = eventTaps_.createSessionTap(
+      eventMask, [weak = weak_from_this()](const platform::TapEvent& event) {
+        const auto self = weak.lock();
+        return self && self->handle(event);
+      });
+  if (!tap_) {
+    accepting_ = false;
+    return false;
+  }
+  tap_->addToMainRunLoop();
+  tap_->setEnabled(true);
+  if (isRunning()) {
+    return true;
+  }
+  stop(true);
+  return false;
+}
+
+void MiddleClickMonitor::stop(bool immediately) {
+  accepting_ = false;
+  if (gesture_.isConsuming() && !immediately) {
+    // Keep the tap so that the release of the swallowed press is swallowed too; handle()
+    // finishes the stop once the gesture ends.
+    return;
+  }
+  if (tap_) {
+    tap_->setEnabled(false);
+    tap_->invalidate();
+    tap_->removeFromMainRunLoop();
+    tap_.reset();
+  }
+  gesture_ = MiddleGesture();
+}
+
+bool MiddleClickMonitor::isRunning() const {
+  return accepting_ && tap_ && tap_->isValid() && tap_->isEnabled();
+}
+
+bool MiddleClickMonitor::handle(const platform::TapEvent& event) {
+  if (event.type == platform::TapEventType::disabledByTimeout ||
+      event.type == platform::TapEventType::disabledByUserInput) {
+    if (tap_) {
+      tap_->setEnabled(true);
+    }
+    const bool restored = tap_ && tap_->isValid() && tap_->isEnabled();
+    if (!restored) {
+      // The tap stays in place; the next other-mouse event completes the stop.
+      accepting_ = false;
+    }
+    if (onFailure) {
+      onFailure(restored);
+    }
+    return false;
+  }
+  if (event.button != MiddleGesture::middleButton) {
+    return false;
+  }
+  const auto eventPhase = phase(event.type);
+  if (!eventPhase) {
+    return false;
+  }
+
+  // Resolve only the first press of a sequence, so the callback stays quick.
+  std::optional<DockObserver::Hit> hit;
+  if (*eventPhase == MiddleGesture::Phase::down && accepting_ && !gesture_.isDown() && resolve) {
+    hit = resolve(event.location);
+  }
+  const bool isDockItem = hit.has_value();
+  const bool canQuit = isDockItem && hit->application.has_value();
+  const auto decision =
+      gesture_.handle(MiddleGesture::middleButton, *eventPhase, isDockItem, canQuit);
+
+  if (decision.requestQuit && canQuit) {
+    // Never quit from inside the tap's callback: one main-queue turn later, and only if the
+    // monitor is still accepting by then.
+    runLoop_.async([weak = weak_from_this(), app = *hit->application] {
+      const auto self = weak.lock();
+      if (self && self->accepting_ && self->onQuit) {
+        self->onQuit(app);
+      }
+    });
+  }
+  if (!accepting_ && !gesture_.isConsuming()) {
+    stop(false);
+  }
+  return decision.consume;
+}
+
+} // namespace lumivane

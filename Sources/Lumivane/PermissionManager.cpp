@@ -1,0 +1,73 @@
+#include "Lumivane/PermissionManager.hpp"
+
+#include <string>
+
+namespace lumivane {
+
+PermissionManager::PermissionManager(platform::Platform& platform)
+    : platform_(platform), accessibility_(platform.accessibility.isProcessTrusted()),
+      inputMonitoring_(platform.eventTaps.preflightListenEventAccess()) {}
+
+void PermissionManager::setMiddleAvailable(bool available) {
+  if (middleAvailable_ == available) {
+    return;
+  }
+  middleAvailable_ = available;
+  publish();
+}
+
+void PermissionManager::start() {
+  refresh();
+  // Replacing the handle stops an earlier poll, so a repeated start never runs two polls.
+  timer_ = platform_.runLoop.scheduleRepeating(pollInterval, pollTolerance,
+                                               [weak = weak_from_this()] {
+                                                 if (const auto self = weak.lock()) {
+                                                   self->refresh();
+                                                 }
+                                               });
+}
+
+void PermissionManager::stop() {
+  if (timer_) {
+    timer_->invalidate();
+    timer_.reset();
+  }
+}
+
+void PermissionManager::refresh() {
+  const bool trusted = platform_.accessibility.isProcessTrusted();
+  const bool listening = platform_.eventTaps.preflightListenEventAccess();
+  if (trusted == accessibility_ && listening == inputMonitoring_) {
+    return;
+  }
+  accessibility_ = trusted;
+  inputMonitoring_ = listening;
+  publish();
+  if (onChange) {
+    onChange();
+  }
+}
+
+void PermissionManager::requestAccessibility() {
+  // The outcome is not awaited: the poll picks up a grant.
+  platform_.accessibility.promptForTrust();
+  openPrivacy(accessibilityPane);
+}
+
+void PermissionManager::requestInputMonitoring() {
+  platform_.eventTaps.requestListenEventAccess();
+  openPrivacy(inputMonitoringPane);
+}
+
+void PermissionManager::revealCurrentApplication() {
+  platform_.workspace.revealInFileViewer(platform_.process.bundlePath());
+}
+
+void PermissionManager::openPrivacy(std::string_view pane) {
+  std::string url(privacyLinkPrefix);
+  url += pane;
+  // A link that does not open leaves the flags as they are; the next poll shows the real state.
+  platform_.workspace.openURL(url);
+}
+
+} // namespace lumivane
