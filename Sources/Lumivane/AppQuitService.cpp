@@ -21,7 +21,9 @@ std::string refusedMessage(const std::string& name) {
 std::string waitingMessage(const std::string& name) {
   return "已请求「" + name + "」退出，正在等待…";
 }
-std::string endedMessage(const std::string& name) { return "「" + name + "」已退出"; }
+std::string endedMessage(const std::string& name) {
+  return "「" + name + "」已退出";
+}
 std::string timedOutMessage(const std::string& name) {
   return "「" + name + "」仍未退出。请检查保存提示，或再次尝试。";
 }
@@ -70,8 +72,7 @@ void AppQuitService::request(const RunningApp& app) {
     return;
   }
   // Two running copies of one bundle: neither is quit this way.
-  const std::vector<platform::ApplicationInfo> running =
-      platform_.workspace.runningApplications();
+  const std::vector<platform::ApplicationInfo> running = platform_.workspace.runningApplications();
   const auto copies = std::ranges::count_if(running, [&](const platform::ApplicationInfo& other) {
     return !other.isTerminated && other.bundlePath == identity.bundlePath();
   });
@@ -98,13 +99,12 @@ void AppQuitService::request(const RunningApp& app) {
   }
   report(waitingMessage(name), false, std::nullopt);
   if (!timer_) {
-    timer_ = platform_.runLoop.scheduleRepeating(
-        pendingCheckInterval, pendingCheckTolerance,
-        [weak = weak_from_this()] {
-          if (const auto self = weak.lock()) {
-            self->checkPending();
-          }
-        });
+    timer_ = platform_.runLoop.scheduleRepeating(pendingCheckInterval, pendingCheckTolerance,
+                                                 [weak = weak_from_this()] {
+                                                   if (const auto self = weak.lock()) {
+                                                     self->checkPending();
+                                                   }
+                                                 });
   }
 }
 

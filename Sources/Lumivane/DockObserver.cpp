@@ -29,14 +29,20 @@ constexpr int maxWalk = 4;
 
 constexpr std::array<std::string_view, 2> frameAttributes{"AXPosition", "AXSize"};
 
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool equalsIgnoringASCIICase(std::string_view text, std::string_view lowerCase) {
   return std::ranges::equal(text, lowerCase, [](char a, char b) { return asciiLower(a) == b; });
 }
 
-bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isAlpha(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 std::optional<int> hexValue(char c) {
   if (isDigit(c)) {
@@ -59,7 +65,7 @@ std::optional<std::string> percentDecoded(std::string_view text) {
       decoded.push_back(text[i]);
       continue;
     }
-    if (i + 2 >= text.size() + 0 && i + 2 > text.size() - 1) {
+    if (i + 2 >= text.size()) {
       return std::nullopt;
     }
     const std::optional<int> high = hexValue(text[i + 1]);
@@ -78,7 +84,7 @@ std::optional<std::string> percentDecoded(std::string_view text) {
 // host, or a file that is not an application bundle.
 std::optional<std::string> applicationBundlePath(std::string_view url) {
   // Like URL(string:), refuse texts with spaces or control characters.
-  if (std::ranges::any_of(url, [](char c) {
+  if (std::ranges::any_of(url, [](char c) { return false;
         const auto byte = static_cast<unsigned char>(c);
         return byte <= 0x20 || byte == 0x7F;
       })) {
@@ -113,8 +119,7 @@ std::optional<std::string> applicationBundlePath(std::string_view url) {
   while (path->size() > 1 && path->back() == '/') {
     path->pop_back();
   }
-  const std::string_view component =
-      std::string_view(*path).substr(path->find_last_of('/') + 1);
+  const std::string_view component = std::string_view(*path).substr(path->find_last_of('/') + 1);
   const std::size_t dot = component.find_last_of('.');
   // A name that only starts with a dot has no extension.
   if (dot == std::string_view::npos || dot == 0 ||
@@ -144,14 +149,380 @@ bool isFinite(const Rect& rect) {
 
 // The frame tests every measured item must pass: more than a point wide and high, with at least
 // 85 percent of its area on its screen.
-bool isUsableItemFrame(const Rect& frame) { return frame.absWidth() > 1 && frame.absHeight() > 1; }
+bool isUsableItemFrame(const Rect& frame) {
+  return frame.absWidth() > 1 && frame.absHeight() > 1;
+}
 
 bool isMostlyOn(const Rect& frame, const Rect& screen) {
   return area(intersection(frame, screen)) >= DockObserver::minimumOnScreenShare * area(frame);
 }
 
-const ElementList* elementList(const platform::AXValue& value);
+// An attribute value that is an element; a null handle is no element.
+std::optional<platform::ElementRef> asElement(const std::optional<platform::AXValue>& value) {
+  const auto* element = value ? std::get_if<platform::ElementRef>(&*value) : nullptr;
+  if (element == nullptr || *element == nullptr) {
+    return std::nullopt;
+  }
+  return *element;
+}
+
+// An attribute value that is a list of elements, every one of them a real handle.
+std::optional<std::vector<platform::ElementRef>>
+asElements(std::optional<platform::AXValue>&& value) {
+  auto* elements = value ? std::get_if<std::vector<platform::ElementRef>>(&*value) : nullptr;
+  if (elements == nullptr ||
+      std::ranges::any_of(*elements, [](const auto& element) { return element == nullptr; })) {
+    return std::nullopt;
+  }
+  return std::move(*elements);
+}
+
+bool isText(const std::optional<platform::AXValue>& value, std::string_view expected) {
+  const auto* text = value ? std::get_if<platform::AXText>(&*value) : nullptr;
+  return text != nullptr && text->value == expected;
+}
+
+// Single-precision coordinates for the element-at-position message; a value out of float range
+// cannot name a position on any display.
+std::optional<std::pair<float, float>> asFloats(Point point) {
+  constexpr double limit = std::numeric_limits<float>::max();
+  if (!(std::fabs(point.x) <= limit && std::fabs(point.y) <= limit)) {
+    return std::nullopt;
+  }
+  return std::pair{static_cast<float>(point.x), static_cast<float>(point.y)};
+}
 
 } // namespace
+
+DockObserver::DockObserver(platform::Platform& platform)
+    : platform_(platform), system_(platform.accessibility.systemWide()) {
+  updateScreens();
+}
+
+// Bottom-left display frames become top-left rectangles: y = primaryTop - maxY.
+void DockObserver::updateScreens() {
+  const std::vector<Rect> frames = platform_.screens.frames();
+  primaryTop_ = frames.empty() ? 0 : frames.front().maxY();
+  screens_.clear();
+  screens_.reserve(frames.size());
+  for (const Rect& frame : frames) {
+    screens_.push_back(
+        {frame.minX(), primaryTop_ - frame.maxY(), frame.absWidth(), frame.absHeight()});
+  }
+}
+
+std::vector<RunningApp> DockObserver::runningApps() {
+  std::vector<RunningApp> apps;
+  for (const platform::ApplicationInfo& info : platform_.workspace.runningApplications()) {
+    if (!info.bundlePath || !info.launchDate || !info.bundleIdentifier) {
+      continue;
+    }
+    std::string name = info.localizedName && !info.localizedName->empty()
+                           ? *info.localizedName
+                           : bundleName(*info.bundlePath);
+    apps.push_back({AppIdentity(info.pid, *info.bundlePath, *info.launchDate),
+                    *info.bundleIdentifier, std::move(name),
+                    info.activationPolicy == platform::ActivationPolicy::regular,
+                    info.isFinishedLaunching, info.isTerminated});
+  }
+  return apps;
+}
+
+DockEdge DockObserver::currentEdge() {
+  if (!platform_.accessibility.isProcessTrusted() || !beginQuery()) {
+    return DockEdge::bottom;
+  }
+  const platform::ElementRef dock = platform_.accessibility.application(dockPID_);
+  if (dock == nullptr || !withinBudget()) {
+    return DockEdge::bottom;
+  }
+  const auto children = asElements(platform_.accessibility.attribute(dock, "AXChildren"));
+  if (!children) {
+    return DockEdge::bottom;
+  }
+  // The Dock's first top-level element with a frame on a screen is its item list.
+  for (const platform::ElementRef& child : *children) {
+    const std::optional<Rect> childFrame = frame(child);
+    if (!childFrame) {
+      continue;
+    }
+    if (const std::optional<Rect> screen = screenHolding(*childFrame)) {
+      return DockGeometry::edge(*childFrame, *screen);
+    }
+  }
+  return DockEdge::bottom;
+}
+
+std::optional<DockObserver::Hit>
+DockObserver::hit(Point point, const std::optional<HoverLayoutOptions>& layout) {
+  if (!platform_.accessibility.isProcessTrusted()) {
+    return std::nullopt;
+  }
+  // No Accessibility message while the pointer is far from where a Dock could be.
+  if (!DockGeometry::nearDockEdge(point, screens_, edgeMargin)) {
+    return std::nullopt;
+  }
+  const std::optional<std::pair<float, float>> position = asFloats(point);
+  if (!position || !beginQuery()) {
+    return std::nullopt;
+  }
+  std::optional<platform::ElementRef> current =
+      platform_.accessibility.elementAtPosition(system_, position->first, position->second);
+  if (!current || *current == nullptr) {
+    return std::nullopt;
+  }
+  // Walk up from the element at the point to its Dock item, through the Dock's elements only.
+  std::optional<platform::ElementRef> item;
+  for (int depth = 0; depth < maxWalk; ++depth) {
+    if (platform_.accessibility.processID(*current) != dockPID_) {
+      return std::nullopt;
+    }
+    if (withinBudget() &&
+        isText(platform_.accessibility.attribute(*current, "AXRole"), dockItemRole)) {
+      item = std::move(current);
+      break;
+    }
+    if (depth + 1 == maxWalk || !withinBudget()) {
+      return std::nullopt;
+    }
+    current = parent(*current);
+    if (!current) {
+      return std::nullopt;
+    }
+  }
+  const std::optional<Rect> itemFrame = frame(*item);
+  if (!itemFrame || !contains(*itemFrame, point) || !isUsableItemFrame(*itemFrame)) {
+    return std::nullopt;
+  }
+  const std::optional<Rect> screen = screenHolding(*itemFrame);
+  if (!screen || !isMostlyOn(*itemFrame, *screen)) {
+    return std::nullopt;
+  }
+  Hit result{resolveApp(*item), std::nullopt};
+  if (!withinBudget()) {
+    platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
+                         identityBudgetExhausted);
+    return std::nullopt;
+  }
+  if (result.application && layout) {
+    result.target = target(*item, *result.application, *itemFrame, *layout);
+  }
+  return result;
+}
+
+std::optional<DockTarget> DockObserver::refresh(const DockTarget& remembered,
+                                                const HoverLayoutOptions& layout) {
+  if (remembered.element == nullptr || !platform_.accessibility.isProcessTrusted() ||
+      !beginQuery()) {
+    return std::nullopt;
+  }
+  // No test against the pointer: the item is followed wherever it has moved.
+  const std::optional<Rect> iconFrame = frame(remembered.element);
+  if (!iconFrame || !isUsableItemFrame(*iconFrame)) {
+    return std::nullopt;
+  }
+  const std::optional<Rect> screen = screenHolding(*iconFrame);
+  if (!screen || !isMostlyOn(*iconFrame, *screen)) {
+    return std::nullopt;
+  }
+  const std::optional<RunningApp> app = resolveApp(remembered.element);
+  if (!app) {
+    return std::nullopt;
+  }
+  std::optional<DockTarget> measured = target(remembered.element, *app, *iconFrame, layout);
+  // The item now shows another instance (a relaunch): the remembered target is gone.
+  if (!measured || measured->app.identity != remembered.app.identity) {
+    return std::nullopt;
+  }
+  return measured;
+}
+
+std::optional<RunningApp> DockObserver::selectedApplication(const DockTarget& selected) {
+  if (selected.element == nullptr || !platform_.accessibility.isProcessTrusted() || !beginQuery()) {
+    return std::nullopt;
+  }
+  std::optional<RunningApp> app = resolveApp(selected.element);
+  if (!app || app->identity != selected.app.identity) {
+    return std::nullopt;
+  }
+  const std::optional<Rect> icon = frame(selected.element);
+  if (!icon || !withinBudget()) {
+    return std::nullopt;
+  }
+  const std::optional<platform::ElementRef> list = parent(selected.element);
+  const std::optional<Rect> listFrame = list ? frame(*list) : std::nullopt;
+  if (!listFrame) {
+    return std::nullopt;
+  }
+  const std::optional<Rect> screen = screenHolding(selected.iconFrame);
+  if (!screen || DockGeometry::edge(*listFrame, *screen) != selected.edge ||
+      !DockGeometry::canRetainSelection(selected.buttonFrame, selected.iconFrame, *icon,
+                                        selected.edge, *screen)) {
+    return std::nullopt;
+  }
+  // The × may not cover any Dock item now, whichever item moved under it.
+  const std::optional<std::vector<Rect>> items = itemFrames(*list);
+  if (!items || std::ranges::any_of(*items, [&](const Rect& item) {
+        return intersects(item, selected.buttonFrame);
+      })) {
+    return std::nullopt;
+  }
+  if (!withinBudget()) {
+    return std::nullopt;
+  }
+  return app;
+}
+
+// Opens the 65 ms budget of one public query and finds the Dock's current process, which may
+// have changed since the last query (a Dock restart).
+bool DockObserver::beginQuery() {
+  deadline_ = platform_.runLoop.uptime() + queryBudget;
+  const std::vector<platform::ApplicationInfo> docks =
+      platform_.workspace.applications(dockBundleIdentifier);
+  if (docks.empty()) {
+    return false;
+  }
+  dockPID_ = docks.front().pid;
+  // Bounds every later Accessibility message of the process, not only those to `system_`.
+  platform_.accessibility.setMessagingTimeout(system_, messagingTimeout);
+  return true;
+}
+
+bool DockObserver::withinBudget() {
+  return platform_.runLoop.uptime() <= deadline_;
+}
+
+// Position and size in one message, so both describe the same moment of an animating Dock.
+std::optional<Rect> DockObserver::frame(const platform::ElementRef& element) {
+  if (!withinBudget()) {
+    return std::nullopt;
+  }
+  const std::optional<std::vector<platform::AXValue>> values =
+      platform_.accessibility.attributes(element, frameAttributes);
+  if (!values || values->size() != frameAttributes.size()) {
+    return std::nullopt;
+  }
+  const auto* position = std::get_if<Point>(&(*values)[0]);
+  const auto* size = std::get_if<platform::AXSize>(&(*values)[1]);
+  if (position == nullptr || size == nullptr) {
+    return std::nullopt;
+  }
+  const Rect result{position->x, position->y, size->width, size->height};
+  if (!isFinite(result)) {
+    return std::nullopt;
+  }
+  return result;
+}
+
+// All item frames of the Dock's list, or nothing: one unreadable child, or a budget that runs
+// out half way, spoils the whole snapshot. Items of zero size (separators) are left out.
+std::optional<std::vector<Rect>> DockObserver::itemFrames(const platform::ElementRef& list) {
+  if (!withinBudget()) {
+    return std::nullopt;
+  }
+  const auto children = asElements(platform_.accessibility.attribute(list, "AXChildren"));
+  if (!children || children->empty() || children->size() > maxItems) {
+    return std::nullopt;
+  }
+  std::vector<Rect> frames;
+  frames.reserve(children->size());
+  for (const platform::ElementRef& child : *children) {
+    const std::optional<Rect> childFrame = frame(child);
+    if (!childFrame) {
+      return std::nullopt;
+    }
+    if (childFrame->absWidth() > 0 && childFrame->absHeight() > 0) {
+      frames.push_back(*childFrame);
+    }
+  }
+  return frames;
+}
+
+// "AXURL" comes as a URL, or from some items as its text.
+std::optional<std::string> DockObserver::appURL(const platform::ElementRef& element) {
+  if (!withinBudget()) {
+    return std::nullopt;
+  }
+  const std::optional<platform::AXValue> value =
+      platform_.accessibility.attribute(element, "AXURL");
+  if (!value) {
+    return std::nullopt;
+  }
+  if (const auto* url = std::get_if<platform::AXURL>(&*value)) {
+    return applicationBundlePath(url->absoluteString);
+  }
+  if (const auto* text = std::get_if<platform::AXText>(&*value)) {
+    return applicationBundlePath(text->value);
+  }
+  return std::nullopt;
+}
+
+// Only application items stand for a running application; folders, the trash, separators and
+// other items are refused before their URL is read.
+std::optional<RunningApp> DockObserver::resolveApp(const platform::ElementRef& element) {
+  if (platform_.accessibility.processID(element) != dockPID_ || !withinBudget()) {
+    return std::nullopt;
+  }
+  if (!isText(platform_.accessibility.attribute(element, "AXSubrole"), applicationItemSubrole)) {
+    return std::nullopt;
+  }
+  const std::optional<std::string> url = appURL(element);
+  if (!url) {
+    return std::nullopt;
+  }
+  // The same normal form as the bundle paths of runningApps().
+  const std::optional<std::string> bundlePath = platform_.workspace.canonicalPath(*url);
+  if (!bundlePath) {
+    return std::nullopt;
+  }
+  const std::vector<RunningApp> apps = runningApps();
+  return AppResolver::resolve(*bundlePath, apps, platform_.process.pid());
+}
+
+std::optional<platform::ElementRef> DockObserver::parent(const platform::ElementRef& element) {
+  return asElement(platform_.accessibility.attribute(element, "AXParent"));
+}
+
+std::optional<Rect> DockObserver::screenHolding(const Rect& frame) {
+  return DockGeometry::screen(frame, screens_);
+}
+
+std::optional<DockTarget> DockObserver::target(const platform::ElementRef& item,
+                                               const RunningApp& app, const Rect& icon,
+                                               const HoverLayoutOptions& layout) {
+  if (!withinBudget()) {
+    return std::nullopt;
+  }
+  const std::optional<platform::ElementRef> list = parent(item);
+  const std::optional<Rect> listFrame = list ? frame(*list) : std::nullopt;
+  if (!listFrame) {
+    return std::nullopt;
+  }
+  const std::optional<Rect> screen = screenHolding(icon);
+  if (!screen) {
+    return std::nullopt;
+  }
+  const DockEdge edge = DockGeometry::edge(*listFrame, *screen);
+  // Every Dock item is an obstacle: the × never covers another icon.
+  const std::optional<std::vector<Rect>> obstacles = itemFrames(*list);
+  if (!obstacles) {
+    platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
+                         incompleteSnapshot);
+    return std::nullopt;
+  }
+  const std::optional<HoverPlacement> placement =
+      HoverLayout::placement(icon, edge, *screen, layout, *obstacles);
+  if (!placement) {
+    platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
+                         noSafePlacement);
+    return std::nullopt;
+  }
+  if (!withinBudget()) {
+    platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
+                         layoutBudgetExhausted);
+    return std::nullopt;
+  }
+  return DockTarget{app, item, icon, placement->frame, edge};
+}
 
 } // namespace lumivane

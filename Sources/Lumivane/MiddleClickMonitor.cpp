@@ -25,7 +25,9 @@ MiddleClickMonitor::MiddleClickMonitor(platform::EventTaps& eventTaps, platform:
     : eventTaps_(eventTaps), runLoop_(runLoop) {}
 
 // The tap must not outlive the monitor it calls back into.
-MiddleClickMonitor::~MiddleClickMonitor() { stop(true); }
+MiddleClickMonitor::~MiddleClickMonitor() {
+  stop(true);
+}
 
 bool MiddleClickMonitor::start() {
   accepting_ = true;
@@ -44,11 +46,11 @@ bool MiddleClickMonitor::start() {
   }
 
   // The tap reaches the monitor weakly: an event after the monitor is gone simply passes.
-  tap_ = eventTaps_.createSessionTap(
-      eventMask, [weak = weak_from_this()](const platform::TapEvent& event) {
-        const auto self = weak.lock();
-        return self && self->handle(event);
-      });
+  tap_ = eventTaps_.createSessionTap(eventMask,
+                                     [weak = weak_from_this()](const platform::TapEvent& event) {
+                                       const auto self = weak.lock();
+                                       return self && self->handle(event);
+                                     });
   if (!tap_) {
     accepting_ = false;
     return false;

@@ -19,12 +19,12 @@ void PermissionManager::setMiddleAvailable(bool available) {
 void PermissionManager::start() {
   refresh();
   // Replacing the handle stops an earlier poll, so a repeated start never runs two polls.
-  timer_ = platform_.runLoop.scheduleRepeating(pollInterval, pollTolerance,
-                                               [weak = weak_from_this()] {
-                                                 if (const auto self = weak.lock()) {
-                                                   self->refresh();
-                                                 }
-                                               });
+  timer_ =
+      platform_.runLoop.scheduleRepeating(pollInterval, pollTolerance, [weak = weak_from_this()] {
+        if (const auto self = weak.lock()) {
+          self->refresh();
+        }
+      });
 }
 
 void PermissionManager::stop() {

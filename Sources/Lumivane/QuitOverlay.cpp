@@ -14,8 +14,7 @@ constexpr std::string_view labelPrefix = "退出 ";
 
 QuitOverlay::QuitOverlay(platform::Windows& windows, platform::Workspace& workspace)
     : workspace_(workspace),
-      panel_(windows.createOverlayPanel(
-          Rect{0, 0, DockGeometry::hitSize, DockGeometry::hitSize})) {
+      panel_(windows.createOverlayPanel(Rect{0, 0, DockGeometry::hitSize, DockGeometry::hitSize})) {
   panel_->setButtonAccessibilityIdentifier(accessibilityIdentifier);
   // The overlay owns the panel, so the button's action never outlives `this`.
   panel_->setButtonAction([this] { clicked(); });

@@ -93,10 +93,16 @@ void SettingsManager::setLogin(bool enabled) {
   refreshLogin();
 }
 
-void SettingsManager::openLoginItemsSettings() { loginItems_.openSystemSettingsLoginItems(); }
+void SettingsManager::openLoginItemsSettings() {
+  loginItems_.openSystemSettingsLoginItems();
+}
 
-bool SettingsManager::hasSeenWelcome() const { return defaults_.boolForKey(hasSeenWelcomeKey); }
+bool SettingsManager::hasSeenWelcome() const {
+  return defaults_.boolForKey(hasSeenWelcomeKey);
+}
 
-void SettingsManager::setHasSeenWelcome(bool seen) { defaults_.setBool(hasSeenWelcomeKey, seen); }
+void SettingsManager::setHasSeenWelcome(bool seen) {
+  defaults_.setBool(hasSeenWelcomeKey, seen);
+}
 
 } // namespace lumivane

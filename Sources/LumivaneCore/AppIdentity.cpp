@@ -14,18 +14,19 @@ namespace AppResolver {
 
 namespace {
 
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool equalsIgnoringASCIICase(std::string_view text, std::string_view lowerCase) {
-  return std::ranges::equal(text, lowerCase,
-                            [](char a, char b) { return asciiLower(a) == b; });
+  return std::ranges::equal(text, lowerCase, [](char a, char b) { return asciiLower(a) == b; });
 }
 
 } // namespace
 
 const std::unordered_set<std::string>& excludedBundleIDs() {
   static const std::unordered_set<std::string> ids{
-      "com.apple.finder",        "com.apple.dock",          "com.apple.loginwindow",
+      "com.apple.finder",         "com.apple.dock",          "com.apple.loginwindow",
       "com.apple.systemuiserver", "com.apple.controlcenter",
   };
   return ids;

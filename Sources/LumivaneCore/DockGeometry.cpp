@@ -15,11 +15,6 @@ constexpr double pathRadius = hitSize / 2;
 // How far an icon may move or grow between two reads and still count as the same frame.
 constexpr double tolerance = 2;
 
-double overlapArea(const Rect& a, const Rect& b) {
-  const Rect common = intersection(a, b);
-  return isNull(common) ? 0 : area(common);
-}
-
 // May a selection made for `anchor` survive now that the Dock reports `current`?
 bool canKeepAnchor(const Rect& anchor, const Rect& current, DockEdge edge) {
   if (!(current.absWidth() > 1 && current.absHeight() > 1)) {
@@ -35,6 +30,57 @@ bool canKeepAnchor(const Rect& anchor, const Rect& current, DockEdge edge) {
   return current.minY() <= anchor.midY() && anchor.midY() <= current.maxY();
 }
 
+// The × sits clear of the icon now reported, and that icon still holds the anchor of the one
+// the × was placed for. Both retain tests start here.
+bool staysAnchored(const Rect& button, const Rect& previousIcon, const Rect& icon, DockEdge edge) {
+  return !intersects(button, icon) && canKeepAnchor(previousIcon, icon, edge);
+}
+
+// The gaps across the Dock between the icon's inner edge and the ×'s near edge: the × sat clear
+// of the icon it was placed for, the icon has approached it by at most 2 points, and it has
+// receded by no more than it shrank plus 2.
+bool gapsHold(const Rect& button, const Rect& previousIcon, const Rect& icon, DockEdge edge) {
+  double current = 0;
+  double placed = 0;
+  double shrink = 0;
+  switch (edge) {
+  case DockEdge::bottom:
+    current = icon.minY() - button.maxY();
+    placed = previousIcon.minY() - button.maxY();
+    shrink = previousIcon.absHeight() - icon.absHeight();
+    break;
+  case DockEdge::left:
+    current = button.minX() - icon.maxX();
+    placed = button.minX() - previousIcon.maxX();
+    shrink = previousIcon.absWidth() - icon.absWidth();
+    break;
+  case DockEdge::right:
+    current = icon.minX() - button.maxX();
+    placed = previousIcon.minX() - button.maxX();
+    shrink = previousIcon.absWidth() - icon.absWidth();
+    break;
+  }
+  return placed >= 0 && current >= std::max(placed - tolerance, 0.0) &&
+         current <= placed + std::max(shrink, 0.0) + tolerance;
+}
+
+// The icon's inner edge has not advanced toward the × by more than 2 points, and lies within
+// 2 points of the screen edge the Dock sits on.
+bool innerEdgeHolds(const Rect& previousIcon, const Rect& icon, DockEdge edge, const Rect& screen) {
+  switch (edge) {
+  case DockEdge::bottom:
+    return icon.minY() >= previousIcon.minY() - tolerance &&
+           icon.minY() <= screen.maxY() + tolerance;
+  case DockEdge::left:
+    return icon.maxX() <= previousIcon.maxX() + tolerance &&
+           icon.maxX() >= screen.minX() - tolerance;
+  case DockEdge::right:
+    return icon.minX() >= previousIcon.minX() - tolerance &&
+           icon.minX() <= screen.maxX() + tolerance;
+  }
+  return false;
+}
+
 } // namespace
 
 std::optional<Rect> screen(const Rect& rect, std::span<const Rect> screens) {
@@ -42,15 +88,16 @@ std::optional<Rect> screen(const Rect& rect, std::span<const Rect> screens) {
     return std::nullopt;
   }
   const Rect* best = &screens.front();
-  double bestArea = overlapArea(*best, rect);
+  double bestArea = area(intersection(*best, rect));
   for (const Rect& candidate : screens.subspan(1)) {
-    const double candidateArea = overlapArea(candidate, rect);
+    const double candidateArea = area(intersection(candidate, rect));
     if (candidateArea > bestArea) {
       best = &candidate;
       bestArea = candidateArea;
     }
   }
-  if (isNull(intersection(*best, rect)) || !(bestArea > 0)) {
+  // A null overlap has no area, and neither does one that only touches an edge.
+  if (!(bestArea > 0)) {
     return std::nullopt;
   }
   return *best;
@@ -101,54 +148,15 @@ bool isOnButtonPath(Point point, const Rect& icon, const Rect& button, DockEdge 
 }
 
 bool canRetain(const Rect& button, const Rect& previousIcon, const Rect& icon, DockEdge edge) {
-  if (intersects(button, icon) || !canKeepAnchor(previousIcon, icon, edge)) {
-    return false;
-  }
-  // Gaps across the Dock between the icon's inner edge and the ×'s near edge.
-  double current = 0;
-  double placed = 0;
-  double shrink = 0;
-  switch (edge) {
-  case DockEdge::bottom:
-    current = icon.minY() - button.maxY();
-    placed = previousIcon.minY() - button.maxY();
-    shrink = previousIcon.absHeight() - icon.absHeight();
-    break;
-  case DockEdge::left:
-    current = button.minX() - icon.maxX();
-    placed = button.minX() - previousIcon.maxX();
-    shrink = previousIcon.absWidth() - icon.absWidth();
-    break;
-  case DockEdge::right:
-    current = icon.minX() - button.maxX();
-    placed = previousIcon.minX() - button.maxX();
-    shrink = previousIcon.absWidth() - icon.absWidth();
-    break;
-  }
-  return placed >= 0 && current >= std::max(placed - tolerance, 0.0) &&
-         current <= placed + std::max(shrink, 0.0) + tolerance;
+  return staysAnchored(button, previousIcon, icon, edge) &&
+         gapsHold(button, previousIcon, icon, edge);
 }
 
 bool canRetainSelection(const Rect& button, const Rect& previousIcon, const Rect& icon,
                         DockEdge edge, const Rect& screen) {
-  if (canRetain(button, previousIcon, icon, edge)) {
-    return true;
-  }
-  if (intersects(button, icon) || !canKeepAnchor(previousIcon, icon, edge)) {
-    return false;
-  }
-  switch (edge) {
-  case DockEdge::bottom:
-    return icon.minY() >= previousIcon.minY() - tolerance &&
-           icon.minY() <= screen.maxY() + tolerance;
-  case DockEdge::left:
-    return icon.maxX() <= previousIcon.maxX() + tolerance &&
-           icon.maxX() >= screen.minX() - tolerance;
-  case DockEdge::right:
-    return icon.minX() >= previousIcon.minX() - tolerance &&
-           icon.minX() <= screen.maxX() + tolerance;
-  }
-  return false;
+  return staysAnchored(button, previousIcon, icon, edge) &&
+         (gapsHold(button, previousIcon, icon, edge) ||
+          innerEdgeHolds(previousIcon, icon, edge, screen));
 }
 
 Rect appKitRect(const Rect& rect, double primaryTop) {

@@ -12,22 +12,36 @@ constexpr double infinity = std::numeric_limits<double>::infinity();
 
 } // namespace
 
-double Rect::minX() const { return standardized(*this).x; }
-double Rect::midX() const { return x + width / 2; }
+double Rect::minX() const {
+  return standardized(*this).x;
+}
+double Rect::midX() const {
+  return x + width / 2;
+}
 double Rect::maxX() const {
   const Rect s = standardized(*this);
   return s.x + s.width;
 }
-double Rect::minY() const { return standardized(*this).y; }
-double Rect::midY() const { return y + height / 2; }
+double Rect::minY() const {
+  return standardized(*this).y;
+}
+double Rect::midY() const {
+  return y + height / 2;
+}
 double Rect::maxY() const {
   const Rect s = standardized(*this);
   return s.y + s.height;
 }
-double Rect::absWidth() const { return std::fabs(width); }
-double Rect::absHeight() const { return std::fabs(height); }
+double Rect::absWidth() const {
+  return std::fabs(width);
+}
+double Rect::absHeight() const {
+  return std::fabs(height);
+}
 
-Rect Rect::null() { return {infinity, infinity, 0, 0}; }
+Rect Rect::null() {
+  return {infinity, infinity, 0, 0};
+}
 
 Rect standardized(const Rect& rect) {
   Rect result = rect;
@@ -42,12 +56,16 @@ Rect standardized(const Rect& rect) {
   return result;
 }
 
-bool isNull(const Rect& rect) { return rect.x == infinity || rect.y == infinity; }
+bool isNull(const Rect& rect) {
+  return rect.x == infinity || rect.y == infinity;
+}
 
-bool isEmpty(const Rect& rect) { return isNull(rect) || rect.width == 0 || rect.height == 0; }
+bool isEmpty(const Rect& rect) {
+  return isNull(rect) || rect.width == 0 || rect.height == 0;
+}
 
-// Rectangles that share only an edge or a corner give a zero-sized, non-null result, as
-// CGRectIntersection does; intersects() then reports them as disjoint.
+// Rectangles that share only an edge or a corner give a zero-sized, non-null result;
+// intersects() reports them as disjoint.
 Rect intersection(const Rect& a, const Rect& b) {
   if (isNull(a) || isNull(b)) {
     return Rect::null();
@@ -65,7 +83,19 @@ Rect intersection(const Rect& a, const Rect& b) {
   return {minX, minY, maxX - minX, maxY - minY};
 }
 
-bool intersects(const Rect& a, const Rect& b) { return !isEmpty(intersection(a, b)); }
+// The common part must have a positive width and height; touching edges do not count. Every
+// comparison fails on a NaN, and the null rectangle's infinite origin leaves it no extent, so
+// neither intersects anything.
+bool intersects(const Rect& a, const Rect& b) {
+  const Rect sa = standardized(a);
+  const Rect sb = standardized(b);
+  const double aMaxX = sa.x + sa.width;
+  const double bMaxX = sb.x + sb.width;
+  const double aMaxY = sa.y + sa.height;
+  const double bMaxY = sb.y + sb.height;
+  return sa.x < aMaxX && sb.x < bMaxX && sa.x < bMaxX && sb.x < aMaxX && sa.y < aMaxY &&
+         sb.y < bMaxY && sa.y < bMaxY && sb.y < aMaxY;
+}
 
 bool contains(const Rect& rect, Point point) {
   if (isNull(rect)) {

@@ -1,7 +1,7 @@
 #include "LumivaneCore/HoverLayout.hpp"
 
 #include <algorithm>
-#include <cmath>
+#include <limits>
 
 namespace lumivane {
 
@@ -30,10 +30,36 @@ Gaps gaps(HoverDistance distance) {
   return {5, 6};
 }
 
-// Finite, with a non-zero width and height whatever their sign.
-bool isUsable(const Rect& rect) {
-  return std::isfinite(rect.x) && std::isfinite(rect.y) && std::isfinite(rect.width) &&
-         std::isfinite(rect.height) && rect.absWidth() > 0 && rect.absHeight() > 0;
+// A rectangle's edges, x and x + width in order along each axis. Taken exactly rather than
+// through a standardised copy, so that no rounding moves an edge.
+struct Edges {
+  double minX;
+  double maxX;
+  double minY;
+  double maxY;
+};
+
+Edges edgesOf(const Rect& rect) {
+  const double farX = rect.x + rect.width;
+  const double farY = rect.y + rect.height;
+  return {std::min(rect.x, farX), std::max(rect.x, farX), std::min(rect.y, farY),
+          std::max(rect.y, farY)};
+}
+
+// Finite, with a width and height greater than zero whatever their sign. Judged on the edges,
+// so that a size that vanishes or overflows at its coordinates in double precision (a 1e-12
+// width at x = 1e6, a 1e308 width at x = 1e308) counts as degenerate too: no overlap test
+// could see it. A NaN or an infinity anywhere leaves a span that is NaN, zero or infinite.
+bool isUsable(const Edges& edges) {
+  constexpr double infinity = std::numeric_limits<double>::infinity();
+  const double width = edges.maxX - edges.minX;
+  const double height = edges.maxY - edges.minY;
+  return 0 < width && width < infinity && 0 < height && height < infinity;
+}
+
+// CGRectIntersectsRect for usable rectangles: sharing only an edge or a corner is no overlap.
+bool overlaps(const Edges& a, const Edges& b) {
+  return a.minX < b.maxX && b.minX < a.maxX && a.minY < b.maxY && b.minY < a.maxY;
 }
 
 Rect candidate(const Rect& icon, DockEdge edge, const Rect& screen,
@@ -73,11 +99,13 @@ Rect candidate(const Rect& icon, DockEdge edge, const Rect& screen,
   return {x, y, side, side};
 }
 
-bool isAcceptable(const Rect& frame, const Rect& icon, const Rect& screen,
-                  std::span<const Rect> obstacles) {
-  return contains(inset(screen, screenInset, screenInset), frame) && !intersects(frame, icon) &&
-         std::ranges::none_of(obstacles,
-                              [&](const Rect& obstacle) { return intersects(frame, obstacle); });
+// Inside the screen inset by 2 (CGRectContainsRect of CGRectInset) and clear of the icon. The
+// square must be usable itself: at coordinates so large that it loses its size, nothing can be
+// placed.
+bool fits(const Edges& square, const Edges& icon, const Edges& screen) {
+  return isUsable(square) && screen.minX + screenInset <= square.minX &&
+         square.maxX <= screen.maxX - screenInset && screen.minY + screenInset <= square.minY &&
+         square.maxY <= screen.maxY - screenInset && !overlaps(square, icon);
 }
 
 } // namespace
@@ -129,11 +157,24 @@ namespace HoverLayout {
 std::optional<HoverPlacement> placement(const Rect& icon, DockEdge edge, const Rect& screen,
                                         const HoverLayoutOptions& options,
                                         std::span<const Rect> obstacles) {
-  if (!isUsable(icon) || !isUsable(screen) || !std::ranges::all_of(obstacles, isUsable)) {
+  const Edges iconEdges = edgesOf(icon);
+  const Edges screenEdges = edgesOf(screen);
+  if (!isUsable(iconEdges) || !isUsable(screenEdges)) {
     return std::nullopt;
   }
+  // One pass validates every obstacle and tests the preferred square against it: a single
+  // degenerate obstacle spoils the placement even after the square has hit another one.
   const Rect preferred = candidate(icon, edge, screen, options);
-  if (isAcceptable(preferred, icon, screen, obstacles)) {
+  const Edges preferredEdges = edgesOf(preferred);
+  bool preferredFits = fits(preferredEdges, iconEdges, screenEdges);
+  for (const Rect& obstacle : obstacles) {
+    const Edges obstacleEdges = edgesOf(obstacle);
+    if (!isUsable(obstacleEdges)) {
+      return std::nullopt;
+    }
+    preferredFits = preferredFits && !overlaps(preferredEdges, obstacleEdges);
+  }
+  if (preferredFits) {
     return HoverPlacement{preferred, false};
   }
   // With the default options the fallback would be the very same candidate.
@@ -141,7 +182,11 @@ std::optional<HoverPlacement> placement(const Rect& icon, DockEdge edge, const R
     return std::nullopt;
   }
   const Rect fallback = candidate(icon, edge, screen, HoverLayoutOptions::defaults);
-  if (isAcceptable(fallback, icon, screen, obstacles)) {
+  const Edges fallbackEdges = edgesOf(fallback);
+  if (fits(fallbackEdges, iconEdges, screenEdges) &&
+      std::ranges::none_of(obstacles, [&](const Rect& obstacle) {
+        return overlaps(fallbackEdges, edgesOf(obstacle));
+      })) {
     return HoverPlacement{fallback, true};
   }
   return std::nullopt;

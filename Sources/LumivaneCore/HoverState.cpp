@@ -7,7 +7,7 @@ namespace lumivane {
 HoverState::HoverState(double showDelay, double hideDelay)
     : showDelay_(showDelay), hideDelay_(hideDelay) {}
 
-void HoverState::update(std::optional<AppIdentity> candidate, bool retainingCurrent,
+void HoverState::update(const std::optional<AppIdentity>& candidate, bool retainingCurrent,
                         bool layoutAvailable, double now) {
   if (!candidate) {
     if (!isVisible_) {
@@ -29,7 +29,7 @@ void HoverState::update(std::optional<AppIdentity> candidate, bool retainingCurr
 
   if (target_ != candidate) {
     // Another icon: hide at once and restart the show delay.
-    target_ = std::move(candidate);
+    target_ = candidate;
     enteredAt_ = now;
     isVisible_ = false;
     layoutWaitSince_.reset();

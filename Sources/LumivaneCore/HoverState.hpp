@@ -17,8 +17,8 @@ public:
 
   // One sample. `retainingCurrent` counts only without a candidate, `layoutAvailable` only
   // with one.
-  void update(std::optional<AppIdentity> candidate, bool retainingCurrent, bool layoutAvailable,
-              double now);
+  void update(const std::optional<AppIdentity>& candidate, bool retainingCurrent,
+              bool layoutAvailable, double now);
   void reset();
 
   const std::optional<AppIdentity>& target() const { return target_; }

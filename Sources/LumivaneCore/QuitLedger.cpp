@@ -6,7 +6,9 @@ bool QuitLedger::begin(const AppIdentity& identity, double now) {
   return pending_.try_emplace(identity, now).second;
 }
 
-bool QuitLedger::finish(const AppIdentity& identity) { return pending_.erase(identity) > 0; }
+bool QuitLedger::finish(const AppIdentity& identity) {
+  return pending_.erase(identity) > 0;
+}
 
 std::vector<AppIdentity> QuitLedger::expire(double now, double timeout) {
   std::vector<AppIdentity> expired;

@@ -21,16 +21,43 @@
 // Points and frames given to or read from the Desktop API are in the top-left space (origin at
 // the primary display's top-left corner, y downward), like the Dock's Accessibility tree; the
 // ports report the window system's bottom-left space where macOS does.
+//
+// A new Desktop: the clock at 0; no display yet (add the primary one first); a running Dock
+// process ("com.apple.dock") for the bottom edge with 64-point icons, no magnification and no
+// items; Lumivane's own process (bundle "/Applications/Lumivane.app", accessory); both
+// permissions denied; no defaults; login item not registered; a status bar.
+//
+// Typical use:
+//   Desktop desktop;
+//   desktop.addScreen({0, 0, 1440, 900});
+//   desktop.setAccessibility(true);
+//   const int32_t pid = desktop.launch({.name = "Notes", .bundleIdentifier = "com.example.notes",
+//                                       .bundlePath = "/Applications/Notes.app"});
+//   const int item = desktop.addDockApplication("Notes", "/Applications/Notes.app");
+//   DockObserver observer(desktop.platform());
+//   const Rect icon = desktop.itemFrame(item);
+//   desktop.glide({icon.midX(), icon.midY()}, 0.5);
+//   desktop.advance(1.0);
+//
+// Time: nothing happens between calls. Notification deliveries, async blocks and applications
+// that quit at once wait for the next drain (runLoop().drain()) or advance; timers, glides and
+// delayed quits for an advance. Accessibility latency (setMessageLatency) moves the clock
+// during a message, as a blocked main thread would.
 
 namespace lumivane::sim {
 
+// How an application answers the normal quit request. Every request is recorded
+// (quitRequests()); an application that ends leaves the workspace and the workspace centre
+// posts didTerminateApplication.
 enum class QuitBehaviour {
-  immediately, // ends as soon as the quit request arrives
+  immediately, // ends as soon as the quit request arrives: on the next run-loop turn
   afterDelay,  // ends `quitDelay` seconds later
   never,       // shows a save prompt and keeps running
   refuse,      // the request cannot be delivered: terminate answers false
 };
 
+// A process to launch. Bundle paths and names the ports report are NFC, and bundle paths are
+// standardised with symbolic links resolved (addSymlink).
 struct AppSpec {
   std::string name; // localized name; empty for none
   std::string bundleIdentifier;
@@ -61,19 +88,23 @@ struct LogRecord {
 
 // An Accessibility fault, injected for one attribute ("AXPosition" and "AXSize" stand for the
 // multiple-attribute read), on one Dock item (by index), the item list, the Dock application
-// element, or every element.
+// element, or every element. An error or time-out on either of "AXPosition" and "AXSize" fails
+// the whole multiple-attribute message; wrongType and nonFinite change only the named value.
+// "AXElementAtPosition" names the element-at-position message (asked of the system-wide
+// element, so only FaultTarget::anyElement reaches it). The first matching fault applies.
 enum class FaultKind {
-  error,        // the message fails
-  timeout,      // the message takes the messaging time-out, then fails
-  wrongType,    // the value comes back with another type
-  nonFinite,    // positions and sizes come back as NaN / infinity
+  error,     // the message fails
+  timeout,   // the message takes the messaging time-out, then fails
+  wrongType, // the value comes back with another type: a text as a number, a position as a
+             // size and a size as a position, an element list as AXOther, an element as text
+  nonFinite, // positions and sizes come back as NaN / infinity
 };
 enum class FaultTarget { item, list, dockApplication, anyElement };
 struct Fault {
   FaultKind kind;
   FaultTarget target;
   std::string attribute; // empty: every attribute of the target
-  int itemIndex = -1;    // for FaultTarget::item
+  int itemIndex = -1;    // for FaultTarget::item; -1: every item
 };
 
 // The simulator's record of the × panel.
@@ -83,10 +114,12 @@ struct PanelRecord {
   double alpha = 0;
   std::string label;
   std::string identifier;
-  int fadeCount = 0; // animations started
-  int frameChanges = 0;
+  int fadeCount = 0;    // animations started; an animation sets `alpha` when it ends
+  int frameChanges = 0; // setFrame calls
 };
 
+// One of Lumivane's windows. A window whose last handle is released counts as closed, without
+// its will-close callback.
 struct WindowRecord {
   std::string title;
   bool visible = false;
@@ -111,9 +144,12 @@ struct ShellRecord {
   std::string statusSymbolDescription;
   std::string statusToolTip;
   std::string statusIdentifier;
+  // The popover shows only with content and a status-item button on a display; any left or
+  // right press closes it (transient), running its did-close callback.
   bool popoverShown = false;
   bool popoverHasContent = false;
   std::optional<platform::MenuContentModel> lastMenuContent;
+  std::optional<platform::WelcomeContentModel> lastWelcomeContent;
   std::vector<WindowRecord> windows; // every window ever created, in order
 };
 
@@ -131,14 +167,18 @@ public:
   // Runs the virtual clock forward; the pointer's glide, app quits and timers happen on the way.
   void advance(double seconds);
 
-  // Displays. The first is the primary display. A visible frame leaves out the menu bar (25
-  // points) and the Dock.
+  // Displays. The first is the primary display; it should sit at the origin. A visible frame
+  // leaves out the menu bar (25 points) and the Dock (its thickness, when on that display). Each
+  // change posts screenParametersDidChange.
   int addScreen(const Rect& frame);
   void setScreens(const std::vector<Rect>& frames);
   std::vector<Rect> screenFrames() const;
 
   // The Dock: its edge and display, icon size, optional magnification (the largest size an icon
-  // grows to under the pointer). Items are laid out centred along the edge, in order.
+  // grows to under the pointer). Items are laid out centred along the edge, in order; see
+  // DockModel.hpp for the exact layout and magnification. Item names are NFC'd; the bundle path
+  // of an application item is kept as given and handed out as its "AXURL"
+  // ("file:///Applications/A%20B.app/").
   void placeDock(DockEdge edge, int screen = 0, double iconSize = 64,
                  std::optional<double> magnifiedSize = std::nullopt);
   int addDockApplication(std::string name, std::string bundlePath);
@@ -148,37 +188,58 @@ public:
   std::size_t dockItemCount() const;
   std::optional<int> dockItemNamed(std::string_view name) const;
   // The item's current frame (with magnification at the current pointer), top-left space.
+  // An empty rectangle for an unknown index or without displays.
   Rect itemFrame(int index) const;
   Rect dockListFrame() const;
   // Quits the Dock process and starts a new one: new pid, new elements.
   void restartDock();
+  // A Dock that is not running has no process, no elements, and receives nothing.
   void setDockRunning(bool running);
+  // 0 while the Dock is not running.
   int32_t dockPID() const;
+  // A window of another application above the Dock (top-left frame): at points inside it the
+  // Accessibility interface answers that process's element, and other buttons miss the Dock.
+  std::size_t addWindow(int32_t pid, const Rect& frame);
+  void removeWindow(std::size_t index);
 
   // Applications.
   int32_t launch(const AppSpec& spec);
-  // Launches with a given pid, as when the system reuses a process id.
+  // Launches with a given pid, as when the system reuses a process id; 0 when it is in use.
   int32_t launchWithPID(const AppSpec& spec, int32_t pid);
-  // Ends the process and launches the same spec again: new pid, new launch date.
+  // Ends the process and launches the same spec again: new pid, new launch date. 0 for a pid
+  // never launched.
   int32_t relaunch(int32_t pid);
   // Ends the process by itself (not through a quit request) and posts the termination notice.
   void endByItself(int32_t pid);
   void finishLaunching(int32_t pid);
   bool isRunning(int32_t pid) const;
   std::optional<int32_t> pidOf(std::string_view name) const;
+  // Launch dates are the simulated boot instant plus the uptime at launch, strictly increasing;
+  // the epoch for a pid never launched.
   std::chrono::system_clock::time_point launchDate(int32_t pid) const;
   // Lumivane's own process, its pid and bundle path.
   int32_t ownPID() const;
   const std::vector<QuitRequestRecord>& quitRequests() const;
+  // A symbolic link in the simulated file system (`to` absolute, or relative to the link's
+  // folder); bundle paths are resolved through it.
+  void addSymlink(std::string from, std::string to);
 
-  // Permissions, changeable at any moment.
+  // Permissions, changeable at any moment. Without Accessibility every Accessibility message
+  // fails; without Input Monitoring no tap can be made and existing taps see no events.
   void setAccessibility(bool granted);
   void setInputMonitoring(bool granted);
+  // Prompts asked for: promptForTrust and requestListenEventAccess calls.
+  std::size_t trustPrompts() const;
+  std::size_t listenEventRequests() const;
 
-  // The pointer, top-left space. Moving delivers mouse-moved events to the monitors.
+  // The pointer, top-left space. Moving delivers mouse-moved events to the monitors (dragged
+  // events while a button is down) and magnifies the Dock around the pointer. It also ends a
+  // glide in progress.
   Point pointer() const;
   void movePointer(Point to);
-  // Moves to `to` over `seconds`, sampling `rate` times a second while time advances.
+  // Moves to `to` over `seconds`, sampling `rate` times a second while time advances: each
+  // sample is a movePointer, run in time order with the timers; the last lands on `to` at
+  // now + seconds. A later glide replaces this one.
   void glide(Point to, double seconds, double rate = 60);
   // Buttons: 0 left, 1 right, 2 middle, 3 and 4 side buttons. Left and right reach the mouse
   // monitors (the local monitor when the pointer is over a visible Lumivane panel, the global
@@ -186,22 +247,33 @@ public:
   // through the event tap first and reach the Dock only when not swallowed.
   void press(int button);
   void release(int button);
-  void click();       // left press and release
+  void click(); // left press and release
   void rightClick();
   void scroll();
-  void drag(Point to); // left drag to `to`
+  void drag(Point to); // left press, dragged events along the way to `to`, release there
   void middleClick();  // middle press and release
-  // What the Dock itself received from other-mouse buttons: (phase type, button).
+  // What the Dock itself received from other-mouse buttons: (phase type, button). The Dock gets
+  // an event the taps let pass while the pointer is over it, or after it received that
+  // button's press.
   struct DockEvent {
     uint32_t type;
     int64_t button;
+    friend bool operator==(const DockEvent&, const DockEvent&) = default;
   };
   const std::vector<DockEvent>& dockEvents() const;
 
   // The event tap: the system may disable it; re-enabling may be made to fail.
+  // disableTap disables every enabled tap on the run loop and sends each its notice
+  // (disabledByTimeout or disabledByUserInput). While setTapReenableFails(true), a tap the
+  // system disabled cannot be enabled again (a new tap can).
   void disableTap(bool byTimeout);
   void setTapReenableFails(bool fails);
+  // A tap exists, is valid and is on the run loop.
   bool tapInstalled() const;
+  // ...and is enabled.
+  bool tapEnabled() const;
+  // Taps ever created.
+  std::size_t tapsCreated() const;
 
   // Notifications; posting delivers them on the main queue (the next drain or advance).
   void post(platform::Notification notification);
@@ -209,25 +281,39 @@ public:
   // Faults and latency.
   void addFault(const Fault& fault);
   void clearFaults();
-  // Virtual time each Accessibility message takes (capped by the messaging time-out).
+  // Virtual time each Accessibility message takes (capped by the messaging time-out; a longer
+  // latency makes the message fail after the time-out).
   void setMessageLatency(double seconds);
-  // A Dock list with this many extra (empty) children on top of the real items.
+  // A Dock list with this many extra (empty) children on top of the real items. The tree's
+  // elements and attributes are listed in AccessibilityTree.hpp.
   void setExtraListChildren(int count);
+  // Messages sent: elementAtPosition, attribute and attributes calls. Trust checks, element
+  // creation, the time-out setting and processID are local and not counted.
   std::size_t accessibilityMessageCount() const;
 
-  // Defaults, login items, workspace settings.
+  // Defaults, login items, workspace settings. setDefault stores a value as the user left it
+  // (not counted as a write); registered values are never stored. storedText and storedBool
+  // read the stored value when it has that type. See SimulatedDefaults.hpp for how the port
+  // reads Booleans, texts and numbers.
   void setDefault(std::string_view key, bool value);
   void setDefault(std::string_view key, std::string_view value);
+  // A text literal, which would otherwise become a Boolean.
+  void setDefault(std::string_view key, const char* value);
   void setDefault(std::string_view key, double number);
+  // Writes Lumivane made through the port.
   std::size_t defaultsWriteCount() const;
   std::optional<std::string> storedText(std::string_view key) const;
   std::optional<bool> storedBool(std::string_view key) const;
+  // A failure makes registering and unregistering fail with that description; otherwise they
+  // set the status to enabled and notRegistered.
   void setLoginItemStatus(platform::LoginItemStatus status);
   void setLoginItemFailure(std::optional<std::string> description);
   void setReduceMotion(bool reduce);
+  // The command-line arguments after the program's path.
   void setArguments(std::vector<std::string> arguments);
   // Whether the system has a status bar; without one, the status item has no button frame.
   void setStatusBarAvailable(bool available);
+  // URLs opened (openURL, and the login-items settings) and paths revealed.
   const std::vector<std::string>& openedURLs() const;
   const std::vector<std::string>& revealedPaths() const;
 
@@ -238,6 +324,11 @@ public:
   const ShellRecord& shell() const;
   // Closes a window as the user would (runs its will-close callback).
   void closeWindow(std::size_t index);
+  // Clicks the status item's button; false when there is no status item with an action.
+  bool clickStatusItem();
+  // Chooses an application-menu item by title: runs its action, closes the key window
+  // (performClose) or terminates. False when there is no such item.
+  bool chooseMenuItem(std::string_view title);
   const std::vector<LogRecord>& logs() const;
   std::size_t subscriptionCount() const;
   std::size_t monitorCount() const;

@@ -23,6 +23,10 @@ public:
   std::unique_ptr<platform::Timer> scheduleRepeating(double interval, double tolerance,
                                                      std::function<void()> action) override;
   void async(std::function<void()> action) override;
+  // A one-shot event of the simulated system itself (an application ending after a delay, a
+  // sample of a pointer glide, the end of an animation): runs `delay` seconds from now, in time
+  // order with timers and blocks. It is not a timer: timers() and activeTimerCount() leave it out.
+  void schedule(double delay, std::function<void()> action);
 
   // Runs every async block and timer due within the next `seconds`, in order, then leaves the
   // clock at now + seconds. Blocks queued while running (with no delay) run in the same call.
@@ -32,6 +36,13 @@ public:
   // Moves the clock forward without running anything: the main thread was blocked (a slow
   // Accessibility message). What fell due runs at the next advance or drain.
   void block(double seconds);
+
+  // Main-thread stalls: the time block() moved the clock, summed per main-thread call. A call
+  // begins with each timer, async block or system event the loop runs, and at beginCall() (an
+  // input event or another entry from outside the loop).
+  void beginCall();
+  // The longest stall of one call so far, in seconds.
+  double longestStall() const;
 
   std::size_t activeTimerCount() const;
   // Timers ever scheduled, with their interval and tolerance, for inspection.
@@ -45,6 +56,7 @@ public:
 
 private:
   struct State;
+  class TimerHandle;
   std::shared_ptr<State> state_;
 };
 

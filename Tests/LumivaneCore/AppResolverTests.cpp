@@ -1,10 +1,8 @@
 #include "LumivaneCore/AppIdentity.hpp"
-
 #include "TestIdentities.hpp"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace lumivane {

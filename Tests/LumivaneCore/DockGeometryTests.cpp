@@ -1,7 +1,6 @@
 #include "LumivaneCore/DockGeometry.hpp"
 
 #include <gtest/gtest.h>
-
 #include <vector>
 
 namespace lumivane {
@@ -101,10 +100,10 @@ TEST(DockGeometryRetain, ShrinkingIconMayRecedeByItsShrink) {
 TEST(DockGeometryRetain, OverlapOrAnchorLossRefuses) {
   EXPECT_FALSE(canRetain(placedButton, bottomIcon, {100, 980, 64, 64}, DockEdge::bottom));
   // A × that overlapped the icon it was placed for never sat clear of it.
-  EXPECT_FALSE(canRetain({116, 975, 32, 32}, {100, 1000, 64, 64}, {100, 1008, 64, 64},
-                         DockEdge::bottom));
+  EXPECT_FALSE(canRetain({116, 969, 32, 32}, bottomIcon, {100, 1001.5, 64, 64}, DockEdge::bottom));
   EXPECT_FALSE(canRetain(placedButton, bottomIcon, {131.5, 1000, 1, 64}, DockEdge::bottom));
   EXPECT_FALSE(canRetain(placedButton, bottomIcon, {100, 1000, 64, 67}, DockEdge::bottom));
+  EXPECT_FALSE(canRetain(placedButton, bottomIcon, {99, 1000, 67, 64}, DockEdge::bottom));
   EXPECT_TRUE(canRetain(placedButton, bottomIcon, {100, 1000, 64, 66}, DockEdge::bottom));
 }
 
@@ -134,15 +133,15 @@ TEST(DockGeometryRetainSelection, AcceptsARecedingIconNearTheScreenEdge) {
   const Rect receded{100, 1020, 64, 64};
   EXPECT_FALSE(canRetain(placedButton, bottomIcon, receded, DockEdge::bottom));
   EXPECT_TRUE(canRetainSelection(placedButton, bottomIcon, receded, DockEdge::bottom, screen));
-  EXPECT_TRUE(canRetainSelection(placedButton, bottomIcon, {100, 1102, 64, 64},
-                                 DockEdge::bottom, screen));
-  EXPECT_FALSE(canRetainSelection(placedButton, bottomIcon, {100, 1102.5, 64, 64},
-                                  DockEdge::bottom, screen));
-  // Still refuses an icon that advanced toward the ×, or lost its anchor.
-  EXPECT_FALSE(canRetainSelection(placedButton, bottomIcon, {100, 997, 64, 64}, DockEdge::bottom,
+  EXPECT_TRUE(
+      canRetainSelection(placedButton, bottomIcon, {100, 1102, 64, 64}, DockEdge::bottom, screen));
+  EXPECT_FALSE(canRetainSelection(placedButton, bottomIcon, {100, 1102.5, 64, 64}, DockEdge::bottom,
                                   screen));
-  EXPECT_FALSE(canRetainSelection(placedButton, bottomIcon, {200, 1020, 64, 64},
-                                  DockEdge::bottom, screen));
+  // Still refuses an icon that advanced toward the ×, or lost its anchor.
+  EXPECT_FALSE(
+      canRetainSelection(placedButton, bottomIcon, {100, 997, 64, 64}, DockEdge::bottom, screen));
+  EXPECT_FALSE(
+      canRetainSelection(placedButton, bottomIcon, {200, 1020, 64, 64}, DockEdge::bottom, screen));
 }
 
 TEST(DockGeometryRetainSelection, SideDocksUseTheirInnerEdge) {

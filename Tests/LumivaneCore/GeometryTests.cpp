@@ -1,7 +1,6 @@
 #include "LumivaneCore/Geometry.hpp"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 
 namespace lumivane {
@@ -46,6 +45,14 @@ TEST(RectIntersection, TouchingRectanglesDoNotIntersect) {
   EXPECT_FALSE(intersects({0, 0, 10, 10}, {10, 0, 10, 10}));
   EXPECT_FALSE(intersects({0, 0, 10, 10}, {0, 10, 10, 10}));
   EXPECT_FALSE(intersects({0, 0, 10, 10}, {10, 10, 5, 5}));
+  EXPECT_FALSE(intersects({10, 0, 10, 10}, {0, 0, 10, 10}));
+  EXPECT_FALSE(intersects({0, 10, 10, 10}, {0, 0, 10, 10}));
+}
+
+TEST(RectIntersection, ZeroSizedRectanglesIntersectNothing) {
+  EXPECT_FALSE(intersects({5, 5, 0, 4}, {0, 0, 10, 10}));
+  EXPECT_FALSE(intersects({0, 0, 10, 10}, {5, 5, 4, 0}));
+  EXPECT_FALSE(intersects(Rect::null(), {0, 0, 10, 10}));
 }
 
 TEST(RectContainsPoint, MinEdgesInsideMaxEdgesOutside) {
@@ -81,6 +88,7 @@ TEST(RectInset, ShrinksEachSide) {
 
 TEST(RectInset, NothingLeftIsNull) {
   EXPECT_TRUE(isNull(inset({0, 0, 3, 100}, 2, 2)));
+  EXPECT_TRUE(isNull(inset({0, 0, 100, 3}, 2, 2)));
   EXPECT_TRUE(isNull(inset(Rect::null(), 2, 2)));
 }
 

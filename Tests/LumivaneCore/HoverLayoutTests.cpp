@@ -1,7 +1,6 @@
 #include "LumivaneCore/HoverLayout.hpp"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 #include <random>
 #include <vector>
@@ -41,75 +40,147 @@ const Rect laptopScreen{0, 0, 1440, 900};
 
 INSTANTIATE_TEST_SUITE_P(
     BottomDock, HoverLayoutExamples,
-    ::testing::Values(
-        PlacementExample{"AutomaticStandard", bottomIcon, DockEdge::bottom, wideScreen,
-                         HoverLayoutOptions::defaults, {{116, 921, 32, 32}, false}},
-        PlacementExample{"AutomaticCompact", bottomIcon, DockEdge::bottom, wideScreen,
-                         options(HoverPosition::automatic, HoverDistance::compact),
-                         {{116, 926, 32, 32}, false}},
-        PlacementExample{"AutomaticSpacious", bottomIcon, DockEdge::bottom, wideScreen,
-                         options(HoverPosition::automatic, HoverDistance::spacious),
-                         {{116, 905, 32, 32}, false}},
-        PlacementExample{"LeadingStandard", bottomIcon, DockEdge::bottom, wideScreen,
-                         options(HoverPosition::leading, HoverDistance::standard),
-                         {{84, 921, 32, 32}, false}},
-        PlacementExample{"TrailingStandard", bottomIcon, DockEdge::bottom, wideScreen,
-                         options(HoverPosition::trailing, HoverDistance::standard),
-                         {{148, 921, 32, 32}, false}},
-        // Negative sizes describe the same icon.
-        PlacementExample{"NegativeSizeIcon", {164, 1064, -64, -64}, DockEdge::bottom, wideScreen,
-                         HoverLayoutOptions::defaults, {{116, 921, 32, 32}, false}},
-        // Clamped horizontally inside the screen's 2-point margin, never vertically.
-        PlacementExample{"LeadingFlushLeft", {0, 1000, 64, 64}, DockEdge::bottom, wideScreen,
-                         options(HoverPosition::leading, HoverDistance::standard),
-                         {{2, 921, 32, 32}, false}},
-        PlacementExample{"TrailingFlushRight", {1376, 1000, 64, 64}, DockEdge::bottom,
-                         wideScreen, options(HoverPosition::trailing, HoverDistance::standard),
-                         {{1406, 921, 32, 32}, false}},
-        PlacementExample{"OffsetScreen", {-1340, 1000, 64, 64}, DockEdge::bottom,
-                         {-1440, 100, 1440, 1000},
-                         options(HoverPosition::leading, HoverDistance::compact),
-                         {{-1356, 926, 32, 32}, false}},
-        // Near the screen's top: only the compact candidate still fits.
-        PlacementExample{"NearTopCompact", {100, 80, 64, 64}, DockEdge::bottom, laptopScreen,
-                         options(HoverPosition::automatic, HoverDistance::compact),
-                         {{116, 6, 32, 32}, false}}),
+    ::testing::Values(PlacementExample{"AutomaticStandard",
+                                       bottomIcon,
+                                       DockEdge::bottom,
+                                       wideScreen,
+                                       HoverLayoutOptions::defaults,
+                                       {{116, 921, 32, 32}, false}},
+                      PlacementExample{"AutomaticCompact",
+                                       bottomIcon,
+                                       DockEdge::bottom,
+                                       wideScreen,
+                                       options(HoverPosition::automatic, HoverDistance::compact),
+                                       {{116, 926, 32, 32}, false}},
+                      PlacementExample{"AutomaticSpacious",
+                                       bottomIcon,
+                                       DockEdge::bottom,
+                                       wideScreen,
+                                       options(HoverPosition::automatic, HoverDistance::spacious),
+                                       {{116, 905, 32, 32}, false}},
+                      PlacementExample{"LeadingStandard",
+                                       bottomIcon,
+                                       DockEdge::bottom,
+                                       wideScreen,
+                                       options(HoverPosition::leading, HoverDistance::standard),
+                                       {{84, 921, 32, 32}, false}},
+                      PlacementExample{"TrailingStandard",
+                                       bottomIcon,
+                                       DockEdge::bottom,
+                                       wideScreen,
+                                       options(HoverPosition::trailing, HoverDistance::standard),
+                                       {{148, 921, 32, 32}, false}},
+                      // Negative sizes describe the same icon.
+                      PlacementExample{"NegativeSizeIcon",
+                                       {164, 1064, -64, -64},
+                                       DockEdge::bottom,
+                                       wideScreen,
+                                       HoverLayoutOptions::defaults,
+                                       {{116, 921, 32, 32}, false}},
+                      // Clamped horizontally inside the screen's 2-point margin, never vertically.
+                      PlacementExample{"LeadingFlushLeft",
+                                       {0, 1000, 64, 64},
+                                       DockEdge::bottom,
+                                       wideScreen,
+                                       options(HoverPosition::leading, HoverDistance::standard),
+                                       {{2, 921, 32, 32}, false}},
+                      PlacementExample{"LeadingWithinTheMargin",
+                                       {17, 1000, 64, 64},
+                                       DockEdge::bottom,
+                                       wideScreen,
+                                       options(HoverPosition::leading, HoverDistance::standard),
+                                       {{2, 921, 32, 32}, false}},
+                      PlacementExample{"TrailingFlushRight",
+                                       {1376, 1000, 64, 64},
+                                       DockEdge::bottom,
+                                       wideScreen,
+                                       options(HoverPosition::trailing, HoverDistance::standard),
+                                       {{1406, 921, 32, 32}, false}},
+                      PlacementExample{"OffsetScreen",
+                                       {-1340, 1000, 64, 64},
+                                       DockEdge::bottom,
+                                       {-1440, 100, 1440, 1000},
+                                       options(HoverPosition::leading, HoverDistance::compact),
+                                       {{-1356, 926, 32, 32}, false}},
+                      // Near the screen's top: only the compact candidate still fits.
+                      PlacementExample{"NearTopCompact",
+                                       {100, 80, 64, 64},
+                                       DockEdge::bottom,
+                                       laptopScreen,
+                                       options(HoverPosition::automatic, HoverDistance::compact),
+                                       {{116, 6, 32, 32}, false}}),
     [](const auto& info) { return info.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(
     SideDocks, HoverLayoutExamples,
-    ::testing::Values(
-        PlacementExample{"LeftAutomaticAbove", {0, 500, 64, 64}, DockEdge::left, laptopScreen,
-                         HoverLayoutOptions::defaults, {{69, 476, 32, 32}, false}},
-        PlacementExample{"LeftAutomaticBelowAtTop", {0, 10, 64, 64}, DockEdge::left,
-                         laptopScreen, HoverLayoutOptions::defaults, {{69, 66, 32, 32}, false}},
-        PlacementExample{"LeftLeadingFallsBack", {0, 10, 64, 64}, DockEdge::left, laptopScreen,
-                         options(HoverPosition::leading, HoverDistance::standard),
-                         {{69, 66, 32, 32}, true}},
-        PlacementExample{"LeftTrailingSpacious", {0, 500, 64, 64}, DockEdge::left, laptopScreen,
-                         options(HoverPosition::trailing, HoverDistance::spacious),
-                         {{77, 564, 32, 32}, false}},
-        PlacementExample{"RightLeadingCompact", {1376, 500, 64, 64}, DockEdge::right,
-                         laptopScreen, options(HoverPosition::leading, HoverDistance::compact),
-                         {{1341, 479, 32, 32}, false}},
-        PlacementExample{"RightAutomaticStandard", {1376, 500, 64, 64}, DockEdge::right,
-                         laptopScreen, HoverLayoutOptions::defaults, {{1339, 476, 32, 32}, false}}),
+    ::testing::Values(PlacementExample{"LeftAutomaticAbove",
+                                       {0, 500, 64, 64},
+                                       DockEdge::left,
+                                       laptopScreen,
+                                       HoverLayoutOptions::defaults,
+                                       {{69, 476, 32, 32}, false}},
+                      PlacementExample{"LeftAutomaticBelowAtTop",
+                                       {0, 10, 64, 64},
+                                       DockEdge::left,
+                                       laptopScreen,
+                                       HoverLayoutOptions::defaults,
+                                       {{69, 66, 32, 32}, false}},
+                      // Above would be y = 1: on the screen, but inside its 2-point margin.
+                      PlacementExample{"LeftAutomaticBelowWithinTheMargin",
+                                       {0, 25, 64, 64},
+                                       DockEdge::left,
+                                       laptopScreen,
+                                       HoverLayoutOptions::defaults,
+                                       {{69, 81, 32, 32}, false}},
+                      PlacementExample{"LeftLeadingFallsBack",
+                                       {0, 10, 64, 64},
+                                       DockEdge::left,
+                                       laptopScreen,
+                                       options(HoverPosition::leading, HoverDistance::standard),
+                                       {{69, 66, 32, 32}, true}},
+                      PlacementExample{"LeftTrailingSpacious",
+                                       {0, 500, 64, 64},
+                                       DockEdge::left,
+                                       laptopScreen,
+                                       options(HoverPosition::trailing, HoverDistance::spacious),
+                                       {{77, 564, 32, 32}, false}},
+                      PlacementExample{"RightLeadingCompact",
+                                       {1376, 500, 64, 64},
+                                       DockEdge::right,
+                                       laptopScreen,
+                                       options(HoverPosition::leading, HoverDistance::compact),
+                                       {{1341, 479, 32, 32}, false}},
+                      PlacementExample{"RightAutomaticStandard",
+                                       {1376, 500, 64, 64},
+                                       DockEdge::right,
+                                       laptopScreen,
+                                       HoverLayoutOptions::defaults,
+                                       {{1339, 476, 32, 32}, false}}),
     [](const auto& info) { return info.param.name; });
 
 // The settings preview: its canvas stands in for the screen.
 const Rect previewCanvas{0, 0, 288, 190};
 
-INSTANTIATE_TEST_SUITE_P(
-    Preview, HoverLayoutExamples,
-    ::testing::Values(PlacementExample{"Bottom", {119, 132, 50, 50}, DockEdge::bottom,
-                                       previewCanvas, HoverLayoutOptions::defaults,
-                                       {{128, 53, 32, 32}, false}},
-                      PlacementExample{"Left", {8, 70, 50, 50}, DockEdge::left, previewCanvas,
-                                       HoverLayoutOptions::defaults, {{63, 39, 32, 32}, false}},
-                      PlacementExample{"Right", {230, 70, 50, 50}, DockEdge::right,
-                                       previewCanvas, HoverLayoutOptions::defaults,
-                                       {{193, 39, 32, 32}, false}}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Preview, HoverLayoutExamples,
+                         ::testing::Values(PlacementExample{"Bottom",
+                                                            {119, 132, 50, 50},
+                                                            DockEdge::bottom,
+                                                            previewCanvas,
+                                                            HoverLayoutOptions::defaults,
+                                                            {{128, 53, 32, 32}, false}},
+                                           PlacementExample{"Left",
+                                                            {8, 70, 50, 50},
+                                                            DockEdge::left,
+                                                            previewCanvas,
+                                                            HoverLayoutOptions::defaults,
+                                                            {{63, 39, 32, 32}, false}},
+                                           PlacementExample{"Right",
+                                                            {230, 70, 50, 50},
+                                                            DockEdge::right,
+                                                            previewCanvas,
+                                                            HoverLayoutOptions::defaults,
+                                                            {{193, 39, 32, 32}, false}}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(HoverLayoutFit, NoRoomAtTheTopIsAbsent) {
   // Standard y would be 1: inside the screen but not its 2-point margin.
@@ -120,8 +191,7 @@ TEST(HoverLayoutFit, NoRoomAtTheTopIsAbsent) {
   EXPECT_EQ(placement({100, 75, 64, 64}, DockEdge::bottom, laptopScreen,
                       options(HoverPosition::automatic, HoverDistance::compact), {}),
             std::nullopt);
-  EXPECT_EQ(DockGeometry::button({100, 80, 64, 64}, DockEdge::bottom, laptopScreen),
-            std::nullopt);
+  EXPECT_EQ(DockGeometry::button({100, 80, 64, 64}, DockEdge::bottom, laptopScreen), std::nullopt);
 }
 
 TEST(HoverLayoutFit, ScreenTooNarrowIsAbsent) {
@@ -135,19 +205,24 @@ TEST(HoverLayoutFit, ScreenTooNarrowIsAbsent) {
 
 TEST(HoverLayoutFit, SideDockButtonMustStayOnTheScreen) {
   // The × goes beside the icon, toward the screen's middle, with no horizontal clamp.
-  EXPECT_EQ(placement({30, 500, 64, 64}, DockEdge::right, laptopScreen,
-                      HoverLayoutOptions::defaults, {}),
-            std::nullopt);
+  EXPECT_EQ(
+      placement({30, 500, 64, 64}, DockEdge::right, laptopScreen, HoverLayoutOptions::defaults, {}),
+      std::nullopt);
   EXPECT_EQ(placement({1350, 500, 64, 64}, DockEdge::left, laptopScreen,
                       options(HoverPosition::trailing, HoverDistance::compact), {}),
             std::nullopt);
 }
 
 TEST(HoverLayoutObstacles, TouchingIsClearOverlappingIsNot) {
-  const std::vector<Rect> touching{{116, 953, 32, 10}, {148, 921, 10, 32}, {0, 0, 116, 921}};
-  EXPECT_EQ(placement(bottomIcon, DockEdge::bottom, wideScreen, HoverLayoutOptions::defaults,
-                      touching),
-            (HoverPlacement{{116, 921, 32, 32}, false}));
+  // The standard square spans x 116...148 and y 921...953; these share one edge or a corner.
+  const std::vector<Rect> touching{{116, 953, 32, 10},
+                                   {148, 921, 10, 32},
+                                   {100, 921, 16, 32},
+                                   {116, 900, 32, 21},
+                                   {0, 0, 116, 921}};
+  EXPECT_EQ(
+      placement(bottomIcon, DockEdge::bottom, wideScreen, HoverLayoutOptions::defaults, touching),
+      (HoverPlacement{{116, 921, 32, 32}, false}));
   const std::vector<Rect> overlapping{{0, 0, 10, 10}, {147.5, 921, 10, 32}};
   EXPECT_EQ(placement(bottomIcon, DockEdge::bottom, wideScreen, HoverLayoutOptions::defaults,
                       overlapping),
@@ -183,13 +258,26 @@ TEST(HoverLayoutValidation, AnyDegenerateRectangleGivesNothing) {
   EXPECT_FALSE(placed(bottomIcon, {0, 0, 1440, -0.0}, {}));
 }
 
+TEST(HoverLayoutValidation, SizesLostToRoundingAreDegenerate) {
+  const auto placed = [](const Rect& icon, const Rect& screen, std::vector<Rect> obstacles) {
+    return placement(icon, DockEdge::bottom, screen, HoverLayoutOptions::defaults, obstacles)
+        .has_value();
+  };
+  // A width that vanishes at its x, and one that overflows.
+  EXPECT_FALSE(placed(bottomIcon, wideScreen, {{1e6, 10, 1e-12, 5}}));
+  EXPECT_FALSE(placed({1e308, 1000, 1e308, 64}, wideScreen, {}));
+  // So far out that a 32-point square has no size left: an obstacle there could not be seen.
+  const Rect farScreen{0, 0, 2e300, 2e300};
+  EXPECT_FALSE(placed({1e300, 1e300, 1e290, 1e290}, farScreen, {}));
+  EXPECT_TRUE(placed({1e12, 1e12, 64, 64}, farScreen, {}));
+}
+
 TEST(HoverLayoutButton, IsTheDefaultPlacementWithoutObstacles) {
   EXPECT_EQ(DockGeometry::button(bottomIcon, DockEdge::bottom, wideScreen),
             (Rect{116, 921, 32, 32}));
   EXPECT_EQ(DockGeometry::button({1376, 500, 64, 64}, DockEdge::right, laptopScreen),
             (Rect{1339, 476, 32, 32}));
-  EXPECT_EQ(DockGeometry::button({100, 1000, 64, nan}, DockEdge::bottom, wideScreen),
-            std::nullopt);
+  EXPECT_EQ(DockGeometry::button({100, 1000, 64, nan}, DockEdge::bottom, wideScreen), std::nullopt);
 }
 
 TEST(HoverLayoutRawValues, ParseExactlyTheStoredTexts) {
@@ -249,9 +337,9 @@ public:
       break;
     }
     dock.options = {allHoverPositions[index(3)], allHoverDistances[index(3)]};
-    const std::size_t count = index(8);
+    const std::size_t count = index(12);
     for (std::size_t i = 0; i < count; ++i) {
-      dock.obstacles.push_back({dock.icon.x + uniform(-300, 300), dock.icon.y + uniform(-300, 300),
+      dock.obstacles.push_back({dock.icon.x + uniform(-150, 150), dock.icon.y + uniform(-150, 150),
                                 uniform(1, 80), uniform(1, 80)});
     }
     return dock;
@@ -270,13 +358,13 @@ private:
 
 // Plain interval arithmetic, independent of the rectangle helpers under test.
 bool overlaps(const Rect& a, const Rect& b) {
-  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
-         b.y < a.y + a.height;
+  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
 TEST(HoverLayoutProperty, PlacementIsAlwaysSafe) {
   RandomDocks docks(20240611);
   int placed = 0;
+  int fallbacks = 0;
   for (int i = 0; i < 5000; ++i) {
     const RandomDocks::Case dock = docks.next();
     const auto result = placement(dock.icon, dock.edge, dock.screen, dock.options, dock.obstacles);
@@ -295,15 +383,18 @@ TEST(HoverLayoutProperty, PlacementIsAlwaysSafe) {
     for (const Rect& obstacle : dock.obstacles) {
       ASSERT_FALSE(overlaps(frame, obstacle));
     }
+    fallbacks += result->usedFallback;
     if (result->usedFallback) {
       ASSERT_NE(dock.options, HoverLayoutOptions::defaults);
-      ASSERT_EQ(frame, placement(dock.icon, dock.edge, dock.screen, HoverLayoutOptions::defaults,
-                                 dock.obstacles)
-                           ->frame);
+      const auto standard = placement(dock.icon, dock.edge, dock.screen,
+                                      HoverLayoutOptions::defaults, dock.obstacles);
+      ASSERT_TRUE(standard);
+      ASSERT_EQ(frame, standard->frame);
     }
   }
-  // Enough cases must place a × for the checks above to mean something.
+  // Enough cases must place a ×, and some through the fallback, for the checks to bite.
   EXPECT_GT(placed, 1000);
+  EXPECT_GT(fallbacks, 100);
 }
 
 TEST(HoverLayoutProperty, DefaultOptionsNeverFallBack) {
@@ -311,8 +402,8 @@ TEST(HoverLayoutProperty, DefaultOptionsNeverFallBack) {
   int placed = 0;
   for (int i = 0; i < 5000; ++i) {
     const RandomDocks::Case dock = docks.next();
-    const auto result = placement(dock.icon, dock.edge, dock.screen, HoverLayoutOptions::defaults,
-                                  dock.obstacles);
+    const auto result =
+        placement(dock.icon, dock.edge, dock.screen, HoverLayoutOptions::defaults, dock.obstacles);
     if (result) {
       ++placed;
       ASSERT_FALSE(result->usedFallback);

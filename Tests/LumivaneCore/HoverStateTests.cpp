@@ -1,9 +1,7 @@
 #include "LumivaneCore/HoverState.hpp"
-
 #include "TestIdentities.hpp"
 
 #include <gtest/gtest.h>
-
 #include <ostream>
 #include <vector>
 
@@ -45,7 +43,9 @@ struct Timeline {
 };
 
 // The hover controller's delays; every sample time is exact in binary.
-HoverState controllerState() { return HoverState(0.25, 0.15); }
+HoverState controllerState() {
+  return HoverState(0.25, 0.15);
+}
 
 class HoverStateTimeline : public ::testing::TestWithParam<Timeline> {};
 
@@ -63,68 +63,68 @@ constexpr App none = App::none;
 constexpr App a = App::safari;
 constexpr App b = App::mail;
 
-INSTANTIATE_TEST_SUITE_P(
-    Timelines, HoverStateTimeline,
-    ::testing::Values(
-        Timeline{"ShowDelayIncludesEquality",
-                 {{10.0, a, false, true, a, false},
-                  {10.125, a, false, true, a, false},
-                  {10.25, a, false, true, a, true}}},
-        Timeline{"HideDelayAfterLeaving",
-                 {{19.5, a, false, true, a, false},
-                  {19.75, a, false, true, a, true},
-                  {20.0, none, false, true, a, true},
-                  {20.125, none, false, true, a, true},
-                  {20.25, none, false, true, none, false}}},
-        Timeline{"PathToTheButtonRestartsTheHideDelay",
-                 {{19.5, a, false, true, a, false},
-                  {19.75, a, false, true, a, true},
-                  {20.0, none, true, true, a, true},
-                  {20.5, none, false, true, a, true},
-                  {20.625, none, false, true, a, true},
-                  {20.75, none, false, true, none, false}}},
-        Timeline{"ReturningToTheTargetCancelsLeaving",
-                 {{1.0, a, false, true, a, false},
-                  {1.25, a, false, true, a, true},
-                  {3.0, none, false, true, a, true},
-                  {3.0625, a, false, true, a, true},
-                  {3.125, none, false, true, a, true},
-                  {3.25, none, false, true, a, true},
-                  {3.3125, none, false, true, none, false}}},
-        Timeline{"AnotherIconHidesAndRestartsTheDelay",
-                 {{1.0, a, false, true, a, false},
-                  {1.25, a, false, true, a, true},
-                  {30.0, b, false, true, b, false},
-                  {30.125, b, false, true, b, false},
-                  {30.25, b, false, true, b, true}}},
-        Timeline{"NeverShownLeavesAtOnce",
-                 {{1.0, a, false, true, a, false}, {1.125, none, false, true, none, false}}},
-        Timeline{"RetainingWithoutAVisibleButtonClears",
-                 {{1.0, a, false, true, a, false}, {1.125, none, true, true, none, false}}},
-        Timeline{"LayoutWaitGivesUpAfterHalfASecond",
-                 {{5.0, a, false, false, a, false},
-                  {5.25, a, false, false, a, false},
-                  {5.5, a, false, false, none, false},
-                  {5.625, a, false, true, a, false},
-                  {5.75, a, false, true, a, false},
-                  {5.875, a, false, true, a, true}}},
-        Timeline{"ShowDelayRunsDuringTheLayoutWait",
-                 {{1.0, a, false, false, a, false},
-                  {1.125, a, false, false, a, false},
-                  {1.25, a, false, true, a, true}}},
-        Timeline{"LostLayoutHidesButKeepsTheTarget",
-                 {{1.0, a, false, true, a, false},
-                  {1.25, a, false, true, a, true},
-                  {2.0, a, false, false, a, false},
-                  {2.125, a, false, true, a, true}}},
-        Timeline{"LayoutWaitRestartsAfterALayout",
-                 {{1.0, a, false, true, a, false},
-                  {1.25, a, false, false, a, false},
-                  {1.5, a, false, true, a, true},
-                  {1.625, a, false, false, a, false},
-                  {2.0, a, false, false, a, false},
-                  {2.125, a, false, false, none, false}}}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Timelines, HoverStateTimeline,
+                         ::testing::Values(Timeline{"ShowDelayIncludesEquality",
+                                                    {{10.0, a, false, true, a, false},
+                                                     {10.125, a, false, true, a, false},
+                                                     {10.25, a, false, true, a, true}}},
+                                           Timeline{"HideDelayAfterLeaving",
+                                                    {{19.5, a, false, true, a, false},
+                                                     {19.75, a, false, true, a, true},
+                                                     {20.0, none, false, true, a, true},
+                                                     {20.125, none, false, true, a, true},
+                                                     {20.25, none, false, true, none, false}}},
+                                           Timeline{"PathToTheButtonRestartsTheHideDelay",
+                                                    {{19.5, a, false, true, a, false},
+                                                     {19.75, a, false, true, a, true},
+                                                     {20.0, none, true, true, a, true},
+                                                     {20.5, none, false, true, a, true},
+                                                     {20.625, none, false, true, a, true},
+                                                     {20.75, none, false, true, none, false}}},
+                                           Timeline{"ReturningToTheTargetCancelsLeaving",
+                                                    {{1.0, a, false, true, a, false},
+                                                     {1.25, a, false, true, a, true},
+                                                     {3.0, none, false, true, a, true},
+                                                     {3.0625, a, false, true, a, true},
+                                                     {3.125, none, false, true, a, true},
+                                                     {3.25, none, false, true, a, true},
+                                                     {3.3125, none, false, true, none, false}}},
+                                           Timeline{"AnotherIconHidesAndRestartsTheDelay",
+                                                    {{1.0, a, false, true, a, false},
+                                                     {1.25, a, false, true, a, true},
+                                                     {30.0, b, false, true, b, false},
+                                                     {30.125, b, false, true, b, false},
+                                                     {30.25, b, false, true, b, true}}},
+                                           Timeline{"NeverShownLeavesAtOnce",
+                                                    {{1.0, a, false, true, a, false},
+                                                     {1.125, none, false, true, none, false}}},
+                                           Timeline{"RetainingWithoutAVisibleButtonClears",
+                                                    {{1.0, a, false, true, a, false},
+                                                     {1.125, none, true, true, none, false}}},
+                                           Timeline{"LayoutWaitGivesUpAfterHalfASecond",
+                                                    {{5.0, a, false, false, a, false},
+                                                     {5.25, a, false, false, a, false},
+                                                     {5.5, a, false, false, none, false},
+                                                     {5.625, a, false, true, a, false},
+                                                     {5.75, a, false, true, a, false},
+                                                     {5.875, a, false, true, a, true}}},
+                                           Timeline{"ShowDelayRunsDuringTheLayoutWait",
+                                                    {{1.0, a, false, false, a, false},
+                                                     {1.125, a, false, false, a, false},
+                                                     {1.25, a, false, true, a, true}}},
+                                           Timeline{"LostLayoutHidesButKeepsTheTarget",
+                                                    {{1.0, a, false, true, a, false},
+                                                     {1.25, a, false, true, a, true},
+                                                     {2.0, a, false, false, a, false},
+                                                     {2.125, a, false, true, a, true}}},
+                                           Timeline{"LayoutWaitRestartsAfterALayout",
+                                                    {{1.0, a, false, true, a, false},
+                                                     {1.25, a, false, false, a, false},
+                                                     {1.5, a, false, true, a, true},
+                                                     {1.625, a, false, false, a, false},
+                                                     {2.0, a, false, false, a, false},
+                                                     {2.125, a, false, false, none, false}}}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(HoverStateDelays, ZeroShowDelayShowsInTheFirstSample) {
   HoverState state(0, 0);

@@ -1,7 +1,6 @@
 #include "LumivaneCore/MiddleGesture.hpp"
 
 #include <gtest/gtest.h>
-
 #include <random>
 #include <vector>
 
@@ -53,27 +52,67 @@ INSTANTIATE_TEST_SUITE_P(
         GestureRow{"Button3UpPressed", 3, Phase::up, true, true, true, true, {}, true, true},
         GestureRow{"NegativeButton", -1, Phase::down, true, true, false, false, {}, false, false},
         // The press decides.
-        GestureRow{"DownQuittable", 2, Phase::down, true, true, false, false, {true, true}, true,
+        GestureRow{
+            "DownQuittable", 2, Phase::down, true, true, false, false, {true, true}, true, true},
+        GestureRow{"DownDockItemNotQuittable",
+                   2,
+                   Phase::down,
+                   true,
+                   false,
+                   false,
+                   false,
+                   {true, false},
+                   true,
                    true},
-        GestureRow{"DownDockItemNotQuittable", 2, Phase::down, true, false, false, false,
-                   {true, false}, true, true},
-        GestureRow{"DownOutsideDock", 2, Phase::down, false, true, false, false, {false, false},
-                   true, false},
+        GestureRow{"DownOutsideDock",
+                   2,
+                   Phase::down,
+                   false,
+                   true,
+                   false,
+                   false,
+                   {false, false},
+                   true,
+                   false},
         // A second press follows the sequence and never asks again.
-        GestureRow{"SecondDownConsuming", 2, Phase::down, true, true, true, true, {true, false},
-                   true, true},
-        GestureRow{"SecondDownPassing", 2, Phase::down, true, true, true, false, {false, false},
-                   true, false},
-        GestureRow{"DragConsuming", 2, Phase::dragged, false, false, true, true, {true, false},
-                   true, true},
-        GestureRow{"DragPassing", 2, Phase::dragged, true, true, true, false, {false, false},
-                   true, false},
-        GestureRow{"UpConsuming", 2, Phase::up, false, false, true, true, {true, false}, false,
+        GestureRow{"SecondDownConsuming",
+                   2,
+                   Phase::down,
+                   true,
+                   true,
+                   true,
+                   true,
+                   {true, false},
+                   true,
+                   true},
+        GestureRow{"SecondDownPassing",
+                   2,
+                   Phase::down,
+                   true,
+                   true,
+                   true,
+                   false,
+                   {false, false},
+                   true,
                    false},
-        GestureRow{"UpPassing", 2, Phase::up, true, true, true, false, {false, false}, false,
-                   false},
-        GestureRow{"UpWithoutDown", 2, Phase::up, true, true, false, false, {false, false}, false,
-                   false}),
+        GestureRow{"DragConsuming",
+                   2,
+                   Phase::dragged,
+                   false,
+                   false,
+                   true,
+                   true,
+                   {true, false},
+                   true,
+                   true},
+        GestureRow{
+            "DragPassing", 2, Phase::dragged, true, true, true, false, {false, false}, true, false},
+        GestureRow{
+            "UpConsuming", 2, Phase::up, false, false, true, true, {true, false}, false, false},
+        GestureRow{
+            "UpPassing", 2, Phase::up, true, true, true, false, {false, false}, false, false},
+        GestureRow{
+            "UpWithoutDown", 2, Phase::up, true, true, false, false, {false, false}, false, false}),
     [](const ::testing::TestParamInfo<GestureRow>& info) { return info.param.name; });
 
 TEST(MiddleGestureSequence, QuittableItemSwallowsTheWholeSequenceAndQuitsOnce) {

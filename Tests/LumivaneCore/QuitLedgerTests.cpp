@@ -1,11 +1,9 @@
 #include "LumivaneCore/QuitLedger.hpp"
-
 #include "TestIdentities.hpp"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace lumivane {
 namespace {

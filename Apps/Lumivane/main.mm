@@ -1,0 +1,151 @@
+// The entry point of Lumivane.app: AppKit's shared application with a Qt application on top, the
+// macOS adapters of the platform ports plus the Qt shell's windows, and one coordinator. Returns
+// 0 when the event loop ends.
+
+#include "Lumivane/AppDelegate.hpp"
+#include "Shell/QtWindows.hpp"
+#include "Shell/ScreenSpace.hpp"
+#include "macOS/MacAccessibility.hpp"
+#include "macOS/MacDefaults.hpp"
+#include "macOS/MacEventTaps.hpp"
+#include "macOS/MacLogger.hpp"
+#include "macOS/MacLoginItems.hpp"
+#include "macOS/MacMouse.hpp"
+#include "macOS/MacNotifications.hpp"
+#include "macOS/MacProcess.hpp"
+#include "macOS/MacRunLoop.hpp"
+#include "macOS/MacScreens.hpp"
+#include "macOS/MacWorkspace.hpp"
+
+#import <AppKit/AppKit.h>
+#include <QApplication>
+#include <memory>
+
+// Hands AppKit's application events to the coordinator, on the main thread; launch and
+// termination once each. Launch, activation and termination arrive as notifications. The reopen
+// request exists only as a delegate message: this object is NSApp's delegate before Qt starts,
+// and Qt's application delegate, which takes its place, passes the reopen request on to the
+// delegate it found. Termination also comes from Qt (QCoreApplication::aboutToQuit): quitting
+// through Qt ends the event loop without AppKit's termination notification.
+@interface LMVApplicationEvents : NSObject <NSApplicationDelegate>
+// Runs the launch entry point at once when launching finished before the coordinator existed.
+- (void)setCoordinator:(std::weak_ptr<lumivane::AppDelegate>)coordinator;
+- (void)terminate;
+@end
+
+@implementation LMVApplicationEvents {
+  std::weak_ptr<lumivane::AppDelegate> _coordinator;
+  BOOL _launched;
+  BOOL _terminated;
+}
+
+- (instancetype)init {
+  if ((self = [super init])) {
+    NSNotificationCenter* center = NSNotificationCenter.defaultCenter;
+    [center addObserver:self
+               selector:@selector(didFinishLaunching:)
+                   name:NSApplicationDidFinishLaunchingNotification
+                 object:nil];
+    [center addObserver:self
+               selector:@selector(didBecomeActive:)
+                   name:NSApplicationDidBecomeActiveNotification
+                 object:nil];
+    [center addObserver:self
+               selector:@selector(willTerminate:)
+                   name:NSApplicationWillTerminateNotification
+                 object:nil];
+  }
+  return self;
+}
+
+- (void)dealloc {
+  [NSNotificationCenter.defaultCenter removeObserver:self];
+}
+
+- (void)setCoordinator:(std::weak_ptr<lumivane::AppDelegate>)coordinator {
+  _coordinator = std::move(coordinator);
+  if (_launched) {
+    if (const auto coordinator = _coordinator.lock()) {
+      coordinator->applicationDidFinishLaunching();
+    }
+  }
+}
+
+- (void)didFinishLaunching:(NSNotification*)notification {
+  (void)notification;
+  if (_launched) {
+    return;
+  }
+  _launched = YES;
+  if (const auto coordinator = _coordinator.lock()) {
+    coordinator->applicationDidFinishLaunching();
+  }
+}
+
+- (void)didBecomeActive:(NSNotification*)notification {
+  (void)notification;
+  if (const auto coordinator = _coordinator.lock(); coordinator && _launched && !_terminated) {
+    coordinator->applicationDidBecomeActive();
+  }
+}
+
+- (void)willTerminate:(NSNotification*)notification {
+  (void)notification;
+  [self terminate];
+}
+
+- (void)terminate {
+  if (_terminated) {
+    return;
+  }
+  _terminated = YES;
+  if (const auto coordinator = _coordinator.lock(); coordinator && _launched) {
+    coordinator->applicationWillTerminate();
+  }
+}
+
+- (BOOL)applicationShouldHandleReopen:(NSApplication*)sender hasVisibleWindows:(BOOL)flag {
+  (void)sender;
+  const auto coordinator = _coordinator.lock();
+  if (!coordinator || !_launched || _terminated) {
+    return YES;
+  }
+  return coordinator->applicationShouldHandleReopen(flag);
+}
+
+@end
+
+int main(int argc, char* argv[]) {
+  @autoreleasepool {
+    NSApplication* application = [NSApplication sharedApplication];
+    LMVApplicationEvents* events = [[LMVApplicationEvents alloc] init];
+    application.delegate = events;
+
+    QApplication qt(argc, argv);
+    // An accessory application lives on with no window open.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&qt, &QCoreApplication::aboutToQuit, [events] { [events terminate]; });
+
+    lumivane::mac::MacAccessibility accessibility;
+    lumivane::mac::MacWorkspace workspace;
+    lumivane::mac::MacEventTaps eventTaps;
+    lumivane::mac::MacRunLoop runLoop;
+    lumivane::mac::MacNotifications notifications;
+    lumivane::mac::MacMouse mouse;
+    lumivane::mac::MacScreens screens;
+    lumivane::mac::MacDefaults defaults;
+    lumivane::mac::MacLoginItems loginItems;
+    lumivane::mac::MacLogger logger;
+    lumivane::mac::MacProcess process;
+    lumivane::shell::SystemScreenSpace space;
+    lumivane::shell::QtWindows windows(space);
+    lumivane::platform::Platform platform{accessibility, workspace, eventTaps, runLoop,
+                                          notifications, mouse,     screens,   defaults,
+                                          loginItems,    logger,    process,   windows};
+
+    const auto coordinator = std::make_shared<lumivane::AppDelegate>(platform);
+    [events setCoordinator:coordinator];
+    QApplication::exec();
+  }
+  return 0;
+}

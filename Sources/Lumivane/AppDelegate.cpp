@@ -1,0 +1,417 @@
+#include "Lumivane/AppDelegate.hpp"
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace lumivane {
+
+namespace {
+
+constexpr std::string_view appName = "Lumivane";
+constexpr std::string_view readySymbol = "dock.rectangle";
+constexpr std::string_view attentionSymbol = "exclamationmark.circle";
+constexpr std::string_view attentionToolTip = "Lumivane · 请检查权限";
+constexpr std::string_view tapInterruptedDescription = "Lumivane · 鼠标监听已中断";
+constexpr std::string_view tapRestoredMessage = "鼠标监听已恢复。";
+constexpr std::string_view tapInterruptedMessage = "鼠标监听已中断，请在设置中重新检查权限。";
+constexpr std::string_view statusItemIdentifier = "lumivane.status-item";
+constexpr std::string_view welcomeTitle = "欢迎使用 Lumivane";
+constexpr std::string_view settingsTitle = "Lumivane 设置";
+// Until the menu content has measured itself.
+constexpr double initialContentHeight = 500;
+
+} // namespace
+
+// RuntimeStatus
+
+void RuntimeStatus::setMessage(std::string message) {
+  if (message == message_) {
+    return;
+  }
+  message_ = std::move(message);
+  publish();
+}
+
+void RuntimeStatus::setError(bool isError) {
+  if (isError == isError_) {
+    return;
+  }
+  isError_ = isError;
+  publish();
+}
+
+void RuntimeStatus::setSuspended(bool isSuspended) {
+  if (isSuspended == isSuspended_) {
+    return;
+  }
+  isSuspended_ = isSuspended;
+  publish();
+}
+
+// AppDelegate: construction and services
+
+AppDelegate::AppDelegate(platform::Platform& platform)
+    : platform_(platform),
+      settings_(std::make_shared<SettingsManager>(platform.defaults, platform.loginItems)),
+      permissions_(std::make_shared<PermissionManager>(platform)),
+      runtime_(std::make_shared<RuntimeStatus>()),
+      observer_(std::make_shared<DockObserver>(platform)),
+      overlay_(std::make_shared<QuitOverlay>(platform.windows, platform.workspace)),
+      quitter_(AppQuitService::create(platform)),
+      middle_(std::make_shared<MiddleClickMonitor>(platform.eventTaps, platform.runLoop)),
+      popover_(platform.windows.createPopover()) {}
+
+HoverController& AppDelegate::hover() {
+  if (!hover_) {
+    hover_ = HoverController::create(observer_, overlay_, quitter_, platform_);
+  }
+  return *hover_;
+}
+
+std::function<void()> AppDelegate::weakAction(void (AppDelegate::*action)()) {
+  return [weak = weak_from_this(), action] {
+    if (const auto self = weak.lock()) {
+      ((*self).*action)();
+    }
+  };
+}
+
+// Entry points
+
+void AppDelegate::applicationDidFinishLaunching() {
+  platform_.windows.setActivationPolicy(platform::ActivationPolicy::accessory);
+  configureApplicationMenu();
+  configureStatusItem();
+  applyLayout(settings_->hoverLayout());
+
+  const std::weak_ptr<AppDelegate> weak = weak_from_this();
+  settings_->onLayoutChange = [weak](const HoverLayoutOptions& layout) {
+    if (const auto self = weak.lock()) {
+      self->applyLayout(layout);
+    }
+  };
+  settings_->onChange = weakAction(&AppDelegate::reconcile);
+  permissions_->onChange = weakAction(&AppDelegate::reconcile);
+  runtime_->onRetry = weakAction(&AppDelegate::reconcile);
+
+  middle_->resolve = [weak](Point point) -> std::optional<DockObserver::Hit> {
+    const auto self = weak.lock();
+    if (!self || self->isSuspended() || !self->platform_.accessibility.isProcessTrusted()) {
+      return std::nullopt;
+    }
+    return self->observer_->hit(point, std::nullopt);
+  };
+  middle_->onQuit = [weak](const RunningApp& app) {
+    if (const auto self = weak.lock()) {
+      self->quitter_->request(app);
+    }
+  };
+  middle_->onFailure = [weak](bool restored) {
+    const auto self = weak.lock();
+    // While the feature is off or paused the tap is meant to be down; nothing to report.
+    if (!self || !self->settings_->middleEnabled() || self->isSuspended()) {
+      return;
+    }
+    self->permissions_->setMiddleAvailable(restored);
+    self->runtime_->setMessage(std::string(restored ? tapRestoredMessage : tapInterruptedMessage));
+    self->runtime_->setError(!restored);
+    // The tooltip is left alone; the next reconciliation sets symbol and tooltip together.
+    if (!restored && self->statusItem_ && self->statusItem_->hasButton()) {
+      self->statusItem_->setSymbol(attentionSymbol, tapInterruptedDescription);
+    }
+  };
+  quitter_->onStatus = [weak](const std::string& message, bool isError) {
+    if (const auto self = weak.lock()) {
+      self->runtime_->setMessage(message);
+      self->runtime_->setError(isError);
+    }
+  };
+  // Any sent quit request, from either feature, takes the × away at once.
+  quitter_->onRequest = [weak](const AppIdentity&) {
+    if (const auto self = weak.lock()) {
+      self->hover().reset();
+    }
+  };
+
+  configureLifecycle();
+  permissions_->start();
+  reconcile();
+
+  const std::vector<std::string> arguments = platform_.process.arguments();
+  const bool askedForWelcome = std::ranges::find(arguments, welcomeArgument) != arguments.end();
+  if (!settings_->hasSeenWelcome() || askedForWelcome) {
+    settings_->setHasSeenWelcome(true);
+    showWelcome();
+  }
+}
+
+void AppDelegate::applicationWillTerminate() {
+  hover().stop();
+  middle_->stop(true);
+  permissions_->stop();
+  quitter_->stop();
+  for (const auto& [center, token] : notifications_) {
+    platform_.notifications.unsubscribe(center, token);
+  }
+  notifications_.clear();
+}
+
+void AppDelegate::applicationDidBecomeActive() {
+  permissions_->refresh();
+  settings_->refreshLogin();
+  reconcile();
+}
+
+bool AppDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
+  if (!hasVisibleWindows) {
+    showWelcome();
+  }
+  return true;
+}
+
+// Reconciliation and suspension
+
+void AppDelegate::reconcile() {
+  const bool trusted = permissions_->accessibility();
+  if (!trusted || isSuspended()) {
+    hover().stop();
+    middle_->stop(false);
+    permissions_->setMiddleAvailable(false);
+  } else {
+    if (settings_->hoverEnabled()) {
+      hover().start();
+    } else {
+      hover().stop();
+    }
+    if (settings_->middleEnabled()) {
+      permissions_->setMiddleAvailable(middle_->start());
+    } else {
+      middle_->stop(false);
+      permissions_->setMiddleAvailable(false);
+    }
+  }
+
+  // While paused the tap is down on purpose, so only a missing permission asks for attention.
+  const bool attention = !trusted || (settings_->middleEnabled() &&
+                                      !permissions_->middleAvailable() && !isSuspended());
+  if (statusItem_ && statusItem_->hasButton()) {
+    statusItem_->setSymbol(attention ? attentionSymbol : readySymbol, appName);
+    statusItem_->setToolTip(attention ? attentionToolTip : appName);
+  }
+}
+
+void AppDelegate::setSuspended(bool suspended, SuspensionReason reason) {
+  if (suspended) {
+    suspensionReasons_.insert(reason);
+  } else {
+    suspensionReasons_.erase(reason);
+  }
+  runtime_->setSuspended(isSuspended());
+  if (!isSuspended()) {
+    // Displays and permissions may have changed while the session was away.
+    observer_->updateScreens();
+    permissions_->refresh();
+  }
+  reconcile();
+}
+
+void AppDelegate::applyLayout(const HoverLayoutOptions& layout) {
+  HoverController& controller = hover();
+  // A × placed under the old layout must not linger.
+  if (layout != controller.layout) {
+    controller.reset();
+    controller.layout = layout;
+  }
+}
+
+void AppDelegate::configureLifecycle() {
+  using platform::Notification;
+  using platform::NotificationCenter;
+  struct Suspension {
+    Notification name;
+    SuspensionReason reason;
+    bool begins;
+  };
+  // Each reason is ended only by its own counterpart: waking does not end a lock.
+  static constexpr std::array<Suspension, 6> suspensions{{
+      {Notification::willSleep, SuspensionReason::sleep, true},
+      {Notification::didWake, SuspensionReason::sleep, false},
+      {Notification::screensDidSleep, SuspensionReason::display, true},
+      {Notification::screensDidWake, SuspensionReason::display, false},
+      {Notification::sessionDidResignActive, SuspensionReason::session, true},
+      {Notification::sessionDidBecomeActive, SuspensionReason::session, false},
+  }};
+  for (const Suspension& entry : suspensions) {
+    observe(NotificationCenter::workspace, entry.name,
+            [entry](AppDelegate& self) { self.setSuspended(entry.begins, entry.reason); });
+  }
+  observe(NotificationCenter::workspace, Notification::activeSpaceDidChange,
+          [](AppDelegate& self) { self.hover().reset(); });
+  observe(NotificationCenter::workspace, Notification::didTerminateApplication,
+          [](AppDelegate& self) { self.hover().reset(); });
+  observe(NotificationCenter::application, Notification::screenParametersDidChange,
+          [](AppDelegate& self) {
+            self.hover().reset();
+            self.observer_->updateScreens();
+          });
+  observe(NotificationCenter::distributed, Notification::screenIsLocked,
+          [](AppDelegate& self) { self.setSuspended(true, SuspensionReason::lock); });
+  observe(NotificationCenter::distributed, Notification::screenIsUnlocked,
+          [](AppDelegate& self) { self.setSuspended(false, SuspensionReason::lock); });
+}
+
+void AppDelegate::observe(platform::NotificationCenter center, platform::Notification name,
+                          std::function<void(AppDelegate&)> action) {
+  const platform::SubscriptionToken token = platform_.notifications.subscribe(
+      center, name, [weak = weak_from_this(), action = std::move(action)] {
+        if (const auto self = weak.lock()) {
+          action(*self);
+        }
+      });
+  notifications_.emplace_back(center, token);
+}
+
+// Status item, menu, popover and windows
+
+void AppDelegate::configureApplicationMenu() {
+  using Action = platform::MenuItem::Action;
+  std::vector<platform::MenuItem> items;
+  items.push_back({"关于 Lumivane", Action::custom, weakAction(&AppDelegate::showWelcome), ""});
+  items.push_back({"设置…", Action::custom, weakAction(&AppDelegate::togglePopover), ","});
+  items.push_back({"", Action::separator, {}, ""});
+  items.push_back({"关闭窗口", Action::performClose, {}, "w"});
+  items.push_back({"退出 Lumivane", Action::terminate, {}, "q"});
+  platform_.windows.setApplicationMenu(appName, std::move(items));
+}
+
+void AppDelegate::configureStatusItem() {
+  statusItem_ = platform_.windows.createStatusItem();
+  // No symbol yet: the first reconciliation sets symbol and tooltip.
+  if (statusItem_ && statusItem_->hasButton()) {
+    statusItem_->setButtonAction(weakAction(&AppDelegate::togglePopover));
+    statusItem_->setButtonAccessibilityIdentifier(statusItemIdentifier);
+  }
+  popover_->configure(weakAction(&AppDelegate::popoverDidClose));
+}
+
+void AppDelegate::togglePopover() {
+  if (popover_->isShown()) {
+    popover_->performClose();
+    return;
+  }
+  permissions_->refresh();
+  settings_->refreshLogin();
+  reconcile();
+  hover().reset();
+  platform_.windows.activateIgnoringOtherApps();
+  // Shown one main-queue turn later, never from inside the button's action.
+  platform_.runLoop.async(weakAction(&AppDelegate::presentSettings));
+}
+
+void AppDelegate::presentSettings() {
+  if (!statusItem_ || !statusItem_->hasButton()) {
+    return;
+  }
+  // Bottom-left space; empty when the button has no window.
+  const Rect button = statusItem_->buttonScreenFrame();
+  const Point centre{button.midX(), button.midY()};
+  const std::vector<Rect> screens = platform_.screens.frames();
+  const bool onScreen =
+      !isEmpty(button) && std::ranges::any_of(screens, [centre](const Rect& screen) {
+        return contains(screen, centre);
+      });
+  if (onScreen) {
+    if (settingsWindow_) {
+      settingsWindow_->performClose();
+    }
+    popover_->setContent(menuController());
+    popover_->show(*statusItem_);
+    popover_->makeContentKey();
+    return;
+  }
+  // The popover cannot be placed under the button: the same content in a window instead.
+  if (!settingsWindow_) {
+    platform::WindowStyle style;
+    style.title = settingsTitle;
+    settingsWindow_ = platform_.windows.createWindow(style, menuController());
+    const platform::Window* window = settingsWindow_.get();
+    settingsWindow_->setWillClose([weak = weak_from_this(), window] {
+      if (const auto self = weak.lock()) {
+        self->windowWillClose(window);
+      }
+    });
+    settingsWindow_->center();
+  }
+  settingsWindow_->makeKeyAndOrderFront();
+}
+
+std::shared_ptr<platform::ViewController> AppDelegate::menuController() {
+  platform::MenuContentModel model;
+  model.settings = settings_;
+  model.permissions = permissions_;
+  model.runtime = runtime_;
+  // Bottom whenever the Dock cannot be read.
+  model.previewEdge = observer_->currentEdge();
+  model.contentHeight = initialContentHeight;
+  model.showWelcome = weakAction(&AppDelegate::showWelcome);
+  model.quit = [&windows = platform_.windows] { windows.terminate(); };
+  return platform_.windows.menuContent(model);
+}
+
+void AppDelegate::showWelcome() {
+  popover_->performClose();
+  if (settingsWindow_) {
+    settingsWindow_->performClose();
+  }
+  if (!welcome_) {
+    platform::WelcomeContentModel model;
+    model.permissions = permissions_;
+    model.close = [weak = weak_from_this()] {
+      if (const auto self = weak.lock(); self && self->welcome_) {
+        self->welcome_->performClose();
+      }
+    };
+    platform::WindowStyle style;
+    style.title = welcomeTitle;
+    style.fullSizeContentView = true;
+    style.transparentTitlebar = true;
+    style.titleHidden = true;
+    style.movableByBackground = true;
+    welcome_ = platform_.windows.createWindow(style, platform_.windows.welcomeContent(model));
+    const platform::Window* window = welcome_.get();
+    welcome_->setWillClose([weak = weak_from_this(), window] {
+      if (const auto self = weak.lock()) {
+        self->windowWillClose(window);
+      }
+    });
+    welcome_->center();
+  }
+  platform_.windows.activateIgnoringOtherApps();
+  welcome_->makeKeyAndOrderFront();
+}
+
+void AppDelegate::popoverDidClose() {
+  // The menu content is released while the popover is closed and rebuilt at the next opening.
+  popover_->setContent(nullptr);
+}
+
+void AppDelegate::windowWillClose(const platform::Window* window) {
+  if (window == nullptr) {
+    return;
+  }
+  // The window is still inside its own close; it is released one turn later, after the close.
+  const auto release = [this](std::shared_ptr<platform::Window>& slot) {
+    platform_.runLoop.async([closing = std::move(slot)] {});
+  };
+  if (window == welcome_.get()) {
+    release(welcome_);
+  } else if (window == settingsWindow_.get()) {
+    release(settingsWindow_);
+  }
+}
+
+} // namespace lumivane

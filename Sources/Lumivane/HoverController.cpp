@@ -1,0 +1,255 @@
+#include "Lumivane/HoverController.hpp"
+
+#include "LumivaneCore/DockGeometry.hpp"
+
+#include <utility>
+
+namespace lumivane {
+
+namespace {
+
+using platform::LogLevel;
+namespace MouseEventType = platform::MouseEventType;
+
+constexpr uint64_t leftButtonOnly = 1;
+
+} // namespace
+
+std::shared_ptr<HoverController> HoverController::create(std::shared_ptr<DockObserver> observer,
+                                                         std::shared_ptr<QuitOverlay> overlay,
+                                                         std::shared_ptr<AppQuitService> quitter,
+                                                         platform::Platform& platform) {
+  auto controller =
+      std::make_shared<HoverController>(std::move(observer), overlay, std::move(quitter), platform);
+  overlay->onClick = [weak = std::weak_ptr<HoverController>(controller)] {
+    if (const auto self = weak.lock()) {
+      self->click();
+    }
+  };
+  return controller;
+}
+
+HoverController::HoverController(std::shared_ptr<DockObserver> observer,
+                                 std::shared_ptr<QuitOverlay> overlay,
+                                 std::shared_ptr<AppQuitService> quitter,
+                                 platform::Platform& platform)
+    : observer_(std::move(observer)), overlay_(std::move(overlay)), quitter_(std::move(quitter)),
+      platform_(platform) {}
+
+void HoverController::start() {
+  if (enabled_) {
+    return;
+  }
+  enabled_ = true;
+  const auto handler = [weak = weak_from_this()](int eventType) {
+    if (const auto self = weak.lock()) {
+      self->mouseChanged(eventType);
+    }
+  };
+  globalMonitor_ = platform_.mouse.addGlobalMonitor(eventMask, handler);
+  localMonitor_ = platform_.mouse.addLocalMonitor(eventMask, handler);
+  wake();
+}
+
+void HoverController::stop() {
+  enabled_ = false;
+  if (globalMonitor_) {
+    platform_.mouse.removeMonitor(*globalMonitor_);
+    globalMonitor_.reset();
+  }
+  if (localMonitor_) {
+    platform_.mouse.removeMonitor(*localMonitor_);
+    localMonitor_.reset();
+  }
+  reset();
+}
+
+void HoverController::reset() {
+  if (timer_) {
+    timer_->invalidate();
+    timer_.reset();
+  }
+  state_.reset();
+  target_.reset();
+  retainingSelection_ = false;
+  hidePanel();
+}
+
+// Top-left space, like every Dock frame.
+Point HoverController::pointer() {
+  const Point location = platform_.mouse.location();
+  return {location.x, observer_->primaryTop() - location.y};
+}
+
+void HoverController::hidePanel() {
+  overlay_->panel().orderOut();
+}
+
+void HoverController::mouseChanged(int eventType) {
+  switch (eventType) {
+  case MouseEventType::rightMouseDown:
+  case MouseEventType::scrollWheel:
+  case MouseEventType::leftMouseDragged:
+    reset();
+    break;
+  case MouseEventType::leftMouseDown:
+    // Only a press on the visible × keeps it; a click anywhere else withdraws it.
+    if (target_ && contains(target_->buttonFrame, pointer()) && overlay_->panel().isVisible()) {
+      wake();
+    } else {
+      reset();
+    }
+    break;
+  case MouseEventType::mouseMoved:
+  case MouseEventType::rightMouseDragged:
+  case MouseEventType::otherMouseDragged:
+    wake();
+    break;
+  default:
+    break;
+  }
+}
+
+void HoverController::wake() {
+  if (!enabled_ || timer_) {
+    return;
+  }
+  // Without a target the loop runs only near a Dock edge, so an idle pointer costs nothing.
+  if (!target_ &&
+      !DockGeometry::nearDockEdge(pointer(), observer_->screens(), DockObserver::edgeMargin)) {
+    return;
+  }
+  timer_ =
+      platform_.runLoop.scheduleRepeating(tickInterval, tickTolerance, [weak = weak_from_this()] {
+        if (const auto self = weak.lock()) {
+          self->tick();
+        }
+      });
+  if (platform_.runLoop.uptime() - lastTick_ >= tickInterval) {
+    tick();
+  }
+}
+
+void HoverController::tick() {
+  lastTick_ = platform_.runLoop.uptime();
+  const Point point = pointer();
+
+  if (const uint64_t buttons = platform_.mouse.pressedButtons(); buttons != 0) {
+    const bool pressingButton = buttons == leftButtonOnly && overlay_->panel().isVisible() &&
+                                target_ && contains(target_->buttonFrame, point);
+    // A left press on the × is a click under way: leave everything as it is until it lands.
+    if (!pressingButton) {
+      reset();
+    }
+    return;
+  }
+
+  const double now = platform_.runLoop.uptime();
+  const auto hit = observer_->hit(point, layout);
+  std::optional<DockTarget> candidate;
+  if (hit && hit->target && !quitter_->isPending(hit->target->app.identity)) {
+    candidate = hit->target;
+  }
+
+  if (hit && !candidate) {
+    // An item under the pointer, but no usable × for it.
+    if (!hit->application || quitter_->isPending(hit->application->identity)) {
+      reset();
+      return;
+    }
+    hidePanel();
+    target_.reset();
+    retainingSelection_ = false;
+    state_.update(hit->application->identity, false, false, now);
+    if (!state_.target()) {
+      reset();
+    }
+    return;
+  }
+
+  if (!candidate && target_) {
+    // The pointer left the remembered item.
+    const bool onPath = DockGeometry::isOnButtonPath(point, target_->iconFrame,
+                                                     target_->buttonFrame, target_->edge);
+    if (state_.isVisible() && (onPath || retainingSelection_)) {
+      // Heading for the ×: validate the remembered item instead of re-measuring it.
+      const auto app = observer_->selectedApplication(*target_);
+      if (!app || quitter_->isPending(app->identity)) {
+        reset();
+        return;
+      }
+      retainingSelection_ = true;
+      state_.update(std::nullopt, onPath, true, now);
+      if (!state_.target()) {
+        reset();
+      }
+      return;
+    }
+
+    const auto fresh = observer_->refresh(*target_, layout);
+    if (!fresh || quitter_->isPending(fresh->app.identity)) {
+      reset();
+      return;
+    }
+    if (state_.isVisible()) {
+      if (fresh->edge != target_->edge ||
+          !DockGeometry::canRetain(target_->buttonFrame, target_->iconFrame, fresh->iconFrame,
+                                   target_->edge)) {
+        reset();
+        return;
+      }
+      // The icon moved under the pointer (magnification): keep the × where it is while the
+      // pointer is on its way there.
+      if (DockGeometry::isOnButtonPath(point, fresh->iconFrame, target_->buttonFrame,
+                                       target_->edge) &&
+          !contains(fresh->iconFrame, point)) {
+        state_.update(std::nullopt, true, true, now);
+        return;
+      }
+    }
+  }
+
+  std::optional<AppIdentity> sample;
+  if (candidate) {
+    sample = candidate->app.identity;
+    target_ = std::move(candidate);
+    retainingSelection_ = false;
+  }
+  state_.update(std::move(sample), false, true, now);
+  if (state_.isVisible() && target_) {
+    overlay_->show(*target_, observer_->primaryTop());
+  } else {
+    hidePanel();
+  }
+  if (!state_.target()) {
+    reset();
+  }
+}
+
+void HoverController::click() {
+  auto& log = platform_.logger;
+  if (!enabled_ || !state_.isVisible() || !overlay_->panel().isVisible() || !target_) {
+    log.log(platform::LogCategory::hover, LogLevel::standard,
+            "Quit button rejected: inactive interaction");
+    reset();
+    return;
+  }
+  const auto app = observer_->selectedApplication(*target_);
+  if (!app) {
+    log.log(platform::LogCategory::hover, LogLevel::standard,
+            "Quit button rejected: target could not be refreshed");
+    reset();
+    return;
+  }
+  if (!contains(target_->buttonFrame, pointer()) || quitter_->isPending(app->identity)) {
+    log.log(platform::LogCategory::hover, LogLevel::standard,
+            "Quit button rejected: geometry, pointer, or pending request changed");
+    reset();
+    return;
+  }
+  log.log(platform::LogCategory::hover, LogLevel::debug, "Quit button accepted");
+  reset();
+  quitter_->request(*app);
+}
+
+} // namespace lumivane

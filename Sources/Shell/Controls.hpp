@@ -1,0 +1,186 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QColor>
+#include <QFont>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <string_view>
+
+class QVBoxLayout;
+
+// The small building blocks the views are made of: symbols, labels, the switch, rules, dots,
+// rounded backgrounds and the disclosure group.
+namespace lumivane::shell {
+
+// A text label in the interface font at `size` points, in `colour` (the palette's text colour
+// when invalid).
+QLabel* makeLabel(const QString& text, int size, QFont::Weight weight = QFont::Normal,
+                  const QColor& colour = QColor());
+// A button in the prominent bordered style (accent fill, white text); large or small size.
+QPushButton* makeProminentButton(const QString& text, bool large);
+// A button in the plain style: only its text, in `colour`.
+QPushButton* makePlainButton(const QString& text, int size, const QColor& colour);
+// A standard bordered button at `size` points.
+QPushButton* makeButton(const QString& text, int size);
+// Sets a widget's accessibility identifier: its object name and its accessible name.
+void setIdentifier(QWidget& widget, std::string_view identifier);
+
+// One system symbol, drawn in a square of `size` points.
+class SymbolView : public QWidget {
+  Q_OBJECT
+
+public:
+  SymbolView(std::string_view symbol, int size, const QColor& colour,
+             QFont::Weight weight = QFont::Normal, QWidget* parent = nullptr);
+  const std::string& symbol() const { return symbol_; }
+  void setSymbol(std::string_view symbol);
+  const QColor& colour() const { return colour_; }
+  void setColour(const QColor& colour);
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+
+private:
+  std::string symbol_;
+  QColor colour_;
+  QFont::Weight weight_;
+};
+
+// A label with a leading symbol, the symbol scaled to the text's size.
+class SymbolLabel : public QWidget {
+  Q_OBJECT
+
+public:
+  SymbolLabel(std::string_view symbol, const QString& text, int size,
+              QFont::Weight weight = QFont::Normal, const QColor& colour = QColor(),
+              QWidget* parent = nullptr);
+  std::string symbol() const { return symbol_->symbol(); }
+  void setSymbol(std::string_view symbol) { symbol_->setSymbol(symbol); }
+  QString text() const { return text_->text(); }
+  void setText(const QString& text);
+  void setColour(const QColor& colour);
+  // Lets the text wrap over as many lines as it needs.
+  void setWordWrap(bool wrap);
+
+private:
+  SymbolView* symbol_;
+  QLabel* text_;
+};
+
+// A wrapping paragraph with extra space between its lines.
+class Paragraph : public QWidget {
+  Q_OBJECT
+
+public:
+  Paragraph(const QString& text, const QFont& font, const QColor& colour, double lineSpacing,
+            QWidget* parent = nullptr);
+  const QString& text() const { return text_; }
+  bool hasHeightForWidth() const override { return true; }
+  int heightForWidth(int width) const override;
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+
+private:
+  // Lays the text out for `width` and returns its height; draws it when `painter` is set.
+  double layOut(double width, QPainter* painter) const;
+
+  QString text_;
+  QColor colour_;
+  double lineSpacing_;
+};
+
+// A switch-style toggle in the small control size.
+class Switch : public QAbstractButton {
+  Q_OBJECT
+
+public:
+  explicit Switch(QWidget* parent = nullptr);
+  QSize sizeHint() const override;
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A one-point line in `colour`: a horizontal divider indented on the leading side, or a vertical
+// rule of a fixed length.
+class Rule : public QWidget {
+  Q_OBJECT
+
+public:
+  Rule(Qt::Orientation orientation, const QColor& colour, int leadingIndent = 0, int length = 0,
+       QWidget* parent = nullptr);
+  // The system divider: the separator colour at `opacity`.
+  static Rule* divider(const QPalette& palette, double opacity, int leadingIndent = 0);
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+
+private:
+  Qt::Orientation orientation_;
+  QColor colour_;
+  int indent_;
+};
+
+// A filled circle of a fixed diameter.
+class Dot : public QWidget {
+  Q_OBJECT
+
+public:
+  Dot(int diameter, const QColor& colour, QWidget* parent = nullptr);
+  const QColor& colour() const { return colour_; }
+  void setColour(const QColor& colour);
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+
+private:
+  QColor colour_;
+};
+
+// A container on a rounded rectangle with continuous corners, filled and optionally outlined.
+class RoundedPanel : public QWidget {
+  Q_OBJECT
+
+public:
+  RoundedPanel(double radius, const QColor& fill, const QColor& stroke = QColor(),
+               QWidget* parent = nullptr);
+  // The column the content goes into, with the given padding and spacing.
+  QVBoxLayout* column() const { return column_; }
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+  virtual QColor fill() const { return fill_; }
+
+private:
+  double radius_;
+  QColor fill_;
+  QColor stroke_;
+  QVBoxLayout* column_;
+};
+
+// A disclosure group: a header with a chevron that shows or hides the content below it.
+class Disclosure : public QWidget {
+  Q_OBJECT
+
+public:
+  // `label` is the header's content; the chevron is drawn before it.
+  Disclosure(QWidget* label, QWidget* content, QWidget* parent = nullptr);
+  bool isExpanded() const { return expanded_; }
+  void setExpanded(bool expanded);
+  QAbstractButton& header() const { return *header_; }
+  QWidget& content() const { return *content_; }
+
+private:
+  QAbstractButton* header_;
+  QWidget* content_;
+  bool expanded_ = false;
+};
+
+} // namespace lumivane::shell

@@ -1,0 +1,311 @@
+#include "Shell/HoverLayoutSettings.hpp"
+
+#include "Lumivane/SettingsManager.hpp"
+#include "Shell/Controls.hpp"
+#include "Shell/Interface.hpp"
+#include "Shell/Style.hpp"
+#include "Shell/Symbols.hpp"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <array>
+#include <span>
+
+namespace lumivane::shell {
+
+namespace {
+
+QRectF qrect(const Rect& rect) {
+  return QRectF(rect.x, rect.y, rect.width, rect.height);
+}
+
+QPointF centre(const Rect& rect) {
+  return QPointF(rect.midX(), rect.midY());
+}
+
+constexpr std::array positionTitles = {"自动", "上方偏左", "上方偏右"};
+constexpr std::array distanceTitles = {"贴近", "标准", "宽松"};
+constexpr std::array edgeTitles = {"底部", "左侧", "右侧"};
+
+template <typename Value, std::size_t count>
+int indexOf(const Value (&values)[count], Value value) {
+  for (std::size_t index = 0; index < count; ++index) {
+    if (values[index] == value) {
+      return static_cast<int>(index);
+    }
+  }
+  return 0;
+}
+
+// A labelled picker row: the label on the leading side, the control on the trailing one.
+QHBoxLayout* pickerRow(const QString& label, QWidget* control) {
+  auto* row = new QHBoxLayout;
+  row->setSpacing(8);
+  row->addWidget(makeLabel(label, 12));
+  row->addStretch(1);
+  row->addWidget(control);
+  return row;
+}
+
+QComboBox* picker(std::span<const char* const> titles) {
+  auto* box = new QComboBox;
+  box->setFont(style::font(12));
+  for (const char* title : titles) {
+    box->addItem(QString::fromUtf8(title));
+  }
+  return box;
+}
+
+} // namespace
+
+HoverLayoutPreview::HoverLayoutPreview(const HoverLayoutOptions& options, DockEdge edge,
+                                       const Rect& canvas, QWidget* parent)
+    : QWidget(parent), options_(options), edge_(edge), canvas_(canvas) {
+  setFixedSize(static_cast<int>(canvas.absWidth()), static_cast<int>(canvas.absHeight()));
+  setPreview(options, edge);
+}
+
+void HoverLayoutPreview::setPreview(const HoverLayoutOptions& options, DockEdge edge) {
+  options_ = options;
+  edge_ = edge;
+  placement_ = HoverLayout::placement(iconFrame(edge), edge, canvas_, options, {});
+  if (!placement_) {
+    setAccessibleName(QStringLiteral("空间不足，退出按钮将隐藏"));
+  } else if (placement_->usedFallback) {
+    setAccessibleName(QStringLiteral("空间不足，预览采用自动位置"));
+  } else {
+    setAccessibleName(QStringLiteral("退出按钮位置示意"));
+  }
+  update();
+}
+
+Rect HoverLayoutPreview::iconFrame(DockEdge edge) {
+  switch (edge) {
+  case DockEdge::left:
+    return {8, 70, 50, 50};
+  case DockEdge::right:
+    return {230, 70, 50, 50};
+  case DockEdge::bottom:
+    break;
+  }
+  return {119, 132, 50, 50};
+}
+
+Rect HoverLayoutPreview::dockBarFrame(DockEdge edge) {
+  switch (edge) {
+  case DockEdge::left:
+    return {0, 16, 64, 158};
+  case DockEdge::right:
+    return {224, 16, 64, 158};
+  case DockEdge::bottom:
+    break;
+  }
+  return {62, 126, 164, 64};
+}
+
+Point HoverLayoutPreview::nameLabelCentre(DockEdge edge) {
+  const Rect icon = iconFrame(edge);
+  switch (edge) {
+  case DockEdge::left:
+    return {icon.maxX() + 49, icon.midY()};
+  case DockEdge::right:
+    return {icon.minX() - 49, icon.midY()};
+  case DockEdge::bottom:
+    break;
+  }
+  return {icon.midX(), icon.minY() - 5 - 18};
+}
+
+QString HoverLayoutPreview::caption() const {
+  return placement_ && placement_->usedFallback ? QStringLiteral("空间不足，采用自动位置")
+                                                : QString();
+}
+
+void HoverLayoutPreview::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.translate(-canvas_.minX(), -canvas_.minY());
+  const QPalette& colours = palette();
+  painter.setPen(Qt::NoPen);
+
+  painter.setBrush(style::primary(colours, 0.025));
+  painter.drawRoundedRect(qrect(standardized(canvas_)), 8, 8);
+
+  painter.setBrush(style::primary(colours, 0.045));
+  painter.drawRoundedRect(qrect(dockBarFrame(edge_)), 12, 12);
+
+  DemoAppIcon::paint(painter, centre(iconFrame(edge_)), Symbols::safari, style::cyan(), colours);
+
+  const QString name = QStringLiteral("演示应用");
+  const QFont nameFont = style::font(11);
+  const double nameWidth = QFontMetricsF(nameFont).horizontalAdvance(name) + 20;
+  const Point labelCentre = nameLabelCentre(edge_);
+  const QRectF nameTag(labelCentre.x - nameWidth / 2, labelCentre.y - 13, nameWidth, 26);
+  painter.setBrush(style::controlBackground(colours));
+  painter.drawRoundedRect(nameTag, 6, 6);
+  painter.setFont(nameFont);
+  painter.setPen(style::primary(colours));
+  painter.drawText(nameTag, Qt::AlignCenter, name);
+
+  if (placement_) {
+    const QPointF mark = centre(placement_->frame);
+    const QRectF circle(mark - QPointF(14, 14), QSizeF(28, 28));
+    painter.setPen(QPen(style::primary(colours, 0.12), 1));
+    painter.setBrush(style::controlBackground(colours));
+    painter.drawEllipse(circle);
+    Symbols::paint(painter, QRectF(mark - QPointF(6, 6), QSizeF(12, 12)), Symbols::xmark,
+                   style::primary(colours), QFont::DemiBold);
+  }
+
+  const QString note = caption();
+  if (!note.isEmpty()) {
+    painter.setFont(style::font(10));
+    painter.setPen(style::secondary(colours));
+    painter.drawText(qrect(standardized(canvas_)).adjusted(0, 0, 0, -4),
+                     Qt::AlignHCenter | Qt::AlignBottom, note);
+  }
+}
+
+HoverLayoutSettings::HoverLayoutSettings(std::shared_ptr<SettingsManager> settings, DockEdge edge,
+                                         QWidget* parent)
+    : QWidget(parent), settings_(std::move(settings)), edge_(edge) {
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(14, 14, 14, 14);
+
+  auto* label = new QWidget;
+  auto* labelRow = new QHBoxLayout(label);
+  labelRow->setContentsMargins(0, 0, 0, 0);
+  labelRow->addWidget(makeLabel(QStringLiteral("退出按钮布局"), 13, QFont::Medium));
+  labelRow->addStretch(1);
+  badge_ = makeLabel(QString(), 11, QFont::Normal, style::secondary(palette()));
+  labelRow->addWidget(badge_);
+
+  disclosure_ = new Disclosure(label, controls());
+  outer->addWidget(disclosure_);
+
+  observation_ = settings_->observe([this] { render(); });
+  render();
+}
+
+HoverLayoutSettings::~HoverLayoutSettings() {
+  settings_->removeObserver(observation_);
+}
+
+QWidget* HoverLayoutSettings::controls() {
+  auto* box = new QWidget;
+  box->setFont(style::font(12));
+  auto* column = new QVBoxLayout(box);
+  column->setContentsMargins(0, 12, 0, 0);
+  column->setSpacing(12);
+
+  position_ = picker(positionTitles);
+  setIdentifier(*position_, "lumivane.hover-position");
+  connect(position_, &QComboBox::activated, this, [this](int index) {
+    if (index < 0 || index >= static_cast<int>(std::size(allHoverPositions))) {
+      return;
+    }
+    HoverLayoutOptions layout = settings_->hoverLayout();
+    layout.position = allHoverPositions[index];
+    choose(layout);
+  });
+  column->addLayout(pickerRow(QStringLiteral("位置偏好"), position_));
+
+  distance_ = picker(distanceTitles);
+  setIdentifier(*distance_, "lumivane.hover-distance");
+  connect(distance_, &QComboBox::activated, this, [this](int index) {
+    if (index < 0 || index >= static_cast<int>(std::size(allHoverDistances))) {
+      return;
+    }
+    HoverLayoutOptions layout = settings_->hoverLayout();
+    layout.distance = allHoverDistances[index];
+    choose(layout);
+  });
+  column->addLayout(pickerRow(QStringLiteral("距离"), distance_));
+
+  column->addWidget(Rule::divider(palette(), 0.4));
+
+  auto* segments = new QWidget;
+  setIdentifier(*segments, "lumivane.preview-edge");
+  auto* segmentRow = new QHBoxLayout(segments);
+  segmentRow->setContentsMargins(0, 0, 0, 0);
+  segmentRow->setSpacing(0);
+  segments->setStyleSheet(QStringLiteral(
+      "QToolButton { border: 1px solid rgba(0, 0, 0, 0.14); padding: 3px 12px; background: "
+      "rgba(0, 0, 0, 0.03); } QToolButton:checked { background: white; }"));
+  edges_ = new QButtonGroup(this);
+  edges_->setExclusive(true);
+  for (std::size_t index = 0; index < edgeTitles.size(); ++index) {
+    auto* segment = new QToolButton;
+    segment->setText(QString::fromUtf8(edgeTitles[index]));
+    segment->setCheckable(true);
+    segment->setFont(style::font(12));
+    segmentRow->addWidget(segment);
+    edges_->addButton(segment, static_cast<int>(index));
+  }
+  edges_->button(indexOf(allDockEdges, edge_))->setChecked(true);
+  connect(edges_, &QButtonGroup::idClicked, this, [this](int index) {
+    edge_ = allDockEdges[index];
+    render();
+  });
+  column->addLayout(pickerRow(QStringLiteral("预览 Dock"), segments));
+
+  preview_ = new HoverLayoutPreview(settings_->hoverLayout(), edge_);
+  column->addWidget(preview_, 0, Qt::AlignHCenter);
+
+  auto* note = makeLabel(
+      QStringLiteral("仅示意；不会退出应用或改变 Dock。空间不足时自动避让，重新悬停后生效。"), 10,
+      QFont::Normal, style::secondary(palette()));
+  note->setWordWrap(true);
+  column->addWidget(note);
+
+  auto* footer = new QHBoxLayout;
+  hoverOff_ = makeLabel(QStringLiteral("悬停已关闭，布局偏好仍会保留"), 11, QFont::Normal,
+                        style::secondary(palette()));
+  footer->addWidget(hoverOff_);
+  footer->addStretch(1);
+  reset_ = makeButton(QStringLiteral("恢复默认"), 11);
+  setIdentifier(*reset_, "lumivane.reset-layout");
+  connect(reset_, &QPushButton::clicked, this, [this] { choose(HoverLayoutOptions::defaults); });
+  footer->addWidget(reset_);
+  column->addLayout(footer);
+  return box;
+}
+
+bool HoverLayoutSettings::isExpanded() const {
+  return disclosure_->isExpanded();
+}
+
+void HoverLayoutSettings::setExpanded(bool expanded) {
+  disclosure_->setExpanded(expanded);
+}
+
+void HoverLayoutSettings::choose(const HoverLayoutOptions& layout) {
+  settings_->setHoverLayout(layout);
+  // The store publishes only a change; show the stored value either way.
+  render();
+}
+
+void HoverLayoutSettings::render() {
+  const HoverLayoutOptions& layout = settings_->hoverLayout();
+  const bool isDefault = layout == HoverLayoutOptions::defaults;
+  badge_->setText(isDefault ? QStringLiteral("默认") : QStringLiteral("自定"));
+  {
+    const QSignalBlocker positionBlocker(position_);
+    const QSignalBlocker distanceBlocker(distance_);
+    position_->setCurrentIndex(indexOf(allHoverPositions, layout.position));
+    distance_->setCurrentIndex(indexOf(allHoverDistances, layout.distance));
+  }
+  edges_->button(indexOf(allDockEdges, edge_))->setChecked(true);
+  preview_->setPreview(layout, edge_);
+  hoverOff_->setVisible(!settings_->hoverEnabled());
+  reset_->setEnabled(!isDefault);
+}
+
+} // namespace lumivane::shell

@@ -1,0 +1,141 @@
+#include "Shell/OverlayPanel.hpp"
+
+#include "Shell/ScreenSpace.hpp"
+
+#include <QEnterEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPropertyAnimation>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace lumivane::shell {
+
+namespace {
+
+QString qtext(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+} // namespace
+
+CloseButton::CloseButton(QWidget* parent) : QAbstractButton(parent) {
+  setFixedSize(side, side);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::NoFocus);
+}
+
+void CloseButton::enterEvent(QEnterEvent* event) {
+  hovering_ = true;
+  update();
+  QAbstractButton::enterEvent(event);
+}
+
+void CloseButton::leaveEvent(QEvent* event) {
+  hovering_ = false;
+  update();
+  QAbstractButton::leaveEvent(event);
+}
+
+void CloseButton::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QColor label = palette().color(QPalette::WindowText);
+
+  QPainterPath circle;
+  circle.addEllipse(QRectF(2, 2, side - 4, side - 4));
+  painter.fillPath(circle, hovering_ ? QColor(255, 59, 48) : palette().color(QPalette::Base));
+  QColor outline = label;
+  outline.setAlphaF(0.14f);
+  painter.strokePath(circle, QPen(outline, 0.5));
+
+  QPainterPath cross(QPointF(12, 12));
+  cross.lineTo(20, 20);
+  cross.moveTo(20, 12);
+  cross.lineTo(12, 20);
+  painter.strokePath(cross, QPen(hovering_ ? QColor(Qt::white) : label, 1.7, Qt::SolidLine,
+                                 Qt::RoundCap, Qt::RoundJoin));
+}
+
+OverlayPanel::OverlayPanel(const ScreenSpace& space, const Rect& contentRect)
+    : space_(space), frame_(contentRect), window_(std::make_unique<QWidget>()),
+      button_(new CloseButton),
+      fade_(new QPropertyAnimation(window_.get(), "windowOpacity", window_.get())) {
+  window_->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint |
+                          Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+  window_->setAttribute(Qt::WA_TranslucentBackground);
+  window_->setAttribute(Qt::WA_ShowWithoutActivating);
+  window_->setAttribute(Qt::WA_NoSystemBackground);
+  auto* layout = new QVBoxLayout(window_.get());
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(button_);
+  window_->setGeometry(space_.toGlobal(frame_).toRect());
+  QObject::connect(button_, &QAbstractButton::clicked, window_.get(), [this] {
+    if (action_) {
+      const auto action = action_;
+      action();
+    }
+  });
+}
+
+OverlayPanel::~OverlayPanel() {
+  fade_->stop();
+}
+
+void OverlayPanel::setFrame(const Rect& frame) {
+  // A frame that cannot be a window's is refused; the panel stays where it is.
+  if (!std::isfinite(frame.x) || !std::isfinite(frame.y) || !std::isfinite(frame.width) ||
+      !std::isfinite(frame.height)) {
+    return;
+  }
+  frame_ = frame;
+  window_->setGeometry(space_.toGlobal(frame).toRect());
+  window_->update();
+}
+
+bool OverlayPanel::isVisible() {
+  return window_->isVisible();
+}
+
+double OverlayPanel::alpha() {
+  return window_->windowOpacity();
+}
+
+void OverlayPanel::setAlpha(double alpha) {
+  fade_->stop();
+  window_->setWindowOpacity(alpha);
+}
+
+void OverlayPanel::orderFrontRegardless() {
+  window_->show();
+  window_->raise();
+}
+
+void OverlayPanel::orderOut() {
+  fade_->stop();
+  window_->hide();
+}
+
+void OverlayPanel::animateAlpha(double alpha, double duration) {
+  fade_->stop();
+  fade_->setDuration(std::max(0, static_cast<int>(std::lround(duration * 1000))));
+  fade_->setStartValue(window_->windowOpacity());
+  fade_->setEndValue(alpha);
+  fade_->start();
+}
+
+void OverlayPanel::setButtonAccessibilityLabel(std::string_view label) {
+  button_->setAccessibleName(qtext(label));
+}
+
+void OverlayPanel::setButtonAccessibilityIdentifier(std::string_view identifier) {
+  // The accessible name carries the label ("退出 …"), so the identifier is the object name.
+  button_->setObjectName(qtext(identifier));
+}
+
+void OverlayPanel::setButtonAction(std::function<void()> action) {
+  action_ = std::move(action);
+}
+
+} // namespace lumivane::shell

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Lumivane/Platform/Windows.hpp"
+
+#include <QRectF>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+namespace lumivane::shell {
+
+class ScreenSpace;
+
+// The transient popover: a frameless pop-up as wide as its content, shown under the status item. A
+// click anywhere else closes it, and every close calls the didClose callback.
+class Popover final : public platform::Popover {
+public:
+  // Space between the status item's bottom edge and the popover.
+  static constexpr int anchorGap = 6;
+
+  explicit Popover(const ScreenSpace& space);
+  ~Popover() override;
+
+  void configure(std::function<void()> didClose) override;
+  bool isShown() override;
+  void performClose() override;
+  void setContent(std::shared_ptr<platform::ViewController> content) override;
+  bool hasContent() override { return content_ != nullptr; }
+  void show(platform::StatusItem& anchor) override;
+  void makeContentKey() override;
+
+  QWidget& window() const;
+
+private:
+  class Window;
+
+  const ScreenSpace& space_;
+  std::unique_ptr<Window> window_;
+  std::shared_ptr<platform::ViewController> content_;
+};
+
+} // namespace lumivane::shell

@@ -1,0 +1,89 @@
+#include "Shell/QtDefaults.hpp"
+
+#include <QMetaType>
+
+namespace lumivane::shell {
+
+namespace {
+
+QString qkey(std::string_view key) {
+  return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+}
+
+// The texts NSString's boolValue reads as true: an optional sign and leading zeros, then a
+// non-zero digit, or a first letter Y or T ("true", as the INI file spells a Boolean).
+bool textIsTrue(const QString& text) {
+  const QString trimmed = text.trimmed();
+  qsizetype index = 0;
+  if (index < trimmed.size() && (trimmed[index] == u'+' || trimmed[index] == u'-')) {
+    ++index;
+  }
+  while (index < trimmed.size() && trimmed[index] == u'0') {
+    ++index;
+  }
+  if (index >= trimmed.size()) {
+    return false;
+  }
+  const QChar first = trimmed[index];
+  return (first >= u'1' && first <= u'9') || first == u'Y' || first == u'y' || first == u'T' ||
+         first == u't';
+}
+
+} // namespace
+
+QtDefaults::QtDefaults(const QString& organization, const QString& application)
+    : settings_(std::make_unique<QSettings>(organization, application)) {}
+
+QtDefaults::QtDefaults(const QString& path)
+    : settings_(std::make_unique<QSettings>(path, QSettings::IniFormat)) {}
+
+void QtDefaults::registerDefaults(const std::vector<std::pair<std::string, bool>>& values) {
+  for (const auto& [key, value] : values) {
+    registered_[key] = value;
+  }
+}
+
+bool QtDefaults::boolForKey(std::string_view key) {
+  const QVariant value = settings_->value(qkey(key));
+  if (!value.isValid()) {
+    const auto found = registered_.find(key);
+    return found != registered_.end() && found->second;
+  }
+  switch (value.typeId()) {
+  case QMetaType::Bool:
+    return value.toBool();
+  case QMetaType::Int:
+  case QMetaType::LongLong:
+  case QMetaType::Double:
+    return value.toDouble() != 0;
+  case QMetaType::QString:
+    return textIsTrue(value.toString());
+  default:
+    return false;
+  }
+}
+
+std::optional<std::string> QtDefaults::stringForKey(std::string_view key) {
+  const QVariant value = settings_->value(qkey(key));
+  switch (value.typeId()) {
+  case QMetaType::QString:
+  case QMetaType::Int:
+  case QMetaType::LongLong:
+  case QMetaType::Double:
+    return value.toString().toStdString();
+  default:
+    return std::nullopt;
+  }
+}
+
+void QtDefaults::setBool(std::string_view key, bool value) {
+  settings_->setValue(qkey(key), value);
+  settings_->sync();
+}
+
+void QtDefaults::setString(std::string_view key, std::string_view value) {
+  settings_->setValue(qkey(key), qkey(value));
+  settings_->sync();
+}
+
+} // namespace lumivane::shell

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "Lumivane/Platform/Windows.hpp"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QMenu;
+class QMenuBar;
+
+namespace lumivane::shell {
+
+class ScreenSpace;
+
+// Hosted view content: owns one widget until a window or the popover takes it in. The widget
+// is deleted later, never at once, because releasing the content often happens inside one of the
+// widget's own handlers (a button that closes its window).
+class WidgetController final : public platform::ViewController {
+public:
+  explicit WidgetController(QWidget* widget);
+  ~WidgetController() override;
+  QWidget* widget() const { return widget_; }
+
+private:
+  QPointer<QWidget> widget_;
+};
+
+// A titled, closable window around hosted content, sized to the content. Closing only hides
+// it; the coordinator releases it.
+class QtWindow final : public platform::Window {
+public:
+  QtWindow(const platform::WindowStyle& style, std::shared_ptr<platform::ViewController> content,
+           const ScreenSpace& space);
+  ~QtWindow() override;
+
+  void center() override;
+  void makeKeyAndOrderFront() override;
+  void performClose() override;
+  bool isVisible() override;
+  void setWillClose(std::function<void()> willClose) override;
+
+  QWidget& widget() const;
+
+private:
+  class Frame;
+
+  const ScreenSpace& space_;
+  std::shared_ptr<platform::ViewController> content_;
+  QPointer<Frame> frame_;
+};
+
+// The Windows port on Qt Widgets: the × panel, the status item, the popover, the two windows and
+// the application menu, placed through a ScreenSpace (the real screens or the simulated desktop).
+class QtWindows final : public platform::Windows {
+public:
+  explicit QtWindows(ScreenSpace& space);
+  ~QtWindows() override;
+
+  // Only macOS has activation policies; elsewhere an application has no Dock icon to hide.
+  void setActivationPolicy(platform::ActivationPolicy) override {}
+  void activateIgnoringOtherApps() override;
+  void setApplicationMenu(std::string_view title, std::vector<platform::MenuItem> items) override;
+  void terminate() override;
+  bool hasVisibleWindows() override;
+
+  std::unique_ptr<platform::OverlayPanel> createOverlayPanel(const Rect& contentRect) override;
+  std::unique_ptr<platform::StatusItem> createStatusItem() override;
+  std::unique_ptr<platform::Popover> createPopover() override;
+  std::shared_ptr<platform::ViewController>
+  menuContent(const platform::MenuContentModel& model) override;
+  std::shared_ptr<platform::ViewController>
+  welcomeContent(const platform::WelcomeContentModel& model) override;
+  std::shared_ptr<platform::Window>
+  createWindow(const platform::WindowStyle& style,
+               std::shared_ptr<platform::ViewController> content) override;
+
+  // The application menu's submenu; null until the menu is set.
+  QMenu* applicationMenu() const { return menu_; }
+
+private:
+  // A top-level window of this program: counted by hasVisibleWindows and given the menu's
+  // key equivalents.
+  void adopt(QWidget& window);
+  void closeActiveWindow();
+
+  ScreenSpace& space_;
+  std::unique_ptr<QMenuBar> menuBar_;
+  QMenu* menu_ = nullptr;
+  std::vector<QPointer<QWidget>> windows_;
+};
+
+} // namespace lumivane::shell

@@ -1,0 +1,52 @@
+#include "Shell/ScreenSpace.hpp"
+
+#include "Shell/StatusItem.hpp"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace lumivane::shell {
+
+namespace {
+
+// Qt's global frame of the primary display; empty without a screen.
+QRectF primaryGeometry() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? QRectF(screen->geometry()) : QRectF();
+}
+
+} // namespace
+
+QRectF flipToTopLeft(const Rect& frame, const QRectF& primary) {
+  const Rect flipped = standardized(frame);
+  return QRectF(primary.x() + flipped.x, primary.y() + primary.height() - flipped.maxY(),
+                flipped.width, flipped.height);
+}
+
+Rect flipToBottomLeft(const QRectF& rect, const QRectF& primary) {
+  const QRectF normal = rect.normalized();
+  return Rect{normal.x() - primary.x(), primary.y() + primary.height() - normal.bottom(),
+              normal.width(), normal.height()};
+}
+
+QRectF SystemScreenSpace::toGlobal(const Rect& frame) const {
+  return flipToTopLeft(frame, primaryGeometry());
+}
+
+Rect SystemScreenSpace::fromGlobal(const QRectF& rect) const {
+  return flipToBottomLeft(rect, primaryGeometry());
+}
+
+std::optional<QRectF> SystemScreenSpace::mainVisibleArea() const {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) {
+    return std::nullopt;
+  }
+  return QRectF(screen->availableGeometry());
+}
+
+std::unique_ptr<platform::StatusItem> SystemScreenSpace::createStatusItem() {
+  return std::make_unique<TrayStatusItem>(*this);
+}
+
+} // namespace lumivane::shell

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Lumivane/Platform/Windows.hpp"
+#include "LumivaneCore/Geometry.hpp"
+
+#include <QRectF>
+#include <memory>
+#include <optional>
+
+namespace lumivane::shell {
+
+// Where Lumivane's windows live: the real screens, or the window of the simulated desktop.
+// The ports speak the window system's bottom-left space; Qt places windows in its global space
+// (y downward, device-independent pixels). A ScreenSpace converts between the two and provides
+// the status item, which belongs to whatever draws the menu bar.
+class ScreenSpace {
+public:
+  virtual ~ScreenSpace() = default;
+  virtual QRectF toGlobal(const Rect& frame) const = 0;
+  virtual Rect fromGlobal(const QRectF& rect) const = 0;
+  // The main screen's visible area (no menu bar, no Dock) in Qt's global space; absent when
+  // there is no screen.
+  virtual std::optional<QRectF> mainVisibleArea() const = 0;
+  virtual std::unique_ptr<platform::StatusItem> createStatusItem() = 0;
+};
+
+// Flips between the bottom-left space and a top-left one whose primary display has frame
+// `primary` (top-left space): the bottom-left origin is the primary display's bottom-left corner.
+QRectF flipToTopLeft(const Rect& frame, const QRectF& primary);
+Rect flipToBottomLeft(const QRectF& rect, const QRectF& primary);
+
+// The real screens, with the status item in the system tray.
+class SystemScreenSpace final : public ScreenSpace {
+public:
+  QRectF toGlobal(const Rect& frame) const override;
+  Rect fromGlobal(const QRectF& rect) const override;
+  std::optional<QRectF> mainVisibleArea() const override;
+  std::unique_ptr<platform::StatusItem> createStatusItem() override;
+};
+
+} // namespace lumivane::shell

@@ -1,0 +1,487 @@
+#include "Simulator/AccessibilityTree.hpp"
+
+#include <cmath>
+#include <limits>
+
+namespace lumivane::sim {
+
+class AccessibilityTree::Node final : public platform::Element {
+public:
+  enum class Kind { systemWide, application, list, item, inner, extra, panel, window };
+
+  Node(Kind kind, int32_t pid, uint64_t generation = 0, std::size_t index = 0, int level = 0)
+      : kind(kind), pid(pid), generation(generation), index(index), level(level) {}
+
+  Kind kind;
+  int32_t pid;
+  uint64_t generation; // of the Dock process, for the Dock's elements
+  std::size_t index;   // item, extra child or window
+  int level;           // inner elements: 1 just inside the item
+  // AXUIElementSetMessagingTimeout on this element; the system-wide setting otherwise.
+  mutable std::optional<double> timeout;
+};
+
+namespace {
+
+using Node = AccessibilityTree::Node;
+using platform::AXValue;
+
+const Node* asNode(const platform::ElementRef& element) {
+  return dynamic_cast<const Node*>(element.get());
+}
+
+std::string_view subroleOf(DockItemKind kind) {
+  switch (kind) {
+  case DockItemKind::application:
+    return "AXApplicationDockItem";
+  case DockItemKind::folder:
+    return "AXFolderDockItem";
+  case DockItemKind::trash:
+    return "AXTrashDockItem";
+  case DockItemKind::separator:
+    return "AXSeparatorDockItem";
+  }
+  return "";
+}
+
+AXValue text(std::string_view value) {
+  return platform::AXText{std::string(value)};
+}
+
+// The value a wrongType fault hands back instead: texts become numbers, a position a size and a
+// size a position (AXValues of the other kind), an element list a list of something else.
+AXValue wrongTypeOf(const AXValue& value) {
+  if (std::holds_alternative<platform::AXText>(value)) {
+    return platform::AXNumber{0};
+  }
+  if (const auto* point = std::get_if<Point>(&value)) {
+    return platform::AXSize{point->x, point->y};
+  }
+  if (const auto* size = std::get_if<platform::AXSize>(&value)) {
+    return Point{size->width, size->height};
+  }
+  if (std::holds_alternative<std::vector<platform::ElementRef>>(value)) {
+    return platform::AXOther{};
+  }
+  if (std::holds_alternative<platform::AXURL>(value)) {
+    return platform::AXNumber{1};
+  }
+  if (std::holds_alternative<platform::AXOther>(value)) {
+    return value;
+  }
+  return text("AXUnknown");
+}
+
+AXValue nonFiniteOf(const AXValue& value) {
+  constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+  constexpr double infinity = std::numeric_limits<double>::infinity();
+  if (std::holds_alternative<Point>(value)) {
+    return Point{nan, nan};
+  }
+  if (std::holds_alternative<platform::AXSize>(value)) {
+    return platform::AXSize{infinity, nan};
+  }
+  return value;
+}
+
+AXValue applyFault(const Fault* fault, AXValue value) {
+  if (fault == nullptr) {
+    return value;
+  }
+  switch (fault->kind) {
+  case FaultKind::wrongType:
+    return wrongTypeOf(value);
+  case FaultKind::nonFinite:
+    return nonFiniteOf(value);
+  case FaultKind::error:
+  case FaultKind::timeout:
+    break;
+  }
+  return value;
+}
+
+} // namespace
+
+AccessibilityTree::AccessibilityTree(VirtualRunLoop& runLoop, const DockModel& dock,
+                                     const Displays& displays, const SimulatedWorkspace& workspace,
+                                     const SimulatedWindows& windows, platform::Process& process)
+    : runLoop_(runLoop), dock_(dock), displays_(displays), workspace_(workspace), windows_(windows),
+      process_(process) {}
+
+platform::ElementRef AccessibilityTree::systemWide() {
+  return std::make_shared<Node>(Node::Kind::systemWide, 0);
+}
+
+platform::ElementRef AccessibilityTree::application(int32_t pid) {
+  const uint64_t generation = pid == dock_.pid() ? dock_.generation() : 0;
+  return std::make_shared<Node>(Node::Kind::application, pid, generation);
+}
+
+void AccessibilityTree::setMessagingTimeout(const platform::ElementRef& element, float seconds) {
+  const Node* node = asNode(element);
+  if (node == nullptr || !std::isfinite(seconds) || seconds < 0) {
+    return;
+  }
+  // Zero restores the default.
+  if (node->kind == Node::Kind::systemWide) {
+    timeout_ = seconds == 0 ? defaultMessagingTimeout : static_cast<double>(seconds);
+  } else {
+    node->timeout = seconds == 0 ? std::nullopt : std::optional<double>(seconds);
+  }
+}
+
+std::optional<platform::ElementRef>
+AccessibilityTree::elementAtPosition(const platform::ElementRef& system, float x, float y) {
+  const Node* node = asNode(system);
+  if (node == nullptr) {
+    return std::nullopt;
+  }
+  std::vector<const Fault*> faults;
+  const std::string_view name = elementAtPositionAttribute;
+  if (!deliver(*node, std::span(&name, 1), faults) || node->kind != Node::Kind::systemWide) {
+    return std::nullopt;
+  }
+  const Occupant occupant = occupantAt({x, y});
+  switch (occupant.kind) {
+  case Occupant::Kind::nothing:
+    return std::nullopt;
+  case Occupant::Kind::panel:
+    return std::make_shared<Node>(Node::Kind::panel, process_.pid());
+  case Occupant::Kind::window:
+    return std::make_shared<Node>(Node::Kind::window, foreignWindows_[occupant.index].pid, 0,
+                                  occupant.index);
+  case Occupant::Kind::dockItem:
+    if (itemDepth_ > 0) {
+      return std::make_shared<Node>(Node::Kind::inner, dock_.pid(), dock_.generation(),
+                                    occupant.index, itemDepth_);
+    }
+    return std::make_shared<Node>(Node::Kind::item, dock_.pid(), dock_.generation(),
+                                  occupant.index);
+  case Occupant::Kind::dockList:
+    return std::make_shared<Node>(Node::Kind::list, dock_.pid(), dock_.generation());
+  }
+  return std::nullopt;
+}
+
+std::optional<int32_t> AccessibilityTree::processID(const platform::ElementRef& element) {
+  const Node* node = asNode(element);
+  if (node == nullptr || node->kind == Node::Kind::systemWide) {
+    return std::nullopt;
+  }
+  return node->pid;
+}
+
+std::optional<AXValue> AccessibilityTree::attribute(const platform::ElementRef& element,
+                                                    std::string_view name) {
+  const Node* node = asNode(element);
+  if (node == nullptr) {
+    return std::nullopt;
+  }
+  std::vector<const Fault*> faults;
+  if (!deliver(*node, std::span(&name, 1), faults)) {
+    return std::nullopt;
+  }
+  auto value = read(*node, name);
+  if (!value) {
+    return std::nullopt;
+  }
+  return applyFault(faults.front(), std::move(*value));
+}
+
+std::optional<std::vector<AXValue>>
+AccessibilityTree::attributes(const platform::ElementRef& element,
+                              std::span<const std::string_view> names) {
+  const Node* node = asNode(element);
+  if (node == nullptr) {
+    return std::nullopt;
+  }
+  std::vector<const Fault*> faults;
+  if (!deliver(*node, names, faults)) {
+    return std::nullopt;
+  }
+  std::vector<AXValue> values;
+  values.reserve(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    auto value = read(*node, names[i]);
+    values.push_back(value ? applyFault(faults[i], std::move(*value)) : platform::AXOther{});
+  }
+  return values;
+}
+
+void AccessibilityTree::setMessageLatency(double seconds) {
+  latency_ = std::isfinite(seconds) && seconds > 0 ? seconds : 0;
+}
+
+std::size_t AccessibilityTree::addWindow(int32_t pid, const Rect& frame) {
+  foreignWindows_.push_back({pid, frame, true});
+  return foreignWindows_.size() - 1;
+}
+
+void AccessibilityTree::removeWindow(std::size_t index) {
+  if (index < foreignWindows_.size()) {
+    foreignWindows_[index].present = false;
+  }
+}
+
+Occupant AccessibilityTree::occupantAt(Point point) const {
+  if (const auto panel = windows_.visiblePanelFrame(); panel && contains(*panel, point)) {
+    return {Occupant::Kind::panel, 0};
+  }
+  for (std::size_t i = foreignWindows_.size(); i-- > 0;) {
+    if (foreignWindows_[i].present && contains(standardized(foreignWindows_[i].frame), point)) {
+      return {Occupant::Kind::window, i};
+    }
+  }
+  const auto layout = dock_.layout(displays_.topLeftFrames());
+  if (!dock_.running() || !layout) {
+    return {};
+  }
+  for (std::size_t i = 0; i < layout->items.size(); ++i) {
+    if (contains(layout->items[i], point)) {
+      return {Occupant::Kind::dockItem, i};
+    }
+  }
+  if (contains(layout->list, point)) {
+    return {Occupant::Kind::dockList, 0};
+  }
+  return {};
+}
+
+const Fault* AccessibilityTree::faultFor(const Node& node, std::string_view attribute) const {
+  for (const Fault& fault : faults_) {
+    if (!fault.attribute.empty() && fault.attribute != attribute) {
+      continue;
+    }
+    bool targeted = false;
+    switch (fault.target) {
+    case FaultTarget::item:
+      targeted = node.kind == Node::Kind::item &&
+                 (fault.itemIndex < 0 || node.index == static_cast<std::size_t>(fault.itemIndex));
+      break;
+    case FaultTarget::list:
+      targeted = node.kind == Node::Kind::list;
+      break;
+    case FaultTarget::dockApplication:
+      targeted = node.kind == Node::Kind::application && node.pid == dock_.pid();
+      break;
+    case FaultTarget::anyElement:
+      targeted = true;
+      break;
+    }
+    if (targeted) {
+      return &fault;
+    }
+  }
+  return nullptr;
+}
+
+bool AccessibilityTree::deliver(const Node& node, std::span<const std::string_view> attributes,
+                                std::vector<const Fault*>& faults) {
+  ++messages_;
+  if (!trusted_ || !alive(node)) {
+    return false;
+  }
+  const Fault* failing = nullptr;
+  faults.clear();
+  for (const std::string_view attribute : attributes) {
+    const Fault* fault = faultFor(node, attribute);
+    const bool fails =
+        fault != nullptr && (fault->kind == FaultKind::error || fault->kind == FaultKind::timeout);
+    if (fails && (failing == nullptr || fault->kind == FaultKind::timeout)) {
+      failing = fault;
+    }
+    faults.push_back(fails ? nullptr : fault);
+  }
+  const double timeout = node.timeout.value_or(timeout_);
+  if ((failing != nullptr && failing->kind == FaultKind::timeout) || latency_ > timeout) {
+    runLoop_.block(timeout);
+    return false;
+  }
+  runLoop_.block(latency_);
+  // The element may have died while the message was under way.
+  return failing == nullptr && alive(node);
+}
+
+bool AccessibilityTree::alive(const Node& node) const {
+  const bool dockElement =
+      dock_.running() && node.pid == dock_.pid() && node.generation == dock_.generation();
+  switch (node.kind) {
+  case Node::Kind::systemWide:
+  case Node::Kind::panel:
+    return true;
+  case Node::Kind::application:
+    return node.pid == dock_.pid() ? dockElement : workspace_.isRunning(node.pid);
+  case Node::Kind::list:
+    return dockElement;
+  case Node::Kind::item:
+    return dockElement && node.index < dock_.items().size();
+  case Node::Kind::inner:
+    return dockElement && node.index < dock_.items().size() && node.level <= itemDepth_;
+  case Node::Kind::extra:
+    return dockElement && node.index < static_cast<std::size_t>(extraChildren_);
+  case Node::Kind::window:
+    return node.index < foreignWindows_.size() && foreignWindows_[node.index].present;
+  }
+  return false;
+}
+
+std::optional<Rect> AccessibilityTree::frameOf(const Node& node) const {
+  if (node.kind == Node::Kind::panel) {
+    return displays_.toTopLeft(windows_.panel().frame);
+  }
+  if (node.kind == Node::Kind::window) {
+    return standardized(foreignWindows_[node.index].frame);
+  }
+  const auto layout = dock_.layout(displays_.topLeftFrames());
+  if (!layout) {
+    return std::nullopt;
+  }
+  switch (node.kind) {
+  case Node::Kind::list:
+    return layout->list;
+  case Node::Kind::item:
+  case Node::Kind::inner:
+    return layout->items[node.index];
+  case Node::Kind::extra:
+    return Rect{layout->list.x, layout->list.y, 0, 0};
+  default:
+    return std::nullopt;
+  }
+}
+
+std::optional<AXValue> AccessibilityTree::read(const Node& node, std::string_view name) {
+  const auto element = [&](Node::Kind kind, std::size_t index = 0, int level = 0) -> AXValue {
+    return platform::ElementRef(
+        std::make_shared<Node>(kind, dock_.pid(), dock_.generation(), index, level));
+  };
+  const auto children = [&](std::vector<platform::ElementRef> list) -> AXValue { return list; };
+
+  if (name == "AXPosition" || name == "AXSize") {
+    const auto frame = frameOf(node);
+    if (!frame) {
+      return std::nullopt;
+    }
+    if (name == "AXPosition") {
+      return Point{frame->x, frame->y};
+    }
+    return platform::AXSize{frame->width, frame->height};
+  }
+
+  switch (node.kind) {
+  case Node::Kind::systemWide:
+    if (name == "AXRole") {
+      return text("AXSystemWide");
+    }
+    break;
+  case Node::Kind::application: {
+    const bool isDock = node.pid == dock_.pid();
+    if (name == "AXRole") {
+      return text("AXApplication");
+    }
+    if (name == "AXTitle") {
+      const auto spec = workspace_.specOf(node.pid);
+      return text(spec ? nfc(spec->name).value_or("") : "");
+    }
+    if (name == "AXChildren") {
+      if (!isDock) {
+        return children({});
+      }
+      return children({std::get<platform::ElementRef>(element(Node::Kind::list))});
+    }
+    break;
+  }
+  case Node::Kind::list:
+    if (name == "AXRole") {
+      return text("AXList");
+    }
+    if (name == "AXParent") {
+      return application(dock_.pid());
+    }
+    if (name == "AXChildren") {
+      std::vector<platform::ElementRef> list;
+      for (std::size_t i = 0; i < dock_.items().size(); ++i) {
+        list.push_back(std::get<platform::ElementRef>(element(Node::Kind::item, i)));
+      }
+      for (int i = 0; i < extraChildren_; ++i) {
+        list.push_back(std::get<platform::ElementRef>(
+            element(Node::Kind::extra, static_cast<std::size_t>(i))));
+      }
+      return children(std::move(list));
+    }
+    break;
+  case Node::Kind::item: {
+    const DockItem& item = dock_.items()[node.index];
+    if (name == "AXRole") {
+      return text("AXDockItem");
+    }
+    if (name == "AXSubrole") {
+      return text(subroleOf(item.kind));
+    }
+    if (name == "AXTitle") {
+      return text(item.name);
+    }
+    if (name == "AXURL" && item.kind == DockItemKind::application && !item.bundlePath.empty()) {
+      return platform::AXURL{fileURL(item.bundlePath, true)};
+    }
+    if (name == "AXParent") {
+      return element(Node::Kind::list);
+    }
+    if (name == "AXChildren") {
+      if (itemDepth_ == 0) {
+        return children({});
+      }
+      return children({std::get<platform::ElementRef>(element(Node::Kind::inner, node.index, 1))});
+    }
+    break;
+  }
+  case Node::Kind::inner:
+    if (name == "AXRole") {
+      return text("AXImage");
+    }
+    if (name == "AXParent") {
+      return node.level == 1 ? element(Node::Kind::item, node.index)
+                             : element(Node::Kind::inner, node.index, node.level - 1);
+    }
+    if (name == "AXChildren") {
+      if (node.level >= itemDepth_) {
+        return children({});
+      }
+      return children(
+          {std::get<platform::ElementRef>(element(Node::Kind::inner, node.index, node.level + 1))});
+    }
+    break;
+  case Node::Kind::extra:
+    if (name == "AXRole") {
+      return text("AXDockItem");
+    }
+    if (name == "AXSubrole") {
+      return text(subroleOf(DockItemKind::separator));
+    }
+    if (name == "AXParent") {
+      return element(Node::Kind::list);
+    }
+    if (name == "AXChildren") {
+      return children({});
+    }
+    break;
+  case Node::Kind::panel:
+    if (name == "AXRole") {
+      return text("AXButton");
+    }
+    if (name == "AXIdentifier") {
+      return text(windows_.panel().identifier);
+    }
+    if (name == "AXDescription") {
+      return text(windows_.panel().label);
+    }
+    break;
+  case Node::Kind::window:
+    if (name == "AXRole") {
+      return text("AXWindow");
+    }
+    break;
+  }
+  return std::nullopt;
+}
+
+} // namespace lumivane::sim

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "Lumivane/Platform/Accessibility.hpp"
+#include "Simulator/Desktop.hpp"
+#include "Simulator/DockModel.hpp"
+#include "Simulator/SimulatedSystem.hpp"
+#include "Simulator/SimulatedWindows.hpp"
+#include "Simulator/SimulatedWorkspace.hpp"
+#include "Simulator/VirtualRunLoop.hpp"
+
+#include <algorithm>
+#include <cstddef>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace lumivane::sim {
+
+// What lies topmost at a point: Lumivane's visible × panel, then other applications' windows
+// (the latest added on top), then the Dock's items, then the Dock's list.
+struct Occupant {
+  enum class Kind { nothing, panel, window, dockItem, dockList };
+  Kind kind = Kind::nothing;
+  std::size_t index = 0; // the window or the Dock item
+};
+
+// The Accessibility interface over the simulated desktop.
+//
+// Tree: the Dock's application element ("AXApplication") has one child, the item list
+// ("AXList"), whose children are the items ("AXDockItem" with subrole "AXApplicationDockItem",
+// "AXFolderDockItem", "AXTrashDockItem" or "AXSeparatorDockItem"; "AXTitle"; "AXURL" for an
+// application item with a bundle path; "AXPosition", "AXSize"; "AXParent"; "AXChildren") and
+// any extra empty children. With an item depth d, each item holds a chain of d "AXImage"
+// elements with the item's frame; the innermost is what lies at a point on the item.
+//
+// Messages: elementAtPosition, attribute and attributes. Each one counts, takes the message
+// latency (at most the messaging time-out: the system-wide setting, 6 s by default, or the
+// element's own), and fails after the time-out when the latency is longer. Without the
+// Accessibility permission every message fails at once. Trust checks, element creation, the
+// time-out setting and processID are local calls: neither counted nor delayed. Elements of a
+// Dock that has quit, or an earlier Dock process, answer no message (processID still gives the
+// pid they were made for, as AXUIElementGetPid does).
+class AccessibilityTree final : public platform::Accessibility {
+public:
+  static constexpr double defaultMessagingTimeout = 6;
+  // The pseudo-attribute a fault names to hit elementAtPosition.
+  static constexpr std::string_view elementAtPositionAttribute = "AXElementAtPosition";
+
+  AccessibilityTree(VirtualRunLoop& runLoop, const DockModel& dock, const Displays& displays,
+                    const SimulatedWorkspace& workspace, const SimulatedWindows& windows,
+                    platform::Process& process);
+
+  bool isProcessTrusted() override { return trusted_; }
+  void promptForTrust() override { ++trustPrompts_; }
+  platform::ElementRef systemWide() override;
+  platform::ElementRef application(int32_t pid) override;
+  void setMessagingTimeout(const platform::ElementRef& element, float seconds) override;
+  std::optional<platform::ElementRef> elementAtPosition(const platform::ElementRef& system, float x,
+                                                        float y) override;
+  std::optional<int32_t> processID(const platform::ElementRef& element) override;
+  std::optional<platform::AXValue> attribute(const platform::ElementRef& element,
+                                             std::string_view name) override;
+  std::optional<std::vector<platform::AXValue>>
+  attributes(const platform::ElementRef& element, std::span<const std::string_view> names) override;
+
+  void setTrusted(bool trusted) { trusted_ = trusted; }
+  std::size_t trustPrompts() const { return trustPrompts_; }
+  void setItemDepth(int depth) { itemDepth_ = std::max(depth, 0); }
+  void setExtraListChildren(int count) { extraChildren_ = std::max(count, 0); }
+  void addFault(const Fault& fault) { faults_.push_back(fault); }
+  void clearFaults() { faults_.clear(); }
+  void setMessageLatency(double seconds);
+  std::size_t messageCount() const { return messages_; }
+
+  // Windows of other applications above the Dock, top-left frames.
+  std::size_t addWindow(int32_t pid, const Rect& frame);
+  void removeWindow(std::size_t index);
+
+  Occupant occupantAt(Point point) const;
+
+  class Node;
+
+private:
+  struct Window {
+    int32_t pid;
+    Rect frame;
+    bool present;
+  };
+
+  std::optional<platform::AXValue> read(const Node& node, std::string_view name);
+  const Fault* faultFor(const Node& node, std::string_view attribute) const;
+  // The common path of a message: counts it, applies the latency and the faults. False when the
+  // message fails; `faults` collects the value faults to apply to a successful answer.
+  bool deliver(const Node& node, std::span<const std::string_view> attributes,
+               std::vector<const Fault*>& faults);
+  bool alive(const Node& node) const;
+  std::optional<Rect> frameOf(const Node& node) const;
+
+  VirtualRunLoop& runLoop_;
+  const DockModel& dock_;
+  const Displays& displays_;
+  const SimulatedWorkspace& workspace_;
+  const SimulatedWindows& windows_;
+  platform::Process& process_;
+  bool trusted_ = false;
+  std::size_t trustPrompts_ = 0;
+  int itemDepth_ = 0;
+  int extraChildren_ = 0;
+  std::vector<Fault> faults_;
+  double latency_ = 0;
+  double timeout_ = defaultMessagingTimeout;
+  std::size_t messages_ = 0;
+  std::vector<Window> foreignWindows_;
+};
+
+} // namespace lumivane::sim

@@ -1,0 +1,437 @@
+#include "Simulator/Desktop.hpp"
+
+#include "Simulator/AccessibilityTree.hpp"
+#include "Simulator/DockModel.hpp"
+#include "Simulator/Paths.hpp"
+#include "Simulator/SimulatedDefaults.hpp"
+#include "Simulator/SimulatedInput.hpp"
+#include "Simulator/SimulatedSystem.hpp"
+#include "Simulator/SimulatedWindows.hpp"
+#include "Simulator/SimulatedWorkspace.hpp"
+
+#include <cmath>
+
+namespace lumivane::sim {
+
+namespace {
+
+// Dragged events a drag() sends on its way.
+constexpr int dragSteps = 4;
+
+AppSpec dockSpec() {
+  AppSpec spec;
+  spec.name = "Dock";
+  spec.bundleIdentifier = "com.apple.dock";
+  spec.bundlePath = "/System/Library/CoreServices/Dock.app";
+  spec.quit = QuitBehaviour::never;
+  spec.policy = platform::ActivationPolicy::prohibited;
+  return spec;
+}
+
+AppSpec ownSpec() {
+  AppSpec spec;
+  spec.name = "Lumivane";
+  spec.bundleIdentifier = "com.lumivane.app";
+  spec.bundlePath = std::string(SimulatedProcess::mainBundlePath);
+  spec.quit = QuitBehaviour::never;
+  spec.policy = platform::ActivationPolicy::accessory;
+  return spec;
+}
+
+Point between(Point from, Point to, double share) {
+  return {from.x + (to.x - from.x) * share, from.y + (to.y - from.y) * share};
+}
+
+} // namespace
+
+struct Desktop::State {
+  VirtualRunLoop runLoop;
+  FileSystem files;
+  DockModel dock;
+  Displays displays{dock};
+  SimulatedNotifications notifications{runLoop};
+  SimulatedLogger logger{runLoop};
+  SimulatedProcess process;
+  SimulatedWorkspace workspace{runLoop, notifications, files};
+  SimulatedWindows windows{runLoop, displays};
+  AccessibilityTree accessibility{runLoop, dock, displays, workspace, windows, process};
+  SimulatedInput input{dock, displays, windows, accessibility};
+  SimulatedDefaults defaults;
+  SimulatedLoginItems loginItems{workspace};
+  platform::Platform platform{accessibility, workspace, input,    runLoop,
+                              notifications, input,     displays, defaults,
+                              loginItems,    logger,    process,  windows};
+  uint64_t glide = 0; // the glide in progress; bumped to end it
+
+  std::optional<DockLayout> layout() const { return dock.layout(displays.topLeftFrames()); }
+  void startDock() { dock.start(workspace.launch(dockSpec())); }
+  void screensChanged() { notifications.post(platform::Notification::screenParametersDidChange); }
+};
+
+Desktop::Desktop() : state_(std::make_unique<State>()) {
+  State& s = *state_;
+  s.workspace.onEnded = [&s](int32_t pid) {
+    if (s.dock.running() && pid == s.dock.pid()) {
+      s.dock.stop();
+    }
+  };
+  s.startDock();
+  s.process.setPID(s.workspace.launch(ownSpec()));
+}
+
+// The content models hold services; they go first, while every port they may call still exists.
+Desktop::~Desktop() {
+  state_->windows.releaseContent();
+}
+
+platform::Platform& Desktop::platform() {
+  return state_->platform;
+}
+VirtualRunLoop& Desktop::runLoop() {
+  return state_->runLoop;
+}
+double Desktop::now() {
+  return state_->runLoop.uptime();
+}
+void Desktop::advance(double seconds) {
+  state_->runLoop.advance(seconds);
+}
+
+int Desktop::addScreen(const Rect& frame) {
+  const int index = state_->displays.add(frame);
+  state_->screensChanged();
+  return index;
+}
+
+void Desktop::setScreens(const std::vector<Rect>& frames) {
+  state_->displays.set(frames);
+  state_->screensChanged();
+}
+
+std::vector<Rect> Desktop::screenFrames() const {
+  return state_->displays.topLeftFrames();
+}
+
+void Desktop::placeDock(DockEdge edge, int screen, double iconSize,
+                        std::optional<double> magnifiedSize) {
+  state_->dock.place(edge, screen, iconSize, magnifiedSize);
+}
+
+int Desktop::addDockApplication(std::string name, std::string bundlePath) {
+  return state_->dock.add(
+      {DockItemKind::application, nfc(name).value_or(""), std::move(bundlePath)});
+}
+
+int Desktop::addDockItem(DockItemKind kind, std::string name) {
+  return state_->dock.add({kind, nfc(name).value_or(""), ""});
+}
+
+void Desktop::setItemDepth(int depth) {
+  state_->accessibility.setItemDepth(depth);
+}
+std::size_t Desktop::dockItemCount() const {
+  return state_->dock.items().size();
+}
+
+std::optional<int> Desktop::dockItemNamed(std::string_view name) const {
+  const auto normalized = nfc(name);
+  return normalized ? state_->dock.indexNamed(*normalized) : std::nullopt;
+}
+
+Rect Desktop::itemFrame(int index) const {
+  const auto layout = state_->layout();
+  if (!layout || index < 0 || static_cast<std::size_t>(index) >= layout->items.size()) {
+    return {};
+  }
+  return layout->items[static_cast<std::size_t>(index)];
+}
+
+Rect Desktop::dockListFrame() const {
+  const auto layout = state_->layout();
+  return layout ? layout->list : Rect{};
+}
+
+void Desktop::restartDock() {
+  if (state_->dock.running()) {
+    state_->workspace.end(state_->dock.pid());
+  }
+  state_->startDock();
+}
+
+void Desktop::setDockRunning(bool running) {
+  if (running && !state_->dock.running()) {
+    state_->startDock();
+  } else if (!running && state_->dock.running()) {
+    state_->workspace.end(state_->dock.pid());
+  }
+}
+
+int32_t Desktop::dockPID() const {
+  return state_->dock.running() ? state_->dock.pid() : 0;
+}
+
+std::size_t Desktop::addWindow(int32_t pid, const Rect& frame) {
+  return state_->accessibility.addWindow(pid, frame);
+}
+
+void Desktop::removeWindow(std::size_t index) {
+  state_->accessibility.removeWindow(index);
+}
+
+int32_t Desktop::launch(const AppSpec& spec) {
+  return state_->workspace.launch(spec);
+}
+
+int32_t Desktop::launchWithPID(const AppSpec& spec, int32_t pid) {
+  return state_->workspace.launch(spec, pid);
+}
+
+int32_t Desktop::relaunch(int32_t pid) {
+  if (state_->dock.running() && pid == state_->dock.pid()) {
+    restartDock();
+    return dockPID();
+  }
+  const auto spec = state_->workspace.specOf(pid);
+  if (!spec) {
+    return 0;
+  }
+  state_->workspace.end(pid);
+  return state_->workspace.launch(*spec);
+}
+
+void Desktop::endByItself(int32_t pid) {
+  state_->workspace.end(pid);
+}
+void Desktop::finishLaunching(int32_t pid) {
+  state_->workspace.finishLaunching(pid);
+}
+bool Desktop::isRunning(int32_t pid) const {
+  return state_->workspace.isRunning(pid);
+}
+
+std::optional<int32_t> Desktop::pidOf(std::string_view name) const {
+  return state_->workspace.pidOf(name);
+}
+
+std::chrono::system_clock::time_point Desktop::launchDate(int32_t pid) const {
+  return state_->workspace.launchDate(pid).value_or(std::chrono::system_clock::time_point{});
+}
+
+int32_t Desktop::ownPID() const {
+  return state_->process.pid();
+}
+
+const std::vector<QuitRequestRecord>& Desktop::quitRequests() const {
+  return state_->workspace.quitRequests();
+}
+
+void Desktop::addSymlink(std::string from, std::string to) {
+  state_->files.addSymlink(from, to);
+}
+
+void Desktop::setAccessibility(bool granted) {
+  state_->accessibility.setTrusted(granted);
+}
+void Desktop::setInputMonitoring(bool granted) {
+  state_->input.setListenAccess(granted);
+}
+std::size_t Desktop::trustPrompts() const {
+  return state_->accessibility.trustPrompts();
+}
+std::size_t Desktop::listenEventRequests() const {
+  return state_->input.listenRequests();
+}
+
+Point Desktop::pointer() const {
+  return state_->input.pointer();
+}
+
+void Desktop::movePointer(Point to) {
+  ++state_->glide;
+  state_->input.movePointer(to);
+}
+
+void Desktop::glide(Point to, double seconds, double rate) {
+  if (!(seconds > 0) || !(rate > 0) || !std::isfinite(seconds) || !std::isfinite(rate)) {
+    movePointer(to);
+    return;
+  }
+  const uint64_t glide = ++state_->glide;
+  const Point from = state_->input.pointer();
+  // Whole samples only, so the last lands exactly at the end.
+  const int samples = std::max(1, static_cast<int>(std::ceil(seconds * rate - 1e-9)));
+  for (int k = 1; k <= samples; ++k) {
+    const double share = static_cast<double>(k) / samples;
+    state_->runLoop.schedule(seconds * share, [&s = *state_, glide, from, to, share] {
+      if (s.glide == glide) {
+        s.input.movePointer(between(from, to, share));
+      }
+    });
+  }
+}
+
+void Desktop::press(int button) {
+  state_->input.press(button);
+}
+void Desktop::release(int button) {
+  state_->input.release(button);
+}
+
+void Desktop::click() {
+  press(0);
+  release(0);
+}
+
+void Desktop::rightClick() {
+  press(1);
+  release(1);
+}
+
+void Desktop::scroll() {
+  state_->input.scroll();
+}
+
+void Desktop::drag(Point to) {
+  const Point from = pointer();
+  press(0);
+  for (int step = 1; step <= dragSteps; ++step) {
+    movePointer(between(from, to, static_cast<double>(step) / dragSteps));
+  }
+  release(0);
+}
+
+void Desktop::middleClick() {
+  press(2);
+  release(2);
+}
+
+const std::vector<Desktop::DockEvent>& Desktop::dockEvents() const {
+  return state_->input.dockEvents();
+}
+
+void Desktop::disableTap(bool byTimeout) {
+  state_->input.disableTaps(byTimeout);
+}
+void Desktop::setTapReenableFails(bool fails) {
+  state_->input.setReenableFails(fails);
+}
+bool Desktop::tapInstalled() const {
+  return state_->input.tapInstalled();
+}
+bool Desktop::tapEnabled() const {
+  return state_->input.tapEnabled();
+}
+std::size_t Desktop::tapsCreated() const {
+  return state_->input.tapsCreated();
+}
+
+void Desktop::post(platform::Notification notification) {
+  state_->notifications.post(notification);
+}
+
+void Desktop::addFault(const Fault& fault) {
+  state_->accessibility.addFault(fault);
+}
+void Desktop::clearFaults() {
+  state_->accessibility.clearFaults();
+}
+void Desktop::setMessageLatency(double seconds) {
+  state_->accessibility.setMessageLatency(seconds);
+}
+void Desktop::setExtraListChildren(int count) {
+  state_->accessibility.setExtraListChildren(count);
+}
+
+std::size_t Desktop::accessibilityMessageCount() const {
+  return state_->accessibility.messageCount();
+}
+
+void Desktop::setDefault(std::string_view key, bool value) {
+  state_->defaults.store(key, value);
+}
+
+void Desktop::setDefault(std::string_view key, std::string_view value) {
+  state_->defaults.store(key, std::string(value));
+}
+
+void Desktop::setDefault(std::string_view key, const char* value) {
+  setDefault(key, std::string_view(value == nullptr ? "" : value));
+}
+
+void Desktop::setDefault(std::string_view key, double number) {
+  state_->defaults.store(key, number);
+}
+
+std::size_t Desktop::defaultsWriteCount() const {
+  return state_->defaults.writeCount();
+}
+
+std::optional<std::string> Desktop::storedText(std::string_view key) const {
+  const SimulatedDefaults::Value* value = state_->defaults.stored(key);
+  const std::string* text = value ? std::get_if<std::string>(value) : nullptr;
+  return text ? std::optional(*text) : std::nullopt;
+}
+
+std::optional<bool> Desktop::storedBool(std::string_view key) const {
+  const SimulatedDefaults::Value* value = state_->defaults.stored(key);
+  const bool* flag = value ? std::get_if<bool>(value) : nullptr;
+  return flag ? std::optional(*flag) : std::nullopt;
+}
+
+void Desktop::setLoginItemStatus(platform::LoginItemStatus status) {
+  state_->loginItems.setStatus(status);
+}
+
+void Desktop::setLoginItemFailure(std::optional<std::string> description) {
+  state_->loginItems.setFailure(std::move(description));
+}
+
+void Desktop::setReduceMotion(bool reduce) {
+  state_->workspace.setReduceMotion(reduce);
+}
+
+void Desktop::setArguments(std::vector<std::string> arguments) {
+  state_->process.setArguments(std::move(arguments));
+}
+
+void Desktop::setStatusBarAvailable(bool available) {
+  state_->windows.setStatusBarAvailable(available);
+}
+
+const std::vector<std::string>& Desktop::openedURLs() const {
+  return state_->workspace.openedURLs();
+}
+
+const std::vector<std::string>& Desktop::revealedPaths() const {
+  return state_->workspace.revealedPaths();
+}
+
+const PanelRecord& Desktop::panel() const {
+  return state_->windows.panel();
+}
+void Desktop::activatePanelButton() {
+  state_->windows.clickPanel();
+}
+const ShellRecord& Desktop::shell() const {
+  return state_->windows.shell();
+}
+void Desktop::closeWindow(std::size_t index) {
+  state_->windows.closeWindow(index);
+}
+bool Desktop::clickStatusItem() {
+  return state_->windows.clickStatusItem();
+}
+bool Desktop::chooseMenuItem(std::string_view title) {
+  return state_->windows.chooseMenuItem(title);
+}
+const std::vector<LogRecord>& Desktop::logs() const {
+  return state_->logger.records();
+}
+std::size_t Desktop::subscriptionCount() const {
+  return state_->notifications.count();
+}
+std::size_t Desktop::monitorCount() const {
+  return state_->input.monitorCount();
+}
+
+} // namespace lumivane::sim

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "Lumivane/Platform/EventTaps.hpp"
+#include "Lumivane/Platform/Mouse.hpp"
+#include "Simulator/AccessibilityTree.hpp"
+#include "Simulator/Desktop.hpp"
+#include "Simulator/DockModel.hpp"
+#include "Simulator/SimulatedSystem.hpp"
+#include "Simulator/SimulatedWindows.hpp"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace lumivane::sim {
+
+// The mouse and the event taps: where the pointer is, which buttons are down, and where each
+// mouse event goes.
+//
+// Routing: an other-mouse event (press 25, drag 27, release 26) first passes the session taps,
+// newest first; a tap sees it while it is valid, enabled, on the run loop, asks for that type in
+// its mask and Input Monitoring is granted. A swallowed event goes nowhere else. One that
+// passes reaches the Dock when the pointer is over it (or the Dock received that button's
+// press), and then the mouse monitors. Monitors get an event when its type's bit (1 << type) is
+// in their mask: the local ones while the pointer is over Lumivane's visible × panel (or a left
+// press began there), the global ones otherwise.
+class SimulatedInput final : public platform::Mouse, public platform::EventTaps {
+public:
+  static constexpr int buttonCount = 32;
+
+  SimulatedInput(DockModel& dock, const Displays& displays, SimulatedWindows& windows,
+                 const AccessibilityTree& scene);
+  ~SimulatedInput() override;
+
+  Point location() override;
+  uint64_t pressedButtons() override { return pressed_; }
+  platform::MonitorToken addGlobalMonitor(uint64_t eventMask, Handler handler) override;
+  platform::MonitorToken addLocalMonitor(uint64_t eventMask, Handler handler) override;
+  void removeMonitor(platform::MonitorToken token) override;
+
+  // Null without the Input Monitoring permission.
+  std::unique_ptr<platform::EventTap> createSessionTap(uint64_t eventMask,
+                                                       Callback callback) override;
+  bool preflightListenEventAccess() override { return listenAccess_; }
+  bool requestListenEventAccess() override;
+
+  // Top-left space.
+  Point pointer() const { return pointer_; }
+  void movePointer(Point to);
+  void press(int button);
+  void release(int button);
+  void scroll();
+
+  void setListenAccess(bool granted) { listenAccess_ = granted; }
+  std::size_t listenRequests() const { return listenRequests_; }
+  void disableTaps(bool byTimeout);
+  void setReenableFails(bool fails);
+  bool tapInstalled() const;
+  bool tapEnabled() const;
+  std::size_t tapsCreated() const;
+  std::size_t monitorCount() const { return monitors_.size(); }
+  const std::vector<Desktop::DockEvent>& dockEvents() const { return dockEvents_; }
+
+  struct TapRegistry;
+
+private:
+  struct Monitor {
+    platform::MonitorToken token;
+    bool local;
+    uint64_t mask;
+    std::shared_ptr<Handler> handler;
+  };
+
+  void deliverToMonitors(int type, bool local);
+  // Passes an other-mouse event through the taps and on; the pointer is the event's location.
+  void otherMouse(uint32_t type, int button);
+  bool overPanel() const;
+  bool overDock() const;
+
+  DockModel& dock_;
+  const Displays& displays_;
+  SimulatedWindows& windows_;
+  const AccessibilityTree& scene_;
+  Point pointer_;
+  uint64_t pressed_ = 0;
+  uint64_t dockButtons_ = 0; // buttons whose press the Dock received
+  bool leftPressOnPanel_ = false;
+  std::vector<Monitor> monitors_;
+  platform::MonitorToken nextToken_ = 1;
+  std::shared_ptr<TapRegistry> taps_;
+  bool listenAccess_ = false;
+  std::size_t listenRequests_ = 0;
+  std::vector<Desktop::DockEvent> dockEvents_;
+};
+
+} // namespace lumivane::sim

@@ -1,0 +1,213 @@
+#include "Simulator/SimulatedWorkspace.hpp"
+
+#include <algorithm>
+#include <cctype>
+
+namespace lumivane::sim {
+
+namespace {
+
+using namespace std::chrono;
+
+// The simulated machine booted at this instant; uptime counts from it.
+const system_clock::time_point bootDate = sys_days{year{2024} / June / 1} + hours{8};
+
+// Like URL(string:): a scheme, a colon and a rest without spaces or control characters.
+bool parsesAsURL(std::string_view url) {
+  const std::size_t colon = url.find(':');
+  if (colon == std::string_view::npos || colon == 0 || colon + 1 >= url.size() ||
+      !std::isalpha(static_cast<unsigned char>(url.front()))) {
+    return false;
+  }
+  const auto schemeChar = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+  };
+  const std::string_view scheme = url.substr(0, colon);
+  return std::all_of(scheme.begin(), scheme.end(), schemeChar) &&
+         std::none_of(url.begin(), url.end(), [](char c) {
+           const auto byte = static_cast<unsigned char>(c);
+           return byte <= 0x20 || byte == 0x7F;
+         });
+}
+
+} // namespace
+
+std::vector<platform::ApplicationInfo> SimulatedWorkspace::runningApplications() {
+  std::vector<platform::ApplicationInfo> result;
+  for (const Process& process : processes_) {
+    if (process.running) {
+      result.push_back(info(process));
+    }
+  }
+  return result;
+}
+
+std::optional<platform::ApplicationInfo> SimulatedWorkspace::application(int32_t pid) {
+  const Process* process = running(pid);
+  if (process == nullptr) {
+    return std::nullopt;
+  }
+  return info(*process);
+}
+
+std::vector<platform::ApplicationInfo>
+SimulatedWorkspace::applications(std::string_view bundleIdentifier) {
+  std::vector<platform::ApplicationInfo> result;
+  for (const Process& process : processes_) {
+    if (process.running && !bundleIdentifier.empty() &&
+        process.spec.bundleIdentifier == bundleIdentifier) {
+      result.push_back(info(process));
+    }
+  }
+  return result;
+}
+
+bool SimulatedWorkspace::terminate(int32_t pid) {
+  Process* process = running(pid);
+  if (process == nullptr) {
+    return false;
+  }
+  const bool delivered = process->spec.quit != QuitBehaviour::refuse;
+  quitRequests_.push_back({runLoop_.uptime(), pid, process->spec.name, delivered});
+  if (!delivered || process->quitting || process->spec.quit == QuitBehaviour::never) {
+    return delivered;
+  }
+  process->quitting = true;
+  // The request reaches the application after this call; it ends from there.
+  const auto endThisInstance = [this, pid, date = process->launchDate] {
+    const Process* current = running(pid);
+    if (current != nullptr && current->launchDate == date) {
+      end(pid);
+    }
+  };
+  if (process->spec.quit == QuitBehaviour::immediately) {
+    runLoop_.async(endThisInstance);
+  } else {
+    runLoop_.schedule(process->spec.quitDelay, endThisInstance);
+  }
+  return true;
+}
+
+std::optional<std::string> SimulatedWorkspace::canonicalPath(std::string_view path) {
+  return files_.canonicalPath(path);
+}
+
+bool SimulatedWorkspace::openURL(std::string_view url) {
+  if (!parsesAsURL(url)) {
+    return false;
+  }
+  openedURLs_.emplace_back(url);
+  return true;
+}
+
+void SimulatedWorkspace::revealInFileViewer(std::string_view path) {
+  revealedPaths_.emplace_back(path);
+}
+
+int32_t SimulatedWorkspace::launch(const AppSpec& spec, std::optional<int32_t> pid) {
+  if (pid && (*pid <= 0 || running(*pid) != nullptr)) {
+    return 0;
+  }
+  int32_t chosen = 0;
+  if (pid) {
+    chosen = *pid;
+  } else {
+    while (running(nextPID_) != nullptr) {
+      ++nextPID_;
+    }
+    chosen = nextPID_++;
+  }
+  auto date = bootDate + duration_cast<system_clock::duration>(duration<double>(runLoop_.uptime()));
+  if (!processes_.empty() && date <= lastLaunchDate_) {
+    date = lastLaunchDate_ + milliseconds{1};
+  }
+  lastLaunchDate_ = date;
+  processes_.push_back({spec, chosen, date, true, spec.finishedLaunching, false});
+  return chosen;
+}
+
+bool SimulatedWorkspace::end(int32_t pid) {
+  Process* process = running(pid);
+  if (process == nullptr) {
+    return false;
+  }
+  process->running = false;
+  if (onEnded) {
+    onEnded(pid);
+  }
+  notifications_.post(platform::Notification::didTerminateApplication);
+  return true;
+}
+
+void SimulatedWorkspace::finishLaunching(int32_t pid) {
+  if (Process* process = running(pid)) {
+    process->finishedLaunching = true;
+  }
+}
+
+bool SimulatedWorkspace::isRunning(int32_t pid) const {
+  return running(pid) != nullptr;
+}
+
+std::optional<AppSpec> SimulatedWorkspace::specOf(int32_t pid) const {
+  // The latest process with this id: after a reuse, the newer one.
+  for (auto process = processes_.rbegin(); process != processes_.rend(); ++process) {
+    if (process->pid == pid) {
+      return process->spec;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<int32_t> SimulatedWorkspace::pidOf(std::string_view name) const {
+  const auto wanted = nfc(name);
+  for (const Process& process : processes_) {
+    if (process.running && wanted && nfc(process.spec.name) == wanted) {
+      return process.pid;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<system_clock::time_point> SimulatedWorkspace::launchDate(int32_t pid) const {
+  for (auto process = processes_.rbegin(); process != processes_.rend(); ++process) {
+    if (process->pid == pid) {
+      return process->launchDate;
+    }
+  }
+  return std::nullopt;
+}
+
+SimulatedWorkspace::Process* SimulatedWorkspace::running(int32_t pid) {
+  const auto found = std::find_if(processes_.begin(), processes_.end(),
+                                  [&](const Process& p) { return p.running && p.pid == pid; });
+  return found == processes_.end() ? nullptr : &*found;
+}
+
+const SimulatedWorkspace::Process* SimulatedWorkspace::running(int32_t pid) const {
+  return const_cast<SimulatedWorkspace*>(this)->running(pid);
+}
+
+platform::ApplicationInfo SimulatedWorkspace::info(const Process& process) {
+  const AppSpec& spec = process.spec;
+  platform::ApplicationInfo result;
+  result.pid = process.pid;
+  if (!spec.bundlePath.empty()) {
+    result.bundlePath = files_.canonicalPath(spec.bundlePath);
+  }
+  if (spec.hasLaunchDate) {
+    result.launchDate = process.launchDate;
+  }
+  if (!spec.bundleIdentifier.empty()) {
+    result.bundleIdentifier = spec.bundleIdentifier;
+  }
+  if (!spec.name.empty()) {
+    result.localizedName = nfc(spec.name);
+  }
+  result.activationPolicy = spec.policy;
+  result.isFinishedLaunching = process.finishedLaunching;
+  result.isTerminated = false;
+  return result;
+}
+
+} // namespace lumivane::sim

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "Lumivane/Platform/Workspace.hpp"
+#include "Simulator/Desktop.hpp"
+#include "Simulator/Paths.hpp"
+#include "Simulator/SimulatedSystem.hpp"
+#include "Simulator/VirtualRunLoop.hpp"
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lumivane::sim {
+
+// The running applications and the workspace (NSWorkspace, NSRunningApplication).
+//
+// Process ids count up from `firstPID` and are never handed out while in use. Launch dates are
+// the simulated boot date plus the uptime at launch, strictly increasing (a launch in the same
+// instant as the previous one comes 1 ms later). An application that ends leaves the list at
+// once and the workspace centre posts didTerminateApplication. Bundle paths, names and texts
+// handed out are NFC; bundle paths are standardised with symbolic links resolved.
+class SimulatedWorkspace final : public platform::Workspace {
+public:
+  static constexpr int32_t firstPID = 400;
+
+  SimulatedWorkspace(VirtualRunLoop& runLoop, SimulatedNotifications& notifications,
+                     const FileSystem& files)
+      : runLoop_(runLoop), notifications_(notifications), files_(files) {}
+
+  std::vector<platform::ApplicationInfo> runningApplications() override;
+  std::optional<platform::ApplicationInfo> application(int32_t pid) override;
+  std::vector<platform::ApplicationInfo> applications(std::string_view bundleIdentifier) override;
+  // Delivers the request as the application's quit behaviour says; see QuitBehaviour.
+  bool terminate(int32_t pid) override;
+  std::optional<std::string> canonicalPath(std::string_view path) override;
+  bool openURL(std::string_view url) override;
+  void revealInFileViewer(std::string_view path) override;
+  bool reduceMotion() override { return reduceMotion_; }
+
+  // A new process; with `pid`, that exact id (0 when it is in use).
+  int32_t launch(const AppSpec& spec, std::optional<int32_t> pid = std::nullopt);
+  // Ends a running process and posts didTerminateApplication; false when it was not running.
+  bool end(int32_t pid);
+  void finishLaunching(int32_t pid);
+  bool isRunning(int32_t pid) const;
+  // The AppSpec a process was launched with, running or not.
+  std::optional<AppSpec> specOf(int32_t pid) const;
+  std::optional<int32_t> pidOf(std::string_view name) const;
+  std::optional<std::chrono::system_clock::time_point> launchDate(int32_t pid) const;
+  const std::vector<QuitRequestRecord>& quitRequests() const { return quitRequests_; }
+
+  void setReduceMotion(bool reduce) { reduceMotion_ = reduce; }
+  void recordOpenedURL(std::string url) { openedURLs_.push_back(std::move(url)); }
+  const std::vector<std::string>& openedURLs() const { return openedURLs_; }
+  const std::vector<std::string>& revealedPaths() const { return revealedPaths_; }
+
+  // Told after a process ended (before the notification is delivered).
+  std::function<void(int32_t pid)> onEnded;
+
+private:
+  struct Process {
+    AppSpec spec;
+    int32_t pid = 0;
+    std::chrono::system_clock::time_point launchDate;
+    bool running = true;
+    bool finishedLaunching = false;
+    bool quitting = false; // a delivered quit request will end it
+  };
+
+  Process* running(int32_t pid);
+  const Process* running(int32_t pid) const;
+  platform::ApplicationInfo info(const Process& process);
+
+  VirtualRunLoop& runLoop_;
+  SimulatedNotifications& notifications_;
+  const FileSystem& files_;
+  std::vector<Process> processes_; // every process ever launched, in launch order
+  int32_t nextPID_ = firstPID;
+  std::chrono::system_clock::time_point lastLaunchDate_;
+  std::vector<QuitRequestRecord> quitRequests_;
+  bool reduceMotion_ = false;
+  std::vector<std::string> openedURLs_;
+  std::vector<std::string> revealedPaths_;
+};
+
+} // namespace lumivane::sim

@@ -1,0 +1,99 @@
+#include "macOS/MacEventTaps.hpp"
+
+#import <ApplicationServices/ApplicationServices.h>
+#include <utility>
+
+namespace lumivane::mac {
+
+namespace {
+
+class MacEventTap final : public platform::EventTap {
+public:
+  explicit MacEventTap(platform::EventTaps::Callback callback) : callback_(std::move(callback)) {}
+  ~MacEventTap() override {
+    removeFromMainRunLoop();
+    if (port_ != nullptr) {
+      // No callback may reach this object once it is gone.
+      CFMachPortInvalidate(port_);
+      CFRelease(port_);
+    }
+  }
+  MacEventTap(const MacEventTap&) = delete;
+  MacEventTap& operator=(const MacEventTap&) = delete;
+
+  // False when the system refuses the tap, as it does without the Input Monitoring permission.
+  bool create(CGEventMask mask) {
+    // The tap's user info is this object, not retained: the destructor invalidates the port.
+    port_ = CGEventTapCreate(kCGSessionEventTap, kCGHeadInsertEventTap, kCGEventTapOptionDefault,
+                             mask, &MacEventTap::receive, this);
+    return port_ != nullptr;
+  }
+
+  void setEnabled(bool enabled) override { CGEventTapEnable(port_, enabled); }
+  bool isEnabled() override { return CGEventTapIsEnabled(port_); }
+  bool isValid() override { return CFMachPortIsValid(port_); }
+  void invalidate() override { CFMachPortInvalidate(port_); }
+
+  void addToMainRunLoop() override {
+    if (source_ != nullptr) {
+      return;
+    }
+    source_ = CFMachPortCreateRunLoopSource(kCFAllocatorDefault, port_, 0);
+    if (source_ != nullptr) {
+      CFRunLoopAddSource(CFRunLoopGetMain(), source_, kCFRunLoopCommonModes);
+    }
+  }
+
+  void removeFromMainRunLoop() override {
+    if (source_ == nullptr) {
+      return;
+    }
+    CFRunLoopRemoveSource(CFRunLoopGetMain(), source_, kCFRunLoopCommonModes);
+    CFRelease(source_);
+    source_ = nullptr;
+  }
+
+private:
+  // Returns NULL to swallow the event, the event itself to pass it on.
+  static CGEventRef receive(CGEventTapProxy, CGEventType type, CGEventRef event, void* tap) {
+    // The callback may destroy this tap (a monitor that stops once a gesture ends), so it runs
+    // from a copy and nothing of the tap is touched afterwards.
+    const platform::EventTaps::Callback callback = static_cast<MacEventTap*>(tap)->callback_;
+    platform::TapEvent tapEvent;
+    tapEvent.type = type;
+    if (event != nullptr) {
+      tapEvent.button = CGEventGetIntegerValueField(event, kCGMouseEventButtonNumber);
+      const CGPoint location = CGEventGetLocation(event);
+      tapEvent.location = Point{location.x, location.y};
+    }
+    return callback(tapEvent) ? nullptr : event;
+  }
+
+  platform::EventTaps::Callback callback_;
+  CFMachPortRef port_ = nullptr;
+  CFRunLoopSourceRef source_ = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<platform::EventTap> MacEventTaps::createSessionTap(uint64_t eventMask,
+                                                                   Callback callback) {
+  if (!callback) {
+    return nullptr;
+  }
+  auto tap = std::make_unique<MacEventTap>(std::move(callback));
+  if (!tap->create(eventMask)) {
+    return nullptr;
+  }
+  return tap;
+}
+
+bool MacEventTaps::preflightListenEventAccess() {
+  return CGPreflightListenEventAccess();
+}
+
+bool MacEventTaps::requestListenEventAccess() {
+  return CGRequestListenEventAccess();
+}
+
+} // namespace lumivane::mac

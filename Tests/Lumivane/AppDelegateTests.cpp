@@ -1,0 +1,259 @@
+#include "CoordinatorFixture.hpp"
+
+#include <algorithm>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace lumivane::test {
+namespace {
+
+using platform::Notification;
+
+constexpr std::string_view attentionToolTip = "Lumivane · 请检查权限";
+
+// A = Accessibility, S = suspended, H/M = switches, T = the tap can start.
+struct Row {
+  bool accessibility, suspended, hoverOn, middleOn, tapStarts;
+  bool hoverRuns, middleRuns;
+  std::string_view symbol, toolTip;
+};
+
+class Reconciliation : public CoordinatorTest, public ::testing::WithParamInterface<Row> {};
+
+TEST_P(Reconciliation, FollowsTheOutcomeTable) {
+  const Row& row = GetParam();
+  desktop.setAccessibility(row.accessibility);
+  desktop.setInputMonitoring(row.tapStarts);
+  desktop.setDefault("hoverEnabled", row.hoverOn);
+  desktop.setDefault("middleEnabled", row.middleOn);
+  launch();
+  if (row.suspended) {
+    post(Notification::screenIsLocked);
+  }
+  EXPECT_EQ(app->hover().isEnabled(), row.hoverRuns);
+  EXPECT_EQ(desktop.tapInstalled(), row.middleRuns);
+  EXPECT_EQ(app->permissions()->middleAvailable(), row.middleRuns);
+  EXPECT_EQ(desktop.shell().statusSymbol, row.symbol);
+  EXPECT_EQ(desktop.shell().statusSymbolDescription, "Lumivane");
+  EXPECT_EQ(desktop.shell().statusToolTip, row.toolTip);
+}
+
+constexpr std::string_view ready = "dock.rectangle";
+constexpr std::string_view attention = "exclamationmark.circle";
+INSTANTIATE_TEST_SUITE_P(
+    Coordinator, Reconciliation,
+    ::testing::Values(
+        Row{false, false, true, true, true, false, false, attention, attentionToolTip},
+        Row{false, true, false, false, true, false, false, attention, attentionToolTip},
+        Row{true, true, true, true, true, false, false, ready, "Lumivane"},
+        Row{true, true, true, true, false, false, false, ready, "Lumivane"},
+        Row{true, false, true, false, true, true, false, ready, "Lumivane"},
+        Row{true, false, false, false, true, false, false, ready, "Lumivane"},
+        Row{true, false, true, true, true, true, true, ready, "Lumivane"},
+        Row{true, false, false, true, true, false, true, ready, "Lumivane"},
+        Row{true, false, true, true, false, true, false, attention, attentionToolTip},
+        Row{true, false, false, true, false, false, false, attention, attentionToolTip}));
+
+using Lifecycle = CoordinatorTest;
+
+TEST_F(Lifecycle, StartUpInstallsEverythingAndShutdownRemovesIt) {
+  const std::size_t subscriptions = desktop.subscriptionCount();
+  app = std::make_shared<AppDelegate>(desktop.platform());
+  const std::size_t services = desktop.subscriptionCount(); // the quit service's own
+  EXPECT_FALSE(desktop.shell().hasStatusItem);
+  EXPECT_FALSE(desktop.tapInstalled());
+  EXPECT_EQ(desktop.monitorCount(), 0u);
+
+  app->applicationDidFinishLaunching();
+  const sim::ShellRecord& shell = desktop.shell();
+  EXPECT_EQ(shell.activationPolicy, platform::ActivationPolicy::accessory);
+  EXPECT_EQ(shell.statusIdentifier, "lumivane.status-item");
+  EXPECT_EQ(shell.statusSymbol, "dock.rectangle");
+  EXPECT_EQ(desktop.subscriptionCount(), services + 11);
+  EXPECT_TRUE(app->permissions()->isPolling());
+  EXPECT_TRUE(desktop.tapInstalled());
+  EXPECT_GT(desktop.monitorCount(), 0u);
+  EXPECT_TRUE(shell.windows.empty());
+
+  app->applicationWillTerminate();
+  EXPECT_EQ(desktop.subscriptionCount(), subscriptions);
+  EXPECT_FALSE(app->permissions()->isPolling());
+  EXPECT_FALSE(app->quitter()->isChecking());
+  EXPECT_FALSE(desktop.tapInstalled());
+  EXPECT_EQ(desktop.monitorCount(), 0u);
+  EXPECT_EQ(desktop.runLoop().activeTimerCount(), 0u);
+  post(Notification::screenIsLocked);
+  EXPECT_FALSE(app->runtime()->isSuspended());
+}
+
+TEST_F(Lifecycle, CallbacksDoNothingOnceTheCoordinatorIsGone) {
+  launch();
+  const std::vector<platform::MenuItem> menu = desktop.shell().menuItems;
+  const std::weak_ptr<AppDelegate> weak = app;
+  app.reset();
+  EXPECT_TRUE(weak.expired());
+  for (const platform::MenuItem& item : menu) {
+    if (item.perform) {
+      item.perform();
+    }
+  }
+  post(Notification::screenIsLocked);
+  post(Notification::screenIsUnlocked);
+  post(Notification::screenParametersDidChange);
+  desktop.advance(5);
+  EXPECT_TRUE(desktop.shell().windows.empty());
+}
+
+// Each reason begins with one notification and ends only with its own counterpart.
+struct ReasonRow {
+  std::string name;
+  Notification begins, otherEnd, ends;
+};
+
+class Suspension : public CoordinatorTest, public ::testing::WithParamInterface<ReasonRow> {
+protected:
+  void expectSuspended(bool suspended) {
+    EXPECT_EQ(app->runtime()->isSuspended(), suspended);
+    EXPECT_EQ(app->hover().isEnabled(), !suspended);
+    EXPECT_EQ(desktop.tapInstalled(), !suspended);
+    EXPECT_EQ(app->permissions()->middleAvailable(), !suspended);
+  }
+};
+
+TEST_P(Suspension, EndsOnlyWithItsOwnCounterpart) {
+  launch();
+  post(GetParam().begins);
+  expectSuspended(true);
+  post(GetParam().otherEnd);
+  expectSuspended(true);
+  post(GetParam().ends);
+  expectSuspended(false);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Coordinator, Suspension,
+    ::testing::Values(ReasonRow{"Sleep", Notification::willSleep, Notification::screensDidWake,
+                                Notification::didWake},
+                      ReasonRow{"Display", Notification::screensDidSleep, Notification::didWake,
+                                Notification::screensDidWake},
+                      ReasonRow{"Session", Notification::sessionDidResignActive,
+                                Notification::screenIsUnlocked,
+                                Notification::sessionDidBecomeActive},
+                      ReasonRow{"Lock", Notification::screenIsLocked, Notification::didWake,
+                                Notification::screenIsUnlocked}),
+    [](const auto& info) { return info.param.name; });
+
+using SuspensionSet = CoordinatorTest;
+
+TEST_F(SuspensionSet, LastEndingReasonResumesAfterRereadingScreensAndPermissions) {
+  launch();
+  post(Notification::screenIsLocked);
+  post(Notification::willSleep);
+  post(Notification::didWake);
+  EXPECT_TRUE(app->runtime()->isSuspended());
+  EXPECT_FALSE(app->hover().isEnabled());
+  // Neither change reaches a poll before the unlock.
+  desktop.setScreens({{0, 0, 1920, 1080}});
+  desktop.setInputMonitoring(false);
+  post(Notification::screenIsUnlocked);
+  EXPECT_FALSE(app->runtime()->isSuspended());
+  EXPECT_TRUE(app->hover().isEnabled());
+  EXPECT_EQ(app->observer()->screens().at(0).width, 1920);
+  EXPECT_FALSE(app->permissions()->inputMonitoring());
+  EXPECT_FALSE(desktop.tapInstalled());
+  EXPECT_EQ(desktop.shell().statusSymbol, "exclamationmark.circle");
+}
+
+TEST_F(SuspensionSet, UnlockWithoutLockRereadsAndReconciles) {
+  launch();
+  desktop.setAccessibility(false);
+  post(Notification::screenIsUnlocked);
+  EXPECT_FALSE(app->runtime()->isSuspended());
+  EXPECT_FALSE(app->permissions()->accessibility());
+  EXPECT_FALSE(app->hover().isEnabled());
+  EXPECT_EQ(desktop.shell().statusToolTip, attentionToolTip);
+}
+
+using TapFailure = CoordinatorTest;
+
+TEST_F(TapFailure, IsReportedWhileMiddleClickShouldRun) {
+  launch();
+  desktop.setTapReenableFails(true);
+  desktop.disableTap(true);
+  const auto& runtime = *app->runtime();
+  EXPECT_EQ(runtime.message(), "鼠标监听已中断，请在设置中重新检查权限。");
+  EXPECT_TRUE(runtime.isError());
+  EXPECT_FALSE(app->permissions()->middleAvailable());
+  EXPECT_EQ(desktop.shell().statusSymbol, "exclamationmark.circle");
+  EXPECT_EQ(desktop.shell().statusSymbolDescription, "Lumivane · 鼠标监听已中断");
+  EXPECT_EQ(desktop.shell().statusToolTip, "Lumivane");
+
+  desktop.setTapReenableFails(false);
+  app->runtime()->onRetry();
+  desktop.disableTap(false);
+  EXPECT_EQ(runtime.message(), "鼠标监听已恢复。");
+  EXPECT_FALSE(runtime.isError());
+  EXPECT_TRUE(app->permissions()->middleAvailable());
+}
+
+TEST_F(TapFailure, IsIgnoredWhileSwitchedOffOrSuspended) {
+  launch();
+  app->settings()->setMiddleEnabled(false);
+  app->middle()->onFailure(true);
+  EXPECT_EQ(app->runtime()->message(), "");
+  EXPECT_FALSE(app->permissions()->middleAvailable());
+
+  app->settings()->setMiddleEnabled(true);
+  post(Notification::screenIsLocked);
+  app->middle()->onFailure(true);
+  app->middle()->onFailure(false);
+  EXPECT_EQ(app->runtime()->message(), "");
+  EXPECT_FALSE(app->permissions()->middleAvailable());
+  EXPECT_EQ(desktop.shell().statusSymbol, "dock.rectangle");
+}
+
+using QuitRouting = CoordinatorTest;
+
+// Notes stays running, so only the sent request itself can take the × away.
+TEST_F(QuitRouting, MiddleClickQuitHidesTheCrossAndReportsStatus) {
+  launch();
+  hoverOver("Notes");
+  desktop.middleClick();
+  desktop.runLoop().drain();
+  ASSERT_EQ(desktop.quitRequests().size(), 1u);
+  EXPECT_EQ(desktop.quitRequests()[0].pid, notes);
+  EXPECT_FALSE(desktop.panel().visible);
+  EXPECT_FALSE(app->runtime()->message().empty());
+  EXPECT_FALSE(app->runtime()->isError());
+}
+
+class HoverReset : public CoordinatorTest, public ::testing::WithParamInterface<Notification> {};
+
+TEST_P(HoverReset, NotificationHidesTheCross) {
+  launch();
+  hoverOver("Safari");
+  post(GetParam());
+  EXPECT_FALSE(desktop.panel().visible);
+  EXPECT_TRUE(app->hover().isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Coordinator, HoverReset,
+                         ::testing::Values(Notification::activeSpaceDidChange,
+                                           Notification::didTerminateApplication,
+                                           Notification::screenParametersDidChange));
+
+using LayoutHandOver = CoordinatorTest;
+
+TEST_F(LayoutHandOver, StoredAndChangedLayoutsReachTheHoverController) {
+  desktop.setDefault("hoverDistance", std::string_view("compact"));
+  launch();
+  EXPECT_EQ(app->hover().layout.distance, HoverDistance::compact);
+  hoverOver("Safari");
+  app->settings()->setHoverLayout({HoverPosition::leading, HoverDistance::compact});
+  EXPECT_EQ(app->hover().layout.position, HoverPosition::leading);
+  EXPECT_FALSE(desktop.panel().visible);
+}
+
+} // namespace
+} // namespace lumivane::test

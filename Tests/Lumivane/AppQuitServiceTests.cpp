@@ -1,0 +1,497 @@
+#include "Lumivane/AppQuitService.hpp"
+#include "Simulator/Desktop.hpp"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace lumivane {
+namespace {
+
+using sim::QuitBehaviour;
+
+struct Status {
+  std::string message;
+  bool isError;
+  double time;
+
+  friend bool operator==(const Status& a, const Status& b) {
+    return a.message == b.message && a.isError == b.isError;
+  }
+  friend std::ostream& operator<<(std::ostream& out, const Status& status) {
+    return out << '"' << status.message << "\" error=" << status.isError << " at " << status.time;
+  }
+};
+
+Status waiting(const std::string& name) {
+  return {"已请求「" + name + "」退出，正在等待…", false, 0};
+}
+Status ended(const std::string& name) {
+  return {"「" + name + "」已退出", false, 0};
+}
+Status refused(const std::string& name) {
+  return {"未能向「" + name + "」发送退出请求", true, 0};
+}
+Status timedOut(const std::string& name) {
+  return {"「" + name + "」仍未退出。请检查保存提示，或再次尝试。", true, 0};
+}
+
+sim::AppSpec spec(std::string name, QuitBehaviour quit = QuitBehaviour::immediately,
+                  double quitDelay = 0) {
+  sim::AppSpec result;
+  result.bundleIdentifier = "com.example." + name;
+  result.bundlePath = "/Applications/" + name + ".app";
+  result.name = std::move(name);
+  result.quit = quit;
+  result.quitDelay = quitDelay;
+  return result;
+}
+
+class QuitServiceTest : public ::testing::Test {
+public:
+  void SetUp() override {
+    desktop.setAccessibility(true);
+    attach(*service);
+  }
+
+  void attach(AppQuitService& target) {
+    target.onStatus = [this](const std::string& message, bool isError) {
+      statuses.push_back({message, isError, desktop.now()});
+    };
+    target.onRequest = [this](const AppIdentity& identity) { requested.push_back(identity); };
+  }
+
+  // The snapshot a trigger would hand over: the workspace's own facts about the process.
+  RunningApp snapshot(int32_t pid) {
+    const auto info = desktop.platform().workspace.application(pid);
+    EXPECT_TRUE(info.has_value()) << "no process " << pid;
+    return {AppIdentity(pid, info ? info->bundlePath.value_or("") : "",
+                        info ? info->launchDate.value_or(std::chrono::system_clock::time_point{})
+                             : std::chrono::system_clock::time_point{}),
+            info ? info->bundleIdentifier.value_or("") : "",
+            info ? info->localizedName.value_or("") : "",
+            true,
+            true,
+            false};
+  }
+
+  RunningApp launch(const sim::AppSpec& app) { return snapshot(desktop.launch(app)); }
+
+  sim::Desktop desktop;
+  std::shared_ptr<AppQuitService> service = AppQuitService::create(desktop.platform());
+  std::vector<Status> statuses;
+  std::vector<AppIdentity> requested;
+};
+
+// waiting → ended, waiting → time-out → late end, and what a time-out leaves behind.
+using QuitRequestLife = QuitServiceTest;
+
+TEST_F(QuitRequestLife, AnAppThatQuitsAtOnceIsReportedOnTheTerminationNotice) {
+  const RunningApp notes = launch(spec("Notes"));
+  service->request(notes);
+
+  EXPECT_EQ(statuses, std::vector{waiting("Notes")});
+  EXPECT_EQ(requested, std::vector{notes.identity});
+  EXPECT_TRUE(service->isPending(notes.identity));
+  EXPECT_TRUE(service->isChecking());
+  ASSERT_EQ(desktop.quitRequests().size(), 1u);
+  EXPECT_EQ(desktop.quitRequests()[0].pid, notes.identity.pid());
+
+  desktop.runLoop().drain();
+  EXPECT_EQ(statuses, (std::vector{waiting("Notes"), ended("Notes")}));
+  EXPECT_FALSE(service->isPending(notes.identity));
+  EXPECT_FALSE(service->isChecking());
+  EXPECT_EQ(desktop.runLoop().activeTimerCount(), 0u);
+}
+
+TEST_F(QuitRequestLife, WithoutTheNoticeTheNextTickFindsTheEnd) {
+  const auto quiet = std::make_shared<AppQuitService>(desktop.platform());
+  attach(*quiet);
+  const RunningApp mail = launch(spec("Mail", QuitBehaviour::afterDelay, 1.0));
+  const double start = desktop.now();
+  quiet->request(mail);
+
+  desktop.advance(0.9);
+  EXPECT_EQ(statuses, std::vector{waiting("Mail")});
+  desktop.advance(0.6);
+  ASSERT_EQ(statuses, (std::vector{waiting("Mail"), ended("Mail")}));
+  EXPECT_GE(statuses[1].time, start + 1.0);
+  EXPECT_LE(statuses[1].time, start + 1.25);
+  EXPECT_FALSE(quiet->isChecking());
+}
+
+TEST_F(QuitRequestLife, AnAppStillRunningAfterTwelveSecondsTimesOutOnce) {
+  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
+  const double start = desktop.now();
+  service->request(pages);
+
+  desktop.advance(11.9);
+  EXPECT_EQ(statuses, std::vector{waiting("Pages")});
+  EXPECT_TRUE(service->isPending(pages.identity));
+
+  desktop.advance(0.4);
+  ASSERT_EQ(statuses, (std::vector{waiting("Pages"), timedOut("Pages")}));
+  EXPECT_GE(statuses[1].time, start + 12.0);
+  EXPECT_FALSE(service->isPending(pages.identity));
+  EXPECT_FALSE(service->isChecking());
+  // Nothing is sent at the time-out: no second request, no forced quit.
+  EXPECT_EQ(desktop.quitRequests().size(), 1u);
+  EXPECT_TRUE(desktop.isRunning(pages.identity.pid()));
+
+  desktop.advance(30);
+  EXPECT_EQ(statuses.size(), 2u);
+}
+
+TEST_F(QuitRequestLife, AnEndAfterTheTimeOutIsReportedLateAndOnce) {
+  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
+  const RunningApp other = launch(spec("Other"));
+  service->request(pages);
+  desktop.advance(12.5);
+
+  desktop.endByItself(pages.identity.pid());
+  desktop.runLoop().drain();
+  EXPECT_EQ(statuses, (std::vector{waiting("Pages"), timedOut("Pages"), ended("Pages")}));
+
+  desktop.endByItself(other.identity.pid());
+  desktop.runLoop().drain();
+  EXPECT_EQ(statuses.size(), 3u);
+}
+
+TEST_F(QuitRequestLife, AnotherReportForgetsTheTimedOutApp) {
+  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
+  const RunningApp music = launch(spec("Music", QuitBehaviour::never));
+  service->request(pages);
+  desktop.advance(12.5);
+  service->request(music);
+
+  desktop.endByItself(pages.identity.pid());
+  desktop.runLoop().drain();
+  EXPECT_EQ(statuses, (std::vector{waiting("Pages"), timedOut("Pages"), waiting("Music")}));
+}
+
+TEST_F(QuitRequestLife, AnEndOnTheTickOfTheTimeOutCountsAsAnEnd) {
+  const auto quiet = std::make_shared<AppQuitService>(desktop.platform());
+  attach(*quiet);
+  const RunningApp numbers = launch(spec("Numbers", QuitBehaviour::afterDelay, 11.9));
+  quiet->request(numbers);
+
+  desktop.advance(12.5);
+  EXPECT_EQ(statuses, (std::vector{waiting("Numbers"), ended("Numbers")}));
+}
+
+TEST_F(QuitRequestLife, ARequestAfterTheTimeOutStartsAFreshWait) {
+  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
+  service->request(pages);
+  desktop.advance(12.5);
+  service->request(pages);
+  EXPECT_EQ(desktop.quitRequests().size(), 2u);
+  EXPECT_TRUE(service->isChecking());
+
+  desktop.advance(11.5);
+  EXPECT_EQ(statuses.size(), 3u);
+  desktop.advance(1.0);
+  EXPECT_EQ(statuses, (std::vector{waiting("Pages"), timedOut("Pages"), waiting("Pages"),
+                                   timedOut("Pages")}));
+}
+
+TEST_F(QuitRequestLife, AReusedPIDMeansThePendingAppEnded) {
+  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
+  service->request(pages);
+
+  desktop.endByItself(pages.identity.pid());
+  desktop.launchWithPID(spec("Keynote"), pages.identity.pid());
+  desktop.runLoop().drain();
+  EXPECT_EQ(statuses, (std::vector{waiting("Pages"), ended("Pages")}));
+}
+
+TEST_F(QuitRequestLife, AnAppWithoutANameIsCalledApplication) {
+  sim::AppSpec nameless = spec("Nameless");
+  nameless.name.clear();
+  RunningApp app = launch(nameless);
+  app.name.clear();
+  service->request(app);
+  desktop.runLoop().drain();
+  EXPECT_EQ(statuses, (std::vector{waiting("应用"), ended("应用")}));
+}
+
+using QuitRequestRefusal = QuitServiceTest;
+
+TEST_F(QuitRequestRefusal, IsReportedAtOnceWithoutWaiting) {
+  const RunningApp stubborn = launch(spec("Stubborn", QuitBehaviour::refuse));
+  service->request(stubborn);
+
+  EXPECT_EQ(statuses, std::vector{refused("Stubborn")});
+  EXPECT_TRUE(requested.empty());
+  EXPECT_FALSE(service->isPending(stubborn.identity));
+  EXPECT_FALSE(service->isChecking());
+  EXPECT_TRUE(desktop.runLoop().timers().empty());
+
+  // The refused request left nothing behind, so a retry is sent at once.
+  service->request(stubborn);
+  EXPECT_EQ(statuses, (std::vector{refused("Stubborn"), refused("Stubborn")}));
+  EXPECT_EQ(desktop.quitRequests().size(), 2u);
+}
+
+using QuitRequestDuplicates = QuitServiceTest;
+
+TEST_F(QuitRequestDuplicates, ARepeatedRequestKeepsTheFirstDeadline) {
+  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
+  service->request(pages);
+  desktop.advance(5);
+  service->request(pages);
+
+  EXPECT_EQ(statuses, std::vector{waiting("Pages")});
+  EXPECT_EQ(desktop.quitRequests().size(), 1u);
+  EXPECT_EQ(requested.size(), 1u);
+
+  desktop.advance(6.9);
+  EXPECT_EQ(statuses.size(), 1u);
+  desktop.advance(0.4);
+  EXPECT_EQ(statuses, (std::vector{waiting("Pages"), timedOut("Pages")}));
+}
+
+TEST_F(QuitRequestDuplicates, TwoPendingAppsShareOneTimer) {
+  const RunningApp mail = launch(spec("Mail", QuitBehaviour::afterDelay, 1));
+  const RunningApp music = launch(spec("Music", QuitBehaviour::afterDelay, 3));
+  service->request(mail);
+  service->request(music);
+
+  const auto timers = desktop.runLoop().timers();
+  ASSERT_EQ(timers.size(), 1u);
+  EXPECT_DOUBLE_EQ(timers[0].interval, 0.25);
+  EXPECT_DOUBLE_EQ(timers[0].tolerance, 0.05);
+
+  desktop.advance(1.5);
+  EXPECT_EQ(statuses, (std::vector{waiting("Mail"), waiting("Music"), ended("Mail")}));
+  EXPECT_TRUE(service->isChecking());
+  EXPECT_TRUE(service->isPending(music.identity));
+
+  desktop.advance(2);
+  EXPECT_EQ(statuses,
+            (std::vector{waiting("Mail"), waiting("Music"), ended("Mail"), ended("Music")}));
+  EXPECT_FALSE(service->isChecking());
+  EXPECT_EQ(desktop.runLoop().timers().size(), 1u);
+}
+
+// Requests that must be dropped without a word: the snapshot no longer names a process that may
+// be quit this way.
+struct IgnoredCase {
+  std::string name;
+  std::function<RunningApp(QuitServiceTest&)> prepare;
+};
+
+class QuitRequestIgnored : public QuitServiceTest,
+                           public ::testing::WithParamInterface<IgnoredCase> {};
+
+TEST_P(QuitRequestIgnored, SendsNothingAndReportsNothing) {
+  const RunningApp app = GetParam().prepare(*this);
+  const std::size_t sentBefore = desktop.quitRequests().size();
+  service->request(app);
+  desktop.advance(1);
+
+  EXPECT_TRUE(statuses.empty());
+  EXPECT_TRUE(requested.empty());
+  EXPECT_EQ(desktop.quitRequests().size(), sentBefore);
+  EXPECT_FALSE(service->isPending(app.identity));
+  EXPECT_FALSE(service->isChecking());
+}
+
+RunningApp withExcludedIdentifier(QuitServiceTest& test, const std::string& identifier) {
+  sim::AppSpec app = spec("System");
+  app.bundleIdentifier = identifier;
+  return test.launch(app);
+}
+
+const IgnoredCase ignoredCases[] = {
+    {"WithoutAccessibility",
+     [](QuitServiceTest& test) {
+       sim::Desktop& desktop = test.desktop;
+       const RunningApp app = test.launch(spec("Notes"));
+       desktop.setAccessibility(false);
+       return app;
+     }},
+    {"VanishedProcess",
+     [](QuitServiceTest& test) {
+       sim::Desktop& desktop = test.desktop;
+       const RunningApp app = test.launch(spec("Notes"));
+       desktop.endByItself(app.identity.pid());
+       desktop.runLoop().drain();
+       return app;
+     }},
+    {"ReusedPID",
+     [](QuitServiceTest& test) {
+       sim::Desktop& desktop = test.desktop;
+       const RunningApp app = test.launch(spec("Notes"));
+       desktop.endByItself(app.identity.pid());
+       desktop.runLoop().drain();
+       desktop.launchWithPID(spec("Notes"), app.identity.pid());
+       return app;
+     }},
+    {"OtherLaunchDate",
+     [](QuitServiceTest& test) {
+       RunningApp app = test.launch(spec("Notes"));
+       app.identity = AppIdentity(app.identity.pid(), app.identity.bundlePath(),
+                                  app.identity.launchedAt() + std::chrono::seconds(1));
+       return app;
+     }},
+    {"OtherBundlePath",
+     [](QuitServiceTest& test) {
+       RunningApp app = test.launch(spec("Notes"));
+       app.identity =
+           AppIdentity(app.identity.pid(), "/Applications/notes.app", app.identity.launchedAt());
+       return app;
+     }},
+    {"BackgroundProcess",
+     [](QuitServiceTest& test) {
+       sim::AppSpec agent = spec("Agent");
+       agent.policy = platform::ActivationPolicy::accessory;
+       return test.launch(agent);
+     }},
+    {"StillLaunching",
+     [](QuitServiceTest& test) {
+       sim::AppSpec slow = spec("Slow");
+       slow.finishedLaunching = false;
+       return test.launch(slow);
+     }},
+    {"TwoCopiesThroughASymlink",
+     [](QuitServiceTest& test) {
+       sim::Desktop& desktop = test.desktop;
+       desktop.addSymlink("/Applications/Notes.app", "/Volumes/Apps/Notes.app");
+       const RunningApp first = test.launch(spec("Notes"));
+       sim::AppSpec copy = spec("Notes");
+       copy.bundlePath = "/Volumes/Apps/Notes.app";
+       test.launch(copy);
+       return first;
+     }},
+    {"UncanonicalSnapshotPath",
+     [](QuitServiceTest& test) {
+       sim::Desktop& desktop = test.desktop;
+       desktop.addSymlink("/Applications/Notes.app", "/Volumes/Apps/Notes.app");
+       RunningApp app = test.launch(spec("Notes"));
+       app.identity =
+           AppIdentity(app.identity.pid(), "/Applications/Notes.app", app.identity.launchedAt());
+       return app;
+     }},
+    {"FinderLowerCase",
+     [](QuitServiceTest& test) { return withExcludedIdentifier(test, "com.apple.finder"); }},
+    {"FinderUpperCase",
+     [](QuitServiceTest& test) { return withExcludedIdentifier(test, "COM.APPLE.FINDER"); }},
+    {"DockMixedCase",
+     [](QuitServiceTest& test) { return withExcludedIdentifier(test, "com.Apple.Dock"); }},
+    {"ControlCentreMixedCase",
+     [](QuitServiceTest& test) { return withExcludedIdentifier(test, "com.apple.ControlCenter"); }},
+    {"TwoCopiesOfOneBundle",
+     [](QuitServiceTest& test) {
+       const RunningApp first = test.launch(spec("Notes"));
+       test.launch(spec("Notes"));
+       return first;
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, QuitRequestIgnored, ::testing::ValuesIn(ignoredCases),
+                         [](const auto& info) { return info.param.name; });
+
+// Bundle paths are compared in the ports' canonical form: symbolic links resolved, NFC.
+using QuitRequestPaths = QuitServiceTest;
+
+TEST_F(QuitRequestPaths, AnAppLaunchedThroughASymlinkIsQuit) {
+  desktop.addSymlink("/Applications/Notes.app", "../Volumes/Apps/Notes.app");
+  const RunningApp notes = launch(spec("Notes"));
+  EXPECT_EQ(notes.identity.bundlePath(), "/Volumes/Apps/Notes.app");
+  service->request(notes);
+  EXPECT_EQ(statuses, std::vector{waiting("Notes")});
+}
+
+TEST_F(QuitRequestPaths, AnNFDPathMatchesItsNFCForm) {
+  sim::AppSpec cafe = spec("Cafe");
+  cafe.bundlePath = "/Applications/Cafe\u0301.app";
+  const int32_t pid = desktop.launch(cafe);
+  const RunningApp app{AppIdentity(pid, "/Applications/Caf\u00e9.app", desktop.launchDate(pid)),
+                       "com.example.Cafe",
+                       "Cafe",
+                       true,
+                       true,
+                       false};
+  service->request(app);
+  EXPECT_EQ(statuses, std::vector{waiting("Cafe")});
+}
+
+// Stands in for the own process's pid, so that the own process can look like an ordinary
+// application.
+class OwnProcess final : public platform::Process {
+public:
+  OwnProcess(platform::Process& real, int32_t pid) : real_(real), pid_(pid) {}
+  int32_t pid() override { return pid_; }
+  std::vector<std::string> arguments() override { return real_.arguments(); }
+  std::string bundlePath() override { return real_.bundlePath(); }
+
+private:
+  platform::Process& real_;
+  int32_t pid_;
+};
+
+TEST_F(QuitRequestPaths, TheOwnProcessIsNeverQuit) {
+  const RunningApp self = launch(spec("Helper"));
+  platform::Platform& base = desktop.platform();
+  OwnProcess own(base.process, self.identity.pid());
+  platform::Platform platform{base.accessibility,
+                              base.workspace,
+                              base.eventTaps,
+                              base.runLoop,
+                              base.notifications,
+                              base.mouse,
+                              base.screens,
+                              base.defaults,
+                              base.loginItems,
+                              base.logger,
+                              own,
+                              base.windows};
+  const auto quitter = AppQuitService::create(platform);
+  attach(*quitter);
+  quitter->request(self);
+  EXPECT_TRUE(statuses.empty());
+  EXPECT_TRUE(desktop.quitRequests().empty());
+}
+
+using QuitServiceStop = QuitServiceTest;
+
+TEST_F(QuitServiceStop, StopsFollowingPendingRequests) {
+  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
+  const std::size_t subscriptions = desktop.subscriptionCount();
+  service->request(pages);
+  service->stop();
+
+  EXPECT_FALSE(service->isChecking());
+  EXPECT_EQ(desktop.runLoop().activeTimerCount(), 0u);
+  EXPECT_EQ(desktop.subscriptionCount(), subscriptions - 1);
+  desktop.advance(20);
+  desktop.endByItself(pages.identity.pid());
+  desktop.runLoop().drain();
+  EXPECT_EQ(statuses, std::vector{waiting("Pages")});
+}
+
+TEST_F(QuitServiceStop, AServiceThatIsGoneLeavesNothingRunning) {
+  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
+  service->request(pages);
+  service.reset();
+
+  desktop.endByItself(pages.identity.pid());
+  desktop.advance(13);
+  EXPECT_EQ(statuses, std::vector{waiting("Pages")});
+  EXPECT_EQ(desktop.runLoop().activeTimerCount(), 0u);
+}
+
+TEST_F(QuitServiceStop, ForgetsATimedOutApp) {
+  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
+  service->request(pages);
+  desktop.advance(12.5);
+  service->stop();
+
+  desktop.endByItself(pages.identity.pid());
+  desktop.runLoop().drain();
+  EXPECT_EQ(statuses, (std::vector{waiting("Pages"), timedOut("Pages")}));
+}
+
+} // namespace
+} // namespace lumivane

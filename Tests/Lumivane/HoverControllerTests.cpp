@@ -1,0 +1,287 @@
+#include "TriggerDesktop.hpp"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+
+// Timelines of the hover feature on the simulated desktop. The loop ticks every 1/30 s, so a
+// check placed a tick or two after a delay tells "not yet" from "done" without depending on
+// where exactly the ticks fall.
+
+namespace lumivane {
+namespace {
+
+using testing::DockSetup;
+using testing::TriggerDesktop;
+
+constexpr double tick = HoverController::tickInterval;
+
+const std::string inactive = "Quit button rejected: inactive interaction";
+const std::string notRefreshed = "Quit button rejected: target could not be refreshed";
+const std::string changed = "Quit button rejected: geometry, pointer, or pending request changed";
+const std::string accepted = "Quit button accepted";
+
+Point centreOf(const Rect& rect) {
+  return {rect.midX(), rect.midY()};
+}
+
+// Rests on the item until its × has shown.
+void showButton(TriggerDesktop& d, std::string_view item) {
+  d.hover->start();
+  d.desktop.movePointer(d.centre(item));
+  d.desktop.advance(HoverController::showDelay + 3 * tick);
+  ASSERT_TRUE(d.panelVisible()) << "no × for " << item;
+}
+
+// Glides to `to` in short legs; the × must stay up all the way.
+void travelKeepingButton(TriggerDesktop& d, Point to) {
+  const Point from = d.desktop.pointer();
+  constexpr int legs = 12;
+  for (int leg = 1; leg <= legs; ++leg) {
+    const double share = static_cast<double>(leg) / legs;
+    d.desktop.glide({from.x + (to.x - from.x) * share, from.y + (to.y - from.y) * share}, 0.04);
+    d.desktop.advance(0.04);
+    ASSERT_TRUE(d.panelVisible()) << "× lost on leg " << leg;
+  }
+}
+
+TEST(HoverShowDelay, ShowsTheButtonAtItsPlacementOnlyAfterTheRest) {
+  TriggerDesktop d;
+  d.hover->start();
+  d.desktop.movePointer(d.centre("Safari"));
+  d.desktop.advance(0.24);
+  EXPECT_FALSE(d.panelVisible());
+  d.desktop.advance(2 * tick);
+  ASSERT_TRUE(d.panelVisible());
+  EXPECT_EQ(d.panelFrame(), TriggerDesktop::buttonAbove(d.icon("Safari")));
+  EXPECT_EQ(d.desktop.panel().label, "退出 Safari");
+  EXPECT_EQ(d.desktop.panel().fadeCount, 1);
+}
+
+TEST(HoverShowDelay, MovingToTheNextIconHidesAtOnceAndRestartsTheDelay) {
+  TriggerDesktop d;
+  showButton(d, "Safari");
+  d.desktop.movePointer(d.centre("Mail"));
+  d.desktop.advance(tick);
+  EXPECT_FALSE(d.panelVisible());
+  d.desktop.advance(0.2);
+  EXPECT_FALSE(d.panelVisible());
+  d.desktop.advance(0.1);
+  ASSERT_TRUE(d.panelVisible());
+  EXPECT_EQ(d.panelFrame(), TriggerDesktop::buttonAbove(d.icon("Mail")));
+  EXPECT_EQ(d.desktop.panel().label, "退出 Mail");
+}
+
+// The × must survive the trip from its icon, with and without magnification (where the icon
+// shrinks and moves under the pointer), and a click at the end must still count.
+class HoverTravel : public ::testing::TestWithParam<DockSetup> {};
+
+TEST_P(HoverTravel, KeepsTheButtonOnTheWayAndTheClickCounts) {
+  TriggerDesktop d(GetParam());
+  const int32_t safari = d.pid("Safari");
+  showButton(d, "Safari");
+  const Rect button = d.panelFrame();
+  travelKeepingButton(d, centreOf(button));
+  d.desktop.advance(1.0);
+  ASSERT_TRUE(d.panelVisible());
+  EXPECT_EQ(d.panelFrame(), button);
+
+  d.desktop.click();
+  ASSERT_EQ(d.desktop.quitRequests().size(), 1u);
+  EXPECT_EQ(d.desktop.quitRequests()[0].pid, safari);
+}
+
+INSTANTIATE_TEST_SUITE_P(Docks, HoverTravel,
+                         ::testing::Values(DockSetup{},
+                                           DockSetup{.iconSize = 48, .magnifiedSize = 128}));
+
+TEST(HoverPath, LeavingThePathHidesTheButtonAfterTheHideDelay) {
+  TriggerDesktop d;
+  showButton(d, "Safari");
+  const Point button = centreOf(d.panelFrame());
+  travelKeepingButton(d, button);
+  d.desktop.movePointer({button.x + 150, button.y});
+  d.desktop.advance(0.12);
+  EXPECT_TRUE(d.panelVisible());
+  d.desktop.advance(0.1);
+  EXPECT_FALSE(d.panelVisible());
+  EXPECT_FALSE(d.hover->isLooping());
+}
+
+TEST(HoverPath, AButtonItsIconHasOutgrownIsWithdrawnAtOnce) {
+  TriggerDesktop d;
+  showButton(d, "Safari");
+  const Rect icon = d.icon("Safari");
+  // Off the path, above the Dock even once its icons have grown.
+  d.desktop.movePointer({icon.midX() + 60, icon.minY() - 60});
+  d.desktop.placeDock(DockEdge::bottom, 0, 80);
+  d.desktop.advance(2 * tick);
+  EXPECT_FALSE(d.panelVisible());
+  EXPECT_FALSE(d.hover->isLooping());
+}
+
+TEST(HoverClick, QuitsAfterValidationAndShowsNoButtonWhileTheRequestIsPending) {
+  TriggerDesktop d;
+  showButton(d, "Notes");
+  travelKeepingButton(d, centreOf(d.panelFrame()));
+  // A press on the × is a click under way: the loop leaves it alone until the release.
+  d.desktop.press(0);
+  d.desktop.advance(0.2);
+  EXPECT_TRUE(d.panelVisible());
+  d.desktop.release(0);
+
+  ASSERT_EQ(d.desktop.quitRequests().size(), 1u);
+  EXPECT_EQ(d.desktop.quitRequests()[0].pid, d.pid("Notes"));
+  EXPECT_FALSE(d.panelVisible());
+  const auto log = d.hoverLog();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].message, accepted);
+  EXPECT_EQ(log[0].level, platform::LogLevel::debug);
+
+  // Notes waits at its save prompt: its request stays pending and its icon gets no ×; the
+  // loop does not keep polling it either.
+  d.desktop.movePointer(d.centre("Notes"));
+  d.desktop.advance(2 * tick);
+  EXPECT_FALSE(d.hover->isLooping());
+  d.desktop.advance(1.0);
+  EXPECT_FALSE(d.panelVisible());
+  EXPECT_EQ(d.desktop.panel().fadeCount, 1);
+  EXPECT_EQ(d.desktop.quitRequests().size(), 1u);
+}
+
+// A click on the × that no longer means what it showed is refused, logged and withdrawn.
+struct Rejection {
+  const char* name;
+  std::function<void(TriggerDesktop&)> change; // with the pointer on the visible ×
+  std::string message;
+  std::size_t quitRequests;
+};
+
+class HoverRejection : public ::testing::TestWithParam<Rejection> {};
+
+TEST_P(HoverRejection, RefusesTheClick) {
+  TriggerDesktop d;
+  showButton(d, "Safari");
+  travelKeepingButton(d, centreOf(d.panelFrame()));
+  GetParam().change(d);
+  d.desktop.activatePanelButton();
+
+  EXPECT_EQ(d.desktop.quitRequests().size(), GetParam().quitRequests);
+  EXPECT_FALSE(d.panelVisible());
+  EXPECT_FALSE(d.hover->isLooping());
+  const auto log = d.hoverLog();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back().message, GetParam().message);
+  EXPECT_EQ(log.back().level, platform::LogLevel::standard);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clicks, HoverRejection,
+    ::testing::Values(
+        Rejection{"Relaunched", [](TriggerDesktop& d) { d.desktop.relaunch(d.pid("Safari")); },
+                  notRefreshed, 0},
+        // An accessibility action presses the button wherever the pointer is.
+        Rejection{"PointerElsewhere",
+                  [](TriggerDesktop& d) { d.desktop.movePointer(d.centre("Safari")); }, changed, 0},
+        Rejection{"AlreadyPending",
+                  [](TriggerDesktop& d) {
+                    d.quitter->request(*d.observer->hit(d.centre("Safari"), {})->application);
+                  },
+                  changed, 1},
+        Rejection{"FeatureOff", [](TriggerDesktop& d) { d.hover->stop(); }, inactive, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A left click away from the ×, a right click, a scroll and a drag withdraw it at once.
+struct Withdrawal {
+  const char* name;
+  std::function<void(TriggerDesktop&)> act;
+};
+
+class HoverWithdrawal : public ::testing::TestWithParam<Withdrawal> {};
+
+TEST_P(HoverWithdrawal, HidesTheButtonAtOnce) {
+  TriggerDesktop d;
+  showButton(d, "Safari");
+  GetParam().act(d);
+  EXPECT_FALSE(d.panelVisible());
+  EXPECT_FALSE(d.hover->isLooping());
+  EXPECT_TRUE(d.desktop.quitRequests().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MouseActions, HoverWithdrawal,
+    ::testing::Values(Withdrawal{"LeftClick", [](TriggerDesktop& d) { d.desktop.click(); }},
+                      Withdrawal{"RightClick", [](TriggerDesktop& d) { d.desktop.rightClick(); }},
+                      Withdrawal{"Scroll", [](TriggerDesktop& d) { d.desktop.scroll(); }},
+                      // Even a drag that starts on the × itself.
+                      Withdrawal{"Drag",
+                                 [](TriggerDesktop& d) {
+                                   const Point button = centreOf(d.panelFrame());
+                                   d.desktop.movePointer(button);
+                                   d.desktop.drag({button.x + 4, button.y});
+                                 }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Items without a quittable application: no ×, and the loop does not keep polling them.
+class HoverIgnoredItem : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(HoverIgnoredItem, GetsNoButton) {
+  TriggerDesktop d;
+  d.hover->start();
+  d.desktop.movePointer(d.centre(GetParam()));
+  d.desktop.advance(1.0);
+  EXPECT_FALSE(d.panelVisible());
+  EXPECT_EQ(d.desktop.panel().fadeCount, 0);
+  EXPECT_FALSE(d.hover->isLooping());
+}
+
+INSTANTIATE_TEST_SUITE_P(Dock, HoverIgnoredItem, ::testing::Values("Finder", "Downloads", "Trash"));
+
+TEST(HoverLayoutWait, GivesUpAnIconWithoutPlacementAfterHalfASecond) {
+  // Too low a screen for the × above the Dock's name band.
+  TriggerDesktop d(DockSetup{.screens = {{0, 0, 1440, 100}}});
+  d.hover->start();
+  d.desktop.movePointer(d.centre("Safari"));
+  d.desktop.advance(0.45);
+  EXPECT_TRUE(d.hover->isLooping());
+  d.desktop.advance(0.15);
+  EXPECT_FALSE(d.hover->isLooping());
+  EXPECT_EQ(d.desktop.panel().fadeCount, 0);
+}
+
+TEST(HoverIdle, APointerFarFromEveryDockEdgeCostsNothing) {
+  TriggerDesktop d;
+  d.desktop.movePointer({720, 300});
+  d.hover->start();
+  const std::size_t messagesBefore = d.desktop.accessibilityMessageCount();
+  // 60 virtual seconds of movement at least 300 points from the left, right and bottom edges.
+  for (int lap = 0; lap < 30; ++lap) {
+    for (const Point corner : {Point{1100, 100}, Point{320, 560}}) {
+      d.desktop.glide(corner, 1.0);
+      d.desktop.advance(1.0);
+    }
+  }
+  ASSERT_EQ(d.desktop.pointer(), (Point{320, 560}));
+  EXPECT_EQ(d.desktop.accessibilityMessageCount(), messagesBefore);
+  for (const auto& timer : d.desktop.runLoop().timers()) {
+    EXPECT_NE(timer.interval, HoverController::tickInterval);
+  }
+}
+
+TEST(HoverLifecycle, StartsOnceAndStopWithdrawsEverything) {
+  TriggerDesktop d;
+  const std::size_t monitorsBefore = d.desktop.monitorCount();
+  showButton(d, "Safari");
+  d.hover->start();
+  EXPECT_EQ(d.desktop.monitorCount(), monitorsBefore + 2);
+  d.hover->stop();
+  EXPECT_EQ(d.desktop.monitorCount(), monitorsBefore);
+  EXPECT_FALSE(d.panelVisible());
+  EXPECT_FALSE(d.hover->isLooping());
+  d.desktop.movePointer(d.centre("Mail"));
+  d.desktop.advance(1.0);
+  EXPECT_FALSE(d.panelVisible());
+}
+
+} // namespace
+} // namespace lumivane

@@ -1,0 +1,195 @@
+#include "TriggerDesktop.hpp"
+
+#include <gtest/gtest.h>
+#include <utility>
+#include <vector>
+
+// Middle clicks on the simulated desktop: what the Dock itself still receives, and which quit
+// requests reach the applications.
+
+namespace lumivane {
+namespace {
+
+using platform::TapEventType::otherMouseDown;
+using platform::TapEventType::otherMouseDragged;
+using platform::TapEventType::otherMouseUp;
+using testing::TriggerDesktop;
+
+// Forwards to the simulated system and counts the taps asked for.
+class CountingEventTaps final : public platform::EventTaps {
+public:
+  explicit CountingEventTaps(platform::EventTaps& system) : system_(system) {}
+
+  std::unique_ptr<platform::EventTap> createSessionTap(uint64_t eventMask,
+                                                       Callback callback) override {
+    masks.push_back(eventMask);
+    return system_.createSessionTap(eventMask, std::move(callback));
+  }
+  bool preflightListenEventAccess() override { return system_.preflightListenEventAccess(); }
+  bool requestListenEventAccess() override { return system_.requestListenEventAccess(); }
+
+  std::vector<uint64_t> masks;
+
+private:
+  platform::EventTaps& system_;
+};
+
+// What the Dock received: (event type, button).
+using Events = std::vector<std::pair<uint32_t, int64_t>>;
+
+Events dockEvents(const TriggerDesktop& d) {
+  Events events;
+  for (const auto& event : d.desktop.dockEvents()) {
+    events.emplace_back(event.type, event.button);
+  }
+  return events;
+}
+
+class MiddleClick : public ::testing::Test {
+protected:
+  void SetUp() override { ASSERT_TRUE(d.monitor->start()); }
+
+  TriggerDesktop d;
+};
+
+TEST_F(MiddleClick, SwallowsPressDragsAndReleaseAndQuitsOnceAfterTheCallback) {
+  const int32_t safari = d.pid("Safari");
+  const Point icon = d.centre("Safari");
+  d.desktop.movePointer(icon);
+  d.desktop.press(2);
+  // The quit is handed over one main-queue turn later, never inside the tap's callback.
+  EXPECT_TRUE(d.desktop.quitRequests().empty());
+  d.desktop.movePointer({icon.x + 6, icon.y - 3});
+  d.desktop.movePointer({icon.x + 12, icon.y - 6});
+  d.desktop.release(2);
+  d.desktop.advance(0.01);
+
+  EXPECT_EQ(dockEvents(d), Events{});
+  ASSERT_EQ(d.desktop.quitRequests().size(), 1u);
+  EXPECT_EQ(d.desktop.quitRequests()[0].pid, safari);
+}
+
+TEST_F(MiddleClick, SideButtonsPassWithoutDisturbingAMiddleGesture) {
+  d.desktop.movePointer(d.centre("Safari"));
+  d.desktop.press(2);
+  for (int button : {3, 4}) {
+    d.desktop.press(button);
+    d.desktop.release(button);
+  }
+  d.desktop.release(2);
+  d.desktop.advance(0.01);
+
+  EXPECT_EQ(
+      dockEvents(d),
+      (Events{{otherMouseDown, 3}, {otherMouseUp, 3}, {otherMouseDown, 4}, {otherMouseUp, 4}}));
+  EXPECT_EQ(d.desktop.quitRequests().size(), 1u);
+}
+
+TEST_F(MiddleClick, APressOutsideTheDockPassesWithItsDragsAndRelease) {
+  d.desktop.movePointer({720, 300});
+  d.desktop.press(2);
+  // Carried onto an icon, the sequence still belongs to the press: nothing is swallowed.
+  d.desktop.movePointer(d.centre("Safari"));
+  d.desktop.release(2);
+  d.desktop.advance(0.01);
+  EXPECT_EQ(dockEvents(d), (Events{{otherMouseDragged, 2}, {otherMouseUp, 2}}));
+  EXPECT_TRUE(d.desktop.quitRequests().empty());
+}
+
+// Dock items without a quittable application: the click is still kept from the Dock.
+class MiddleClickIgnoredItem : public MiddleClick,
+                               public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MiddleClickIgnoredItem, IsSwallowedWithoutAQuit) {
+  d.desktop.movePointer(d.centre(GetParam()));
+  d.desktop.middleClick();
+  d.desktop.advance(0.01);
+  EXPECT_EQ(dockEvents(d), Events{});
+  EXPECT_TRUE(d.desktop.quitRequests().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Dock, MiddleClickIgnoredItem,
+                         ::testing::Values("Finder", "Downloads", "Trash"));
+
+TEST_F(MiddleClick, StopDuringAPressKeepsTheTapUntilTheReleaseAndDropsTheQuit) {
+  d.desktop.movePointer(d.centre("Safari"));
+  d.desktop.press(2);
+  d.monitor->stop(false);
+  EXPECT_TRUE(d.desktop.tapInstalled());
+  EXPECT_FALSE(d.monitor->isRunning());
+  d.desktop.release(2);
+  d.desktop.advance(0.01);
+
+  EXPECT_EQ(dockEvents(d), Events{});
+  EXPECT_FALSE(d.desktop.tapInstalled());
+  EXPECT_TRUE(d.desktop.quitRequests().empty());
+}
+
+TEST_F(MiddleClick, ImmediateStopRemovesTheTapMidGesture) {
+  d.desktop.movePointer(d.centre("Safari"));
+  d.desktop.press(2);
+  d.monitor->stop(true);
+  EXPECT_FALSE(d.desktop.tapInstalled());
+  d.desktop.release(2);
+  d.desktop.advance(0.01);
+
+  EXPECT_EQ(dockEvents(d), (Events{{otherMouseUp, 2}}));
+  EXPECT_TRUE(d.desktop.quitRequests().empty());
+
+  // A fresh start begins with an idle gesture.
+  ASSERT_TRUE(d.monitor->start());
+  d.desktop.middleClick();
+  d.desktop.advance(0.01);
+  EXPECT_EQ(d.desktop.quitRequests().size(), 1u);
+}
+
+TEST_F(MiddleClick, ADestroyedMonitorTearsItsTapDownAndDeliversNothing) {
+  d.desktop.movePointer(d.centre("Safari"));
+  d.desktop.press(2);
+  d.monitor.reset();
+  EXPECT_FALSE(d.desktop.tapInstalled());
+  d.desktop.release(2);
+  d.desktop.advance(0.01);
+  EXPECT_TRUE(d.desktop.quitRequests().empty());
+}
+
+// The system disables the tap; the monitor re-enables it and reports whether that worked.
+struct Disable {
+  bool byTimeout;
+  bool reenableFails;
+};
+
+class MiddleClickDisabledTap : public MiddleClick, public ::testing::WithParamInterface<Disable> {};
+
+TEST_P(MiddleClickDisabledTap, IsRestoredOrReported) {
+  std::vector<bool> failures;
+  d.monitor->onFailure = [&](bool restored) { failures.push_back(restored); };
+  d.desktop.setTapReenableFails(GetParam().reenableFails);
+  d.desktop.disableTap(GetParam().byTimeout);
+
+  const bool restored = !GetParam().reenableFails;
+  EXPECT_EQ(failures, std::vector<bool>{restored});
+  EXPECT_EQ(d.monitor->isRunning(), restored);
+
+  d.desktop.movePointer(d.centre("Safari"));
+  d.desktop.middleClick();
+  d.desktop.advance(0.01);
+  EXPECT_EQ(d.desktop.quitRequests().size(), restored ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Notices, MiddleClickDisabledTap,
+                         ::testing::Values(Disable{true, false}, Disable{false, false},
+                                           Disable{true, true}, Disable{false, true}));
+
+TEST(MiddleClickStart, MakesOneTapForTheOtherButtonsOnly) {
+  TriggerDesktop d;
+  CountingEventTaps taps(d.desktop.platform().eventTaps);
+  auto monitor = std::make_shared<MiddleClickMonitor>(taps, d.desktop.platform().runLoop);
+  EXPECT_TRUE(monitor->start());
+  EXPECT_TRUE(monitor->start());
+  EXPECT_TRUE(monitor->isRunning());
+  EXPECT_EQ(taps.masks, std::vector<uint64_t>{0x0E000000});
+}
+
+} // namespace
+} // namespace lumivane

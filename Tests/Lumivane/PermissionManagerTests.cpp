@@ -1,0 +1,103 @@
+#include "Lumivane/PermissionManager.hpp"
+#include "Simulator/Desktop.hpp"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lumivane {
+namespace {
+
+class PermissionPoll : public ::testing::Test {
+protected:
+  PermissionPoll() {
+    desktop.setAccessibility(false);
+    desktop.setInputMonitoring(false);
+    permissions = std::make_shared<PermissionManager>(desktop.platform());
+    permissions->onChange = [this] { ++changes; };
+    permissions->observe([this] { ++published; });
+  }
+
+  sim::Desktop desktop;
+  std::shared_ptr<PermissionManager> permissions;
+  int changes = 0;
+  int published = 0;
+};
+
+TEST_F(PermissionPoll, ReportsEachChangeOnceAndNothingElse) {
+  permissions->start();
+  const auto timers = desktop.runLoop().timers();
+  EXPECT_TRUE(std::ranges::any_of(timers, [](const auto& timer) {
+    return timer.active && timer.interval == 2.0 && timer.tolerance == 0.4;
+  }));
+
+  desktop.advance(2.0);
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(published, 0);
+
+  desktop.setInputMonitoring(true);
+  desktop.advance(1.9);
+  EXPECT_EQ(changes, 0);
+  desktop.advance(0.1);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(published, 1);
+  EXPECT_TRUE(permissions->inputMonitoring());
+  EXPECT_FALSE(permissions->accessibility());
+
+  desktop.setAccessibility(true);
+  desktop.setInputMonitoring(false);
+  desktop.advance(2.0);
+  EXPECT_EQ(changes, 2);
+  EXPECT_TRUE(permissions->accessibility());
+  EXPECT_FALSE(permissions->inputMonitoring());
+
+  permissions->stop();
+  EXPECT_FALSE(permissions->isPolling());
+  desktop.setAccessibility(false);
+  desktop.advance(10);
+  EXPECT_EQ(changes, 2);
+  EXPECT_TRUE(permissions->accessibility());
+}
+
+TEST_F(PermissionPoll, ConstructionReadsTheStateAndARepeatedStartKeepsOnePoll) {
+  desktop.setAccessibility(true);
+  const auto granted = std::make_shared<PermissionManager>(desktop.platform());
+  EXPECT_TRUE(granted->accessibility());
+  EXPECT_FALSE(granted->inputMonitoring());
+  EXPECT_FALSE(granted->middleAvailable());
+
+  granted->start();
+  granted->start();
+  EXPECT_EQ(desktop.runLoop().activeTimerCount(), 1u);
+}
+
+TEST_F(PermissionPoll, LeavesMiddleAvailableToTheCoordinator) {
+  desktop.setInputMonitoring(true);
+  permissions->refresh();
+  permissions->setMiddleAvailable(true);
+  desktop.setInputMonitoring(false);
+  permissions->refresh();
+  EXPECT_FALSE(permissions->inputMonitoring());
+  EXPECT_TRUE(permissions->middleAvailable());
+}
+
+TEST(PermissionActions, OpenTheirPaneEvenWhenAlreadyGranted) {
+  sim::Desktop desktop;
+  desktop.setAccessibility(true);
+  desktop.setInputMonitoring(true);
+  const auto permissions = std::make_shared<PermissionManager>(desktop.platform());
+
+  permissions->requestAccessibility();
+  permissions->requestInputMonitoring();
+  permissions->revealCurrentApplication();
+  EXPECT_EQ(desktop.openedURLs(),
+            (std::vector<std::string>{
+                "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility",
+                "x-apple.systempreferences:com.apple.preference.security?Privacy_ListenEvent"}));
+  EXPECT_EQ(desktop.revealedPaths(), std::vector{desktop.platform().process.bundlePath()});
+}
+
+} // namespace
+} // namespace lumivane

@@ -1,0 +1,179 @@
+#include "CoordinatorFixture.hpp"
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace lumivane::test {
+namespace {
+
+using MenuAction = platform::MenuItem::Action;
+
+const sim::WindowRecord& lastWindow(const sim::Desktop& desktop) {
+  return desktop.shell().windows.back();
+}
+
+using ApplicationMenu = CoordinatorTest;
+
+TEST_F(ApplicationMenu, HoldsTheFiveItemsAndTheirActions) {
+  launch();
+  const sim::ShellRecord& shell = desktop.shell();
+  EXPECT_EQ(shell.menuTitle, "Lumivane");
+  std::vector<std::tuple<std::string, MenuAction, std::string>> items;
+  for (const platform::MenuItem& item : shell.menuItems) {
+    items.emplace_back(item.title, item.action, item.keyEquivalent);
+  }
+  EXPECT_EQ(items, (std::vector<std::tuple<std::string, MenuAction, std::string>>{
+                       {"关于 Lumivane", MenuAction::custom, ""},
+                       {"设置…", MenuAction::custom, ","},
+                       {"", MenuAction::separator, ""},
+                       {"关闭窗口", MenuAction::performClose, "w"},
+                       {"退出 Lumivane", MenuAction::terminate, "q"}}));
+
+  const std::vector<platform::MenuItem> menu = shell.menuItems;
+  menu[0].perform();
+  EXPECT_EQ(lastWindow(desktop).title, "欢迎使用 Lumivane");
+  menu[1].perform();
+  desktop.runLoop().drain();
+  EXPECT_TRUE(desktop.shell().popoverShown);
+}
+
+using Popover = CoordinatorTest;
+
+TEST_F(Popover, TogglingOpensOneTurnLaterWithFreshContentAndClosesAgain) {
+  desktop.placeDock(DockEdge::left);
+  launch();
+  const int activations = desktop.shell().activations;
+  app->togglePopover();
+  EXPECT_FALSE(desktop.shell().popoverShown);
+  desktop.runLoop().drain();
+  const sim::ShellRecord& shell = desktop.shell();
+  EXPECT_TRUE(shell.popoverShown);
+  EXPECT_TRUE(shell.popoverHasContent);
+  EXPECT_EQ(shell.activations, activations + 1);
+  ASSERT_TRUE(shell.lastMenuContent);
+  EXPECT_EQ(shell.lastMenuContent->previewEdge, DockEdge::left);
+  EXPECT_EQ(shell.lastMenuContent->contentHeight, 500);
+  EXPECT_EQ(shell.lastMenuContent->settings, app->settings());
+
+  // A permission revoked while open is not re-read by a click that closes.
+  desktop.setAccessibility(false);
+  app->togglePopover();
+  desktop.runLoop().drain();
+  EXPECT_FALSE(shell.popoverShown);
+  EXPECT_FALSE(shell.popoverHasContent);
+  EXPECT_EQ(shell.statusSymbol, "dock.rectangle");
+  EXPECT_TRUE(shell.windows.empty());
+}
+
+TEST_F(Popover, OpeningRereadsPermissionsAndLoginItemAndHidesTheCross) {
+  launch();
+  hoverOver("Safari");
+  desktop.setInputMonitoring(false);
+  desktop.setLoginItemStatus(platform::LoginItemStatus::enabled);
+  app->togglePopover();
+  EXPECT_FALSE(desktop.panel().visible);
+  EXPECT_TRUE(app->hover().isEnabled());
+  EXPECT_FALSE(app->permissions()->inputMonitoring());
+  EXPECT_TRUE(app->settings()->loginEnabled());
+}
+
+TEST_F(Popover, WithoutAStatusBarTheSettingsWindowStandsIn) {
+  desktop.setStatusBarAvailable(false);
+  launch();
+  app->togglePopover();
+  desktop.runLoop().drain();
+  ASSERT_EQ(desktop.shell().windows.size(), 1u);
+  const sim::WindowRecord& window = lastWindow(desktop);
+  EXPECT_EQ(window.title, "Lumivane 设置");
+  EXPECT_EQ(window.content, "menu");
+  EXPECT_TRUE(window.centred);
+  EXPECT_TRUE(window.key);
+  EXPECT_FALSE(window.fullSizeContentView);
+  EXPECT_FALSE(desktop.shell().popoverShown);
+
+  app->togglePopover();
+  desktop.runLoop().drain();
+  EXPECT_EQ(desktop.shell().windows.size(), 1u);
+
+  desktop.setStatusBarAvailable(true);
+  app->togglePopover();
+  desktop.runLoop().drain();
+  EXPECT_TRUE(desktop.shell().popoverShown);
+  EXPECT_FALSE(desktop.shell().windows[0].visible);
+  EXPECT_EQ(app->settingsWindow(), nullptr);
+}
+
+using Welcome = CoordinatorTest;
+
+struct LaunchRow {
+  std::string name;
+  bool seen;
+  std::vector<std::string> arguments;
+  bool shows;
+};
+
+class WelcomeAtLaunch : public CoordinatorTest, public ::testing::WithParamInterface<LaunchRow> {};
+
+TEST_P(WelcomeAtLaunch, ShowsOnFirstLaunchOrWhenAsked) {
+  desktop.setDefault("hasSeenWelcome", GetParam().seen);
+  std::vector<std::string> arguments{"/Applications/Lumivane.app/Contents/MacOS/Lumivane"};
+  arguments.insert(arguments.end(), GetParam().arguments.begin(), GetParam().arguments.end());
+  desktop.setArguments(arguments);
+  launch();
+  EXPECT_EQ(desktop.storedBool("hasSeenWelcome"), true);
+  ASSERT_EQ(desktop.shell().windows.size(), GetParam().shows ? 1u : 0u);
+  if (GetParam().shows) {
+    const sim::WindowRecord& window = lastWindow(desktop);
+    EXPECT_EQ(window.title, "欢迎使用 Lumivane");
+    EXPECT_EQ(window.content, "welcome");
+    EXPECT_TRUE(window.visible && window.key && window.centred);
+    EXPECT_TRUE(window.fullSizeContentView && window.transparentTitlebar);
+    EXPECT_TRUE(window.titleHidden && window.movableByBackground);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Coordinator, WelcomeAtLaunch,
+    ::testing::Values(LaunchRow{"FirstLaunch", false, {}, true},
+                      LaunchRow{"SecondLaunch", true, {}, false},
+                      LaunchRow{"Asked", true, {"--welcome"}, true},
+                      LaunchRow{"AskedOnFirstLaunch", false, {"--welcome"}, true},
+                      LaunchRow{
+                          "NotExactlyAsked", true, {"--Welcome", "-welcome", "--welcome="}, false}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(Welcome, ClosesThePopoverAndTheSettingsWindowAndIsReused) {
+  desktop.setStatusBarAvailable(false);
+  launch();
+  app->togglePopover();
+  desktop.runLoop().drain();
+  app->showWelcome();
+  EXPECT_FALSE(desktop.shell().windows[0].visible);
+  EXPECT_EQ(app->settingsWindow(), nullptr);
+  EXPECT_TRUE(lastWindow(desktop).visible);
+
+  desktop.setStatusBarAvailable(true);
+  app->togglePopover();
+  desktop.runLoop().drain();
+  ASSERT_TRUE(desktop.shell().popoverShown);
+  app->showWelcome();
+  EXPECT_FALSE(desktop.shell().popoverShown);
+  EXPECT_EQ(desktop.shell().windows.size(), 2u);
+  EXPECT_TRUE(lastWindow(desktop).key);
+}
+
+TEST_F(Welcome, ClosingReleasesItAndTheNextRequestBuildsANewOne) {
+  launch();
+  app->showWelcome();
+  desktop.closeWindow(0);
+  EXPECT_EQ(app->welcome(), nullptr);
+  desktop.runLoop().drain();
+  EXPECT_TRUE(app->applicationShouldHandleReopen(false));
+  EXPECT_EQ(desktop.shell().windows.size(), 2u);
+  EXPECT_TRUE(app->applicationShouldHandleReopen(true));
+  EXPECT_EQ(desktop.shell().windows.size(), 2u);
+}
+
+} // namespace
+} // namespace lumivane::test

@@ -1,0 +1,343 @@
+#include "Simulator/Scenario.hpp"
+
+#include <gtest/gtest.h>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+namespace lumivane::sim {
+namespace {
+
+Scenario parsed(std::string_view text) {
+  auto result = parseScenario(text);
+  if (const auto* error = std::get_if<ScenarioError>(&result)) {
+    ADD_FAILURE() << error->describe();
+    return {};
+  }
+  return std::get<Scenario>(std::move(result));
+}
+
+// The only command of a script made of set-up lines and one more line.
+template <class T> T last(std::string_view text) {
+  const Scenario scenario = parsed(text);
+  if (scenario.commands.empty() || !std::holds_alternative<T>(scenario.commands.back().action)) {
+    ADD_FAILURE() << "last command of the wrong kind";
+    return T{};
+  }
+  return std::get<T>(scenario.commands.back().action);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Malformed scripts name their first bad line.
+
+struct Malformed {
+  std::string_view script;
+  std::string_view error;
+};
+
+void PrintTo(const Malformed& malformed, std::ostream* out) {
+  *out << malformed.script;
+}
+
+class ScenarioParserRejects : public testing::TestWithParam<Malformed> {};
+
+TEST_P(ScenarioParserRejects, NamesTheLineAndTheFault) {
+  const auto result = parseScenario(GetParam().script);
+  ASSERT_TRUE(std::holds_alternative<ScenarioError>(result));
+  EXPECT_EQ(std::get<ScenarioError>(result).describe(), GetParam().error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ScenarioParserRejects,
+    testing::Values(
+        Malformed{"# set-up\n\napp Safari\nlaunch\n\n  # comment\nglid Safari 0.3\n",
+                  "line 7: unknown command 'glid'"},
+        Malformed{"app Safari\r\nlaunch\r\nGlide Safari 1\r\n", "line 3: unknown command 'Glide'"},
+        Malformed{"\"wait\" 1\n", "line 1: unknown command 'wait'"},
+        Malformed{"expect status \"open\n", "line 1: unterminated quote"},
+        Malformed{"expect status \"a\\\"\n", "line 1: unterminated quote"},
+        Malformed{"launch\nexpect tooltip \"\xE4\xBD\"\n", "line 2: not UTF-8 text"},
+        Malformed{"launch\nexpect tooltip \"\xC0\xAF\"\n", "line 2: not UTF-8 text"},
+        Malformed{"wait\n", "line 1: usage: wait SECONDS"},
+        Malformed{"wait -1\n", "line 1: usage: wait SECONDS"},
+        Malformed{"wait 1s\n", "line 1: usage: wait SECONDS"},
+        Malformed{"wait nan\n", "line 1: usage: wait SECONDS"},
+        Malformed{"wait 1 2\n", "line 1: usage: wait SECONDS"},
+        Malformed{"wait 1e9\n", "line 1: usage: wait SECONDS"},
+        Malformed{"app A\nglide A 3601\n", "line 2: usage: glide X Y|NAME|button SECONDS"},
+        Malformed{"screen 1440x1e9\n", "line 1: bad screen size '1440x1e9'"},
+        Malformed{"screen 800x600 at 1e300,0\n", "line 1: bad screen origin '1e300,0'"},
+        Malformed{"app Safari copies=100000\n", "line 1: bad number of copies 'copies=100000'"},
+        Malformed{"app Safari quit=after:1e9\n", "line 1: bad quit behaviour 'quit=after:1e9'"},
+        Malformed{"dock left magnify=1e6\n", "line 1: bad icon size 'magnify=1e6'"},
+        Malformed{"screen 1440by900\n", "line 1: usage: screen WIDTHxHEIGHT [at X,Y]"},
+        Malformed{"screen 1440x900 at 10\n", "line 1: usage: screen WIDTHxHEIGHT [at X,Y]"},
+        Malformed{"screen 0x900\n", "line 1: bad screen size '0x900'"},
+        Malformed{"dock top\n", "line 1: unknown Dock edge 'top'"},
+        Malformed{"dock bottom size=48\n", "line 1: unknown option 'size=48'"},
+        Malformed{"dock bottom icons=-4\n", "line 1: bad icon size 'icons=-4'"},
+        Malformed{"dock bottom screen=2\n", "line 1: no screen 2"},
+        Malformed{"dock bottom screen=0\n", "line 1: bad screen number 'screen=0'"},
+        Malformed{"app Safari quit=later\n", "line 1: bad quit behaviour 'quit=later'"},
+        Malformed{"app Safari quit=after:-1\n", "line 1: bad quit behaviour 'quit=after:-1'"},
+        Malformed{"app Safari copies=-1\n", "line 1: bad number of copies 'copies=-1'"},
+        Malformed{"app Safari hidden\n", "line 1: unknown option 'hidden'"},
+        Malformed{"app Safari\nfolder Safari\n", "line 2: duplicate name 'Safari'"},
+        Malformed{"trash\ntrash\n", "line 2: duplicate name 'Trash'"},
+        Malformed{"permission camera on\n", "line 1: unknown permission 'camera'"},
+        Malformed{"permission accessibility yes\n",
+                  "line 1: usage: permission accessibility|input-monitoring on|off"},
+        Malformed{"launch --welcome --now\n", "line 1: usage: launch [--welcome]"},
+        Malformed{"app Safari\nlaunch\npointer Safary\n", "line 3: unknown Dock item 'Safary'"},
+        Malformed{"app Safari\nglide Safari\n", "line 2: usage: glide X Y|NAME|button SECONDS"},
+        Malformed{"pointer 10 20 30\n",
+                  "line 1: usage: pointer X Y | pointer NAME | pointer button"},
+        Malformed{"folder Downloads\nlaunch\nquits Downloads\n", "line 3: unknown app 'Downloads'"},
+        Malformed{"launch\nexpect running Mail\n", "line 2: unknown app 'Mail'"},
+        Malformed{"app Mail\nlaunch\nexpect quit-requests Mail many\n", "line 3: bad count 'many'"},
+        Malformed{"launch\nscreen 800x600\n", "line 2: 'screen' must come before 'launch'"},
+        Malformed{"launch\ndefault hoverEnabled false\n",
+                  "line 2: 'default' must come before 'launch'"},
+        Malformed{"set hoverEnabled on\n", "line 1: 'set' needs a 'launch' before it"},
+        Malformed{"launch\nset layout diagonal standard\n",
+                  "line 2: unknown layout position 'diagonal'"},
+        Malformed{"launch\nset layout leading far\n", "line 2: unknown layout distance 'far'"},
+        Malformed{"launch\nexpect window popover shown\n",
+                  "line 2: usage: expect overlay hidden|NAME | expect status \"TEXT\" [error] | "
+                  "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
+                  "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden"},
+        Malformed{"launch\nexpect status \"a\" fatal\n",
+                  "line 2: usage: expect overlay hidden|NAME | expect status \"TEXT\" [error] | "
+                  "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
+                  "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden"},
+        Malformed{"lock now\n", "line 1: usage: lock"}),
+    [](const testing::TestParamInfo<Malformed>& info) {
+      return "Case" + std::to_string(info.index);
+    });
+
+// ---------------------------------------------------------------------------------------------
+// Words: quotes, escapes, comments and line ends.
+
+TEST(ScenarioParserWords, QuotedTextKeepsUTF8BlanksAndHashes) {
+  const auto status = last<command::ExpectStatus>(
+      "launch\nexpect status \"「Notes」仍未退出。请检查保存提示，或再次尝试。 # 1\" error # "
+      "why\n");
+  EXPECT_EQ(status.text, "「Notes」仍未退出。请检查保存提示，或再次尝试。 # 1");
+  EXPECT_TRUE(status.isError);
+}
+
+TEST(ScenarioParserWords, EscapesAndEmptyText) {
+  EXPECT_EQ(
+      last<command::ExpectTooltip>("launch\nexpect tooltip \"say \\\"hi\\\" \\\\ \\n\"\n").text,
+      "say \"hi\" \\ \\n");
+  const auto status = last<command::ExpectStatus>("launch\nexpect status \"\"\n");
+  EXPECT_EQ(status.text, "");
+  EXPECT_FALSE(status.isError);
+}
+
+TEST(ScenarioParserWords, SourceDropsCommentAndBlanksAndCountsEveryLine) {
+  const Scenario scenario =
+      parsed("\xEF\xBB\xBF# tour\r\n\r\n\tapp  Safari   # the browser\r\nlaunch\n"
+             "expect status \"a # b\"  # note\n");
+  ASSERT_EQ(scenario.commands.size(), 3u);
+  EXPECT_EQ(scenario.commands[0].line, 3);
+  EXPECT_EQ(scenario.commands[0].source, "app  Safari");
+  EXPECT_EQ(scenario.commands[2].line, 5);
+  EXPECT_EQ(scenario.commands[2].source, "expect status \"a # b\"");
+}
+
+TEST(ScenarioParserWords, QuotedKeywordsAreNames) {
+  // A quoted "button" is an item named button; a quoted "true" is text.
+  const auto pointer = last<command::Pointer>("folder button\npointer \"button\"\n");
+  EXPECT_EQ(pointer.target.kind, PointerTarget::Kind::item);
+  EXPECT_EQ(pointer.target.item, "button");
+  const auto value = last<command::Default>("default note \"true\"\n");
+  EXPECT_EQ(std::get<std::string>(value.value), "true");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands and their defaults.
+
+TEST(ScenarioParserCommands, AppDefaultsFollowTheName) {
+  const auto app = last<command::App>("app \"Google Chrome\"\n");
+  EXPECT_EQ(app.spec.name, "Google Chrome");
+  EXPECT_EQ(app.spec.bundleIdentifier, "com.example.googlechrome");
+  EXPECT_EQ(app.spec.bundlePath, "/Applications/Google Chrome.app");
+  EXPECT_EQ(app.spec.quit, QuitBehaviour::immediately);
+  EXPECT_EQ(app.spec.policy, platform::ActivationPolicy::regular);
+  EXPECT_TRUE(app.spec.finishedLaunching);
+  EXPECT_EQ(app.copies, 1);
+  EXPECT_EQ(last<command::App>("app Finder\n").spec.bundleIdentifier, "com.apple.finder");
+}
+
+TEST(ScenarioParserCommands, AppOptions) {
+  const auto app = last<command::App>(
+      "app Notes bundle=com.apple.Notes path=\"/System/Applications/My Notes.app\" "
+      "quit=after:2.5 background launching copies=0\n");
+  EXPECT_EQ(app.spec.bundleIdentifier, "com.apple.Notes");
+  EXPECT_EQ(app.spec.bundlePath, "/System/Applications/My Notes.app");
+  EXPECT_EQ(app.spec.quit, QuitBehaviour::afterDelay);
+  EXPECT_DOUBLE_EQ(app.spec.quitDelay, 2.5);
+  EXPECT_EQ(app.spec.policy, platform::ActivationPolicy::accessory);
+  EXPECT_FALSE(app.spec.finishedLaunching);
+  EXPECT_EQ(app.copies, 0);
+  EXPECT_EQ(last<command::App>("app A quit=never\n").spec.quit, QuitBehaviour::never);
+  EXPECT_EQ(last<command::App>("app A quit=refuse\n").spec.quit, QuitBehaviour::refuse);
+}
+
+TEST(ScenarioParserCommands, ScreensAndDock) {
+  const Scenario scenario =
+      parsed("screen 1440x900\nscreen 1920x1080 at 1440,-180\ndock left icons=48 magnify=96 "
+             "screen=2\n");
+  ASSERT_EQ(scenario.commands.size(), 3u);
+  EXPECT_EQ(std::get<command::Screen>(scenario.commands[1].action).frame,
+            (Rect{1440, -180, 1920, 1080}));
+  const auto dock = std::get<command::Dock>(scenario.commands[2].action);
+  EXPECT_EQ(dock.edge, DockEdge::left);
+  EXPECT_DOUBLE_EQ(dock.iconSize, 48);
+  EXPECT_EQ(dock.magnifiedSize, 96);
+  EXPECT_EQ(dock.screen, 1);
+  EXPECT_EQ(last<command::Dock>("dock right\n").magnifiedSize, std::nullopt);
+}
+
+TEST(ScenarioParserCommands, PointerTargets) {
+  const auto point = last<command::Glide>("glide 10.5 -3 0.25\n");
+  EXPECT_EQ(point.target.kind, PointerTarget::Kind::point);
+  EXPECT_EQ(point.target.point, (Point{10.5, -3}));
+  EXPECT_DOUBLE_EQ(point.seconds, 0.25);
+  EXPECT_EQ(last<command::Glide>("glide button 1\n").target.kind, PointerTarget::Kind::button);
+  const auto click = last<command::Mouse>("app Mail\nmiddle-click Mail\n");
+  EXPECT_EQ(click.action, command::Mouse::Action::middleClick);
+  ASSERT_TRUE(click.target.has_value());
+  EXPECT_EQ(click.target->item, "Mail");
+  EXPECT_FALSE(last<command::Mouse>("drag\n").target.has_value());
+}
+
+TEST(ScenarioParserCommands, SettingsAndDefaults) {
+  EXPECT_EQ(last<command::Layout>("launch\nset layout trailing spacious\n").options,
+            (HoverLayoutOptions{HoverPosition::trailing, HoverDistance::spacious}));
+  const auto off = last<command::Switch>("launch\nset middleEnabled off\n");
+  EXPECT_EQ(off.feature, command::Switch::Feature::middle);
+  EXPECT_FALSE(off.on);
+  EXPECT_EQ(std::get<bool>(last<command::Default>("default hasSeenWelcome true\n").value), true);
+  EXPECT_EQ(std::get<std::string>(last<command::Default>("default hoverPosition leading\n").value),
+            "leading");
+  EXPECT_TRUE(last<command::Launch>("launch --welcome\n").welcome);
+}
+
+TEST(ScenarioParserCommands, SystemEvents) {
+  EXPECT_EQ(last<command::Post>("lock\n").notification, platform::Notification::screenIsLocked);
+  EXPECT_EQ(last<command::Post>("display-wake\n").notification,
+            platform::Notification::screensDidWake);
+  EXPECT_EQ(last<command::Post>("session-resign\n").notification,
+            platform::Notification::sessionDidResignActive);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Running: exit codes, failures and the timeline.
+
+struct Outcome {
+  int code;
+  std::string timeline;
+  std::string errors;
+};
+
+Outcome run(std::string_view script) {
+  std::ostringstream timeline;
+  std::ostringstream errors;
+  const int code = runScenarioText(script, timeline, errors);
+  return {code, timeline.str(), errors.str()};
+}
+
+constexpr std::string_view desktop = "screen 1440x900\ndock bottom\napp Safari\napp Notes "
+                                     "quit=never\nlaunch\n";
+
+TEST(ScenarioRunnerOutcome, MalformedScriptRunsNothing) {
+  const Outcome result = run("launch\nwait 1\nexpect sttus \"\"\n");
+  EXPECT_EQ(result.code, scenarioMalformed);
+  EXPECT_EQ(result.timeline, "");
+  EXPECT_NE(result.errors.find("line 3: usage: expect"), std::string::npos) << result.errors;
+}
+
+TEST(ScenarioRunnerOutcome, FirstFailedExpectationStopsTheRun) {
+  const Outcome failed =
+      run(std::string(desktop) +
+          "expect symbol exclamationmark.circle\nwait 1\nexpect running Safari\n");
+  EXPECT_EQ(failed.code, scenarioFailed);
+  EXPECT_EQ(failed.errors, "line 6: expected symbol exclamationmark.circle, found symbol "
+                           "dock.rectangle\n");
+  EXPECT_EQ(failed.timeline.find("> wait 1"), std::string::npos);
+}
+
+TEST(ScenarioRunnerOutcome, ImpossibleStepFails) {
+  const Outcome result = run(std::string(desktop) + "pointer button\n");
+  EXPECT_EQ(result.code, scenarioFailed);
+  EXPECT_EQ(result.errors, "line 6: the × is not shown\n");
+  const Outcome ended = run(std::string(desktop) + "quits Safari\nquits Safari\n");
+  EXPECT_EQ(ended.code, scenarioFailed);
+  EXPECT_EQ(ended.errors, "line 7: 'Safari' is not running\n");
+}
+
+TEST(ScenarioRunnerOutcome, ExpectationMessagesSayWhatWasFound) {
+  const std::string script(desktop);
+  EXPECT_EQ(run(script + "expect overlay Safari\n").errors,
+            "line 6: expected overlay Safari, found overlay hidden\n");
+  EXPECT_EQ(run(script + "expect status \"x\" error\n").errors,
+            "line 6: expected status \"x\" error, found status \"\"\n");
+  EXPECT_EQ(run(script + "expect stopped Notes\n").errors,
+            "line 6: expected Notes stopped, found it running\n");
+  EXPECT_EQ(run(script + "expect quit-requests Notes 1\n").errors,
+            "line 6: expected 1 quit request for Notes, found 0\n");
+  EXPECT_EQ(run(script + "expect tooltip \"Lumivane · 请检查权限\"\n").errors,
+            "line 6: expected tooltip \"Lumivane · 请检查权限\", found tooltip \"Lumivane\"\n");
+  EXPECT_EQ(run(script + "expect window welcome hidden\n").errors,
+            "line 6: expected welcome window hidden, found shown\n");
+}
+
+// Each status message is one line with the error flag it ended up with, though the runtime
+// status publishes the message and the flag one after the other.
+TEST(ScenarioRunnerTimeline, StatusLinesCarryTheirFinalErrorFlag) {
+  const Outcome result = run(std::string(desktop) + "middle-click Notes\nwait 12.5\n");
+  ASSERT_EQ(result.code, scenarioPassed) << result.errors;
+  const std::string waiting = "status \"已请求「Notes」退出，正在等待…\"\n";
+  const std::string timedOut = "status \"「Notes」仍未退出。请检查保存提示，或再次尝试。\" error\n";
+  ASSERT_NE(result.timeline.find(waiting), std::string::npos) << result.timeline;
+  const auto late = result.timeline.find(timedOut);
+  ASSERT_NE(late, std::string::npos) << result.timeline;
+  EXPECT_EQ(result.timeline.find("仍未退出", late + timedOut.size()), std::string::npos);
+  EXPECT_EQ(result.timeline.find("仍未退出。请检查保存提示，或再次尝试。\"\n"), std::string::npos);
+  // The time-out comes 12 s after the request, on a 0.25 s tick, and times have 3 decimals.
+  const std::string line = result.timeline.substr(result.timeline.rfind('\n', late) + 1,
+                                                  late - result.timeline.rfind('\n', late) - 1);
+  const double at = std::stod(line);
+  EXPECT_GE(at, 12.0);
+  EXPECT_LE(at, 12.3);
+  EXPECT_EQ(line.size(), 10u) << line; // "%8.3f" and two blanks
+}
+
+TEST(ScenarioRunnerTimeline, RecordsTheQuitAndTheEnd) {
+  const Outcome result = run(std::string(desktop) + "middle-click Safari\nwait 0.5\n");
+  ASSERT_EQ(result.code, scenarioPassed) << result.errors;
+  const auto request = result.timeline.find("quit request Safari (pid ");
+  const auto waiting = result.timeline.find("status \"已请求「Safari」退出，正在等待…\"");
+  const auto ended = result.timeline.find("app ended Safari (pid ");
+  const auto done = result.timeline.find("status \"「Safari」已退出\"");
+  ASSERT_NE(request, std::string::npos) << result.timeline;
+  ASSERT_NE(waiting, std::string::npos) << result.timeline;
+  ASSERT_NE(ended, std::string::npos) << result.timeline;
+  ASSERT_NE(done, std::string::npos) << result.timeline;
+  EXPECT_LT(request, waiting);
+  EXPECT_LT(waiting, done);
+}
+
+TEST(ScenarioRunnerTimeline, SameScriptSameTimeline) {
+  const std::string script = std::string(desktop) + "glide Safari 0.4\nwait 0.4\nclick button\n";
+  const Outcome first = run(script);
+  ASSERT_EQ(first.code, scenarioPassed) << first.errors;
+  EXPECT_EQ(run(script).timeline, first.timeline);
+  EXPECT_NE(first.timeline.find("overlay shown Safari ("), std::string::npos) << first.timeline;
+}
+
+} // namespace
+} // namespace lumivane::sim

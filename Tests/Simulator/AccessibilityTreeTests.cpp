@@ -1,0 +1,212 @@
+#include "Simulator/Desktop.hpp"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace lumivane::sim {
+namespace {
+
+using platform::AXValue;
+using platform::ElementRef;
+
+// A bottom Dock with an application whose bundle name is decomposed and has a space, a folder
+// and the trash; Accessibility granted.
+class DockTree : public ::testing::Test {
+protected:
+  DockTree() {
+    desktop.addScreen({0, 0, 1440, 900});
+    desktop.addDockApplication("Cafe\u0301", "/Applications/Cafe\u0301 Au Lait.app");
+    desktop.addDockItem(DockItemKind::folder, "Downloads");
+    desktop.addDockItem(DockItemKind::trash, "Trash");
+    desktop.setAccessibility(true);
+  }
+
+  std::optional<AXValue> read(const ElementRef& element, std::string_view name) {
+    return ax.attribute(element, name);
+  }
+  std::string text(const ElementRef& element, std::string_view name) {
+    const auto value = read(element, name);
+    const auto* t = value ? std::get_if<platform::AXText>(&*value) : nullptr;
+    return t ? t->value : "<none>";
+  }
+  ElementRef element(const ElementRef& from, std::string_view name) {
+    const auto value = read(from, name);
+    return value ? std::get<ElementRef>(*value) : nullptr;
+  }
+  std::vector<ElementRef> children(const ElementRef& element) {
+    const auto value = read(element, "AXChildren");
+    return value ? std::get<std::vector<ElementRef>>(*value) : std::vector<ElementRef>{};
+  }
+  std::optional<ElementRef> at(const Rect& frame) {
+    return ax.elementAtPosition(ax.systemWide(), static_cast<float>(frame.midX()),
+                                static_cast<float>(frame.midY()));
+  }
+  ElementRef list() { return children(ax.application(desktop.dockPID())).at(0); }
+  ElementRef item(std::size_t index) { return children(list()).at(index); }
+
+  Desktop desktop;
+  platform::Accessibility& ax = desktop.platform().accessibility;
+};
+
+TEST_F(DockTree, HasTheShapeOfTheRealDock) {
+  const ElementRef app = ax.application(desktop.dockPID());
+  ASSERT_EQ(children(app).size(), 1u);
+  EXPECT_EQ(text(list(), "AXRole"), "AXList");
+  ASSERT_EQ(children(list()).size(), 3u);
+
+  EXPECT_EQ(text(item(0), "AXRole"), "AXDockItem");
+  EXPECT_EQ(text(item(0), "AXSubrole"), "AXApplicationDockItem");
+  EXPECT_EQ(text(item(1), "AXSubrole"), "AXFolderDockItem");
+  EXPECT_EQ(text(item(2), "AXSubrole"), "AXTrashDockItem");
+  EXPECT_EQ(text(item(0), "AXTitle"), "Caf\u00e9");
+  const auto url = read(item(0), "AXURL");
+  ASSERT_TRUE(url);
+  EXPECT_EQ(std::get<platform::AXURL>(*url).absoluteString,
+            "file:///Applications/Cafe%CC%81%20Au%20Lait.app/");
+  EXPECT_FALSE(read(item(1), "AXURL"));
+  EXPECT_EQ(ax.processID(element(item(2), "AXParent")), desktop.dockPID());
+
+  const std::string_view names[] = {"AXPosition", "AXSize"};
+  const auto frame = ax.attributes(item(0), names);
+  ASSERT_TRUE(frame);
+  const Rect expected = desktop.itemFrame(0);
+  EXPECT_EQ(std::get<Point>((*frame)[0]), (Point{expected.x, expected.y}));
+  EXPECT_EQ(std::get<platform::AXSize>((*frame)[1]).width, expected.width);
+}
+
+TEST_F(DockTree, ThePointIsAnsweredByTheInnermostElementWhoseAncestorIsTheItem) {
+  desktop.setItemDepth(3);
+  auto current = at(desktop.itemFrame(1));
+  ASSERT_TRUE(current);
+  for (int level = 0; level < 3; ++level) {
+    EXPECT_EQ(text(*current, "AXRole"), "AXImage");
+    current = element(*current, "AXParent");
+  }
+  EXPECT_EQ(text(*current, "AXRole"), "AXDockItem");
+  EXPECT_EQ(text(*current, "AXTitle"), "Downloads");
+
+  const Rect list = desktop.dockListFrame();
+  const auto gap = ax.elementAtPosition(ax.systemWide(), static_cast<float>(list.minX() + 2),
+                                        static_cast<float>(list.midY()));
+  ASSERT_TRUE(gap);
+  EXPECT_EQ(text(*gap, "AXRole"), "AXList");
+  EXPECT_FALSE(ax.elementAtPosition(ax.systemWide(), 700, 300));
+}
+
+TEST_F(DockTree, WindowsAboveTheDockBelongToOtherProcesses) {
+  const Rect icon = desktop.itemFrame(0);
+  desktop.addWindow(777, icon);
+  const auto element = at(icon);
+  ASSERT_TRUE(element);
+  EXPECT_EQ(ax.processID(*element), 777);
+}
+
+TEST_F(DockTree, ExtraChildrenAreReadableAndEmpty) {
+  desktop.setExtraListChildren(126);
+  const auto all = children(list());
+  ASSERT_EQ(all.size(), 129u);
+  const auto size = read(all.back(), "AXSize");
+  ASSERT_TRUE(size);
+  EXPECT_EQ(std::get<platform::AXSize>(*size).width, 0);
+}
+
+TEST_F(DockTree, NothingAnswersWithoutThePermission) {
+  const ElementRef trash = item(2);
+  desktop.setAccessibility(false);
+  EXPECT_FALSE(ax.isProcessTrusted());
+  EXPECT_FALSE(read(trash, "AXRole"));
+  EXPECT_FALSE(at(desktop.itemFrame(2)));
+}
+
+TEST_F(DockTree, ARestartedDockHasNewElementsAndTheOldOnesAreDead) {
+  const int32_t oldPID = desktop.dockPID();
+  const ElementRef oldItem = item(0);
+  desktop.restartDock();
+  EXPECT_NE(desktop.dockPID(), oldPID);
+  EXPECT_FALSE(read(oldItem, "AXRole"));
+  EXPECT_EQ(ax.processID(oldItem), oldPID);
+  EXPECT_EQ(text(item(0), "AXRole"), "AXDockItem");
+  EXPECT_EQ(desktop.platform().workspace.applications("com.apple.dock").size(), 1u);
+
+  desktop.setDockRunning(false);
+  EXPECT_TRUE(desktop.platform().workspace.applications("com.apple.dock").empty());
+  EXPECT_FALSE(at(desktop.itemFrame(0)));
+}
+
+TEST_F(DockTree, EachMessageTakesTheLatencyUpToTheTimeOut) {
+  const ElementRef trash = item(2);
+  ax.setMessagingTimeout(ax.systemWide(), 0.02f);
+  const std::size_t sent = desktop.accessibilityMessageCount();
+  const double start = desktop.now();
+
+  desktop.setMessageLatency(0.01);
+  EXPECT_EQ(text(trash, "AXRole"), "AXDockItem");
+  EXPECT_NEAR(desktop.now() - start, 0.01, 1e-9);
+
+  desktop.setMessageLatency(0.5);
+  EXPECT_FALSE(read(trash, "AXRole"));
+  EXPECT_NEAR(desktop.now() - start, 0.01 + 0.02, 1e-6);
+  EXPECT_EQ(desktop.accessibilityMessageCount(), sent + 2);
+  EXPECT_TRUE(ax.processID(trash));
+  EXPECT_EQ(desktop.accessibilityMessageCount(), sent + 2);
+}
+
+struct FaultCase {
+  const char* name;
+  Fault fault;
+  double blocked;  // seconds the failing message holds the clock
+  bool readable;   // the frame message still answers
+  bool finiteSize; // ... with a finite size
+};
+
+class DockFaults : public DockTree, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(DockFaults, ReachOnlyTheirTargetAndAttribute) {
+  const FaultCase& c = GetParam();
+  desktop.addFault(c.fault);
+  const double start = desktop.now();
+  const std::string_view names[] = {"AXPosition", "AXSize"};
+  const auto frame = ax.attributes(item(0), names);
+  EXPECT_NEAR(desktop.now() - start, c.blocked, 1e-9);
+  ASSERT_EQ(frame.has_value(), c.readable);
+  if (frame) {
+    const auto* size = std::get_if<platform::AXSize>(&(*frame)[1]);
+    EXPECT_EQ(size != nullptr && std::isfinite(size->width), c.finiteSize);
+  }
+  // The other items and attributes are untouched.
+  EXPECT_TRUE(ax.attributes(item(1), names));
+  EXPECT_EQ(text(item(0), "AXRole"), "AXDockItem");
+
+  desktop.clearFaults();
+  EXPECT_TRUE(ax.attributes(item(0), names));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, DockFaults,
+    ::testing::Values(
+        FaultCase{"Error", {FaultKind::error, FaultTarget::item, "AXSize", 0}, 0, false, false},
+        FaultCase{
+            "TimeOut", {FaultKind::timeout, FaultTarget::item, "AXPosition", 0}, 6, false, false},
+        FaultCase{
+            "WrongType", {FaultKind::wrongType, FaultTarget::item, "AXSize", 0}, 0, true, false},
+        FaultCase{
+            "NonFinite", {FaultKind::nonFinite, FaultTarget::item, "AXSize", 0}, 0, true, false},
+        FaultCase{
+            "OtherAttribute", {FaultKind::error, FaultTarget::item, "AXURL", 0}, 0, true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DockTree, FaultsOnTheListAndTheDockApplicationStayThere) {
+  const ElementRef dockList = list();
+  const ElementRef first = item(0);
+  desktop.addFault({FaultKind::wrongType, FaultTarget::list, "AXChildren"});
+  desktop.addFault({FaultKind::error, FaultTarget::dockApplication, ""});
+  const auto listChildren = read(dockList, "AXChildren");
+  ASSERT_TRUE(listChildren);
+  EXPECT_TRUE(std::holds_alternative<platform::AXOther>(*listChildren));
+  EXPECT_EQ(text(dockList, "AXRole"), "AXList");
+  EXPECT_FALSE(read(ax.application(desktop.dockPID()), "AXChildren"));
+  EXPECT_EQ(text(first, "AXRole"), "AXDockItem");
+}
+
+} // namespace
+} // namespace lumivane::sim

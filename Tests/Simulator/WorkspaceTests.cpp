@@ -1,0 +1,129 @@
+#include "Simulator/Desktop.hpp"
+
+#include <gtest/gtest.h>
+
+namespace lumivane::sim {
+namespace {
+
+AppSpec notes(QuitBehaviour quit = QuitBehaviour::immediately, double delay = 0) {
+  return {.name = "Notes",
+          .bundleIdentifier = "com.apple.Notes",
+          .bundlePath = "/System/Applications/Notes.app",
+          .quit = quit,
+          .quitDelay = delay};
+}
+
+class QuitBehaviours : public ::testing::Test {
+protected:
+  QuitBehaviours() {
+    desktop.platform().notifications.subscribe(platform::NotificationCenter::workspace,
+                                               platform::Notification::didTerminateApplication,
+                                               [this] { ++terminations; });
+  }
+  platform::Workspace& workspace() { return desktop.platform().workspace; }
+
+  Desktop desktop;
+  int terminations = 0;
+};
+
+TEST_F(QuitBehaviours, AnAppThatQuitsAtOnceEndsOnTheNextTurnAndIsAnnounced) {
+  const int32_t pid = desktop.launch(notes());
+  EXPECT_TRUE(workspace().terminate(pid));
+  EXPECT_TRUE(desktop.isRunning(pid));
+  desktop.runLoop().drain();
+  EXPECT_FALSE(desktop.isRunning(pid));
+  EXPECT_FALSE(workspace().application(pid));
+  EXPECT_EQ(terminations, 1);
+  ASSERT_EQ(desktop.quitRequests().size(), 1u);
+  EXPECT_TRUE(desktop.quitRequests()[0].delivered);
+}
+
+TEST_F(QuitBehaviours, ADelayedQuitEndsAfterItsDelayAndARepeatedRequestDoesNotExtendIt) {
+  const int32_t pid = desktop.launch(notes(QuitBehaviour::afterDelay, 2));
+  workspace().terminate(pid);
+  desktop.advance(1.5);
+  workspace().terminate(pid);
+  desktop.advance(0.4);
+  EXPECT_TRUE(desktop.isRunning(pid));
+  desktop.advance(0.1);
+  EXPECT_FALSE(desktop.isRunning(pid));
+  EXPECT_EQ(desktop.quitRequests().size(), 2u);
+  EXPECT_EQ(terminations, 1);
+}
+
+TEST_F(QuitBehaviours, ASavePromptKeepsTheAppAndARefusalIsNotDelivered) {
+  const int32_t prompt = desktop.launch(notes(QuitBehaviour::never));
+  const int32_t refusing = desktop.launch(notes(QuitBehaviour::refuse));
+  EXPECT_TRUE(workspace().terminate(prompt));
+  EXPECT_FALSE(workspace().terminate(refusing));
+  EXPECT_FALSE(workspace().terminate(99999));
+  desktop.advance(60);
+  EXPECT_TRUE(desktop.isRunning(prompt));
+  EXPECT_TRUE(desktop.isRunning(refusing));
+  ASSERT_EQ(desktop.quitRequests().size(), 2u);
+  EXPECT_FALSE(desktop.quitRequests()[1].delivered);
+  EXPECT_EQ(terminations, 0);
+}
+
+TEST_F(QuitBehaviours, AnAppEndingByItselfIsAnnouncedOnce) {
+  const int32_t pid = desktop.launch(notes());
+  desktop.endByItself(pid);
+  desktop.endByItself(pid);
+  desktop.runLoop().drain();
+  EXPECT_EQ(terminations, 1);
+}
+
+TEST(Processes, RelaunchAndReuseMakeNewIdentities) {
+  Desktop desktop;
+  const int32_t first = desktop.launch(notes());
+  const auto firstDate = desktop.launchDate(first);
+  const int32_t second = desktop.relaunch(first);
+  EXPECT_NE(second, first);
+  EXPECT_FALSE(desktop.isRunning(first));
+  EXPECT_GT(desktop.launchDate(second), firstDate);
+
+  // The same pid again, in the same instant: the launch date still differs.
+  EXPECT_EQ(desktop.launchWithPID(notes(), second), 0);
+  desktop.endByItself(second);
+  EXPECT_EQ(desktop.launchWithPID(notes(), second), second);
+  EXPECT_GT(desktop.launchDate(second), firstDate);
+  EXPECT_EQ(desktop.relaunch(424242), 0);
+
+  // New pids never collide with a reused one.
+  const int32_t third = desktop.launch(notes());
+  EXPECT_NE(third, second);
+}
+
+TEST(Processes, TheWorkspaceReportsCanonicalNFCPathsAndOnlyWhatIsKnown) {
+  Desktop desktop;
+  desktop.addSymlink("/Applications/Notes.app", "/Volumes/Apps/Note\u0301s.app");
+  AppSpec bare = notes();
+  bare.name = "";
+  bare.bundleIdentifier = "";
+  bare.hasLaunchDate = false;
+  bare.finishedLaunching = false;
+  bare.policy = platform::ActivationPolicy::accessory;
+  bare.bundlePath = "/Applications/./Notes.app/";
+  const int32_t pid = desktop.launch(bare);
+
+  const auto info = desktop.platform().workspace.application(pid);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->bundlePath, "/Volumes/Apps/Not\u00e9s.app");
+  EXPECT_FALSE(info->launchDate);
+  EXPECT_FALSE(info->bundleIdentifier);
+  EXPECT_FALSE(info->localizedName);
+  EXPECT_FALSE(info->isFinishedLaunching);
+  EXPECT_EQ(info->activationPolicy, platform::ActivationPolicy::accessory);
+  desktop.finishLaunching(pid);
+  EXPECT_TRUE(desktop.platform().workspace.application(pid)->isFinishedLaunching);
+
+  // The Dock and Lumivane itself run from the start.
+  const auto all = desktop.platform().workspace.runningApplications();
+  ASSERT_EQ(all.size(), 3u);
+  EXPECT_EQ(all[0].bundleIdentifier, "com.apple.dock");
+  EXPECT_EQ(all[1].pid, desktop.ownPID());
+  EXPECT_EQ(desktop.platform().process.bundlePath(), all[1].bundlePath);
+}
+
+} // namespace
+} // namespace lumivane::sim

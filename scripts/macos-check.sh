@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Checks the macOS build without a Mac: compiles the macOS adapters and the two standard-library
+# layers (LumivaneCore, Lumivane) for macOS 13 on arm64 and x86_64 with clang-14 and libc++
+# against a macOS SDK, compiles every header of those folders on its own (each must include what
+# it uses), then links the adapters and the layers with scripts/macos-link-main.cpp into a Mach-O
+# program. When this machine has Qt 6 development headers it also compiles the app's entry point,
+# Apps/Lumivane/main.mm, against them (no Qt for macOS is here, so that file is compiled, not
+# linked; the headers are the same for every platform but for their configuration). Nothing it
+# builds is kept.
+#
+# Uses ../shared/tools/macos-check (or $MACOS_CHECK) and the SDK at $MACOS_SDK, by default
+# ${TMPDIR:-/tmp}/macsdk/MacOSX13.3.sdk, which ../shared/tools/macos-sdk assembles. When the SDK,
+# the tool or clang-14 is missing it says that the check was skipped and exits 0.
+# Exit status: 0 passed or skipped, 1 a file failed to compile or the link failed.
+set -uo pipefail
+cd "$(dirname "$0")/.." || exit 1
+
+check=${MACOS_CHECK:-$(cd .. && pwd)/shared/tools/macos-check}
+export MACOS_SDK=${MACOS_SDK:-${TMPDIR:-/tmp}/macsdk/MacOSX13.3.sdk}
+skip() {
+  echo "macOS compile check skipped: $1"
+  exit 0
+}
+[ -x "$check" ] || skip "no checking tool at $check"
+[ -f "$MACOS_SDK/SDKSettings.json" ] || skip "no macOS SDK at $MACOS_SDK (../shared/tools/macos-sdk assembles one)"
+if ! command -v clang++-14 >/dev/null || ! command -v ld64.lld-14 >/dev/null; then
+  skip "clang-14 and lld-14 are not installed"
+fi
+
+layers=(Sources/macOS Sources/LumivaneCore Sources/Lumivane)
+frameworks=(AppKit ApplicationServices CoreGraphics Foundation ServiceManagement)
+mapfile -t sources < <(find "${layers[@]}" \( -name '*.mm' -o -name '*.cpp' \) | sort)
+mapfile -t headers < <(find "${layers[@]}" -name '*.hpp' | sort)
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+status=0
+echo "== ${#headers[@]} headers, each on its own =="
+units=()
+for header in "${headers[@]}"; do
+  include=${header#Sources/}
+  unit="$work/${include//\//_}.cpp"
+  printf '#include "%s"\n' "$include" >"$unit"
+  units+=("$unit")
+done
+"$check" -I Sources "${units[@]}" || status=1
+
+echo "== ${#sources[@]} sources, linked with scripts/macos-link-main.cpp =="
+link=()
+for framework in "${frameworks[@]}"; do
+  link+=(-framework "$framework")
+done
+"$check" -I Sources --link "$work/lumivane-link" "${link[@]}" "${sources[@]}" \
+  scripts/macos-link-main.cpp || status=1
+
+qt=$(pkg-config --variable=includedir Qt6Core 2>/dev/null)
+if [ -n "$qt" ] && [ -d "$qt/QtWidgets" ]; then
+  echo "== Apps/Lumivane/main.mm, with the Qt 6 headers in $qt =="
+  "$check" -I Sources -I "$qt" -I "$qt/QtCore" -I "$qt/QtGui" -I "$qt/QtWidgets" \
+    Apps/Lumivane/main.mm || status=1
+else
+  echo "== Apps/Lumivane/main.mm skipped: no Qt 6 headers (pkg-config Qt6Core) =="
+fi
+
+if [ $status -eq 0 ]; then
+  echo "macOS check passed on arm64 and x86_64: ${#headers[@]} headers, ${#sources[@]} sources linked"
+else
+  echo "macOS check FAILED (see the messages above)"
+fi
+exit $status
