@@ -4,8 +4,9 @@
 # against a macOS SDK, compiles every header of those folders on its own (each must include what
 # it uses), then links the adapters and the layers with scripts/macos-link-main.cpp into a Mach-O
 # program. When this machine has Qt 6 development headers it also compiles the app's entry point,
-# Apps/Lumivane/main.mm, against them (no Qt for macOS is here, so that file is compiled, not
-# linked; the headers are the same for every platform but for their configuration). Nothing it
+# Apps/Lumivane/main.mm, and the shell's macOS seam, Sources/Shell/NativeWindowMac.cpp, against
+# them (no Qt for macOS is here, so those are compiled, not linked; the headers are the same for
+# every platform but for their configuration). Nothing it
 # builds is kept.
 #
 # Uses ../shared/tools/macos-check (or $MACOS_CHECK) and the SDK at $MACOS_SDK, by default
@@ -56,9 +57,9 @@ done
 
 qt=$(pkg-config --variable=includedir Qt6Core 2>/dev/null)
 if [ -n "$qt" ] && [ -d "$qt/QtWidgets" ]; then
-  echo "== Apps/Lumivane/main.mm, with the Qt 6 headers in $qt =="
+  echo "== Apps/Lumivane/main.mm and the shell's macOS seam, with the Qt 6 headers in $qt =="
   "$check" -I Sources -I "$qt" -I "$qt/QtCore" -I "$qt/QtGui" -I "$qt/QtWidgets" \
-    Apps/Lumivane/main.mm || status=1
+    Apps/Lumivane/main.mm Sources/Shell/NativeWindowMac.cpp || status=1
 else
   echo "== Apps/Lumivane/main.mm skipped: no Qt 6 headers (pkg-config Qt6Core) =="
 fi

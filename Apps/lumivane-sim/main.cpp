@@ -9,11 +9,15 @@
 
 #include "Shell/SimulatorWindow.hpp"
 #include "Shell/Snapshots.hpp"
+#include "Simulator/Invariants.hpp"
 #include "Simulator/Scenario.hpp"
+#include "Simulator/Soak.hpp"
 #include "Tour.hpp"
 
+#include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -25,13 +29,19 @@ namespace {
 using namespace lumivane::sim;
 
 constexpr std::string_view usage =
-    "usage: lumivane-sim [--script FILE | --desktop | --snapshot DIR | --help]\n";
+    "usage: lumivane-sim [--script FILE | --check FILE | --soak N [--seed S] | --desktop |\n"
+    "                     --snapshot DIR | --help]\n";
 
 constexpr std::string_view help =
     R"(lumivane-sim: Lumivane on a simulated macOS desktop, on a virtual clock.
 
   lumivane-sim                 run the built-in tour
   lumivane-sim --script FILE   run a scenario script
+  lumivane-sim --check FILE    run a script with the soak's invariants checked throughout
+  lumivane-sim --soak N [--seed S]   run N random sessions with faults injected (seeds S,
+                               S+1, ...; S is 1 by default), check the invariants after
+                               every step, print one line of figures; at the first violation
+                               print its seed, step and a script that replays it
   lumivane-sim --desktop       open the interactive simulated desktop (needs a display)
   lumivane-sim --snapshot DIR  write PNG snapshots of the interface into DIR (offscreen)
   lumivane-sim --help          show this text
@@ -63,7 +73,20 @@ Lines before the first launch set up the desktop; both permissions start granted
   drag [X Y|NAME|button]              a left drag there (default: 40 points up)
   sleep | wake | display-sleep | display-wake | lock | unlock
   session-resign | session-activate
-  relaunch NAME | quits NAME | dock-restart         quits: the app ends by itself
+  relaunch NAME [same-pid] | quits NAME | dock-restart   quits: the app ends by itself
+  start NAME                          one more process of the app (a second copy if it runs)
+  finish-launching NAME | reuse-pid NAME BY         BY starts on the pid NAME had
+  dock-hide | dock-show | space-change
+  move-dock bottom|left|right [icons=64] [magnify=128] [screen=N]
+  screens 1440x900[@X,Y] ...          the displays now, primary first
+  fault error|timeout|wrong-type|non-finite item NAME|items|list|dock|any [ATTRIBUTE]
+  fault clear                         Accessibility faults on the Dock (AXPosition and AXSize
+                                      for the frame read, AXElementAtPosition for the hit)
+  latency SECONDS | extra-children N  slow messages; extra empty children in the item list
+  tap-disable timeout|user            the system disables the event tap
+  press BUTTON | release BUTTON       left, right, middle or a number (3, 4: side buttons)
+  permission accessibility|input-monitoring on|off  at any time
+  shutdown                            Lumivane quits
   set hoverEnabled|middleEnabled on|off | set layout POSITION DISTANCE
   close welcome|settings              closes the window as the user would
   expect overlay hidden | expect overlay NAME
@@ -72,7 +95,8 @@ Lines before the first launch set up the desktop; both permissions start granted
   expect symbol NAME | expect tooltip "TEXT" | expect window welcome|settings shown|hidden
 )";
 
-int runScript(const std::string& path) {
+int runScript(const std::string& path,
+              int (*run)(std::string_view, std::ostream&, std::ostream&)) {
   std::error_code error;
   std::ifstream file(path, std::ios::binary);
   if (!std::filesystem::is_regular_file(path, error) || !file.is_open()) {
@@ -81,7 +105,30 @@ int runScript(const std::string& path) {
   }
   std::ostringstream text;
   text << file.rdbuf();
-  return runScenarioText(text.str(), std::cout, std::cerr);
+  return run(text.str(), std::cout, std::cerr);
+}
+
+std::optional<uint64_t> count(std::string_view text) {
+  uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// --soak N [--seed S]
+int runSoak(const std::vector<std::string_view>& arguments) {
+  const auto sessions = arguments.size() == 2 || arguments.size() == 4 ? count(arguments[1])
+                                                                        : std::nullopt;
+  const auto seed = arguments.size() == 4 && arguments[2] == "--seed" ? count(arguments[3])
+                    : arguments.size() == 2                           ? std::optional<uint64_t>(1)
+                                                                      : std::nullopt;
+  if (!sessions || !seed) {
+    std::cerr << usage;
+    return scenarioMalformed;
+  }
+  return lumivane::sim::runSoak(*sessions, *seed, std::cout, std::cerr);
 }
 
 } // namespace
@@ -102,7 +149,13 @@ int main(int argc, char* argv[]) {
     return lumivane::shell::writeSnapshots(argc, argv, std::string(arguments[1]));
   }
   if (arguments.size() == 2 && arguments[0] == "--script") {
-    return runScript(std::string(arguments[1]));
+    return runScript(std::string(arguments[1]), runScenarioText);
+  }
+  if (arguments.size() == 2 && arguments[0] == "--check") {
+    return runScript(std::string(arguments[1]), runCheckedScenarioText);
+  }
+  if (arguments[0] == "--soak") {
+    return runSoak(arguments);
   }
   std::cerr << usage;
   return scenarioMalformed;

@@ -84,7 +84,7 @@ std::optional<std::string> percentDecoded(std::string_view text) {
 // host, or a file that is not an application bundle.
 std::optional<std::string> applicationBundlePath(std::string_view url) {
   // Like URL(string:), refuse texts with spaces or control characters.
-  if (std::ranges::any_of(url, [](char c) { return false;
+  if (std::ranges::any_of(url, [](char c) {
         const auto byte = static_cast<unsigned char>(c);
         return byte <= 0x20 || byte == 0x7F;
       })) {
@@ -140,6 +140,23 @@ std::string bundleName(std::string_view path) {
     component = component.substr(0, dot);
   }
   return std::string(component);
+}
+
+// The application as the core knows it; nothing without a bundle path, a launch date or a
+// bundle identifier.
+std::optional<RunningApp> runningApp(const platform::ApplicationInfo& info) {
+  if (!info.bundlePath || !info.launchDate || !info.bundleIdentifier) {
+    return std::nullopt;
+  }
+  std::string name = info.localizedName && !info.localizedName->empty()
+                         ? *info.localizedName
+                         : bundleName(*info.bundlePath);
+  return RunningApp{AppIdentity(info.pid, *info.bundlePath, *info.launchDate),
+                    *info.bundleIdentifier,
+                    std::move(name),
+                    info.activationPolicy == platform::ActivationPolicy::regular,
+                    info.isFinishedLaunching,
+                    info.isTerminated};
 }
 
 bool isFinite(const Rect& rect) {
@@ -214,16 +231,9 @@ void DockObserver::updateScreens() {
 std::vector<RunningApp> DockObserver::runningApps() {
   std::vector<RunningApp> apps;
   for (const platform::ApplicationInfo& info : platform_.workspace.runningApplications()) {
-    if (!info.bundlePath || !info.launchDate || !info.bundleIdentifier) {
-      continue;
+    if (std::optional<RunningApp> app = runningApp(info)) {
+      apps.push_back(std::move(*app));
     }
-    std::string name = info.localizedName && !info.localizedName->empty()
-                           ? *info.localizedName
-                           : bundleName(*info.bundlePath);
-    apps.push_back({AppIdentity(info.pid, *info.bundlePath, *info.launchDate),
-                    *info.bundleIdentifier, std::move(name),
-                    info.activationPolicy == platform::ActivationPolicy::regular,
-                    info.isFinishedLaunching, info.isTerminated});
   }
   return apps;
 }
@@ -373,10 +383,25 @@ std::optional<RunningApp> DockObserver::selectedApplication(const DockTarget& se
   return app;
 }
 
-// Opens the 65 ms budget of one public query and finds the Dock's current process, which may
+DockObserver::SharedBudget::SharedBudget(DockObserver& observer) : observer_(observer) {
+  observer_.sharing_ = true;
+  observer_.budgetOpen_ = false;
+}
+
+DockObserver::SharedBudget::~SharedBudget() {
+  observer_.sharing_ = false;
+}
+
+// Opens the 65 ms budget of one public query (or, under a SharedBudget, goes on with the one
+// already open, refusing when it is spent) and finds the Dock's current process, which may
 // have changed since the last query (a Dock restart).
 bool DockObserver::beginQuery() {
-  deadline_ = platform_.runLoop.uptime() + queryBudget;
+  if (!sharing_ || !budgetOpen_) {
+    deadline_ = platform_.runLoop.uptime() + queryBudget;
+    budgetOpen_ = sharing_;
+  } else if (!withinBudget()) {
+    return false;
+  }
   const std::vector<platform::ApplicationInfo> docks =
       platform_.workspace.applications(dockBundleIdentifier);
   if (docks.empty()) {
@@ -475,8 +500,17 @@ std::optional<RunningApp> DockObserver::resolveApp(const platform::ElementRef& e
   if (!bundlePath) {
     return std::nullopt;
   }
-  const std::vector<RunningApp> apps = runningApps();
-  return AppResolver::resolve(*bundlePath, apps, platform_.process.pid());
+  // The resolver looks at instances of this bundle only; the others need no conversion.
+  std::vector<RunningApp> instances;
+  for (const platform::ApplicationInfo& info : platform_.workspace.runningApplications()) {
+    if (info.bundlePath != *bundlePath) {
+      continue;
+    }
+    if (std::optional<RunningApp> app = runningApp(info)) {
+      instances.push_back(std::move(*app));
+    }
+  }
+  return AppResolver::resolve(*bundlePath, instances, platform_.process.pid());
 }
 
 std::optional<platform::ElementRef> DockObserver::parent(const platform::ElementRef& element) {

@@ -42,6 +42,19 @@ public:
 
   explicit DockObserver(platform::Platform& platform);
 
+  // While one exists, the queries share the budget the first of them opens, so that a caller's
+  // step of several queries holds the main thread no longer than one query may. Not nested.
+  class SharedBudget {
+  public:
+    explicit SharedBudget(DockObserver& observer);
+    ~SharedBudget();
+    SharedBudget(const SharedBudget&) = delete;
+    SharedBudget& operator=(const SharedBudget&) = delete;
+
+  private:
+    DockObserver& observer_;
+  };
+
   // Re-reads the display geometry into screens() and primaryTop().
   void updateScreens();
 
@@ -77,6 +90,8 @@ private:
   platform::Platform& platform_;
   platform::ElementRef system_;
   double deadline_ = 0;
+  bool sharing_ = false;    // a SharedBudget exists
+  bool budgetOpen_ = false; // ...and a query has opened the budget they share
   int32_t dockPID_ = 0;
   std::vector<Rect> screens_;
   double primaryTop_ = 0;

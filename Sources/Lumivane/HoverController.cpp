@@ -131,6 +131,9 @@ void HoverController::wake() {
 }
 
 void HoverController::tick() {
+  // The hit test and a re-measure or validation after it hold the main thread no longer
+  // together than one query may.
+  const DockObserver::SharedBudget budget(*observer_);
   lastTick_ = platform_.runLoop.uptime();
   const Point point = pointer();
 

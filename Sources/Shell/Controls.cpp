@@ -2,6 +2,7 @@
 
 #include "Shell/Style.hpp"
 #include "Shell/Symbols.hpp"
+#include "Shell/Text.hpp"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -116,8 +117,7 @@ QPushButton* makeButton(const QString& text, int size) {
 }
 
 void setIdentifier(QWidget& widget, std::string_view identifier) {
-  const QString name =
-      QString::fromUtf8(identifier.data(), static_cast<qsizetype>(identifier.size()));
+  const QString name = qtext(identifier);
   widget.setObjectName(name);
   widget.setAccessibleName(name);
 }
@@ -157,7 +157,13 @@ SymbolLabel::SymbolLabel(std::string_view symbol, const QString& text, int size,
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(std::max(4, size / 2));
-  row->addWidget(symbol_, 0, Qt::AlignTop);
+  // The symbol sits centred on the first line of text, also when the text wraps.
+  auto* symbolColumn = new QVBoxLayout;
+  symbolColumn->setContentsMargins(
+      0, std::max(0, (QFontMetrics(text_->font()).height() - symbol_->height()) / 2), 0, 0);
+  symbolColumn->addWidget(symbol_);
+  symbolColumn->addStretch(1);
+  row->addLayout(symbolColumn);
   row->addWidget(text_, 1);
 }
 
@@ -212,8 +218,10 @@ QSize Paragraph::sizeHint() const {
   return QSize(std::min(width, 480), heightForWidth(std::min(width, 480)));
 }
 
+// The height follows the width the layout gives (heightForWidth); a minimum measured at a narrow
+// width would hold the whole column open.
 QSize Paragraph::minimumSizeHint() const {
-  return QSize(40, heightForWidth(40));
+  return QSize(40, QFontMetrics(font()).height());
 }
 
 void Paragraph::paintEvent(QPaintEvent*) {

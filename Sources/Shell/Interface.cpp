@@ -6,6 +6,7 @@
 #include "Shell/HoverLayoutSettings.hpp"
 #include "Shell/Style.hpp"
 #include "Shell/Symbols.hpp"
+#include "Shell/Text.hpp"
 
 #include <QEasingCurve>
 #include <QEvent>
@@ -25,10 +26,6 @@
 namespace lumivane::shell {
 
 namespace {
-
-QString text(const std::string& utf8) {
-  return QString::fromStdString(utf8);
-}
 
 // Runs a copy of `action`: the action may release the view that holds it.
 void run(const std::function<void()>& action) {
@@ -362,7 +359,8 @@ MenuContent::MenuContent(const platform::MenuContentModel& model,
                    {permissions_.get(), permissions_->observe(rerender)},
                    {runtime_.get(), runtime_->observe(rerender)}};
   render();
-  // The first layout pass measures the content before it is ever shown, as later ones do.
+  // The first layout pass measures the content before it is ever shown, in its final style.
+  ensurePolished();
   measureContent();
 }
 
@@ -391,6 +389,8 @@ bool MenuContent::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MenuContent::measureContent() {
+  // Activating recomputes the nested layouts too, whose cached sizes may predate the last render.
+  content_->layout()->activate();
   const int forWidth = content_->layout()->totalHeightForWidth(contentWidth);
   measure(forWidth > 0 ? forWidth : content_->layout()->totalSizeHint().height());
 }
@@ -424,11 +424,11 @@ void MenuContent::render() {
   approval_->setVisible(settings_->loginNeedsApproval());
   const auto& loginError = settings_->loginError();
   loginError_->setVisible(loginError.has_value());
-  loginError_->setText(loginError ? text(*loginError) : QString());
+  loginError_->setText(loginError ? qtext(*loginError) : QString());
 
   const std::string& message = runtime_->message();
   operationStatus_->setVisible(!message.empty());
-  operationStatus_->setText(text(message));
+  operationStatus_->setText(qtext(message));
   operationStatus_->setSymbol(runtime_->isError() ? Symbols::exclamationmarkCircle
                                                   : Symbols::infoCircle);
   operationStatus_->setColour(runtime_->isError() ? style::orange() : style::secondary(palette()));

@@ -1,6 +1,8 @@
 #include "Shell/OverlayPanel.hpp"
 
+#include "Shell/NativeWindow.hpp"
 #include "Shell/ScreenSpace.hpp"
+#include "Shell/Text.hpp"
 
 #include <QEnterEvent>
 #include <QPainter>
@@ -11,14 +13,6 @@
 #include <cmath>
 
 namespace lumivane::shell {
-
-namespace {
-
-QString qtext(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-} // namespace
 
 CloseButton::CloseButton(QWidget* parent) : QAbstractButton(parent) {
   setFixedSize(side, side);
@@ -67,6 +61,8 @@ OverlayPanel::OverlayPanel(const ScreenSpace& space, const Rect& contentRect)
   window_->setAttribute(Qt::WA_TranslucentBackground);
   window_->setAttribute(Qt::WA_ShowWithoutActivating);
   window_->setAttribute(Qt::WA_NoSystemBackground);
+  // On macOS a tool window is an NSPanel, hidden while Lumivane is inactive unless told otherwise.
+  window_->setAttribute(Qt::WA_MacAlwaysShowToolWindow);
   auto* layout = new QVBoxLayout(window_.get());
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(button_);
@@ -109,6 +105,8 @@ void OverlayPanel::setAlpha(double alpha) {
 
 void OverlayPanel::orderFrontRegardless() {
   window_->show();
+  // Qt recomputes the native window's level when it shows it; the panel settings go on top.
+  native::configureOverlayPanel(*window_);
   window_->raise();
 }
 

@@ -1,14 +1,12 @@
 #include "Shell/QtDefaults.hpp"
 
+#include "Shell/Text.hpp"
+
 #include <QMetaType>
 
 namespace lumivane::shell {
 
 namespace {
-
-QString qkey(std::string_view key) {
-  return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
-}
 
 // The texts NSString's boolValue reads as true: an optional sign and leading zeros, then a
 // non-zero digit, or a first letter Y or T ("true", as the INI file spells a Boolean).
@@ -44,7 +42,7 @@ void QtDefaults::registerDefaults(const std::vector<std::pair<std::string, bool>
 }
 
 bool QtDefaults::boolForKey(std::string_view key) {
-  const QVariant value = settings_->value(qkey(key));
+  const QVariant value = settings_->value(qtext(key));
   if (!value.isValid()) {
     const auto found = registered_.find(key);
     return found != registered_.end() && found->second;
@@ -64,7 +62,7 @@ bool QtDefaults::boolForKey(std::string_view key) {
 }
 
 std::optional<std::string> QtDefaults::stringForKey(std::string_view key) {
-  const QVariant value = settings_->value(qkey(key));
+  const QVariant value = settings_->value(qtext(key));
   switch (value.typeId()) {
   case QMetaType::QString:
   case QMetaType::Int:
@@ -77,12 +75,12 @@ std::optional<std::string> QtDefaults::stringForKey(std::string_view key) {
 }
 
 void QtDefaults::setBool(std::string_view key, bool value) {
-  settings_->setValue(qkey(key), value);
+  settings_->setValue(qtext(key), value);
   settings_->sync();
 }
 
 void QtDefaults::setString(std::string_view key, std::string_view value) {
-  settings_->setValue(qkey(key), qkey(value));
+  settings_->setValue(qtext(key), qtext(value));
   settings_->sync();
 }
 

@@ -1,9 +1,11 @@
 #include "Shell/QtWindows.hpp"
 
 #include "Shell/Interface.hpp"
+#include "Shell/NativeWindow.hpp"
 #include "Shell/OverlayPanel.hpp"
 #include "Shell/Popover.hpp"
 #include "Shell/ScreenSpace.hpp"
+#include "Shell/Text.hpp"
 
 #include <QAction>
 #include <QApplication>
@@ -18,10 +20,6 @@
 namespace lumivane::shell {
 
 namespace {
-
-QString qtext(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 QWidget* widgetOf(const std::shared_ptr<platform::ViewController>& content) {
   const auto* controller = dynamic_cast<const WidgetController*>(content.get());
@@ -134,6 +132,10 @@ void QtWindow::setWillClose(std::function<void()> willClose) {
 QtWindows::QtWindows(ScreenSpace& space) : space_(space) {}
 
 QtWindows::~QtWindows() = default;
+
+void QtWindows::setActivationPolicy(platform::ActivationPolicy policy) {
+  native::setActivationPolicy(policy);
+}
 
 void QtWindows::activateIgnoringOtherApps() {
   // Activating an application brings its windows forward; Qt activates the application itself

@@ -60,7 +60,7 @@ public:
   ~QtWindows() override;
 
   // Only macOS has activation policies; elsewhere an application has no Dock icon to hide.
-  void setActivationPolicy(platform::ActivationPolicy) override {}
+  void setActivationPolicy(platform::ActivationPolicy policy) override;
   void activateIgnoringOtherApps() override;
   void setApplicationMenu(std::string_view title, std::vector<platform::MenuItem> items) override;
   void terminate() override;

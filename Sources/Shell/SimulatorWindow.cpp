@@ -7,6 +7,7 @@
 #include "Shell/ScreenSpace.hpp"
 #include "Shell/Style.hpp"
 #include "Shell/Symbols.hpp"
+#include "Shell/Text.hpp"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,7 +18,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
 #include <QTime>
@@ -40,10 +40,6 @@ constexpr double magnifiedIconSize = 112;
 
 QRectF qrect(const Rect& rect) {
   return QRectF(rect.x, rect.y, rect.width, rect.height);
-}
-
-QString qtext(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 // The bounding box of the displays, top-left space.
@@ -120,7 +116,8 @@ public:
       : desktop_(desktop), tiles_(std::move(tiles)) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    fitToScreens();
+    const Rect box = bounds(desktop_.screenFrames());
+    setFixedSize(static_cast<int>(std::ceil(box.width)), static_cast<int>(std::ceil(box.height)));
   }
 
   std::vector<DockTile>& tiles() { return tiles_; }
@@ -138,20 +135,11 @@ public:
     return {point.x() + zero.x, point.y() + zero.y};
   }
 
-  // The canvas follows the displays' bounding box, and the status item the primary display.
-  void fitToScreens() {
-    const Rect box = bounds(desktop_.screenFrames());
-    setFixedSize(static_cast<int>(std::ceil(box.width)), static_cast<int>(std::ceil(box.height)));
-    if (statusButton_) {
-      statusButton_->setGeometry(statusItemFrame().toRect());
-    }
-  }
-
   MenuBarButton* addStatusButton() {
-    statusButton_ = new MenuBarButton(this);
-    statusButton_->setGeometry(statusItemFrame().toRect());
-    statusButton_->show();
-    return statusButton_;
+    auto* button = new MenuBarButton(this);
+    button->setGeometry(statusItemFrame().toRect());
+    button->show();
+    return button;
   }
 
   // Moves the simulated pointer to a global position when it lies on a display.
@@ -260,7 +248,7 @@ private:
     painter.setBrush(QColor(255, 255, 255, 70));
     painter.drawRoundedRect(list, 16, 16);
 
-    const DockEdge edge = dockEdge(list);
+    const DockEdge edge = dockEdge();
     std::optional<std::size_t> hovered;
     for (std::size_t index = 0; index < count; ++index) {
       const Rect item = desktop_.itemFrame(static_cast<int>(index));
@@ -295,11 +283,11 @@ private:
     }
   }
 
-  DockEdge dockEdge(const QRectF& list) const {
-    if (list.width() >= list.height()) {
-      return DockEdge::bottom;
-    }
-    return list.center().x() < width() / 2.0 ? DockEdge::left : DockEdge::right;
+  DockEdge dockEdge() const {
+    const Rect list = desktop_.dockListFrame();
+    const auto screens = desktop_.screenFrames();
+    const auto screen = DockGeometry::screen(list, screens);
+    return screen ? DockGeometry::edge(list, *screen) : DockEdge::bottom;
   }
 
   static QPointF runningDot(const QRectF& list, const QRectF& frame, DockEdge edge) {
@@ -360,7 +348,6 @@ private:
 
   sim::Desktop& desktop_;
   std::vector<DockTile> tiles_;
-  QPointer<MenuBarButton> statusButton_;
 };
 
 namespace {

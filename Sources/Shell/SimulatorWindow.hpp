@@ -6,7 +6,6 @@
 #include <QColor>
 #include <QElapsedTimer>
 #include <QImage>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
@@ -47,7 +46,8 @@ public:
   SimulatorWindow(sim::Desktop& desktop, std::vector<DockTile> tiles, QWidget* parent = nullptr);
   ~SimulatorWindow() override;
 
-  // The placement of Lumivane's windows over this window, for QtWindows.
+  // The placement of Lumivane's windows over this window, for QtWindows. This window outlives
+  // everything made through it (the status item lives in its menu bar).
   ScreenSpace& space() const { return *space_; }
   // Shows the application menu's title in the simulated menu bar; a click on it opens `menu`.
   void setApplicationMenu(QMenu* menu);

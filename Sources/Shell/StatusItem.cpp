@@ -3,6 +3,7 @@
 #include "Shell/ScreenSpace.hpp"
 #include "Shell/Style.hpp"
 #include "Shell/Symbols.hpp"
+#include "Shell/Text.hpp"
 
 #include <QGuiApplication>
 
@@ -23,20 +24,18 @@ void TrayStatusItem::setButtonAction(std::function<void()> action) {
 }
 
 void TrayStatusItem::setButtonAccessibilityIdentifier(std::string_view identifier) {
-  tray_.setObjectName(
-      QString::fromUtf8(identifier.data(), static_cast<qsizetype>(identifier.size())));
+  tray_.setObjectName(qtext(identifier));
 }
 
 void TrayStatusItem::setSymbol(std::string_view symbolName, std::string_view) {
   // A tray icon has no accessibility description of its own; its tooltip names it.
-  symbol_ = symbolName;
   tray_.setIcon(
       Symbols::icon(symbolName, 18, QGuiApplication::palette().color(QPalette::WindowText)));
   tray_.show();
 }
 
 void TrayStatusItem::setToolTip(std::string_view toolTip) {
-  tray_.setToolTip(QString::fromUtf8(toolTip.data(), static_cast<qsizetype>(toolTip.size())));
+  tray_.setToolTip(qtext(toolTip));
 }
 
 Rect TrayStatusItem::buttonScreenFrame() {

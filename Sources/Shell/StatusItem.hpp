@@ -4,7 +4,6 @@
 
 #include <QSystemTrayIcon>
 #include <functional>
-#include <string>
 
 namespace lumivane::shell {
 
@@ -24,14 +23,10 @@ public:
   void setToolTip(std::string_view toolTip) override;
   Rect buttonScreenFrame() override;
 
-  const QSystemTrayIcon& tray() const { return tray_; }
-  const std::string& symbol() const { return symbol_; }
-
 private:
   const ScreenSpace& space_;
   QSystemTrayIcon tray_;
   std::function<void()> action_;
-  std::string symbol_;
 };
 
 } // namespace lumivane::shell

@@ -1,5 +1,7 @@
 #include "Shell/Symbols.hpp"
 
+#include "Shell/NativeWindow.hpp"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
@@ -190,6 +192,9 @@ bool isKnown(std::string_view name) {
 
 QPixmap pixmap(std::string_view name, double size, const QColor& colour, QFont::Weight weight,
                double devicePixelRatio) {
+  if (auto system = native::systemSymbol(name, size, colour, devicePixelRatio)) {
+    return *std::move(system);
+  }
   const int pixels = std::max(1, static_cast<int>(std::ceil(size * devicePixelRatio)));
   QPixmap image(pixels, pixels);
   image.setDevicePixelRatio(devicePixelRatio);

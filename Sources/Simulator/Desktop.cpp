@@ -75,6 +75,20 @@ Desktop::Desktop() : state_(std::make_unique<State>()) {
       s.dock.stop();
     }
   };
+  s.input.processesOfItem = [&s](std::size_t item) {
+    std::vector<platform::ApplicationInfo> running;
+    const DockItem& dockItem = s.dock.items()[item];
+    const auto path = dockItem.bundlePath.empty() ? std::nullopt
+                                                  : s.files.canonicalPath(dockItem.bundlePath);
+    if (path) {
+      for (platform::ApplicationInfo& info : s.workspace.runningApplications()) {
+        if (info.bundlePath == path) {
+          running.push_back(std::move(info));
+        }
+      }
+    }
+    return running;
+  };
   s.startDock();
   s.process.setPID(s.workspace.launch(ownSpec()));
 }
@@ -149,6 +163,10 @@ Rect Desktop::itemFrame(int index) const {
 Rect Desktop::dockListFrame() const {
   const auto layout = state_->layout();
   return layout ? layout->list : Rect{};
+}
+
+void Desktop::setDockHidden(bool hidden) {
+  state_->dock.setHidden(hidden);
 }
 
 void Desktop::restartDock() {
@@ -247,6 +265,7 @@ Point Desktop::pointer() const {
 }
 
 void Desktop::movePointer(Point to) {
+  state_->runLoop.beginCall();
   ++state_->glide;
   state_->input.movePointer(to);
 }
@@ -271,9 +290,11 @@ void Desktop::glide(Point to, double seconds, double rate) {
 }
 
 void Desktop::press(int button) {
+  state_->runLoop.beginCall();
   state_->input.press(button);
 }
 void Desktop::release(int button) {
+  state_->runLoop.beginCall();
   state_->input.release(button);
 }
 
@@ -288,6 +309,7 @@ void Desktop::rightClick() {
 }
 
 void Desktop::scroll() {
+  state_->runLoop.beginCall();
   state_->input.scroll();
 }
 
@@ -309,7 +331,12 @@ const std::vector<Desktop::DockEvent>& Desktop::dockEvents() const {
   return state_->input.dockEvents();
 }
 
+const std::vector<OtherMouseRecord>& Desktop::otherMouseEvents() const {
+  return state_->input.otherMouseEvents();
+}
+
 void Desktop::disableTap(bool byTimeout) {
+  state_->runLoop.beginCall();
   state_->input.disableTaps(byTimeout);
 }
 void Desktop::setTapReenableFails(bool fails) {
@@ -410,18 +437,22 @@ const PanelRecord& Desktop::panel() const {
   return state_->windows.panel();
 }
 void Desktop::activatePanelButton() {
+  state_->runLoop.beginCall();
   state_->windows.clickPanel();
 }
 const ShellRecord& Desktop::shell() const {
   return state_->windows.shell();
 }
 void Desktop::closeWindow(std::size_t index) {
+  state_->runLoop.beginCall();
   state_->windows.closeWindow(index);
 }
 bool Desktop::clickStatusItem() {
+  state_->runLoop.beginCall();
   return state_->windows.clickStatusItem();
 }
 bool Desktop::chooseMenuItem(std::string_view title) {
+  state_->runLoop.beginCall();
   return state_->windows.chooseMenuItem(title);
 }
 const std::vector<LogRecord>& Desktop::logs() const {

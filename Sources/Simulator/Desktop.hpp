@@ -42,7 +42,8 @@
 // Time: nothing happens between calls. Notification deliveries, async blocks and applications
 // that quit at once wait for the next drain (runLoop().drain()) or advance; timers, glides and
 // delayed quits for an advance. Accessibility latency (setMessageLatency) moves the clock
-// during a message, as a blocked main thread would.
+// during a message, as a blocked main thread would; runLoop().longestStall() tells the longest one
+// main-thread call (a run-loop callback, or an input event the Desktop delivers) was blocked.
 
 namespace lumivane::sim {
 
@@ -77,6 +78,23 @@ struct QuitRequestRecord {
   int32_t pid;
   std::string name;
   bool delivered; // false when the app refused delivery
+  // The process at that moment as the workspace reports it, and how many running processes
+  // (itself included) then had its canonical bundle path; 0 when it has none.
+  platform::ApplicationInfo process;
+  int copies = 0;
+};
+
+// One other-mouse event (middle and side buttons) and where it went.
+struct OtherMouseRecord {
+  uint32_t type; // platform::TapEventType: press, drag or release
+  int64_t button;
+  bool listened;  // Input Monitoring was granted, so taps could see it
+  bool swallowed; // a tap swallowed it
+  bool toDock;    // the Dock received it
+  // A press on a Dock application item: the item, and the processes then running from its
+  // bundle (canonical paths equal), as the workspace reports them.
+  std::optional<int> dockItem;
+  std::vector<platform::ApplicationInfo> itemProcesses;
 };
 
 struct LogRecord {
@@ -116,6 +134,7 @@ struct PanelRecord {
   std::string identifier;
   int fadeCount = 0;    // animations started; an animation sets `alpha` when it ends
   int frameChanges = 0; // setFrame calls
+  int clicks = 0;       // times its button acted (a click on it, or activatePanelButton)
 };
 
 // One of Lumivane's windows. A window whose last handle is released counts as closed, without
@@ -191,6 +210,8 @@ public:
   // An empty rectangle for an unknown index or without displays.
   Rect itemFrame(int index) const;
   Rect dockListFrame() const;
+  // An automatically hidden Dock: its list and items lie just beyond the screen edge, unmagnified.
+  void setDockHidden(bool hidden);
   // Quits the Dock process and starts a new one: new pid, new elements.
   void restartDock();
   // A Dock that is not running has no process, no elements, and receives nothing.
@@ -261,6 +282,8 @@ public:
     friend bool operator==(const DockEvent&, const DockEvent&) = default;
   };
   const std::vector<DockEvent>& dockEvents() const;
+  // Every other-mouse event, in order.
+  const std::vector<OtherMouseRecord>& otherMouseEvents() const;
 
   // The event tap: the system may disable it; re-enabling may be made to fail.
   // disableTap disables every enabled tap on the run loop and sends each its notice

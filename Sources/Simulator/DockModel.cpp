@@ -142,7 +142,7 @@ DockLayout DockModel::layoutOn(const Rect& screen) const {
 
   const double u = frame.along(pointer_);
   const double depth = frame.across(pointer_);
-  const bool magnifying = magnified > size && u >= plainStart - padding &&
+  const bool magnifying = !hidden_ && magnified > size && u >= plainStart - padding &&
                           u < plainStart + plainRow + padding && depth >= 0 &&
                           depth <= magnified + 2 * padding;
 
@@ -194,10 +194,13 @@ DockLayout DockModel::layoutOn(const Rect& screen) const {
 
   DockLayout layout;
   layout.thickness = size + 2 * padding;
-  layout.list = frame.rect(start - padding, row + 2 * padding, 0, layout.thickness);
+  // A hidden Dock has slid its whole thickness out over the screen edge.
+  const double shift = hidden_ ? -layout.thickness : 0;
+  layout.list = frame.rect(start - padding, row + 2 * padding, shift, layout.thickness);
   layout.items.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
-    layout.items.push_back(frame.rect(start + tileOffset[i], tile[i], padding, tileDepth[i]));
+    layout.items.push_back(
+        frame.rect(start + tileOffset[i], tile[i], padding + shift, tileDepth[i]));
   }
   return layout;
 }

@@ -54,6 +54,9 @@ public:
   std::optional<int> indexNamed(std::string_view name) const;
 
   void setPointer(Point pointer) { pointer_ = pointer; }
+  // Hidden: the list and items lie just beyond the screen edge and never magnify.
+  void setHidden(bool hidden) { hidden_ = hidden; }
+  bool hidden() const { return hidden_; }
 
   // The display the Dock is on, among `screens` (top-left frames, primary first).
   std::optional<std::size_t> screenIndex(std::span<const Rect> screens) const;
@@ -76,6 +79,7 @@ private:
   std::optional<double> magnifiedSize_;
   std::vector<DockItem> items_;
   Point pointer_;
+  bool hidden_ = false;
   bool running_ = false;
   int32_t pid_ = 0;
   uint64_t generation_ = 0;

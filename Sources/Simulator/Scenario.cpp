@@ -272,11 +272,9 @@ std::optional<Point> pair(std::string_view text) {
   return Point{*x, *y};
 }
 
-Parsed parseScreen(Words words) {
-  if (words.size() != 1 && words.size() != 3) {
-    return usage();
-  }
-  const std::string_view size = words[0].text;
+// "WIDTHxHEIGHT": the size, a problem, or usage() when the word has no "x".
+std::variant<Point, LineError> screenSize(const Token& word) {
+  const std::string_view size = word.text;
   const auto cross = size.find('x');
   if (cross == std::string_view::npos) {
     return usage();
@@ -285,7 +283,25 @@ Parsed parseScreen(Words words) {
   const auto height = parseNumber(size.substr(cross + 1));
   if (!width || !height || *width <= 0 || *height <= 0 || *width > maxScreenSide ||
       *height > maxScreenSide) {
-    return problem("bad screen size '" + words[0].text + "'");
+    return problem("bad screen size '" + word.text + "'");
+  }
+  return Point{*width, *height};
+}
+
+std::optional<LineError> checkOrigin(Point origin, std::string_view text) {
+  if (std::abs(origin.x) > maxScreenSide * 4 || std::abs(origin.y) > maxScreenSide * 4) {
+    return problem("bad screen origin '" + std::string(text) + "'");
+  }
+  return std::nullopt;
+}
+
+Parsed parseScreen(Words words) {
+  if (words.size() != 1 && words.size() != 3) {
+    return usage();
+  }
+  const auto size = screenSize(words[0]);
+  if (const auto* error = std::get_if<LineError>(&size)) {
+    return *error;
   }
   Point origin;
   if (words.size() == 3) {
@@ -293,18 +309,51 @@ Parsed parseScreen(Words words) {
     if (!at) {
       return usage();
     }
-    if (std::abs(at->x) > maxScreenSide * 4 || std::abs(at->y) > maxScreenSide * 4) {
-      return problem("bad screen origin '" + words[2].text + "'");
+    if (auto error = checkOrigin(*at, words[2].text)) {
+      return *error;
     }
     origin = *at;
   }
-  return command::Screen{Rect{origin.x, origin.y, *width, *height}};
+  const Point extent = std::get<Point>(size);
+  return command::Screen{Rect{origin.x, origin.y, extent.x, extent.y}};
+}
+
+// "WIDTHxHEIGHT[@X,Y]" for each display, primary first.
+Parsed parseScreens(Words words) {
+  if (words.empty()) {
+    return usage();
+  }
+  command::Screens screens;
+  for (const Token& word : words) {
+    const std::string_view text = word.text;
+    const std::size_t at = text.find('@');
+    const Token sizeWord{std::string(text.substr(0, at)), word.quotedFrom};
+    const auto size = screenSize(sizeWord);
+    if (const auto* error = std::get_if<LineError>(&size)) {
+      return *error;
+    }
+    Point origin;
+    if (at != std::string_view::npos) {
+      const auto parsed = pair(text.substr(at + 1));
+      if (!parsed) {
+        return usage();
+      }
+      if (auto error = checkOrigin(*parsed, text.substr(at + 1))) {
+        return *error;
+      }
+      origin = *parsed;
+    }
+    const Point extent = std::get<Point>(size);
+    screens.frames.push_back({origin.x, origin.y, extent.x, extent.y});
+  }
+  return screens;
 }
 
 Parsed parseDock(Words words) {
   if (words.empty()) {
     return usage();
   }
+
   command::Dock dock;
   if (words[0].isBare("bottom")) {
     dock.edge = DockEdge::bottom;
@@ -611,11 +660,136 @@ Parsed parsePost(platform::Notification notification, Words words) {
   return command::Post{notification};
 }
 
-Parsed parseDockRestart(Words words) {
+// A verb without arguments.
+template <class Verb> Parsed bare(Words words) {
   if (!words.empty()) {
     return usage();
   }
-  return command::DockRestart{};
+  return Verb{};
+}
+
+Parsed parseMoveDock(Words words) {
+  auto parsed = parseDock(words);
+  if (auto* action = std::get_if<Action>(&parsed)) {
+    return command::MoveDock{std::get<command::Dock>(*action)};
+  }
+  return parsed;
+}
+
+Parsed parseRelaunch(Words words) {
+  if (words.size() == 2 && words[1].isBare("same-pid") && !words[0].text.empty()) {
+    return command::AppEvent{command::AppEvent::Kind::relaunchSamePID, words[0].text};
+  }
+  return parseAppEvent(command::AppEvent::Kind::relaunch, words);
+}
+
+Parsed parseReusePID(Words words) {
+  if (words.size() != 2 || words[0].text.empty() || words[1].text.empty()) {
+    return usage();
+  }
+  return command::ReusePID{words[0].text, words[1].text};
+}
+
+// Keeps an oversized list within what a run can build.
+constexpr int maxExtraChildren = 10000;
+
+Parsed parseFault(Words words) {
+  if (words.size() == 1 && words[0].isBare("clear")) {
+    return command::InjectFault{};
+  }
+  if (words.size() < 2) {
+    return usage();
+  }
+  static constexpr std::pair<std::string_view, FaultKind> kinds[] = {
+      {"error", FaultKind::error},
+      {"timeout", FaultKind::timeout},
+      {"wrong-type", FaultKind::wrongType},
+      {"non-finite", FaultKind::nonFinite},
+  };
+  const auto kind = std::find_if(std::begin(kinds), std::end(kinds),
+                                 [&](const auto& entry) { return words[0].isBare(entry.first); });
+  if (kind == std::end(kinds)) {
+    return problem("unknown fault '" + words[0].text + "'");
+  }
+  command::InjectFault inject{Fault{kind->second, FaultTarget::anyElement, {}, -1}, {}};
+  Fault& fault = *inject.fault;
+  Words rest = words.subspan(2);
+  if (words[1].isBare("item")) {
+    if (rest.empty() || rest[0].text.empty()) {
+      return usage();
+    }
+    fault.target = FaultTarget::item;
+    inject.item = rest[0].text;
+    rest = rest.subspan(1);
+  } else if (words[1].isBare("items")) {
+    fault.target = FaultTarget::item;
+  } else if (words[1].isBare("list")) {
+    fault.target = FaultTarget::list;
+  } else if (words[1].isBare("dock")) {
+    fault.target = FaultTarget::dockApplication;
+  } else if (words[1].isBare("any")) {
+    fault.target = FaultTarget::anyElement;
+  } else {
+    return problem("unknown fault target '" + words[1].text + "'");
+  }
+  if (rest.size() > 1 || (rest.size() == 1 && rest[0].text.empty())) {
+    return usage();
+  }
+  if (rest.size() == 1) {
+    fault.attribute = rest[0].text;
+  }
+  return inject;
+}
+
+Parsed parseLatency(Words words) {
+  const auto duration = words.size() == 1 ? seconds(words[0].text) : std::nullopt;
+  if (!duration) {
+    return usage();
+  }
+  return command::Latency{*duration};
+}
+
+Parsed parseExtraChildren(Words words) {
+  const auto count = words.size() == 1 ? parseCount(words[0].text) : std::nullopt;
+  if (!count || *count > maxExtraChildren) {
+    return usage();
+  }
+  return command::ExtraChildren{*count};
+}
+
+template <bool hidden> Parsed dockVisibility(Words words) {
+  if (!words.empty()) {
+    return usage();
+  }
+  return command::DockHidden{hidden};
+}
+
+Parsed parseTapDisable(Words words) {
+  if (words.size() != 1 || (!words[0].isBare("timeout") && !words[0].isBare("user"))) {
+    return usage();
+  }
+  return command::TapDisable{words[0].isBare("timeout")};
+}
+
+// Buttons as the event system numbers them; the Desktop knows this many.
+constexpr int buttonCount = 32;
+
+template <bool press> Parsed button(Words words) {
+  if (words.size() != 1 || words[0].quotedFrom != std::string::npos) {
+    return usage();
+  }
+  static constexpr std::pair<std::string_view, int> names[] = {
+      {"left", 0}, {"right", 1}, {"middle", 2}};
+  for (const auto& [name, number] : names) {
+    if (words[0].text == name) {
+      return command::Button{number, press};
+    }
+  }
+  const auto number = parseCount(words[0].text);
+  if (!number || *number >= buttonCount) {
+    return problem("unknown button '" + words[0].text + "'");
+  }
+  return command::Button{*number, press};
 }
 
 struct Verb {
@@ -666,9 +840,29 @@ constexpr Verb verbs[] = {
     {"unlock", "unlock", post<Notification::screenIsUnlocked>},
     {"session-resign", "session-resign", post<Notification::sessionDidResignActive>},
     {"session-activate", "session-activate", post<Notification::sessionDidBecomeActive>},
-    {"relaunch", "relaunch NAME", appEvent<command::AppEvent::Kind::relaunch>},
+    {"space-change", "space-change", post<Notification::activeSpaceDidChange>},
+    {"relaunch", "relaunch NAME [same-pid]", parseRelaunch},
     {"quits", "quits NAME", appEvent<command::AppEvent::Kind::quits>},
-    {"dock-restart", "dock-restart", parseDockRestart},
+    {"start", "start NAME", appEvent<command::AppEvent::Kind::start>},
+    {"finish-launching", "finish-launching NAME",
+     appEvent<command::AppEvent::Kind::finishLaunching>},
+    {"reuse-pid", "reuse-pid NAME BY", parseReusePID},
+    {"dock-restart", "dock-restart", bare<command::DockRestart>},
+    {"dock-hide", "dock-hide", dockVisibility<true>},
+    {"dock-show", "dock-show", dockVisibility<false>},
+    {"move-dock", "move-dock bottom|left|right [icons=SIZE] [magnify=SIZE] [screen=N]",
+     parseMoveDock},
+    {"screens", "screens WIDTHxHEIGHT[@X,Y]...", parseScreens},
+    {"fault",
+     "fault error|timeout|wrong-type|non-finite item NAME|items|list|dock|any [ATTRIBUTE] | "
+     "fault clear",
+     parseFault},
+    {"latency", "latency SECONDS", parseLatency},
+    {"extra-children", "extra-children N", parseExtraChildren},
+    {"tap-disable", "tap-disable timeout|user", parseTapDisable},
+    {"press", "press left|right|middle|BUTTON", button<true>},
+    {"release", "release left|right|middle|BUTTON", button<false>},
+    {"shutdown", "shutdown", bare<command::Shutdown>},
     {"set", "set hoverEnabled|middleEnabled on|off | set layout POSITION DISTANCE", parseSet},
     {"close", "close welcome|settings", parseClose},
     {"expect",
@@ -702,7 +896,8 @@ public:
     }
     const bool needsLaunch = std::holds_alternative<command::Switch>(command.action) ||
                              std::holds_alternative<command::Layout>(command.action) ||
-                             std::holds_alternative<command::Close>(command.action);
+                             std::holds_alternative<command::Close>(command.action) ||
+                             std::holds_alternative<command::Shutdown>(command.action);
     if (needsLaunch && !launched_) {
       return "'" + std::string(verb) + "' needs a 'launch' before it";
     }
@@ -729,6 +924,16 @@ public:
               return mouse.target ? item(*mouse.target) : std::nullopt;
             },
             [&](const command::AppEvent& event) { return app(event.name); },
+            [&](const command::ReusePID& reuse) {
+              auto error = app(reuse.name);
+              return error ? error : app(reuse.by);
+            },
+            [&](const command::InjectFault& inject) -> std::optional<std::string> {
+              if (inject.item.empty() || items_.contains(inject.item)) {
+                return std::nullopt;
+              }
+              return "unknown Dock item '" + inject.item + "'";
+            },
             [&](const command::ExpectApp& expect) { return app(expect.name); },
             [&](const command::ExpectQuitRequests& expect) { return app(expect.name); },
             [&](const command::ExpectOverlay& expect) -> std::optional<std::string> {
@@ -772,6 +977,35 @@ private:
 
 } // namespace
 
+std::variant<std::optional<Command>, ScenarioError> parseLine(std::string_view line,
+                                                              int lineNumber) {
+  if (line.ends_with('\r')) {
+    line.remove_suffix(1);
+  }
+  if (!isValidUTF8(line)) {
+    return ScenarioError{lineNumber, "not UTF-8 text"};
+  }
+  auto tokens = tokenize(line);
+  if (const auto* error = std::get_if<std::string>(&tokens)) {
+    return ScenarioError{lineNumber, *error};
+  }
+  const auto& words = std::get<std::vector<Token>>(tokens);
+  if (words.empty()) {
+    return std::nullopt;
+  }
+  const auto verb = std::find_if(std::begin(verbs), std::end(verbs),
+                                 [&](const Verb& verb) { return words[0].isBare(verb.name); });
+  if (verb == std::end(verbs)) {
+    return ScenarioError{lineNumber, "unknown command '" + words[0].text + "'"};
+  }
+  auto parsed = verb->parse(Words(words).subspan(1));
+  if (const auto* error = std::get_if<LineError>(&parsed)) {
+    return ScenarioError{lineNumber, error->message.empty() ? "usage: " + std::string(verb->usage)
+                                                            : error->message};
+  }
+  return Command{lineNumber, std::string(sourceText(line)), std::move(std::get<Action>(parsed))};
+}
+
 std::variant<Scenario, ScenarioError> parseScenario(std::string_view text) {
   if (text.starts_with("\xEF\xBB\xBF")) {
     text.remove_prefix(3);
@@ -780,35 +1014,15 @@ std::variant<Scenario, ScenarioError> parseScenario(std::string_view text) {
   int lineNumber = 0;
   while (!text.empty()) {
     const auto newline = text.find('\n');
-    std::string_view line = text.substr(0, newline);
+    const std::string_view line = text.substr(0, newline);
     text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-    ++lineNumber;
-    if (line.ends_with('\r')) {
-      line.remove_suffix(1);
+    auto parsed = parseLine(line, ++lineNumber);
+    if (auto* error = std::get_if<ScenarioError>(&parsed)) {
+      return std::move(*error);
     }
-    if (!isValidUTF8(line)) {
-      return ScenarioError{lineNumber, "not UTF-8 text"};
+    if (auto& command = std::get<std::optional<Command>>(parsed)) {
+      scenario.commands.push_back(std::move(*command));
     }
-    auto tokens = tokenize(line);
-    if (const auto* error = std::get_if<std::string>(&tokens)) {
-      return ScenarioError{lineNumber, *error};
-    }
-    const auto& words = std::get<std::vector<Token>>(tokens);
-    if (words.empty()) {
-      continue;
-    }
-    const auto verb = std::find_if(std::begin(verbs), std::end(verbs),
-                                   [&](const Verb& verb) { return words[0].isBare(verb.name); });
-    if (verb == std::end(verbs)) {
-      return ScenarioError{lineNumber, "unknown command '" + words[0].text + "'"};
-    }
-    auto parsed = verb->parse(Words(words).subspan(1));
-    if (const auto* error = std::get_if<LineError>(&parsed)) {
-      return ScenarioError{lineNumber, error->message.empty() ? "usage: " + std::string(verb->usage)
-                                                              : error->message};
-    }
-    scenario.commands.push_back(
-        {lineNumber, std::string(sourceText(line)), std::move(std::get<Action>(parsed))});
   }
 
   const auto screens =
@@ -902,43 +1116,66 @@ std::string describeStatus(std::string_view message, bool isError) {
   return "status " + quoted(message) + (isError ? " error" : "");
 }
 
-class Runner {
+} // namespace
+
+class ScenarioRunner::Impl {
 public:
-  explicit Runner(std::ostream& timeline) : timeline_(timeline), start_(desktop_.now()) {}
+  Impl(ScenarioRunner& owner, std::ostream& timeline)
+      : owner_(owner), timeline_(timeline), start_(desktop_.now()) {
+    // Lumivane as set up by its user: both permissions granted until a script says otherwise.
+    desktop_.setAccessibility(true);
+    desktop_.setInputMonitoring(true);
+  }
 
-  Runner(const Runner&) = delete;
-  Runner& operator=(const Runner&) = delete;
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
 
-  ~Runner() {
+  ~Impl() {
     if (delegate_) {
       quitLumivane();
     }
   }
 
   ScenarioResult run(const Scenario& scenario) {
-    // Lumivane as set up by its user: both permissions granted until a script says otherwise.
-    desktop_.setAccessibility(true);
-    desktop_.setInputMonitoring(true);
     setUpDisplays(scenario);
-    bool launched = false;
     for (const Command& command : scenario.commands) {
-      launched = launched || std::holds_alternative<command::Launch>(command.action);
-      if (launched || !isSetUp(command.action)) {
-        write(now(), "> " + command.source);
-      }
-      auto failure =
-          std::visit([this](const auto& action) { return perform(action); }, command.action);
-      desktop_.runLoop().drain();
-      flush();
-      if (failure) {
-        return {false, "line " + std::to_string(command.line) + ": " + *failure};
+      if (ScenarioResult result = run(command); !result.passed) {
+        return result;
       }
     }
     return {};
   }
 
+  ScenarioResult run(const Command& command) {
+    if (owner_.onCommand) {
+      owner_.onCommand(command);
+    }
+    launched_ = launched_ || std::holds_alternative<command::Launch>(command.action);
+    if (launched_ || !isSetUp(command.action)) {
+      write(now(), "> " + command.source);
+    }
+    // Each step is a new entry into the main thread, as an event from the user or the system.
+    desktop_.runLoop().beginCall();
+    auto failure =
+        std::visit([this](const auto& action) { return perform(action); }, command.action);
+    desktop_.runLoop().drain();
+    flush();
+    if (!failure) {
+      failure = check();
+    }
+    if (failure) {
+      return {false, "line " + std::to_string(command.line) + ": " + *failure};
+    }
+    return {};
+  }
+
+  Desktop& desktop() { return desktop_; }
+  AppDelegate* coordinator() const { return delegate_.get(); }
+
 private:
   using Failure = std::optional<std::string>;
+
+  Failure check() { return owner_.onCheck ? owner_.onCheck() : std::nullopt; }
 
   // -------------------------------------------------------------------------------------------
   // Set-up
@@ -966,6 +1203,7 @@ private:
   Failure perform(const command::Dock&) { return std::nullopt; }
 
   Failure perform(const command::App& app) {
+    specs_.insert_or_assign(app.spec.name, app.spec);
     for (int copy = 0; copy < app.copies; ++copy) {
       launched(desktop_.launch(app.spec), app.spec.name);
     }
@@ -1001,6 +1239,7 @@ private:
     if (delegate_) {
       quitLumivane();
     }
+    stopped_.reset();
     std::vector<std::string> arguments{std::string(lumivaneExecutable)};
     if (launch.welcome) {
       arguments.emplace_back(AppDelegate::welcomeArgument);
@@ -1066,20 +1305,16 @@ private:
     }
     const Point from = desktop_.pointer();
     Point to = std::get<Point>(point);
-    passTime(glide.seconds, [&](double fraction) {
+    return passTime(glide.seconds, [&](double fraction) {
       if (const auto moved = locate(glide.target); std::holds_alternative<Point>(moved)) {
         to = std::get<Point>(moved);
       }
       desktop_.movePointer(
           {from.x + (to.x - from.x) * fraction, from.y + (to.y - from.y) * fraction});
     });
-    return std::nullopt;
   }
 
-  Failure perform(const command::Wait& wait) {
-    passTime(wait.seconds, nullptr);
-    return std::nullopt;
-  }
+  Failure perform(const command::Wait& wait) { return passTime(wait.seconds, nullptr); }
 
   Failure perform(const command::Mouse& mouse) {
     std::optional<Point> target;
@@ -1123,22 +1358,122 @@ private:
   }
 
   Failure perform(const command::AppEvent& event) {
+    const auto spec = specs_.find(event.name);
+    if (spec == specs_.end()) {
+      return "no app '" + event.name + "'";
+    }
+    if (event.kind == command::AppEvent::Kind::start) {
+      launched(desktop_.launch(spec->second), event.name);
+      return std::nullopt;
+    }
     const auto pid = desktop_.pidOf(event.name);
     if (!pid) {
       return "'" + event.name + "' is not running";
     }
-    if (event.kind == command::AppEvent::Kind::quits) {
+    switch (event.kind) {
+    case command::AppEvent::Kind::quits:
       desktop_.endByItself(*pid);
       return std::nullopt;
+    case command::AppEvent::Kind::finishLaunching:
+      desktop_.finishLaunching(*pid);
+      return std::nullopt;
+    case command::AppEvent::Kind::relaunch:
+      launched(desktop_.relaunch(*pid), event.name, true);
+      return std::nullopt;
+    case command::AppEvent::Kind::relaunchSamePID:
+      desktop_.endByItself(*pid);
+      launched(desktop_.launchWithPID(spec->second, *pid), event.name, true);
+      return std::nullopt;
+    case command::AppEvent::Kind::start:
+      break;
     }
-    const int32_t newPID = desktop_.relaunch(*pid);
-    collect(now()); // the old process ended first
-    launched(newPID, event.name);
+    return std::nullopt;
+  }
+
+  Failure perform(const command::ReusePID& reuse) {
+    const auto pid = desktop_.pidOf(reuse.name);
+    const auto spec = specs_.find(reuse.by);
+    if (spec == specs_.end()) {
+      return "no app '" + reuse.by + "'";
+    }
+    if (!pid) {
+      return "'" + reuse.name + "' is not running";
+    }
+    desktop_.endByItself(*pid);
+    launched(desktop_.launchWithPID(spec->second, *pid), reuse.by, true);
     return std::nullopt;
   }
 
   Failure perform(const command::DockRestart&) {
     desktop_.restartDock();
+    return std::nullopt;
+  }
+
+  Failure perform(const command::DockHidden& dock) {
+    desktop_.setDockHidden(dock.hidden);
+    return std::nullopt;
+  }
+
+  Failure perform(const command::MoveDock& move) {
+    const command::Dock& dock = move.placement;
+    desktop_.placeDock(dock.edge, dock.screen, dock.iconSize, dock.magnifiedSize);
+    return std::nullopt;
+  }
+
+  Failure perform(const command::Screens& screens) {
+    desktop_.setScreens(screens.frames);
+    return std::nullopt;
+  }
+
+  Failure perform(const command::InjectFault& inject) {
+    if (!inject.fault) {
+      desktop_.clearFaults();
+      return std::nullopt;
+    }
+    Fault fault = *inject.fault;
+    if (!inject.item.empty()) {
+      const auto index = desktop_.dockItemNamed(inject.item);
+      if (!index) {
+        return "the Dock has no item '" + inject.item + "'";
+      }
+      fault.itemIndex = *index;
+    }
+    desktop_.addFault(fault);
+    return std::nullopt;
+  }
+
+  Failure perform(const command::Latency& latency) {
+    desktop_.setMessageLatency(latency.seconds);
+    return std::nullopt;
+  }
+
+  Failure perform(const command::ExtraChildren& extra) {
+    desktop_.setExtraListChildren(extra.count);
+    return std::nullopt;
+  }
+
+  Failure perform(const command::TapDisable& disable) {
+    desktop_.disableTap(disable.byTimeout);
+    return std::nullopt;
+  }
+
+  Failure perform(const command::Button& button) {
+    if (button.press) {
+      desktop_.press(button.button);
+    } else {
+      desktop_.release(button.button);
+    }
+    return std::nullopt;
+  }
+
+  // Lumivane quits; its services stay until the next launch, so what it left running shows.
+  Failure perform(const command::Shutdown&) {
+    if (!delegate_) {
+      return std::string("Lumivane is not running");
+    }
+    delegate_->runtime()->removeObserver(statusToken_);
+    delegate_->applicationWillTerminate();
+    stopped_ = std::move(delegate_);
     return std::nullopt;
   }
 
@@ -1241,22 +1576,25 @@ private:
   // The clock
 
   // Advances `seconds` in slices of about 1/60 s; `sample` runs after each with the share of
-  // the way done, and the timeline is written after each.
-  void passTime(double seconds, const std::function<void(double)>& sample) {
+  // the way done, and the timeline is written and the run checked after each.
+  Failure passTime(double seconds, const std::function<void(double)>& sample) {
     const double begin = desktop_.now();
     const int count = std::max(1, static_cast<int>(std::ceil(seconds / slice - 1e-9)));
     for (int step = 1; step <= count; ++step) {
       const double fraction = static_cast<double>(step) / count;
-      const double remaining = begin + seconds * fraction - desktop_.now();
-      if (remaining > 0) {
-        desktop_.advance(remaining);
-      }
+      // A clock that a blocked main thread moved past this slice still gives the run loop its
+      // turn: the timers that fell due run before the next sample.
+      desktop_.advance(std::max(0.0, begin + seconds * fraction - desktop_.now()));
       if (sample) {
         sample(fraction);
       }
       desktop_.runLoop().drain();
       flush();
+      if (auto failure = check()) {
+        return failure;
+      }
     }
+    return std::nullopt;
   }
 
   double now() { return desktop_.now() - start_; }
@@ -1400,8 +1738,12 @@ private:
     statusEvent_.reset();
   }
 
-  // Follows a process the script started until it ends.
-  void launched(int32_t pid, const std::string& name) {
+  // Follows a process the script started until it ends. `replacing`: another process ended just
+  // before, and its end is noted first.
+  void launched(int32_t pid, const std::string& name, bool replacing = false) {
+    if (replacing) {
+      collect(now());
+    }
     running_.emplace_back(pid, name);
     note(now(), "app launched " + name + " (pid " + std::to_string(pid) + ")");
   }
@@ -1417,10 +1759,15 @@ private:
     return std::nullopt;
   }
 
+  ScenarioRunner& owner_;
   Desktop desktop_;
   std::ostream& timeline_;
   double start_;
+  bool launched_ = false;
   std::shared_ptr<AppDelegate> delegate_;
+  // After a shutdown, until the next launch.
+  std::shared_ptr<AppDelegate> stopped_;
+  std::map<std::string, AppSpec, std::less<>> specs_;
   Observable::Token statusToken_ = 0;
   // Windows before this index belong to an earlier launch.
   std::size_t firstWindow_ = 0;
@@ -1444,10 +1791,29 @@ private:
   std::vector<std::pair<int32_t, std::string>> running_;
 };
 
-} // namespace
+ScenarioRunner::ScenarioRunner(std::ostream& timeline)
+    : impl_(std::make_unique<Impl>(*this, timeline)) {}
+
+ScenarioRunner::~ScenarioRunner() = default;
+
+ScenarioResult ScenarioRunner::run(const Scenario& scenario) {
+  return impl_->run(scenario);
+}
+
+ScenarioResult ScenarioRunner::run(const Command& command) {
+  return impl_->run(command);
+}
+
+Desktop& ScenarioRunner::desktop() {
+  return impl_->desktop();
+}
+
+AppDelegate* ScenarioRunner::coordinator() const {
+  return impl_->coordinator();
+}
 
 ScenarioResult runScenario(const Scenario& scenario, std::ostream& timeline) {
-  Runner runner(timeline);
+  ScenarioRunner runner(timeline);
   return runner.run(scenario);
 }
 

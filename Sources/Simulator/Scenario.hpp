@@ -6,7 +6,9 @@
 #include "LumivaneCore/HoverLayout.hpp"
 #include "Simulator/Desktop.hpp"
 
+#include <functional>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +22,10 @@
 // any UTF-8 text, and the escapes \" and \\. Points are in the top-left space (origin at the
 // primary display's top-left corner, y downward). Lines before the first `launch` set up the
 // desktop; later lines are steps.
+
+namespace lumivane {
+class AppDelegate;
+} // namespace lumivane
 
 namespace lumivane::sim {
 
@@ -89,11 +95,47 @@ struct Post {
   platform::Notification notification = platform::Notification::willSleep;
 };
 struct AppEvent {
-  enum class Kind { relaunch, quits };
+  // relaunchSamePID: the new process gets the old one's pid back (with a new launch date);
+  // start: one more process of the app's bundle, a second copy when one runs.
+  enum class Kind { relaunch, relaunchSamePID, quits, start, finishLaunching };
   Kind kind = Kind::relaunch;
   std::string name;
 };
+// `name` ends by itself and a new process of `by` starts on its pid.
+struct ReusePID {
+  std::string name;
+  std::string by;
+};
 struct DockRestart {};
+struct DockHidden {
+  bool hidden = true;
+};
+struct MoveDock {
+  Dock placement;
+};
+struct Screens {
+  std::vector<Rect> frames; // primary first
+};
+// An Accessibility fault on the Dock; absent: every fault is cleared.
+struct InjectFault {
+  std::optional<Fault> fault;
+  std::string item; // the Dock item a fault on one item names; its index is found when it runs
+};
+struct Latency {
+  double seconds = 0;
+};
+struct ExtraChildren {
+  int count = 0;
+};
+struct TapDisable {
+  bool byTimeout = true;
+};
+// One mouse button pressed or released alone: 0 left, 1 right, 2 middle, 3 and up side buttons.
+struct Button {
+  int button = 2;
+  bool press = true;
+};
+struct Shutdown {};
 struct Switch {
   enum class Feature { hover, middle };
   Feature feature = Feature::hover;
@@ -135,13 +177,16 @@ struct ExpectWindow {
 
 } // namespace command
 
-using Action = std::variant<command::Screen, command::Dock, command::App, command::DockItem,
-                            command::Default, command::Permission, command::Launch,
-                            command::Pointer, command::Glide, command::Wait, command::Mouse,
-                            command::Post, command::AppEvent, command::DockRestart, command::Switch,
-                            command::Layout, command::Close, command::ExpectOverlay,
-                            command::ExpectStatus, command::ExpectApp, command::ExpectQuitRequests,
-                            command::ExpectSymbol, command::ExpectTooltip, command::ExpectWindow>;
+using Action =
+    std::variant<command::Screen, command::Dock, command::App, command::DockItem, command::Default,
+                 command::Permission, command::Launch, command::Pointer, command::Glide,
+                 command::Wait, command::Mouse, command::Post, command::AppEvent,
+                 command::ReusePID, command::DockRestart, command::DockHidden, command::MoveDock,
+                 command::Screens, command::InjectFault, command::Latency, command::ExtraChildren,
+                 command::TapDisable, command::Button, command::Shutdown, command::Switch,
+                 command::Layout, command::Close, command::ExpectOverlay, command::ExpectStatus,
+                 command::ExpectApp, command::ExpectQuitRequests, command::ExpectSymbol,
+                 command::ExpectTooltip, command::ExpectWindow>;
 
 struct Command {
   int line = 0;       // 1-based line in the script
@@ -167,6 +212,11 @@ struct ScenarioError {
 // desktop set-up comes before the first `launch` and that `set` comes after it.
 std::variant<Scenario, ScenarioError> parseScenario(std::string_view text);
 
+// Reads one line on its own, without the checks across lines: nothing for a blank or comment
+// line. `lineNumber` goes into the command and into an error.
+std::variant<std::optional<Command>, ScenarioError> parseLine(std::string_view line,
+                                                              int lineNumber);
+
 // The outcome of running a scenario.
 struct ScenarioResult {
   bool passed = true;
@@ -181,6 +231,37 @@ struct ScenarioResult {
 // the Dock is at the bottom of the primary display. Time passes only in `wait` and `glide`, in
 // slices of 1/60 s; every other step runs one main-queue turn.
 ScenarioResult runScenario(const Scenario& scenario, std::ostream& timeline);
+
+// The runner behind runScenario, for callers that feed commands one at a time and watch the
+// desktop between them (the soak, the invariant checks). Main thread.
+class ScenarioRunner {
+public:
+  explicit ScenarioRunner(std::ostream& timeline);
+  // Quits a Lumivane still running.
+  ~ScenarioRunner();
+  ScenarioRunner(const ScenarioRunner&) = delete;
+  ScenarioRunner& operator=(const ScenarioRunner&) = delete;
+
+  // Runs a scenario as runScenario does: the displays and the Dock of its set-up lines first,
+  // then every command in order, stopping at the first failure.
+  ScenarioResult run(const Scenario& scenario);
+  // Runs one more command after run(). Displays and the Dock are not set up again.
+  ScenarioResult run(const Command& command);
+
+  Desktop& desktop();
+  // The running coordinator; null before the first launch and after a shutdown.
+  AppDelegate* coordinator() const;
+
+  // Told before each command runs.
+  std::function<void(const Command&)> onCommand;
+  // Asked after each slice of time a step lets pass and after each command; an answer stops the
+  // run with it as the command's failure.
+  std::function<std::optional<std::string>()> onCheck;
+
+private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
 
 // The program's exit codes.
 inline constexpr int scenarioPassed = 0;

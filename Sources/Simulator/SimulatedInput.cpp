@@ -253,6 +253,15 @@ void SimulatedInput::deliverToMonitors(int type, bool local) {
 
 void SimulatedInput::otherMouse(uint32_t type, int button) {
   const platform::TapEvent event{type, button, pointer_};
+  OtherMouseRecord record{type, button, listenAccess_, false, false, std::nullopt, {}};
+  if (const Occupant occupant = scene_.occupantAt(pointer_);
+      type == platform::TapEventType::otherMouseDown && occupant.kind == Occupant::Kind::dockItem &&
+      dock_.items()[occupant.index].kind == DockItemKind::application) {
+    record.dockItem = static_cast<int>(occupant.index);
+    if (processesOfItem) {
+      record.itemProcesses = processesOfItem(occupant.index);
+    }
+  }
   // Head-inserted taps: the newest sees the event first. Taps made meanwhile are not asked.
   for (std::size_t i = taps_->taps.size(); i-- > 0;) {
     const TapRegistry::Tap& tap = taps_->taps[i];
@@ -261,11 +270,16 @@ void SimulatedInput::otherMouse(uint32_t type, int button) {
     }
     const auto callback = tap.callback;
     if ((*callback)(event)) {
+      record.swallowed = true;
+      otherMouseEvents_.push_back(std::move(record));
       return;
     }
   }
   const uint64_t bit = uint64_t{1} << button;
-  if (dock_.running() && (overDock() || (dockButtons_ & bit) != 0)) {
+  const bool toDock = dock_.running() && (overDock() || (dockButtons_ & bit) != 0);
+  record.toDock = toDock;
+  otherMouseEvents_.push_back(std::move(record));
+  if (toDock) {
     dockEvents_.push_back({type, button});
     if (type == platform::TapEventType::otherMouseDown) {
       dockButtons_ |= bit;

@@ -9,6 +9,7 @@
 #include "Simulator/SimulatedWindows.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -60,6 +61,10 @@ public:
   std::size_t tapsCreated() const;
   std::size_t monitorCount() const { return monitors_.size(); }
   const std::vector<Desktop::DockEvent>& dockEvents() const { return dockEvents_; }
+  const std::vector<OtherMouseRecord>& otherMouseEvents() const { return otherMouseEvents_; }
+
+  // The processes running from a Dock application item's bundle, for the record of a press.
+  std::function<std::vector<platform::ApplicationInfo>(std::size_t item)> processesOfItem;
 
   struct TapRegistry;
 
@@ -91,6 +96,7 @@ private:
   bool listenAccess_ = false;
   std::size_t listenRequests_ = 0;
   std::vector<Desktop::DockEvent> dockEvents_;
+  std::vector<OtherMouseRecord> otherMouseEvents_;
 };
 
 } // namespace lumivane::sim

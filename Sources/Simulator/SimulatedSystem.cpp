@@ -20,7 +20,7 @@ std::optional<Rect> Displays::mainVisibleFrame() {
   Rect visible = standardized(toBottomLeft(frames_.front()));
   visible.height -= menuBarHeight;
   const auto layout = dock_.layout(frames_);
-  if (dock_.running() && layout && dock_.screenIndex(frames_) == 0) {
+  if (dock_.running() && !dock_.hidden() && layout && dock_.screenIndex(frames_) == 0) {
     switch (dock_.edge()) {
     case DockEdge::bottom:
       visible.y += layout->thickness;

@@ -372,6 +372,7 @@ bool SimulatedWindows::clickPanel() {
   if (state_->panels.empty() || !state_->panels.back().action) {
     return false;
   }
+  ++state_->panels.back().record.clicks;
   const Action action = state_->panels.back().action;
   (*action)();
   return true;

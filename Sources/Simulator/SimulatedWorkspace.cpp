@@ -68,7 +68,15 @@ bool SimulatedWorkspace::terminate(int32_t pid) {
     return false;
   }
   const bool delivered = process->spec.quit != QuitBehaviour::refuse;
-  quitRequests_.push_back({runLoop_.uptime(), pid, process->spec.name, delivered});
+  QuitRequestRecord record{runLoop_.uptime(), pid, process->spec.name, delivered, info(*process)};
+  if (record.process.bundlePath) {
+    for (const Process& other : processes_) {
+      if (other.running && info(other).bundlePath == record.process.bundlePath) {
+        ++record.copies;
+      }
+    }
+  }
+  quitRequests_.push_back(std::move(record));
   if (!delivered || process->quitting || process->spec.quit == QuitBehaviour::never) {
     return delivered;
   }

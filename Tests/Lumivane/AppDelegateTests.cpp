@@ -1,8 +1,6 @@
 #include "CoordinatorFixture.hpp"
 
-#include <algorithm>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace lumivane::test {

@@ -482,16 +482,5 @@ TEST_F(QuitServiceStop, AServiceThatIsGoneLeavesNothingRunning) {
   EXPECT_EQ(desktop.runLoop().activeTimerCount(), 0u);
 }
 
-TEST_F(QuitServiceStop, ForgetsATimedOutApp) {
-  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
-  service->request(pages);
-  desktop.advance(12.5);
-  service->stop();
-
-  desktop.endByItself(pages.identity.pid());
-  desktop.runLoop().drain();
-  EXPECT_EQ(statuses, (std::vector{waiting("Pages"), timedOut("Pages")}));
-}
-
 } // namespace
 } // namespace lumivane

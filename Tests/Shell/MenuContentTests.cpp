@@ -146,6 +146,17 @@ private slots:
     QVERIFY(shows(view.content(), QStringLiteral("已就绪 · 只发送正常退出请求")));
   }
 
+  // A view that went on observing after its end would be told into freed memory.
+  void stopsObservingWhenDestroyed() {
+    Services services;
+    Counters counters;
+    { MenuContent view(model(services, counters), 900); }
+    services.settings->setHoverEnabled(false);
+    services.grantAccessibility(true);
+    services.runtime->setMessage("已请求「Safari」退出，正在等待…");
+    QCOMPARE(services.settings->hoverEnabled(), false);
+  }
+
   void operationStatusFollowsTheRuntimeMessage() {
     Services services;
     Counters counters;
@@ -269,9 +280,11 @@ private slots:
     Services services;
     Counters counters;
     MenuContent view(model(services, counters), visibleHeight);
+    const double before = view.contentHeight();
     view.measure(measured);
-    QCOMPARE(view.contentHeight(), contentHeight);
-    QCOMPARE(view.height(), static_cast<int>(viewHeight));
+    QCOMPARE(view.contentHeight(), measured > 0 ? contentHeight : before);
+    QCOMPARE(view.height(),
+             static_cast<int>(MenuHeight::viewHeight(view.contentHeight(), visibleHeight)));
   }
 
   void measuresItsContent() {

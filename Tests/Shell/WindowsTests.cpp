@@ -124,7 +124,6 @@ private slots:
     QVERIFY(content);
     QCOMPARE(content->content().objectName(), QStringLiteral("lumivane.menu"));
     QCOMPARE(content->height(), static_cast<int>(content->contentHeight()));
-    QCoreApplication::processEvents();
     QCOMPARE(popup.height(), content->height());
     const QRect anchor(button->mapToGlobal(QPoint(0, 0)), button->size());
     const QRect desktopArea(harness.canvas().mapToGlobal(QPoint(0, 0)), harness.canvas().size());

@@ -1,0 +1,580 @@
+#include "Simulator/Invariants.hpp"
+
+#include "Lumivane/AppDelegate.hpp"
+#include "LumivaneCore/DockGeometry.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <ostream>
+#include <string_view>
+#include <utility>
+#include <variant>
+
+namespace lumivane::sim {
+
+namespace {
+
+// The system processes that must never be asked to quit, in lower case. Kept here on purpose
+// rather than taken from Lumivane: the checks are an independent oracle.
+constexpr std::array<std::string_view, 5> excludedBundleIDs{
+    "com.apple.finder", "com.apple.dock", "com.apple.loginwindow", "com.apple.systemuiserver",
+    "com.apple.controlcenter"};
+
+constexpr std::string_view labelPrefix = "退出 ";
+constexpr std::string_view fallbackName = "应用";
+constexpr double quitTimeout = 12;
+// Times the checks compare are sums of the same slices; this absorbs their rounding.
+constexpr double epsilon = 1e-6;
+
+bool isExcluded(std::string_view bundleIdentifier) {
+  std::string lower(bundleIdentifier);
+  std::ranges::transform(lower, lower.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return std::ranges::find(excludedBundleIDs, lower) != excludedBundleIDs.end();
+}
+
+std::optional<AppIdentity> identityOf(const platform::ApplicationInfo& info) {
+  if (!info.bundlePath || !info.launchDate) {
+    return std::nullopt;
+  }
+  return AppIdentity(info.pid, *info.bundlePath, *info.launchDate);
+}
+
+// The name the quit service's messages use for this process.
+std::string displayName(const platform::ApplicationInfo& info) {
+  if (info.localizedName && !info.localizedName->empty()) {
+    return *info.localizedName;
+  }
+  std::string_view path = info.bundlePath.value_or("");
+  path = path.substr(path.find_last_of('/') + 1);
+  path = path.substr(0, std::min(path.find_last_of('.'), path.size()));
+  return path.empty() ? std::string(fallbackName) : std::string(path);
+}
+
+std::string describe(const AppIdentity& identity) {
+  const double launched =
+      std::chrono::duration<double>(identity.launchedAt().time_since_epoch()).count();
+  char date[32];
+  std::snprintf(date, sizeof date, "%.3f", launched);
+  return "pid " + std::to_string(identity.pid()) + " " + identity.bundlePath() + " launched at " +
+         date;
+}
+
+std::string seconds(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f s", value);
+  return text;
+}
+
+// The quit service's four messages.
+struct Outcome {
+  enum class Kind { refused, waiting, ended, timedOut };
+  Kind kind;
+  std::string name;
+};
+
+struct MessageForm {
+  Outcome::Kind kind;
+  std::string_view prefix;
+  std::string_view suffix;
+  bool isError;
+};
+
+// The time-out comes before the end: both open with the same bracket.
+constexpr std::array<MessageForm, 4> messageForms{{
+    {Outcome::Kind::refused, "未能向「", "」发送退出请求", true},
+    {Outcome::Kind::waiting, "已请求「", "」退出，正在等待…", false},
+    {Outcome::Kind::timedOut, "「", "」仍未退出。请检查保存提示，或再次尝试。", true},
+    {Outcome::Kind::ended, "「", "」已退出", false},
+}};
+
+std::optional<Outcome> parseMessage(std::string_view message) {
+  for (const MessageForm& form : messageForms) {
+    if (message.size() > form.prefix.size() + form.suffix.size() &&
+        message.starts_with(form.prefix) && message.ends_with(form.suffix)) {
+      message.remove_prefix(form.prefix.size());
+      message.remove_suffix(form.suffix.size());
+      return Outcome{form.kind, std::string(message)};
+    }
+  }
+  return std::nullopt;
+}
+
+bool isError(Outcome::Kind kind) {
+  return std::ranges::find_if(messageForms, [kind](const MessageForm& form) {
+           return form.kind == kind;
+         })->isError;
+}
+
+std::string_view kindName(Outcome::Kind kind) {
+  switch (kind) {
+  case Outcome::Kind::refused:
+    return "refusal";
+  case Outcome::Kind::waiting:
+    return "waiting";
+  case Outcome::Kind::ended:
+    return "end";
+  case Outcome::Kind::timedOut:
+    return "time-out";
+  }
+  return "";
+}
+
+bool endedIn(const AppIdentity& identity, const std::vector<platform::ApplicationInfo>& running) {
+  return std::ranges::none_of(running, [&](const platform::ApplicationInfo& info) {
+    return info.pid == identity.pid() && info.launchDate == identity.launchedAt();
+  });
+}
+
+std::optional<std::string> suspensionReason(platform::Notification notification, bool& begins) {
+  using platform::Notification;
+  switch (notification) {
+  case Notification::willSleep:
+  case Notification::didWake:
+    begins = notification == Notification::willSleep;
+    return "sleep";
+  case Notification::screensDidSleep:
+  case Notification::screensDidWake:
+    begins = notification == Notification::screensDidSleep;
+    return "display sleep";
+  case Notification::sessionDidResignActive:
+  case Notification::sessionDidBecomeActive:
+    begins = notification == Notification::sessionDidResignActive;
+    return "session switched away";
+  case Notification::screenIsLocked:
+  case Notification::screenIsUnlocked:
+    begins = notification == Notification::screenIsLocked;
+    return "lock";
+  default:
+    return std::nullopt;
+  }
+}
+
+template <class... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
+template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
+
+} // namespace
+
+InvariantChecker::InvariantChecker(ScenarioRunner& runner)
+    : runner_(runner), desktop_(runner.desktop()) {
+  runner_.onCommand = [this](const Command& command) { willRun(command); };
+  runner_.onCheck = [this] { return check(); };
+}
+
+void InvariantChecker::willRun(const Command& command) {
+  std::visit(Overloaded{
+                 [&](const command::App& app) {
+                   bundlePaths_.insert_or_assign(app.spec.name, app.spec.bundlePath);
+                 },
+                 [&](const command::Post& post) {
+                   bool begins = false;
+                   if (const auto reason = suspensionReason(post.notification, begins)) {
+                     if (begins) {
+                       suspensions_.insert(*reason);
+                     } else {
+                       suspensions_.erase(*reason);
+                     }
+                   }
+                 },
+                 [&](const command::DockHidden& dock) { dockHidden_ = dock.hidden; },
+                 [&](const command::Launch&) {
+                   ++session_;
+                   suspensions_.clear();
+                 },
+                 [&](const command::Shutdown&) { ++session_; },
+                 [](const auto&) {},
+             },
+             command.action);
+  panelClicksBefore_ = desktop_.panel().clicks;
+  shownBefore_ = desktop_.panel().visible ? shownFor_ : std::nullopt;
+  otherMouseBefore_ = desktop_.otherMouseEvents().size();
+}
+
+std::optional<std::string> InvariantChecker::check() {
+  auto failure = checkRequestsAndMessages();
+  attach();
+  for (const auto part :
+       {&InvariantChecker::checkOutstanding, &InvariantChecker::checkPresses,
+        &InvariantChecker::checkOverlay, &InvariantChecker::checkTimers}) {
+    if (failure) {
+      return failure;
+    }
+    failure = (this->*part)();
+  }
+  if (!failure && !stallReported_ &&
+      desktop_.runLoop().longestStall() > stallLimit + epsilon) {
+    stallReported_ = true;
+    failure = "invariant 6: a main-thread call blocked " +
+              seconds(desktop_.runLoop().longestStall()) + ", more than " +
+              seconds(stallLimit);
+  }
+  return failure;
+}
+
+// A new coordinator gets its quit service's messages recorded on their way to the status line;
+// requests of one that quit are no longer followed.
+void InvariantChecker::attach() {
+  AppDelegate* coordinator = runner_.coordinator();
+  // A new coordinator may take the address of the one before it.
+  if (coordinator == attached_ && attachedSession_ == session_) {
+    return;
+  }
+  attached_ = coordinator;
+  attachedSession_ = session_;
+  requests_.clear();
+  lateEnd_.reset();
+  if (coordinator == nullptr) {
+    return;
+  }
+  statuses_ = std::make_shared<std::vector<Status>>();
+  statusesSeen_ = 0;
+  AppQuitService& quitter = *coordinator->quitter();
+  quitter.onStatus = [original = std::move(quitter.onStatus), sink = statuses_,
+                      &desktop = desktop_](const std::string& message, bool isError) {
+    sink->push_back({message, isError, desktop.now(), desktop.quitRequests().size(),
+                     desktop.platform().workspace.runningApplications()});
+    if (original) {
+      original(message, isError);
+    }
+  };
+}
+
+std::optional<std::string> InvariantChecker::checkRequestsAndMessages() {
+  const auto& records = desktop_.quitRequests();
+  const auto unanswered = [&] {
+    return "invariant 3: the quit request to " + records[*awaitedMessage_].name +
+           " got neither its waiting nor its refusal message";
+  };
+  // Requests and messages in the order they happened: each request's message comes next.
+  const auto requestsUpTo = [&](std::size_t end) -> std::optional<std::string> {
+    for (; quitRequestsSeen_ < end; ++quitRequestsSeen_) {
+      if (awaitedMessage_) {
+        return unanswered();
+      }
+      auto failure = checkQuitRequest(records[quitRequestsSeen_]);
+      awaitedMessage_ = quitRequestsSeen_;
+      if (failure) {
+        ++quitRequestsSeen_;
+        return failure;
+      }
+    }
+    return std::nullopt;
+  };
+  if (statuses_) {
+    for (; statusesSeen_ < statuses_->size(); ++statusesSeen_) {
+      const Status& status = (*statuses_)[statusesSeen_];
+      if (auto failure = requestsUpTo(status.quitRequestsBefore)) {
+        return failure;
+      }
+      if (auto failure = checkStatus(status)) {
+        ++statusesSeen_;
+        return failure;
+      }
+    }
+  }
+  if (auto failure = requestsUpTo(records.size())) {
+    return failure;
+  }
+  // The message comes within the same call as the request.
+  if (awaitedMessage_) {
+    return unanswered();
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> InvariantChecker::checkQuitRequest(const QuitRequestRecord& record) {
+  const platform::ApplicationInfo& process = record.process;
+  const std::string who = "a quit request to " + displayName(process) + " (pid " +
+                          std::to_string(record.pid) + ")";
+  const auto refuse = [&](const std::string& why) { return "invariant 1: " + who + " " + why; };
+  if (attached_ == nullptr) {
+    return refuse("while Lumivane is not running");
+  }
+  const std::optional<AppIdentity> identity = identityOf(process);
+  if (!identity) {
+    return refuse("without a bundle path or launch date");
+  }
+  if (process.activationPolicy != platform::ActivationPolicy::regular) {
+    return refuse("that is not a regular application");
+  }
+  if (!process.isFinishedLaunching) {
+    return refuse("that has not finished launching");
+  }
+  if (isExcluded(process.bundleIdentifier.value_or(""))) {
+    return refuse("that is the excluded " + process.bundleIdentifier.value_or(""));
+  }
+  if (record.pid == desktop_.ownPID()) {
+    return refuse("that is Lumivane itself");
+  }
+  if (record.copies != 1) {
+    return refuse("while " + std::to_string(record.copies) + " copies of its bundle run");
+  }
+  const bool clicked = desktop_.panel().clicks > panelClicksBefore_ && shownBefore_ == identity;
+  const auto& events = desktop_.otherMouseEvents();
+  const bool pressed = std::any_of(
+      events.begin() + static_cast<std::ptrdiff_t>(otherMouseBefore_), events.end(),
+      [&](const OtherMouseRecord& event) {
+        return event.type == platform::TapEventType::otherMouseDown && event.button == 2 &&
+               event.itemProcesses.size() == 1 && identityOf(event.itemProcesses[0]) == identity;
+      });
+  if (!clicked && !pressed) {
+    const std::string shown = shownBefore_ ? describe(*shownBefore_) : "nothing";
+    return refuse("(" + describe(*identity) + ") the user did not point at; the × stood for " +
+                  shown);
+  }
+  if (record.delivered) {
+    const bool repeated = std::ranges::any_of(requests_, [&](const Request& request) {
+      return request.state == Request::State::waiting && request.identity == *identity;
+    });
+    if (repeated) {
+      return "invariant 3: " + who + " while its earlier request is still pending";
+    }
+    requests_.push_back(
+        {*identity, displayName(process), record.time, Request::State::waiting, std::nullopt});
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> InvariantChecker::checkStatus(const Status& status) {
+  const std::string quotedMessage = "\"" + status.message + "\"";
+  const std::optional<Outcome> outcome = parseMessage(status.message);
+  if (!outcome) {
+    return "invariant 3: the quit service reported an unknown text " + quotedMessage;
+  }
+  if (status.isError != isError(outcome->kind)) {
+    return "invariant 3: " + quotedMessage + (status.isError ? " came with" : " came without") +
+           " the error flag";
+  }
+  // Every report replaces the one time-out whose late end may still come.
+  const std::optional<std::size_t> lateEnd = std::exchange(lateEnd_, std::nullopt);
+
+  if (awaitedMessage_) {
+    const QuitRequestRecord& record = desktop_.quitRequests()[*awaitedMessage_];
+    const Outcome::Kind expected =
+        record.delivered ? Outcome::Kind::waiting : Outcome::Kind::refused;
+    const std::string name = displayName(record.process);
+    awaitedMessage_.reset();
+    if (outcome->kind != expected || outcome->name != name) {
+      return "invariant 3: the quit request to " + name + " was followed by " + quotedMessage +
+             " instead of its " + std::string(kindName(expected)) + " message";
+    }
+    return std::nullopt;
+  }
+  const auto pending = [&](const Request& request) {
+    return request.state == Request::State::waiting && request.name == outcome->name;
+  };
+  switch (outcome->kind) {
+  case Outcome::Kind::refused:
+  case Outcome::Kind::waiting:
+    return "invariant 3: " + quotedMessage + " without a quit request";
+  case Outcome::Kind::ended: {
+    const auto ended = std::ranges::find_if(requests_, [&](const Request& request) {
+      return pending(request) && endedIn(request.identity, status.running);
+    });
+    if (ended != requests_.end()) {
+      ended->state = Request::State::ended;
+      return std::nullopt;
+    }
+    if (lateEnd && requests_[*lateEnd].name == outcome->name &&
+        endedIn(requests_[*lateEnd].identity, status.running)) {
+      requests_[*lateEnd].state = Request::State::ended;
+      return std::nullopt;
+    }
+    return "invariant 3: " + quotedMessage + " at " + seconds(status.time) +
+           " for no request whose application had ended unreported";
+  }
+  case Outcome::Kind::timedOut: {
+    const auto timedOut = std::ranges::find_if(requests_, [&](const Request& request) {
+      return pending(request) && status.time - request.begin >= quitTimeout - epsilon &&
+             !endedIn(request.identity, status.running);
+    });
+    if (timedOut == requests_.end()) {
+      return "invariant 3: " + quotedMessage + " at " + seconds(status.time) +
+             " for no request pending 12 s whose application still ran";
+    }
+    timedOut->state = Request::State::timedOut;
+    lateEnd_ = static_cast<std::size_t>(timedOut - requests_.begin());
+    return std::nullopt;
+  }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> InvariantChecker::checkOutstanding() {
+  const double now = desktop_.now();
+  for (Request& request : requests_) {
+    if (request.state != Request::State::waiting) {
+      continue;
+    }
+    const int32_t pid = request.identity.pid();
+    const bool gone = !desktop_.isRunning(pid) ||
+                      desktop_.launchDate(pid) != request.identity.launchedAt();
+    if (gone && !request.goneSince) {
+      request.goneSince = now;
+    }
+    if (request.goneSince && now - *request.goneSince > messageGrace) {
+      return "invariant 3: " + request.name + " ended at " + seconds(*request.goneSince) +
+             " and no message said so";
+    }
+    if (now - request.begin > quitTimeout + messageGrace) {
+      return "invariant 3: the request to " + request.name + " at " + seconds(request.begin) +
+             " had no outcome 12 s later";
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> InvariantChecker::checkPresses() {
+  const auto& events = desktop_.otherMouseEvents();
+  for (; otherMouseSeen_ < events.size(); ++otherMouseSeen_) {
+    const OtherMouseRecord& event = events[otherMouseSeen_];
+    if (event.type == platform::TapEventType::otherMouseDown) {
+      presses_[event.button] = {event.listened, event.swallowed, event.toDock, session_};
+      continue;
+    }
+    const auto press = presses_.find(event.button);
+    if (event.type != platform::TapEventType::otherMouseUp || press == presses_.end()) {
+      continue;
+    }
+    const Press down = press->second;
+    presses_.erase(press);
+    // Only Lumivane's own gestures, and only while the system let taps see both halves.
+    if (down.session != session_ || attached_ == nullptr || !down.listened || !event.listened) {
+      continue;
+    }
+    const std::string button = "button " + std::to_string(event.button);
+    if (down.swallowed && event.toDock) {
+      return "invariant 2: the Dock received the release of " + button +
+             " whose press was swallowed";
+    }
+    if (down.toDock && event.swallowed) {
+      return "invariant 2: the release of " + button +
+             " was swallowed though the Dock received its press";
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<AppIdentity> InvariantChecker::quittable(const std::string& name) {
+  const auto path = bundlePaths_.find(name);
+  if (path == bundlePaths_.end() || dockHidden_ || desktop_.dockPID() == 0 ||
+      !desktop_.dockItemNamed(name)) {
+    return std::nullopt;
+  }
+  platform::Workspace& workspace = desktop_.platform().workspace;
+  const std::optional<std::string> bundlePath = workspace.canonicalPath(path->second);
+  std::optional<platform::ApplicationInfo> found;
+  int copies = 0;
+  for (platform::ApplicationInfo& info : workspace.runningApplications()) {
+    if (bundlePath && info.bundlePath == bundlePath) {
+      ++copies;
+      found = std::move(info);
+    }
+  }
+  if (copies != 1 || found->activationPolicy != platform::ActivationPolicy::regular ||
+      !found->isFinishedLaunching || isExcluded(found->bundleIdentifier.value_or("")) ||
+      found->pid == desktop_.ownPID()) {
+    return std::nullopt;
+  }
+  return identityOf(*found);
+}
+
+std::optional<std::string> InvariantChecker::checkOverlay() {
+  const PanelRecord& panel = desktop_.panel();
+  if (!panel.visible) {
+    shownLabel_.reset();
+    shownFor_.reset();
+    since_.erase("accessibility");
+    since_.erase("quittable");
+    return std::nullopt;
+  }
+  const std::string_view label = panel.label;
+  const std::string name(label.starts_with(labelPrefix) ? label.substr(labelPrefix.size())
+                                                        : label);
+  const std::optional<AppIdentity> current = quittable(name);
+  if (shownLabel_ != panel.label) {
+    shownLabel_ = panel.label;
+    shownFor_ = current;
+  }
+  const std::string shows = "invariant 4: a × for " + name + " shows";
+  if (attached_ == nullptr) {
+    return shows + " while Lumivane is not running";
+  }
+  if (!suspensions_.empty()) {
+    return shows + " while suspended (" + *suspensions_.begin() + ")";
+  }
+  if (!attached_->settings()->hoverEnabled()) {
+    return shows + " while hover is switched off";
+  }
+  const bool pending = std::ranges::any_of(requests_, [&](const Request& request) {
+    return request.state == Request::State::waiting && request.name == name &&
+           desktop_.isRunning(request.identity.pid()) &&
+           desktop_.launchDate(request.identity.pid()) == request.identity.launchedAt();
+  });
+  if (pending) {
+    return shows + " while its quit request is pending";
+  }
+  if (lasting("accessibility", !desktop_.platform().accessibility.isProcessTrusted(),
+              loopGrace)) {
+    return shows + " without Accessibility";
+  }
+  if (lasting("quittable", !current || current != shownFor_, loopGrace)) {
+    return shows + " though its item is not one quittable application" +
+           (shownFor_ && current != shownFor_ ? " (the process it showed for is gone)" : "");
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> InvariantChecker::checkTimers() {
+  if (attached_ == nullptr) {
+    const std::size_t left = desktop_.runLoop().activeTimerCount();
+    if (session_ > 0 && left != 0) {
+      return "invariant 5: " + std::to_string(left) + " timer(s) left after shutdown";
+    }
+    return std::nullopt;
+  }
+  const std::vector<Rect> screens = desktop_.screenFrames();
+  const bool far = !DockGeometry::nearDockEdge(desktop_.pointer(), screens,
+                                               DockObserver::edgeMargin);
+  if (lasting("idle loop", attached_->hover().isLooping() && far && !desktop_.panel().visible,
+              idleLoopGrace)) {
+    return std::string("invariant 5: the hover loop runs with the pointer far from every Dock "
+                       "edge and no ×");
+  }
+  const bool waiting = std::ranges::any_of(
+      requests_, [](const Request& request) { return request.state == Request::State::waiting; });
+  if (attached_->quitter()->isChecking() && !waiting) {
+    return std::string("invariant 5: the pending check runs while nothing is pending");
+  }
+  return std::nullopt;
+}
+
+bool InvariantChecker::lasting(const std::string& key, bool condition, double grace) {
+  if (!condition) {
+    since_.erase(key);
+    return false;
+  }
+  const double now = desktop_.now();
+  const auto entry = since_.try_emplace(key, now).first;
+  return now - entry->second > grace;
+}
+
+int runCheckedScenarioText(std::string_view text, std::ostream& timeline, std::ostream& errors) {
+  const auto parsed = parseScenario(text);
+  if (const auto* error = std::get_if<ScenarioError>(&parsed)) {
+    errors << error->describe() << '\n';
+    return scenarioMalformed;
+  }
+  ScenarioRunner runner(timeline);
+  InvariantChecker checker(runner);
+  const ScenarioResult result = runner.run(std::get<Scenario>(parsed));
+  if (!result.passed) {
+    errors << result.failure << '\n';
+    return scenarioFailed;
+  }
+  return scenarioPassed;
+}
+
+} // namespace lumivane::sim
