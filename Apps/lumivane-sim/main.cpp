@@ -2,10 +2,12 @@
 //
 //   lumivane-sim                 runs the built-in tour and prints its timeline
 //   lumivane-sim --script FILE   runs a scenario script and prints its timeline
+//   lumivane-sim --check FILE    the same, with the soak's invariants checked throughout
+//   lumivane-sim --soak N        runs N random sessions with faults injected
 //   lumivane-sim --help          explains the options and the script language
 //
-// Exit status: 0 when every expectation held, 1 at the first failed expectation, 2 for a
-// malformed script or command line.
+// Exit status: 0 when every expectation held, 1 at the first failed expectation or broken
+// invariant, 2 for a malformed script or command line.
 
 #include "Shell/SimulatorWindow.hpp"
 #include "Shell/Snapshots.hpp"
@@ -17,8 +19,8 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -52,7 +54,8 @@ requests, status messages and their error flag, the status item's symbol and too
 shown and closed, applications ending, and log lines.
 
 Exit status: 0 when every expectation held; 1 at the first failed expectation or impossible
-step (the line, what was expected, what was found); 2 for a malformed script (the line).
+step (the line, what was expected, what was found), or with --check and --soak at the first
+broken invariant; 2 for a malformed script (the line) or command line.
 
 Script language: one command per line, # starts a comment, "quoted" words may hold spaces.
 Points are X Y in the top-left space (origin at the primary display's top-left, y downward).
@@ -95,8 +98,7 @@ Lines before the first launch set up the desktop; both permissions start granted
   expect symbol NAME | expect tooltip "TEXT" | expect window welcome|settings shown|hidden
 )";
 
-int runScript(const std::string& path,
-              int (*run)(std::string_view, std::ostream&, std::ostream&)) {
+int runScript(const std::string& path, int (*run)(std::string_view, std::ostream&, std::ostream&)) {
   std::error_code error;
   std::ifstream file(path, std::ios::binary);
   if (!std::filesystem::is_regular_file(path, error) || !file.is_open()) {
@@ -119,8 +121,8 @@ std::optional<uint64_t> count(std::string_view text) {
 
 // --soak N [--seed S]
 int runSoak(const std::vector<std::string_view>& arguments) {
-  const auto sessions = arguments.size() == 2 || arguments.size() == 4 ? count(arguments[1])
-                                                                        : std::nullopt;
+  const auto sessions =
+      arguments.size() == 2 || arguments.size() == 4 ? count(arguments[1]) : std::nullopt;
   const auto seed = arguments.size() == 4 && arguments[2] == "--seed" ? count(arguments[3])
                     : arguments.size() == 2                           ? std::optional<uint64_t>(1)
                                                                       : std::nullopt;

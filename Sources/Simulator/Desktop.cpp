@@ -78,8 +78,8 @@ Desktop::Desktop() : state_(std::make_unique<State>()) {
   s.input.processesOfItem = [&s](std::size_t item) {
     std::vector<platform::ApplicationInfo> running;
     const DockItem& dockItem = s.dock.items()[item];
-    const auto path = dockItem.bundlePath.empty() ? std::nullopt
-                                                  : s.files.canonicalPath(dockItem.bundlePath);
+    const auto path =
+        dockItem.bundlePath.empty() ? std::nullopt : s.files.canonicalPath(dockItem.bundlePath);
     if (path) {
       for (platform::ApplicationInfo& info : s.workspace.runningApplications()) {
         if (info.bundlePath == path) {
@@ -241,6 +241,10 @@ int32_t Desktop::ownPID() const {
 
 const std::vector<QuitRequestRecord>& Desktop::quitRequests() const {
   return state_->workspace.quitRequests();
+}
+
+uint64_t Desktop::processChanges() const {
+  return state_->workspace.changes();
 }
 
 void Desktop::addSymlink(std::string from, std::string to) {

@@ -241,6 +241,9 @@ public:
   // Lumivane's own process, its pid and bundle path.
   int32_t ownPID() const;
   const std::vector<QuitRequestRecord>& quitRequests() const;
+  // Grows whenever a process starts, ends or finishes launching, so that an observer can tell
+  // the process table has not changed.
+  uint64_t processChanges() const;
   // A symbolic link in the simulated file system (`to` absolute, or relative to the link's
   // folder); bundle paths are resolved through it.
   void addSymlink(std::string from, std::string to);

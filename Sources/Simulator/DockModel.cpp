@@ -60,6 +60,7 @@ void DockModel::place(DockEdge edge, int screen, double iconSize,
   screen_ = screen;
   iconSize_ = clampSize(iconSize, minimumIconSize, maximumIconSize, defaultIconSize);
   magnifiedSize_.reset();
+  cached_.reset();
   if (magnifiedSize && std::isfinite(*magnifiedSize)) {
     magnifiedSize_ = std::clamp(*magnifiedSize, iconSize_, maximumMagnifiedSize);
   }
@@ -67,6 +68,7 @@ void DockModel::place(DockEdge edge, int screen, double iconSize,
 
 int DockModel::add(DockItem item) {
   items_.push_back(std::move(item));
+  cached_.reset();
   return static_cast<int>(items_.size()) - 1;
 }
 
@@ -92,7 +94,11 @@ std::optional<DockLayout> DockModel::layout(std::span<const Rect> screens) const
   if (!index) {
     return std::nullopt;
   }
-  return layoutOn(standardized(screens[*index]));
+  if (!cached_ || !std::ranges::equal(cachedScreens_, screens)) {
+    cached_ = layoutOn(standardized(screens[*index]));
+    cachedScreens_.assign(screens.begin(), screens.end());
+  }
+  return cached_;
 }
 
 void DockModel::start(int32_t pid) {

@@ -53,14 +53,21 @@ public:
   const std::vector<DockItem>& items() const { return items_; }
   std::optional<int> indexNamed(std::string_view name) const;
 
-  void setPointer(Point pointer) { pointer_ = pointer; }
+  void setPointer(Point pointer) {
+    pointer_ = pointer;
+    cached_.reset();
+  }
   // Hidden: the list and items lie just beyond the screen edge and never magnify.
-  void setHidden(bool hidden) { hidden_ = hidden; }
+  void setHidden(bool hidden) {
+    hidden_ = hidden;
+    cached_.reset();
+  }
   bool hidden() const { return hidden_; }
 
   // The display the Dock is on, among `screens` (top-left frames, primary first).
   std::optional<std::size_t> screenIndex(std::span<const Rect> screens) const;
-  // The layout now; nothing without displays.
+  // The layout now; nothing without displays. Kept until the Dock, the pointer or the displays
+  // change, since every Accessibility read of a frame asks for it.
   std::optional<DockLayout> layout(std::span<const Rect> screens) const;
 
   // The Dock's process. Each start makes a new generation: elements of an earlier one are dead.
@@ -83,6 +90,8 @@ private:
   bool running_ = false;
   int32_t pid_ = 0;
   uint64_t generation_ = 0;
+  mutable std::optional<DockLayout> cached_;
+  mutable std::vector<Rect> cachedScreens_;
 };
 
 } // namespace lumivane::sim

@@ -47,7 +47,8 @@ std::string displayName(const platform::ApplicationInfo& info) {
   if (info.localizedName && !info.localizedName->empty()) {
     return *info.localizedName;
   }
-  std::string_view path = info.bundlePath.value_or("");
+  const std::string bundlePath = info.bundlePath.value_or("");
+  std::string_view path = bundlePath;
   path = path.substr(path.find_last_of('/') + 1);
   path = path.substr(0, std::min(path.find_last_of('.'), path.size()));
   return path.empty() ? std::string(fallbackName) : std::string(path);
@@ -103,9 +104,9 @@ std::optional<Outcome> parseMessage(std::string_view message) {
 }
 
 bool isError(Outcome::Kind kind) {
-  return std::ranges::find_if(messageForms, [kind](const MessageForm& form) {
-           return form.kind == kind;
-         })->isError;
+  return std::ranges::find_if(messageForms,
+                              [kind](const MessageForm& form) { return form.kind == kind; })
+      ->isError;
 }
 
 std::string_view kindName(Outcome::Kind kind) {
@@ -195,20 +196,17 @@ void InvariantChecker::willRun(const Command& command) {
 std::optional<std::string> InvariantChecker::check() {
   auto failure = checkRequestsAndMessages();
   attach();
-  for (const auto part :
-       {&InvariantChecker::checkOutstanding, &InvariantChecker::checkPresses,
-        &InvariantChecker::checkOverlay, &InvariantChecker::checkTimers}) {
+  for (const auto part : {&InvariantChecker::checkOutstanding, &InvariantChecker::checkPresses,
+                          &InvariantChecker::checkOverlay, &InvariantChecker::checkTimers}) {
     if (failure) {
       return failure;
     }
     failure = (this->*part)();
   }
-  if (!failure && !stallReported_ &&
-      desktop_.runLoop().longestStall() > stallLimit + epsilon) {
+  if (!failure && !stallReported_ && desktop_.runLoop().longestStall() > stallLimit + epsilon) {
     stallReported_ = true;
     failure = "invariant 6: a main-thread call blocked " +
-              seconds(desktop_.runLoop().longestStall()) + ", more than " +
-              seconds(stallLimit);
+              seconds(desktop_.runLoop().longestStall()) + ", more than " + seconds(stallLimit);
   }
   return failure;
 }
@@ -286,11 +284,14 @@ std::optional<std::string> InvariantChecker::checkRequestsAndMessages() {
 
 std::optional<std::string> InvariantChecker::checkQuitRequest(const QuitRequestRecord& record) {
   const platform::ApplicationInfo& process = record.process;
-  const std::string who = "a quit request to " + displayName(process) + " (pid " +
-                          std::to_string(record.pid) + ")";
+  const std::string who =
+      "a quit request to " + displayName(process) + " (pid " + std::to_string(record.pid) + ")";
   const auto refuse = [&](const std::string& why) { return "invariant 1: " + who + " " + why; };
   if (attached_ == nullptr) {
     return refuse("while Lumivane is not running");
+  }
+  if (record.pid == desktop_.ownPID()) {
+    return refuse("that is Lumivane itself");
   }
   const std::optional<AppIdentity> identity = identityOf(process);
   if (!identity) {
@@ -305,20 +306,17 @@ std::optional<std::string> InvariantChecker::checkQuitRequest(const QuitRequestR
   if (isExcluded(process.bundleIdentifier.value_or(""))) {
     return refuse("that is the excluded " + process.bundleIdentifier.value_or(""));
   }
-  if (record.pid == desktop_.ownPID()) {
-    return refuse("that is Lumivane itself");
-  }
   if (record.copies != 1) {
     return refuse("while " + std::to_string(record.copies) + " copies of its bundle run");
   }
   const bool clicked = desktop_.panel().clicks > panelClicksBefore_ && shownBefore_ == identity;
   const auto& events = desktop_.otherMouseEvents();
-  const bool pressed = std::any_of(
-      events.begin() + static_cast<std::ptrdiff_t>(otherMouseBefore_), events.end(),
-      [&](const OtherMouseRecord& event) {
-        return event.type == platform::TapEventType::otherMouseDown && event.button == 2 &&
-               event.itemProcesses.size() == 1 && identityOf(event.itemProcesses[0]) == identity;
-      });
+  const bool pressed = std::any_of(events.begin() + static_cast<std::ptrdiff_t>(otherMouseBefore_),
+                                   events.end(), [&](const OtherMouseRecord& event) {
+                                     return event.type == platform::TapEventType::otherMouseDown &&
+                                            event.button == 2 && event.itemProcesses.size() == 1 &&
+                                            identityOf(event.itemProcesses[0]) == identity;
+                                   });
   if (!clicked && !pressed) {
     const std::string shown = shownBefore_ ? describe(*shownBefore_) : "nothing";
     return refuse("(" + describe(*identity) + ") the user did not point at; the × stood for " +
@@ -409,8 +407,8 @@ std::optional<std::string> InvariantChecker::checkOutstanding() {
       continue;
     }
     const int32_t pid = request.identity.pid();
-    const bool gone = !desktop_.isRunning(pid) ||
-                      desktop_.launchDate(pid) != request.identity.launchedAt();
+    const bool gone =
+        !desktop_.isRunning(pid) || desktop_.launchDate(pid) != request.identity.launchedAt();
     if (gone && !request.goneSince) {
       request.goneSince = now;
     }
@@ -458,6 +456,14 @@ std::optional<std::string> InvariantChecker::checkPresses() {
 }
 
 std::optional<AppIdentity> InvariantChecker::quittable(const std::string& name) {
+  const Quittable key{name, desktop_.processChanges(), dockHidden_, desktop_.dockPID()};
+  if (!quittable_ || quittable_->first != key) {
+    quittable_.emplace(key, findQuittable(name));
+  }
+  return quittable_->second;
+}
+
+std::optional<AppIdentity> InvariantChecker::findQuittable(const std::string& name) {
   const auto path = bundlePaths_.find(name);
   if (path == bundlePaths_.end() || dockHidden_ || desktop_.dockPID() == 0 ||
       !desktop_.dockItemNamed(name)) {
@@ -491,8 +497,7 @@ std::optional<std::string> InvariantChecker::checkOverlay() {
     return std::nullopt;
   }
   const std::string_view label = panel.label;
-  const std::string name(label.starts_with(labelPrefix) ? label.substr(labelPrefix.size())
-                                                        : label);
+  const std::string name(label.starts_with(labelPrefix) ? label.substr(labelPrefix.size()) : label);
   const std::optional<AppIdentity> current = quittable(name);
   if (shownLabel_ != panel.label) {
     shownLabel_ = panel.label;
@@ -516,8 +521,7 @@ std::optional<std::string> InvariantChecker::checkOverlay() {
   if (pending) {
     return shows + " while its quit request is pending";
   }
-  if (lasting("accessibility", !desktop_.platform().accessibility.isProcessTrusted(),
-              loopGrace)) {
+  if (lasting("accessibility", !desktop_.platform().accessibility.isProcessTrusted(), loopGrace)) {
     return shows + " without Accessibility";
   }
   if (lasting("quittable", !current || current != shownFor_, loopGrace)) {
@@ -536,8 +540,8 @@ std::optional<std::string> InvariantChecker::checkTimers() {
     return std::nullopt;
   }
   const std::vector<Rect> screens = desktop_.screenFrames();
-  const bool far = !DockGeometry::nearDockEdge(desktop_.pointer(), screens,
-                                               DockObserver::edgeMargin);
+  const bool far =
+      !DockGeometry::nearDockEdge(desktop_.pointer(), screens, DockObserver::edgeMargin);
   if (lasting("idle loop", attached_->hover().isLooping() && far && !desktop_.panel().visible,
               idleLoopGrace)) {
     return std::string("invariant 5: the hover loop runs with the pointer far from every Dock "

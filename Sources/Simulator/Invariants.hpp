@@ -6,14 +6,15 @@
 
 #include <chrono>
 #include <cstddef>
-#include <iosfwd>
 #include <cstdint>
+#include <iosfwd>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // What must hold on the simulated desktop whatever the user and the system do, checked between
@@ -97,6 +98,7 @@ private:
   std::optional<std::string> checkTimers();
   // The one process the user can quit from the item named `name` now, if there is one.
   std::optional<AppIdentity> quittable(const std::string& name);
+  std::optional<AppIdentity> findQuittable(const std::string& name);
   // True while `condition` has held for longer than `grace`, counted from its first check.
   bool lasting(const std::string& key, bool condition, double grace);
 
@@ -130,6 +132,16 @@ private:
   std::map<int64_t, Press> presses_;   // by button, while it is down
   std::map<std::string, double, std::less<>> since_;
   bool stallReported_ = false;
+
+  // The last answer of quittable() and what it depended on.
+  struct Quittable {
+    std::string name;
+    uint64_t processChanges = 0;
+    bool dockHidden = false;
+    int32_t dockPID = 0;
+    friend bool operator==(const Quittable&, const Quittable&) = default;
+  };
+  std::optional<std::pair<Quittable, std::optional<AppIdentity>>> quittable_;
 };
 
 // Parses and runs a script as runScenarioText does, with the invariants checked throughout: the

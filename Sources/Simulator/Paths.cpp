@@ -98,9 +98,18 @@ void FileSystem::addSymlink(std::string_view from, std::string_view to) {
     return;
   }
   links_.insert_or_assign(*normalizedSource, *target);
+  resolved_.clear();
 }
 
 std::optional<std::string> FileSystem::canonicalPath(std::string_view path) const {
+  const auto known = resolved_.find(path);
+  if (known != resolved_.end()) {
+    return known->second;
+  }
+  return resolved_.emplace(std::string(path), resolve(path)).first->second;
+}
+
+std::optional<std::string> FileSystem::resolve(std::string_view path) const {
   const auto normalized = nfc(path);
   const auto standard = normalized ? standardizePath(*normalized) : std::nullopt;
   if (!standard) {

@@ -30,7 +30,11 @@ public:
   std::optional<std::string> canonicalPath(std::string_view path) const;
 
 private:
+  std::optional<std::string> resolve(std::string_view path) const;
+
   std::map<std::string, std::string, std::less<>> links_;
+  // Answers given so far; every new link forgets them.
+  mutable std::map<std::string, std::optional<std::string>, std::less<>> resolved_;
 };
 
 } // namespace lumivane::sim

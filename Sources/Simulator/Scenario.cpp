@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -1709,11 +1710,16 @@ private:
   }
 
   void collectApps(double time) {
-    std::erase_if(running_, [&](const auto& app) {
-      if (desktop_.isRunning(app.first)) {
+    if (desktop_.processChanges() == processChanges_) {
+      return;
+    }
+    processChanges_ = desktop_.processChanges();
+    // A process that reused the pid is another one: the launch date tells them apart.
+    std::erase_if(running_, [&](const Process& app) {
+      if (desktop_.isRunning(app.pid) && desktop_.launchDate(app.pid) == app.launchDate) {
         return false;
       }
-      note(time, "app ended " + app.second + " (pid " + std::to_string(app.first) + ")");
+      note(time, "app ended " + app.name + " (pid " + std::to_string(app.pid) + ")");
       return true;
     });
   }
@@ -1744,7 +1750,7 @@ private:
     if (replacing) {
       collect(now());
     }
-    running_.emplace_back(pid, name);
+    running_.push_back({pid, name, desktop_.launchDate(pid)});
     note(now(), "app launched " + name + " (pid " + std::to_string(pid) + ")");
   }
 
@@ -1788,7 +1794,13 @@ private:
   std::vector<bool> windowsShown_;
   std::size_t quitRequestsSeen_ = 0;
   std::size_t logsSeen_ = 0;
-  std::vector<std::pair<int32_t, std::string>> running_;
+  struct Process {
+    int32_t pid;
+    std::string name;
+    std::chrono::system_clock::time_point launchDate;
+  };
+  std::vector<Process> running_;
+  uint64_t processChanges_ = 0; // of the desktop when running_ was last brought up to date
 };
 
 ScenarioRunner::ScenarioRunner(std::ostream& timeline)

@@ -180,9 +180,9 @@ struct ExpectWindow {
 using Action =
     std::variant<command::Screen, command::Dock, command::App, command::DockItem, command::Default,
                  command::Permission, command::Launch, command::Pointer, command::Glide,
-                 command::Wait, command::Mouse, command::Post, command::AppEvent,
-                 command::ReusePID, command::DockRestart, command::DockHidden, command::MoveDock,
-                 command::Screens, command::InjectFault, command::Latency, command::ExtraChildren,
+                 command::Wait, command::Mouse, command::Post, command::AppEvent, command::ReusePID,
+                 command::DockRestart, command::DockHidden, command::MoveDock, command::Screens,
+                 command::InjectFault, command::Latency, command::ExtraChildren,
                  command::TapDisable, command::Button, command::Shutdown, command::Switch,
                  command::Layout, command::Close, command::ExpectOverlay, command::ExpectStatus,
                  command::ExpectApp, command::ExpectQuitRequests, command::ExpectSymbol,

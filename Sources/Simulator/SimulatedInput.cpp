@@ -243,8 +243,9 @@ void SimulatedInput::deliverToMonitors(int type, bool local) {
   }
   for (const auto& [token, handler] : chosen) {
     // A handler may remove a later monitor; that one then hears nothing more.
-    const bool present = std::any_of(monitors_.begin(), monitors_.end(),
-                                     [&](const Monitor& m) { return m.token == token; });
+    const bool present =
+        std::any_of(monitors_.begin(), monitors_.end(),
+                    [token = token](const Monitor& m) { return m.token == token; });
     if (present) {
       (*handler)(type);
     }

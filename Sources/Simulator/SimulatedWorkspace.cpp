@@ -130,7 +130,9 @@ int32_t SimulatedWorkspace::launch(const AppSpec& spec, std::optional<int32_t> p
     date = lastLaunchDate_ + milliseconds{1};
   }
   lastLaunchDate_ = date;
-  processes_.push_back({spec, chosen, date, true, spec.finishedLaunching, false});
+  processes_.push_back({spec, chosen, date, true, spec.finishedLaunching, false, nfc(spec.name)});
+  latest_.insert_or_assign(chosen, processes_.size() - 1);
+  ++changes_;
   return chosen;
 }
 
@@ -140,6 +142,7 @@ bool SimulatedWorkspace::end(int32_t pid) {
     return false;
   }
   process->running = false;
+  ++changes_;
   if (onEnded) {
     onEnded(pid);
   }
@@ -150,6 +153,7 @@ bool SimulatedWorkspace::end(int32_t pid) {
 void SimulatedWorkspace::finishLaunching(int32_t pid) {
   if (Process* process = running(pid)) {
     process->finishedLaunching = true;
+    ++changes_;
   }
 }
 
@@ -158,19 +162,14 @@ bool SimulatedWorkspace::isRunning(int32_t pid) const {
 }
 
 std::optional<AppSpec> SimulatedWorkspace::specOf(int32_t pid) const {
-  // The latest process with this id: after a reuse, the newer one.
-  for (auto process = processes_.rbegin(); process != processes_.rend(); ++process) {
-    if (process->pid == pid) {
-      return process->spec;
-    }
-  }
-  return std::nullopt;
+  const Process* process = latest(pid);
+  return process ? std::optional(process->spec) : std::nullopt;
 }
 
 std::optional<int32_t> SimulatedWorkspace::pidOf(std::string_view name) const {
   const auto wanted = nfc(name);
   for (const Process& process : processes_) {
-    if (process.running && wanted && nfc(process.spec.name) == wanted) {
+    if (process.running && wanted && process.name == wanted) {
       return process.pid;
     }
   }
@@ -178,18 +177,20 @@ std::optional<int32_t> SimulatedWorkspace::pidOf(std::string_view name) const {
 }
 
 std::optional<system_clock::time_point> SimulatedWorkspace::launchDate(int32_t pid) const {
-  for (auto process = processes_.rbegin(); process != processes_.rend(); ++process) {
-    if (process->pid == pid) {
-      return process->launchDate;
-    }
-  }
-  return std::nullopt;
+  const Process* process = latest(pid);
+  return process ? std::optional(process->launchDate) : std::nullopt;
 }
 
+const SimulatedWorkspace::Process* SimulatedWorkspace::latest(int32_t pid) const {
+  const auto found = latest_.find(pid);
+  return found == latest_.end() ? nullptr : &processes_[found->second];
+}
+
+// A pid is never handed out while in use, so only its latest process can be running.
 SimulatedWorkspace::Process* SimulatedWorkspace::running(int32_t pid) {
-  const auto found = std::find_if(processes_.begin(), processes_.end(),
-                                  [&](const Process& p) { return p.running && p.pid == pid; });
-  return found == processes_.end() ? nullptr : &*found;
+  const auto found = latest_.find(pid);
+  Process* process = found == latest_.end() ? nullptr : &processes_[found->second];
+  return process != nullptr && process->running ? process : nullptr;
 }
 
 const SimulatedWorkspace::Process* SimulatedWorkspace::running(int32_t pid) const {
@@ -210,7 +211,7 @@ platform::ApplicationInfo SimulatedWorkspace::info(const Process& process) {
     result.bundleIdentifier = spec.bundleIdentifier;
   }
   if (!spec.name.empty()) {
-    result.localizedName = nfc(spec.name);
+    result.localizedName = process.name;
   }
   result.activationPolicy = spec.policy;
   result.isFinishedLaunching = process.finishedLaunching;

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +51,8 @@ public:
   std::optional<int32_t> pidOf(std::string_view name) const;
   std::optional<std::chrono::system_clock::time_point> launchDate(int32_t pid) const;
   const std::vector<QuitRequestRecord>& quitRequests() const { return quitRequests_; }
+  // Counts launches, ends and finished launches: equal counts, an unchanged process table.
+  uint64_t changes() const { return changes_; }
 
   void setReduceMotion(bool reduce) { reduceMotion_ = reduce; }
   void recordOpenedURL(std::string url) { openedURLs_.push_back(std::move(url)); }
@@ -66,20 +69,25 @@ private:
     std::chrono::system_clock::time_point launchDate;
     bool running = true;
     bool finishedLaunching = false;
-    bool quitting = false; // a delivered quit request will end it
+    bool quitting = false;           // a delivered quit request will end it
+    std::optional<std::string> name; // spec.name in NFC, made once at launch
   };
 
   Process* running(int32_t pid);
   const Process* running(int32_t pid) const;
+  // The latest process launched with this pid, running or not.
+  const Process* latest(int32_t pid) const;
   platform::ApplicationInfo info(const Process& process);
 
   VirtualRunLoop& runLoop_;
   SimulatedNotifications& notifications_;
   const FileSystem& files_;
-  std::vector<Process> processes_; // every process ever launched, in launch order
+  std::vector<Process> processes_;        // every process ever launched, in launch order
+  std::map<int32_t, std::size_t> latest_; // pid: index of its latest process in processes_
   int32_t nextPID_ = firstPID;
   std::chrono::system_clock::time_point lastLaunchDate_;
   std::vector<QuitRequestRecord> quitRequests_;
+  uint64_t changes_ = 0;
   bool reduceMotion_ = false;
   std::vector<std::string> openedURLs_;
   std::vector<std::string> revealedPaths_;

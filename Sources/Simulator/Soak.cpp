@@ -8,13 +8,25 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
+#include <exception>
 #include <ostream>
 #include <set>
 #include <string_view>
 #include <utility>
 #include <variant>
 #include <vector>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
+#define LUMIVANE_SANITIZED 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(LUMIVANE_SANITIZED)
+#include <sanitizer/common_interface_defs.h>
+#define LUMIVANE_SANITIZED 1
+#endif
 
 namespace lumivane::sim {
 
@@ -85,10 +97,11 @@ constexpr std::array<std::pair<double, double>, 6> displaySizes{
 
 // Application names: plain, with blanks, and beyond ASCII (all in NFC).
 constexpr std::array<std::string_view, 24> appNames{
-    "Mail",   "Safari",    "Notes",      "Pages",    "Maps",        "Music",
-    "Photos", "Xcode",     "Terminal",   "Preview",  "Calendar",    "Numbers",
-    "Keynote", "Slack",    "Zoom",       "Figma",    "Café Menu",   "Über Notes",
-    "日历",   "Visual Studio Code", "Quote \"Q\"", "Back\\Slash", "Naïve Draw", "文档 Pro"};
+    "Mail",        "Safari",      "Notes",      "Pages",    "Maps",
+    "Music",       "Photos",      "Xcode",      "Terminal", "Preview",
+    "Calendar",    "Numbers",     "Keynote",    "Slack",    "Zoom",
+    "Figma",       "Café Menu",   "Über Notes", "日历",     "Visual Studio Code",
+    "Quote \"Q\"", "Back\\Slash", "Naïve Draw", "文档 Pro"};
 
 // Excluded system processes that may own Dock items, one with its identifier in mixed case.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 3> systemApps{
@@ -97,8 +110,8 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 3> systemApp
      {"loginwindow", "com.apple.loginwindow"}}};
 
 constexpr std::array<std::string_view, 10> faultAttributes{
-    "",       "AXRole",   "AXSubrole", "AXURL",  "AXParent", "AXChildren",
-    "AXPosition", "AXSize", "AXTitle",   "AXElementAtPosition"};
+    "",           "AXRole",     "AXSubrole", "AXURL",   "AXParent",
+    "AXChildren", "AXPosition", "AXSize",    "AXTitle", "AXElementAtPosition"};
 
 constexpr std::array<std::string_view, 4> faultKinds{"error", "timeout", "wrong-type",
                                                      "non-finite"};
@@ -110,7 +123,7 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 4> suspensio
      {"session-resign", "session-activate"},
      {"lock", "unlock"}}};
 
-// Simulated seconds a session lasts, at least.
+// A session lasts this many simulated seconds or more, chosen evenly between the two.
 constexpr double shortestSession = 60;
 constexpr double longestSession = 180;
 
@@ -132,13 +145,14 @@ public:
     }
     lines.push_back(dockLine("dock"));
     drawItems(lines);
-    if (random_.chance(0.15)) {
-      lines.push_back(std::string("default hoverEnabled ") +
-                      (random_.chance(0.5) ? "false" : "true"));
-    }
-    if (random_.chance(0.15)) {
-      lines.push_back(std::string("default middleEnabled ") +
-                      (random_.chance(0.5) ? "false" : "true"));
+    for (const std::string_view feature : {"hoverEnabled", "middleEnabled"}) {
+      if (random_.chance(0.15)) {
+        const bool on = random_.chance(0.5);
+        lines.push_back("default " + std::string(feature) + (on ? " true" : " false"));
+        if (!on) {
+          switchedOff_.emplace(feature);
+        }
+      }
     }
     if (random_.chance(0.05)) {
       lines.emplace_back("permission accessibility off");
@@ -200,8 +214,7 @@ private:
     }
   }
 
-  // A Dock on an outer edge of one display: bottom anywhere, left only on the leftmost display
-  // and right only on the rightmost.
+  // A Dock on an outer edge of one display, with icons of some size, magnified or not.
   std::string dockLine(std::string_view verb) {
     dockScreen_ = random_.next() % screens_.size();
     std::vector<std::string_view> edges{"bottom"};
@@ -231,12 +244,14 @@ private:
     }
     const Rect& frame = screens_[screen];
     return std::ranges::all_of(screens_, [&](const Rect& other) {
-      return edge == "bottom" || (edge == "left" ? other.minX() >= frame.minX()
-                                                 : other.maxX() <= frame.maxX());
+      return edge == "bottom" ||
+             (edge == "left" ? other.minX() >= frame.minX() : other.maxX() <= frame.maxX());
     });
   }
 
+  // One line per Dock item.
   void drawItems(std::vector<std::string>& lines) {
+    const std::size_t first = lines.size();
     const int count = random_.between(5, 40);
     std::set<std::string> names;
     const auto unique = [&](std::string name) {
@@ -255,7 +270,8 @@ private:
       addApp(lines, unique(std::string(name)), " bundle=" + std::string(identifier));
     }
     const bool trash = random_.chance(0.8);
-    while (static_cast<int>(items_.size()) + (trash ? 1 : 0) < count) {
+    const auto placed = [&] { return static_cast<int>(lines.size() - first); };
+    while (placed() + (trash ? 1 : 0) < count) {
       const double kind = random_.uniform(0, 1);
       if (kind < 0.72 || apps_.size() < 2) {
         addApp(lines, unique(std::string(random_.pick(appNames))), appOptions());
@@ -317,15 +333,15 @@ private:
       double weight;
       Step (Session::*make)(Desktop&);
     };
-    static constexpr std::array<Kind, 23> kinds{{
-        {16, &Session::rest},         {12, &Session::pause},       {14, &Session::toButton},
-        {10, &Session::clickButton},  {4, &Session::sweep},        {5, &Session::away},
-        {4, &Session::aroundDock},    {2, &Session::jump},         {5, &Session::mouse},
-        {8, &Session::middle},        {3, &Session::otherButtons}, {2, &Session::switches},
-        {1, &Session::layout},        {8, &Session::appEvent},     {3, &Session::accessibility},
-        {2, &Session::latency},       {2, &Session::dock},         {2, &Session::permission},
-        {1, &Session::tap},           {3, &Session::power},        {1, &Session::displays},
-        {1, &Session::space},         {10, &Session::restore},
+    static constexpr std::array<Kind, 24> kinds{{
+        {16, &Session::rest},        {12, &Session::pause},       {14, &Session::toButton},
+        {10, &Session::clickButton}, {4, &Session::sweep},        {5, &Session::away},
+        {4, &Session::aroundDock},   {2, &Session::jump},         {5, &Session::mouse},
+        {8, &Session::middle},       {3, &Session::otherButtons}, {2, &Session::switches},
+        {1, &Session::layout},       {8, &Session::appEvent},     {3, &Session::accessibility},
+        {2, &Session::latency},      {2, &Session::dock},         {2, &Session::permission},
+        {1, &Session::tap},          {3, &Session::power},        {1, &Session::displays},
+        {1, &Session::space},        {10, &Session::restore},     {3, &Session::race},
     }};
     double total = 0;
     for (const Kind& kind : kinds) {
@@ -474,10 +490,8 @@ private:
   }
 
   Step layout(Desktop&) {
-    static constexpr std::array<std::string_view, 3> positions{"automatic", "leading",
-                                                               "trailing"};
-    static constexpr std::array<std::string_view, 3> distances{"compact", "standard",
-                                                               "spacious"};
+    static constexpr std::array<std::string_view, 3> positions{"automatic", "leading", "trailing"};
+    static constexpr std::array<std::string_view, 3> distances{"compact", "standard", "spacious"};
     return "set layout " + std::string(random_.pick(positions)) + " " +
            std::string(random_.pick(distances));
   }
@@ -526,9 +540,9 @@ private:
     ++faults_;
     fault_ = true;
     const double where = random_.uniform(0, 1);
-    std::string target = where < 0.3   ? "item " + anyItem()
-                         : where < 0.5 ? "items"
-                         : where < 0.7 ? "list"
+    std::string target = where < 0.3    ? "item " + anyItem()
+                         : where < 0.5  ? "items"
+                         : where < 0.7  ? "list"
                          : where < 0.85 ? "dock"
                                         : "any";
     std::string line = "fault " + std::string(random_.pick(faultKinds)) + " " + target;
@@ -618,6 +632,32 @@ private:
 
   Step space(Desktop&) { return std::string("space-change"); }
 
+  // The application behind the shown × changes, and the user acts on the item at once, before
+  // the hover loop has looked again: a click on the stale ×, or a middle click on the item.
+  Step race(Desktop& desktop) {
+    const PanelRecord& panel = desktop.panel();
+    constexpr std::string_view prefix = "退出 ";
+    if (!panel.visible || !panel.label.starts_with(prefix)) {
+      return std::nullopt;
+    }
+    const std::string name = panel.label.substr(prefix.size());
+    if (std::ranges::find(apps_, name) == apps_.end() || !desktop.pidOf(name)) {
+      return std::nullopt;
+    }
+    static constexpr std::array<std::string_view, 4> events{"relaunch", "relaunch-same", "quits",
+                                                            "start"};
+    const std::string_view event = random_.pick(events);
+    if (random_.chance(0.6)) {
+      planned_.emplace_back("click button", true);
+    } else {
+      planned_.emplace_back("middle-click " + quoted(name), false);
+    }
+    if (event == "relaunch-same") {
+      return "relaunch " + quoted(name) + " same-pid";
+    }
+    return std::string(event) + " " + quoted(name);
+  }
+
   // Puts one thing that is off back to normal: the system mostly works.
   Step restore(Desktop&) {
     std::vector<std::string> undo;
@@ -664,9 +704,8 @@ private:
     } else if (line.starts_with("set ")) {
       switchedOff_.erase(line.substr(4, line.size() - 7));
     } else {
-      std::erase_if(suspended_, [&](std::size_t reason) {
-        return suspensions[reason].second == line;
-      });
+      std::erase_if(suspended_,
+                    [&](std::size_t reason) { return suspensions[reason].second == line; });
     }
     return line;
   }
@@ -699,12 +738,60 @@ std::string scriptOf(const std::vector<std::string>& lines, uint64_t seed) {
   return script;
 }
 
+// The session under way, for the one report that cannot wait for runSoakSession to return: an
+// exception that escaped, or a sanitizer's finding, ends the program on the spot.
+struct SessionInProgress {
+  uint64_t seed;
+  const std::vector<std::string>& lines;
+};
+const SessionInProgress* inProgress = nullptr;
+
+void reportDyingSession() {
+  if (inProgress != nullptr) {
+    std::fprintf(stderr,
+                 "soak: the session with seed %llu died in the last line of its script:\n%s",
+                 static_cast<unsigned long long>(inProgress->seed),
+                 scriptOf(inProgress->lines, inProgress->seed).c_str());
+  }
+}
+
+// Reports the dying session, then lets the program end as it would have.
+class DeathReport {
+public:
+  DeathReport() : previous_(std::set_terminate(onTerminate)) {
+#ifdef LUMIVANE_SANITIZED
+    __sanitizer_set_death_callback(reportDyingSession);
+#endif
+  }
+  ~DeathReport() {
+    std::set_terminate(previous_);
+#ifdef LUMIVANE_SANITIZED
+    __sanitizer_set_death_callback(nullptr);
+#endif
+  }
+  DeathReport(const DeathReport&) = delete;
+  DeathReport& operator=(const DeathReport&) = delete;
+
+private:
+  static void onTerminate() {
+    std::fputs("soak: an exception escaped\n", stderr);
+    reportDyingSession();
+    std::abort();
+  }
+  std::terminate_handler previous_;
+};
+
 } // namespace
 
 std::optional<SoakViolation> runSoakSession(uint64_t seed, SoakFigures& figures) {
   Session session(seed);
   std::vector<std::string> lines = session.setUp();
   const std::size_t setUpLines = lines.size();
+  const SessionInProgress current{seed, lines};
+  inProgress = &current;
+  struct Done {
+    ~Done() { inProgress = nullptr; }
+  } done;
   std::ostream silent(nullptr);
   ScenarioRunner runner(silent);
   InvariantChecker checker(runner);
@@ -759,6 +846,7 @@ std::optional<SoakViolation> runSoakSession(uint64_t seed, SoakFigures& figures)
 
 int runSoak(std::size_t sessions, uint64_t seed, std::ostream& out, std::ostream& errors) {
   SoakFigures figures;
+  const DeathReport deathReport;
   const auto began = std::chrono::steady_clock::now();
   for (std::size_t i = 0; i < sessions; ++i) {
     if (auto violation = runSoakSession(seed + i, figures)) {

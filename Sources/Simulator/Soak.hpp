@@ -29,10 +29,10 @@ struct SoakFigures {
 };
 
 struct SoakViolation {
-  uint64_t seed = 0;      // the session's own seed: `--soak 1 --seed SEED` runs it again
-  std::size_t step = 0;   // 1-based, counting the steps after launch
-  std::string failure;    // "line 57: invariant 4: ..."
-  std::string script;     // the session up to the failing step, in the scenario language
+  uint64_t seed = 0;    // the session's own seed: `--soak 1 --seed SEED` runs it again
+  std::size_t step = 0; // 1-based, counting the steps after launch
+  std::string failure;  // "line 57: invariant 4: ..."
+  std::string script;   // the session up to the failing step, in the scenario language
 };
 
 // Runs the session drawn from `seed`, adding to `figures`; the first violation, if any.

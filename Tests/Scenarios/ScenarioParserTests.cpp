@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lumivane::sim {
 namespace {
@@ -111,7 +112,30 @@ INSTANTIATE_TEST_SUITE_P(
                   "line 2: usage: expect overlay hidden|NAME | expect status \"TEXT\" [error] | "
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
                   "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden"},
-        Malformed{"lock now\n", "line 1: usage: lock"}),
+        Malformed{"lock now\n", "line 1: usage: lock"},
+        // Faults and system steps.
+        Malformed{"fault melt any\n", "line 1: unknown fault 'melt'"},
+        Malformed{"fault error window\n", "line 1: unknown fault target 'window'"},
+        Malformed{"app Mail\nfault error item Mial\n", "line 2: unknown Dock item 'Mial'"},
+        Malformed{"fault timeout item\n",
+                  "line 1: usage: fault error|timeout|wrong-type|non-finite "
+                  "item NAME|items|list|dock|any [ATTRIBUTE] | fault clear"},
+        Malformed{"fault error any AXRole AXSize\n",
+                  "line 1: usage: fault error|timeout|wrong-type|non-finite "
+                  "item NAME|items|list|dock|any [ATTRIBUTE] | fault clear"},
+        Malformed{"latency -0.1\n", "line 1: usage: latency SECONDS"},
+        Malformed{"extra-children 10001\n", "line 1: usage: extra-children N"},
+        Malformed{"tap-disable later\n", "line 1: usage: tap-disable timeout|user"},
+        Malformed{"press 32\n", "line 1: unknown button '32'"},
+        Malformed{"release \"middle\"\n", "line 1: usage: release left|right|middle|BUTTON"},
+        Malformed{"screens\n", "line 1: usage: screens WIDTHxHEIGHT[@X,Y]..."},
+        Malformed{"screens 800x600@1e300,0\n", "line 1: bad screen origin '1e300,0'"},
+        Malformed{"screens 800x600@10\n", "line 1: usage: screens WIDTHxHEIGHT[@X,Y]..."},
+        Malformed{"move-dock top\n", "line 1: unknown Dock edge 'top'"},
+        Malformed{"app Mail\nlaunch\nrelaunch Mail same\n",
+                  "line 3: usage: relaunch NAME [same-pid]"},
+        Malformed{"app Mail\nlaunch\nreuse-pid Mail Notes\n", "line 3: unknown app 'Notes'"},
+        Malformed{"shutdown\n", "line 1: 'shutdown' needs a 'launch' before it"}),
     [](const testing::TestParamInfo<Malformed>& info) {
       return "Case" + std::to_string(info.index);
     });
@@ -234,6 +258,58 @@ TEST(ScenarioParserCommands, SystemEvents) {
             platform::Notification::sessionDidResignActive);
 }
 
+TEST(ScenarioParserCommands, FaultsAndSystemSteps) {
+  const auto onItem = last<command::InjectFault>("app Mail\nfault wrong-type item Mail AXURL\n");
+  ASSERT_TRUE(onItem.fault);
+  EXPECT_EQ(onItem.fault->kind, FaultKind::wrongType);
+  EXPECT_EQ(onItem.fault->target, FaultTarget::item);
+  EXPECT_EQ(onItem.fault->attribute, "AXURL");
+  EXPECT_EQ(onItem.item, "Mail");
+  const auto everywhere = last<command::InjectFault>("fault timeout any\n");
+  EXPECT_EQ(everywhere.fault->target, FaultTarget::anyElement);
+  EXPECT_EQ(everywhere.fault->attribute, "");
+  EXPECT_EQ(last<command::InjectFault>("fault non-finite items AXSize\n").fault->itemIndex, -1);
+  EXPECT_FALSE(last<command::InjectFault>("fault clear\n").fault);
+  EXPECT_EQ(last<command::Latency>("latency 0.019\n").seconds, 0.019);
+  EXPECT_EQ(last<command::ExtraChildren>("extra-children 200\n").count, 200);
+  EXPECT_FALSE(last<command::TapDisable>("tap-disable user\n").byTimeout);
+  EXPECT_TRUE(last<command::DockHidden>("dock-hide\n").hidden);
+  const auto press = last<command::Button>("press middle\n");
+  EXPECT_EQ(press.button, 2);
+  EXPECT_TRUE(press.press);
+  const auto side = last<command::Button>("release 4\n");
+  EXPECT_EQ(side.button, 4);
+  EXPECT_FALSE(side.press);
+  EXPECT_EQ(last<command::Screens>("screens 1440x900 1920x1080@1440,-90\n").frames,
+            (std::vector<Rect>{{0, 0, 1440, 900}, {1440, -90, 1920, 1080}}));
+  const auto moved = last<command::MoveDock>("move-dock right icons=48 screen=2\n").placement;
+  EXPECT_EQ(moved.edge, DockEdge::right);
+  EXPECT_EQ(moved.iconSize, 48);
+  EXPECT_EQ(moved.screen, 1);
+  EXPECT_EQ(last<command::AppEvent>("app Mail\nrelaunch Mail same-pid\n").kind,
+            command::AppEvent::Kind::relaunchSamePID);
+  const auto reuse = last<command::ReusePID>("app Mail\napp Notes\nreuse-pid Mail Notes\n");
+  EXPECT_EQ(reuse.name, "Mail");
+  EXPECT_EQ(reuse.by, "Notes");
+  EXPECT_EQ(last<command::Post>("space-change\n").notification,
+            platform::Notification::activeSpaceDidChange);
+}
+
+TEST(ScenarioParserLine, ReadsOneLineAlone) {
+  const auto blank = parseLine("   # nothing here", 4);
+  ASSERT_TRUE(std::holds_alternative<std::optional<Command>>(blank));
+  EXPECT_FALSE(std::get<std::optional<Command>>(blank));
+  // No checks across lines: the item need not have been declared.
+  const auto step = parseLine("glide \"Mail\" 0.5  # rest", 9);
+  const auto& command = std::get<std::optional<Command>>(step);
+  ASSERT_TRUE(command);
+  EXPECT_EQ(command->line, 9);
+  EXPECT_EQ(command->source, "glide \"Mail\" 0.5");
+  const auto bad = parseLine("glide", 3);
+  ASSERT_TRUE(std::holds_alternative<ScenarioError>(bad));
+  EXPECT_EQ(std::get<ScenarioError>(bad).line, 3);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Running: exit codes, failures and the timeline.
 
@@ -329,6 +405,48 @@ TEST(ScenarioRunnerTimeline, RecordsTheQuitAndTheEnd) {
   ASSERT_NE(done, std::string::npos) << result.timeline;
   EXPECT_LT(request, waiting);
   EXPECT_LT(waiting, done);
+}
+
+TEST(ScenarioRunnerTimeline, ProcessesComeAndGoOnTheirPids) {
+  // The Dock is pid 400 and Lumivane 401; Safari and Notes follow.
+  const Outcome result = run(std::string(desktop) +
+                             "relaunch Safari same-pid\nreuse-pid Notes Safari\nstart Safari\n");
+  ASSERT_EQ(result.code, scenarioPassed) << result.errors;
+  std::size_t at = 0;
+  for (const std::string_view event :
+       {"app ended Safari (pid 402)", "app launched Safari (pid 402)", "app ended Notes (pid 403)",
+        "app launched Safari (pid 403)", "app launched Safari (pid 404)"}) {
+    at = result.timeline.find(event, at);
+    ASSERT_NE(at, std::string::npos) << event << " in\n" << result.timeline;
+  }
+}
+
+// The runner as the soak drives it: one command at a time, asked after every slice of time.
+TEST(ScenarioRunnerSteps, ChecksAfterEverySliceAndStopsAtAnAnswer) {
+  std::ostringstream timeline;
+  ScenarioRunner runner(timeline);
+  int checks = 0;
+  std::vector<std::string> commands;
+  runner.onCommand = [&](const Command& command) { commands.push_back(command.source); };
+  runner.onCheck = [&]() -> std::optional<std::string> {
+    ++checks;
+    return runner.desktop().now() > 1.2 ? std::optional<std::string>("too late") : std::nullopt;
+  };
+  ASSERT_TRUE(runner.run(parsed(desktop)).passed);
+  EXPECT_NE(runner.coordinator(), nullptr);
+  checks = 0;
+  const auto wait = std::get<std::optional<Command>>(parseLine("wait 1", 6));
+  ASSERT_TRUE(runner.run(*wait).passed);
+  // Sixty slices of 1/60 s, and once more after the command.
+  EXPECT_EQ(checks, 61);
+  const ScenarioResult late = runner.run(*wait);
+  EXPECT_FALSE(late.passed);
+  EXPECT_EQ(late.failure, "line 6: too late");
+  EXPECT_EQ(commands.back(), "wait 1");
+  const auto shutdown = std::get<std::optional<Command>>(parseLine("shutdown", 7));
+  runner.onCheck = nullptr;
+  ASSERT_TRUE(runner.run(*shutdown).passed);
+  EXPECT_EQ(runner.coordinator(), nullptr);
 }
 
 TEST(ScenarioRunnerTimeline, SameScriptSameTimeline) {

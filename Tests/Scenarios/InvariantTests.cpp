@@ -1,0 +1,259 @@
+#include "Lumivane/AppDelegate.hpp"
+#include "Simulator/Invariants.hpp"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+namespace lumivane::sim {
+namespace {
+
+// Lumivane on a desktop with one application of each kind the checks tell apart. The tests make
+// Lumivane (or the system around it) misbehave through its public parts and the ports, and
+// expect the checks to say which invariant broke.
+class Invariants : public testing::Test {
+protected:
+  void SetUp() override {
+    const auto scenario = parseScenario("screen 1440x900\n"
+                                        "dock bottom\n"
+                                        "app Finder\n"
+                                        "app Mail quit=now\n"
+                                        "app Notes quit=never\n"
+                                        "app Helper background\n"
+                                        "app Installer launching\n"
+                                        "app Preview copies=2\n"
+                                        "launch\n"
+                                        // Away from the Dock: no hover loop runs.
+                                        "pointer 720 300\n"
+                                        "wait 0.1\n");
+    ASSERT_TRUE(std::holds_alternative<Scenario>(scenario));
+    const ScenarioResult result = runner.run(std::get<Scenario>(scenario));
+    ASSERT_TRUE(result.passed) << result.failure;
+  }
+
+  // One more line of script, checked throughout; the failure, if any.
+  std::string step(std::string_view line) {
+    auto command = parseLine(line, ++lines);
+    if (const auto* error = std::get_if<ScenarioError>(&command)) {
+      return error->describe();
+    }
+    return runner.run(**std::get_if<std::optional<Command>>(&command)).failure;
+  }
+
+  std::string check() { return runner.onCheck().value_or(""); }
+
+  AppDelegate& lumivane() { return *runner.coordinator(); }
+
+  // The × as Lumivane's own panel would show it, whatever the hover controller thinks.
+  void showButtonFor(std::string_view name) {
+    platform::OverlayPanel& panel = lumivane().overlay()->panel();
+    panel.setButtonAccessibilityLabel("退出 " + std::string(name));
+    panel.orderFrontRegardless();
+  }
+
+  std::ostringstream timeline;
+  ScenarioRunner runner{timeline};
+  InvariantChecker checker{runner};
+  Desktop& desktop = runner.desktop();
+  int lines = 11;
+};
+
+testing::AssertionResult says(const std::string& failure, std::string_view expected) {
+  if (failure.find(expected) != std::string::npos) {
+    return testing::AssertionSuccess();
+  }
+  return testing::AssertionFailure() << "\"" << failure << "\" lacks \"" << expected << "\"";
+}
+
+// ---------------------------------------------------------------------------------------------
+// 1. Quit requests go only where the user pointed, and only to a quittable process.
+
+TEST_F(Invariants, PointingAtTheItemOrItsButtonAllowsTheRequest) {
+  EXPECT_EQ(step("middle-click Mail"), "");
+  EXPECT_EQ(step("wait 0.3"), "");
+  EXPECT_EQ(step("glide Notes 0.3"), "");
+  EXPECT_EQ(step("wait 0.35"), "");
+  EXPECT_EQ(step("click button"), "");
+  EXPECT_EQ(checker.quitRequests(), 2u);
+}
+
+struct Rogue {
+  std::string_view app;
+  std::string_view expected;
+};
+
+void PrintTo(const Rogue& rogue, std::ostream* out) {
+  *out << rogue.app;
+}
+
+class InvariantOneRogueRequests : public Invariants, public testing::WithParamInterface<Rogue> {};
+
+// A quit request sent behind the user's back, as a faulty service would send it.
+TEST_P(InvariantOneRogueRequests, NameWhatWasWrongWithTheProcess) {
+  desktop.platform().workspace.terminate(*desktop.pidOf(GetParam().app));
+  EXPECT_TRUE(says(check(), GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Processes, InvariantOneRogueRequests,
+    testing::Values(Rogue{"Mail", "the user did not point at; the × stood for nothing"},
+                    Rogue{"Finder", "that is the excluded com.apple.finder"},
+                    Rogue{"Helper", "that is not a regular application"},
+                    Rogue{"Installer", "that has not finished launching"},
+                    Rogue{"Preview", "while 2 copies of its bundle run"}),
+    [](const testing::TestParamInfo<Rogue>& info) { return "Case" + std::to_string(info.index); });
+
+TEST_F(Invariants, LumivaneNeverQuitsItself) {
+  desktop.platform().workspace.terminate(desktop.ownPID());
+  EXPECT_TRUE(says(check(), "that is Lumivane itself"));
+}
+
+TEST_F(Invariants, ANewProcessOnTheSamePidIsNotWhatTheUserPointedAt) {
+  EXPECT_EQ(step("glide Notes 0.3"), "");
+  EXPECT_EQ(step("wait 0.35"), "");
+  ASSERT_TRUE(desktop.panel().visible);
+  // A step begins with the × showing for this Notes: the user clicks it, but meanwhile another
+  // process took the pid, and a faulty service quits that one.
+  runner.onCommand(*std::get<std::optional<Command>>(parseLine("click button", 99)));
+  const int32_t pid = *desktop.pidOf("Notes");
+  desktop.endByItself(pid);
+  desktop.launchWithPID({.name = "Notes",
+                         .bundleIdentifier = "com.example.notes",
+                         .bundlePath = "/Applications/Notes.app"},
+                        pid);
+  desktop.activatePanelButton();
+  desktop.platform().workspace.terminate(pid);
+  EXPECT_TRUE(says(check(), "the user did not point at; the × stood for pid " +
+                                std::to_string(pid) + " /Applications/Notes.app"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// 2. The Dock sees a press and its release together or not at all.
+
+TEST_F(Invariants, ATapTornDownMidGestureLetsTheReleaseReachTheDock) {
+  EXPECT_EQ(step("pointer Notes"), "");
+  EXPECT_EQ(step("press middle"), "");
+  lumivane().middle()->stop(true);
+  EXPECT_TRUE(says(step("release middle"),
+                   "invariant 2: the Dock received the release of button 2 whose press was "
+                   "swallowed"));
+}
+
+TEST_F(Invariants, WithoutInputMonitoringTheSystemIsToBlameNotLumivane) {
+  EXPECT_EQ(step("pointer Notes"), "");
+  EXPECT_EQ(step("press middle"), "");
+  EXPECT_EQ(step("permission input-monitoring off"), "");
+  EXPECT_EQ(step("release middle"), "");
+}
+
+// ---------------------------------------------------------------------------------------------
+// 3. Each accepted request: its waiting or refusal message, then exactly one outcome.
+
+TEST_F(Invariants, MessagesMustBeTheQuitServicesOwnTexts) {
+  lumivane().quitter()->onStatus("Mail quit", false);
+  EXPECT_TRUE(says(check(), "invariant 3: the quit service reported an unknown text"));
+}
+
+TEST_F(Invariants, AnEndNoRequestHadIsReportedTwiceOrFalsely) {
+  lumivane().quitter()->onStatus("「Mail」已退出", false);
+  EXPECT_TRUE(says(check(), "invariant 3: \"「Mail」已退出\" at 0.100 s for no request"));
+}
+
+TEST_F(Invariants, TheErrorFlagBelongsToTheText) {
+  lumivane().quitter()->onStatus("「Mail」已退出", true);
+  EXPECT_TRUE(says(check(), "came with the error flag"));
+}
+
+TEST_F(Invariants, ATimeOutThenALateEndIsOneOutcome) {
+  EXPECT_EQ(step("middle-click Notes"), "");
+  EXPECT_EQ(step("wait 12.5"), "");
+  EXPECT_EQ(step("quits Notes"), "");
+  EXPECT_EQ(step("wait 0.5"), "");
+  // A second late end would be one too many.
+  lumivane().quitter()->onStatus("「Notes」已退出", false);
+  EXPECT_TRUE(says(check(), "invariant 3:"));
+}
+
+TEST_F(Invariants, ARequestNobodyFollowsIsForgotten) {
+  EXPECT_EQ(step("middle-click Notes"), "");
+  lumivane().quitter()->stop();
+  EXPECT_TRUE(says(step("wait 13"), "invariant 3: the request to Notes at 0.100 s had no "
+                                    "outcome 12 s later"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// 4. No × where none may be.
+
+TEST_F(Invariants, NoButtonWhileHoverIsSwitchedOff) {
+  EXPECT_EQ(step("set hoverEnabled off"), "");
+  showButtonFor("Mail");
+  EXPECT_TRUE(says(check(), "invariant 4: a × for Mail shows while hover is switched off"));
+}
+
+TEST_F(Invariants, NoButtonWhileSuspended) {
+  EXPECT_EQ(step("display-sleep"), "");
+  showButtonFor("Mail");
+  EXPECT_TRUE(says(check(), "while suspended (display sleep)"));
+}
+
+TEST_F(Invariants, NoButtonForAPendingRequest) {
+  EXPECT_EQ(step("middle-click Notes"), "");
+  showButtonFor("Notes");
+  EXPECT_TRUE(says(check(), "while its quit request is pending"));
+}
+
+// The hover loop needs a step or two to notice: only a × that stays is a fault.
+TEST_F(Invariants, AButtonForAnItemThatCannotBeQuitMayNotStay) {
+  showButtonFor("Finder");
+  EXPECT_EQ(check(), "");
+  desktop.advance(InvariantChecker::loopGrace / 2);
+  EXPECT_EQ(check(), "");
+  desktop.advance(InvariantChecker::loopGrace);
+  EXPECT_TRUE(says(check(), "a × for Finder shows though its item is not one quittable"));
+}
+
+TEST_F(Invariants, AButtonWithoutAccessibilityMayNotStay) {
+  showButtonFor("Mail");
+  desktop.setAccessibility(false);
+  EXPECT_EQ(check(), "");
+  desktop.advance(InvariantChecker::loopGrace * 1.5);
+  EXPECT_TRUE(says(check(), "shows without Accessibility"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// 5 and 6. Timers, and how long the main thread may be held.
+
+TEST_F(Invariants, NoTimerOutlivesShutdown) {
+  EXPECT_EQ(step("shutdown"), "");
+  const auto timer = desktop.platform().runLoop.scheduleRepeating(1, 0, [] {});
+  EXPECT_TRUE(says(check(), "invariant 5: 1 timer(s) left after shutdown"));
+}
+
+TEST_F(Invariants, OneCallMayBlockForOneQueryAndOneMessage) {
+  desktop.runLoop().async([this] { desktop.runLoop().block(InvariantChecker::stallLimit); });
+  desktop.runLoop().drain();
+  EXPECT_EQ(check(), "");
+  desktop.runLoop().async([this] { desktop.runLoop().block(0.1); });
+  desktop.runLoop().drain();
+  EXPECT_TRUE(says(check(), "invariant 6: a main-thread call blocked 0.100 s, more than 0.085 s"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The replay of a soak's violation.
+
+TEST(CheckedScenarioText, RunsLikeAScriptWithTheChecksOn) {
+  std::ostringstream timeline;
+  std::ostringstream errors;
+  EXPECT_EQ(runCheckedScenarioText("app Notes quit=never\nlaunch\nmiddle-click Notes\nwait 13\n",
+                                   timeline, errors),
+            scenarioPassed)
+      << errors.str();
+  EXPECT_EQ(runCheckedScenarioText("launch\nwait 1 2\n", timeline, errors), scenarioMalformed);
+}
+
+} // namespace
+} // namespace lumivane::sim
