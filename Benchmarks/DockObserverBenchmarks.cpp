@@ -26,12 +26,12 @@ struct FortyItemDock {
     desktop.placeDock(DockEdge::bottom, 0, 48);
     for (int i = 0; i < itemCount; ++i) {
       const std::string name = "App" + std::to_string(i);
-      sim::AppSpec spec;
-      spec.name = name;
-      spec.bundleIdentifier = "com.example." + name;
-      spec.bundlePath = "/Applications/" + name + ".app";
-      desktop.addDockApplication(name, spec.bundlePath);
-      desktop.launch(spec);
+      sim::AppProfile profile;
+      profile.name = name;
+      profile.bundleIdentifier = "com.example." + name;
+      profile.bundlePath = "/Applications/" + name + ".app";
+      desktop.addDockApplication(name, profile.bundlePath);
+      desktop.launch(profile);
     }
     observer = std::make_unique<DockObserver>(desktop.platform());
   }

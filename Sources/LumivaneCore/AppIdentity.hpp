@@ -18,7 +18,8 @@ namespace lumivane {
 // adapters and the simulator normalise at the boundary), so equal texts are equal bytes.
 class AppIdentity {
 public:
-  AppIdentity(int32_t pid, std::string bundlePath, std::chrono::system_clock::time_point launchedAt);
+  AppIdentity(int32_t pid, std::string bundlePath,
+              std::chrono::system_clock::time_point launchedAt);
 
   int32_t pid() const { return pid_; }
   // Standardised, with symbolic links resolved, NFC.

@@ -14,12 +14,10 @@ enum class HoverPosition { automatic, leading, trailing };
 // How far the × sits from its icon and from the Dock's name label.
 enum class HoverDistance { compact, standard, spacious };
 
-inline constexpr HoverPosition allHoverPositions[] = {HoverPosition::automatic,
-                                                      HoverPosition::leading,
-                                                      HoverPosition::trailing};
-inline constexpr HoverDistance allHoverDistances[] = {HoverDistance::compact,
-                                                      HoverDistance::standard,
-                                                      HoverDistance::spacious};
+inline constexpr HoverPosition allHoverPositions[] = {
+    HoverPosition::automatic, HoverPosition::leading, HoverPosition::trailing};
+inline constexpr HoverDistance allHoverDistances[] = {
+    HoverDistance::compact, HoverDistance::standard, HoverDistance::spacious};
 
 // Raw values, as stored in the user defaults. Parsing accepts exactly these texts: no trimming,
 // no case folding.

@@ -379,8 +379,8 @@ std::optional<AXValue> AccessibilityTree::read(const Node& node, std::string_vie
       return text("AXApplication");
     }
     if (name == "AXTitle") {
-      const auto spec = workspace_.specOf(node.pid);
-      return text(spec ? nfc(spec->name).value_or("") : "");
+      const auto profile = workspace_.profileOf(node.pid);
+      return text(profile ? nfc(profile->name).value_or("") : "");
     }
     if (name == "AXChildren") {
       if (!isDock) {

@@ -18,24 +18,24 @@ namespace {
 // Dragged events a drag() sends on its way.
 constexpr int dragSteps = 4;
 
-AppSpec dockSpec() {
-  AppSpec spec;
-  spec.name = "Dock";
-  spec.bundleIdentifier = "com.apple.dock";
-  spec.bundlePath = "/System/Library/CoreServices/Dock.app";
-  spec.quit = QuitBehaviour::never;
-  spec.policy = platform::ActivationPolicy::prohibited;
-  return spec;
+AppProfile dockProfile() {
+  AppProfile profile;
+  profile.name = "Dock";
+  profile.bundleIdentifier = "com.apple.dock";
+  profile.bundlePath = "/System/Library/CoreServices/Dock.app";
+  profile.quit = QuitBehaviour::never;
+  profile.policy = platform::ActivationPolicy::prohibited;
+  return profile;
 }
 
-AppSpec ownSpec() {
-  AppSpec spec;
-  spec.name = "Lumivane";
-  spec.bundleIdentifier = "com.lumivane.app";
-  spec.bundlePath = std::string(SimulatedProcess::mainBundlePath);
-  spec.quit = QuitBehaviour::never;
-  spec.policy = platform::ActivationPolicy::accessory;
-  return spec;
+AppProfile ownProfile() {
+  AppProfile profile;
+  profile.name = "Lumivane";
+  profile.bundleIdentifier = "com.lumivane.app";
+  profile.bundlePath = std::string(SimulatedProcess::mainBundlePath);
+  profile.quit = QuitBehaviour::never;
+  profile.policy = platform::ActivationPolicy::accessory;
+  return profile;
 }
 
 Point between(Point from, Point to, double share) {
@@ -64,7 +64,7 @@ struct Desktop::State {
   uint64_t glide = 0; // the glide in progress; bumped to end it
 
   std::optional<DockLayout> layout() const { return dock.layout(displays.topLeftFrames()); }
-  void startDock() { dock.start(workspace.launch(dockSpec())); }
+  void startDock() { dock.start(workspace.launch(dockProfile())); }
   void screensChanged() { notifications.post(platform::Notification::screenParametersDidChange); }
 };
 
@@ -90,7 +90,7 @@ Desktop::Desktop() : state_(std::make_unique<State>()) {
     return running;
   };
   s.startDock();
-  s.process.setPID(s.workspace.launch(ownSpec()));
+  s.process.setPID(s.workspace.launch(ownProfile()));
 }
 
 // The content models hold services; they go first, while every port they may call still exists.
@@ -196,12 +196,12 @@ void Desktop::removeWindow(std::size_t index) {
   state_->accessibility.removeWindow(index);
 }
 
-int32_t Desktop::launch(const AppSpec& spec) {
-  return state_->workspace.launch(spec);
+int32_t Desktop::launch(const AppProfile& profile) {
+  return state_->workspace.launch(profile);
 }
 
-int32_t Desktop::launchWithPID(const AppSpec& spec, int32_t pid) {
-  return state_->workspace.launch(spec, pid);
+int32_t Desktop::launchWithPID(const AppProfile& profile, int32_t pid) {
+  return state_->workspace.launch(profile, pid);
 }
 
 int32_t Desktop::relaunch(int32_t pid) {
@@ -209,12 +209,12 @@ int32_t Desktop::relaunch(int32_t pid) {
     restartDock();
     return dockPID();
   }
-  const auto spec = state_->workspace.specOf(pid);
-  if (!spec) {
+  const auto profile = state_->workspace.profileOf(pid);
+  if (!profile) {
     return 0;
   }
   state_->workspace.end(pid);
-  return state_->workspace.launch(*spec);
+  return state_->workspace.launch(*profile);
 }
 
 void Desktop::endByItself(int32_t pid) {

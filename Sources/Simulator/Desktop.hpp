@@ -59,7 +59,7 @@ enum class QuitBehaviour {
 
 // A process to launch. Bundle paths and names the ports report are NFC, and bundle paths are
 // standardised with symbolic links resolved (addSymlink).
-struct AppSpec {
+struct AppProfile {
   std::string name; // localized name; empty for none
   std::string bundleIdentifier;
   // The bundle path as launched; may run through symbolic links or be in NFD. Empty: none.
@@ -224,10 +224,10 @@ public:
   void removeWindow(std::size_t index);
 
   // Applications.
-  int32_t launch(const AppSpec& spec);
+  int32_t launch(const AppProfile& profile);
   // Launches with a given pid, as when the system reuses a process id; 0 when it is in use.
-  int32_t launchWithPID(const AppSpec& spec, int32_t pid);
-  // Ends the process and launches the same spec again: new pid, new launch date. 0 for a pid
+  int32_t launchWithPID(const AppProfile& profile, int32_t pid);
+  // Ends the process and launches the same profile again: new pid, new launch date. 0 for a pid
   // never launched.
   int32_t relaunch(int32_t pid);
   // Ends the process by itself (not through a quit request) and posts the termination notice.

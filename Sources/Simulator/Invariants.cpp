@@ -167,7 +167,7 @@ InvariantChecker::InvariantChecker(ScenarioRunner& runner)
 void InvariantChecker::willRun(const Command& command) {
   std::visit(Overloaded{
                  [&](const command::App& app) {
-                   bundlePaths_.insert_or_assign(app.spec.name, app.spec.bundlePath);
+                   bundlePaths_.insert_or_assign(app.profile.name, app.profile.bundlePath);
                  },
                  [&](const command::Post& post) {
                    bool begins = false;

@@ -408,17 +408,17 @@ Parsed parseApp(Words words) {
     return usage();
   }
   command::App app;
-  AppSpec& spec = app.spec;
-  spec.name = words[0].text;
-  spec.bundleIdentifier = defaultBundleIdentifier(spec.name);
-  spec.bundlePath = "/Applications/" + spec.name + ".app";
+  AppProfile& profile = app.profile;
+  profile.name = words[0].text;
+  profile.bundleIdentifier = defaultBundleIdentifier(profile.name);
+  profile.bundlePath = "/Applications/" + profile.name + ".app";
   for (const Token& word : words.subspan(1)) {
     if (word.isBare("background")) {
-      spec.policy = platform::ActivationPolicy::accessory;
+      profile.policy = platform::ActivationPolicy::accessory;
       continue;
     }
     if (word.isBare("launching")) {
-      spec.finishedLaunching = false;
+      profile.finishedLaunching = false;
       continue;
     }
     const auto pair = option(word);
@@ -427,9 +427,9 @@ Parsed parseApp(Words words) {
     }
     const auto [key, value] = *pair;
     if (key == "bundle") {
-      spec.bundleIdentifier = value;
+      profile.bundleIdentifier = value;
     } else if (key == "path") {
-      spec.bundlePath = value;
+      profile.bundlePath = value;
     } else if (key == "copies") {
       const auto copies = parseCount(value);
       if (!copies || *copies > maxCopies) {
@@ -438,15 +438,15 @@ Parsed parseApp(Words words) {
       app.copies = *copies;
     } else if (key == "quit") {
       if (value == "now") {
-        spec.quit = QuitBehaviour::immediately;
+        profile.quit = QuitBehaviour::immediately;
       } else if (value == "never") {
-        spec.quit = QuitBehaviour::never;
+        profile.quit = QuitBehaviour::never;
       } else if (value == "refuse") {
-        spec.quit = QuitBehaviour::refuse;
+        profile.quit = QuitBehaviour::refuse;
       } else if (const auto delay =
                      value.starts_with("after:") ? seconds(value.substr(6)) : std::nullopt) {
-        spec.quit = QuitBehaviour::afterDelay;
-        spec.quitDelay = *delay;
+        profile.quit = QuitBehaviour::afterDelay;
+        profile.quitDelay = *delay;
       } else {
         return problem("bad quit behaviour '" + word.text + "'");
       }
@@ -904,7 +904,7 @@ public:
     }
     return std::visit(
         Overloaded{
-            [&](const command::App& app) { return declare(app.spec.name, true); },
+            [&](const command::App& app) { return declare(app.profile.name, true); },
             [&](const command::DockItem& item) {
               return item.kind == DockItemKind::separator ? std::nullopt
                                                           : declare(item.name, false);
@@ -1204,11 +1204,11 @@ private:
   Failure perform(const command::Dock&) { return std::nullopt; }
 
   Failure perform(const command::App& app) {
-    specs_.insert_or_assign(app.spec.name, app.spec);
+    profiles_.insert_or_assign(app.profile.name, app.profile);
     for (int copy = 0; copy < app.copies; ++copy) {
-      launched(desktop_.launch(app.spec), app.spec.name);
+      launched(desktop_.launch(app.profile), app.profile.name);
     }
-    desktop_.addDockApplication(app.spec.name, app.spec.bundlePath);
+    desktop_.addDockApplication(app.profile.name, app.profile.bundlePath);
     return std::nullopt;
   }
 
@@ -1359,12 +1359,12 @@ private:
   }
 
   Failure perform(const command::AppEvent& event) {
-    const auto spec = specs_.find(event.name);
-    if (spec == specs_.end()) {
+    const auto profile = profiles_.find(event.name);
+    if (profile == profiles_.end()) {
       return "no app '" + event.name + "'";
     }
     if (event.kind == command::AppEvent::Kind::start) {
-      launched(desktop_.launch(spec->second), event.name);
+      launched(desktop_.launch(profile->second), event.name);
       return std::nullopt;
     }
     const auto pid = desktop_.pidOf(event.name);
@@ -1383,7 +1383,7 @@ private:
       return std::nullopt;
     case command::AppEvent::Kind::relaunchSamePID:
       desktop_.endByItself(*pid);
-      launched(desktop_.launchWithPID(spec->second, *pid), event.name, true);
+      launched(desktop_.launchWithPID(profile->second, *pid), event.name, true);
       return std::nullopt;
     case command::AppEvent::Kind::start:
       break;
@@ -1393,15 +1393,15 @@ private:
 
   Failure perform(const command::ReusePID& reuse) {
     const auto pid = desktop_.pidOf(reuse.name);
-    const auto spec = specs_.find(reuse.by);
-    if (spec == specs_.end()) {
+    const auto profile = profiles_.find(reuse.by);
+    if (profile == profiles_.end()) {
       return "no app '" + reuse.by + "'";
     }
     if (!pid) {
       return "'" + reuse.name + "' is not running";
     }
     desktop_.endByItself(*pid);
-    launched(desktop_.launchWithPID(spec->second, *pid), reuse.by, true);
+    launched(desktop_.launchWithPID(profile->second, *pid), reuse.by, true);
     return std::nullopt;
   }
 
@@ -1773,7 +1773,7 @@ private:
   std::shared_ptr<AppDelegate> delegate_;
   // After a shutdown, until the next launch.
   std::shared_ptr<AppDelegate> stopped_;
-  std::map<std::string, AppSpec, std::less<>> specs_;
+  std::map<std::string, AppProfile, std::less<>> profiles_;
   Observable::Token statusToken_ = 0;
   // Windows before this index belong to an earlier launch.
   std::size_t firstWindow_ = 0;

@@ -52,7 +52,7 @@ struct Dock {
   int screen = 0; // index into the screens, primary first
 };
 struct App {
-  AppSpec spec;
+  AppProfile profile;
   int copies = 1; // running instances; 0 keeps a Dock item with nothing running
 };
 struct DockItem {

@@ -55,7 +55,7 @@ SimulatedWorkspace::applications(std::string_view bundleIdentifier) {
   std::vector<platform::ApplicationInfo> result;
   for (const Process& process : processes_) {
     if (process.running && !bundleIdentifier.empty() &&
-        process.spec.bundleIdentifier == bundleIdentifier) {
+        process.profile.bundleIdentifier == bundleIdentifier) {
       result.push_back(info(process));
     }
   }
@@ -67,8 +67,9 @@ bool SimulatedWorkspace::terminate(int32_t pid) {
   if (process == nullptr) {
     return false;
   }
-  const bool delivered = process->spec.quit != QuitBehaviour::refuse;
-  QuitRequestRecord record{runLoop_.uptime(), pid, process->spec.name, delivered, info(*process)};
+  const bool delivered = process->profile.quit != QuitBehaviour::refuse;
+  QuitRequestRecord record{runLoop_.uptime(), pid, process->profile.name, delivered,
+                           info(*process)};
   if (record.process.bundlePath) {
     for (const Process& other : processes_) {
       if (other.running && info(other).bundlePath == record.process.bundlePath) {
@@ -77,7 +78,7 @@ bool SimulatedWorkspace::terminate(int32_t pid) {
     }
   }
   quitRequests_.push_back(std::move(record));
-  if (!delivered || process->quitting || process->spec.quit == QuitBehaviour::never) {
+  if (!delivered || process->quitting || process->profile.quit == QuitBehaviour::never) {
     return delivered;
   }
   process->quitting = true;
@@ -88,10 +89,10 @@ bool SimulatedWorkspace::terminate(int32_t pid) {
       end(pid);
     }
   };
-  if (process->spec.quit == QuitBehaviour::immediately) {
+  if (process->profile.quit == QuitBehaviour::immediately) {
     runLoop_.async(endThisInstance);
   } else {
-    runLoop_.schedule(process->spec.quitDelay, endThisInstance);
+    runLoop_.schedule(process->profile.quitDelay, endThisInstance);
   }
   return true;
 }
@@ -112,7 +113,7 @@ void SimulatedWorkspace::revealInFileViewer(std::string_view path) {
   revealedPaths_.emplace_back(path);
 }
 
-int32_t SimulatedWorkspace::launch(const AppSpec& spec, std::optional<int32_t> pid) {
+int32_t SimulatedWorkspace::launch(const AppProfile& profile, std::optional<int32_t> pid) {
   if (pid && (*pid <= 0 || running(*pid) != nullptr)) {
     return 0;
   }
@@ -130,7 +131,8 @@ int32_t SimulatedWorkspace::launch(const AppSpec& spec, std::optional<int32_t> p
     date = lastLaunchDate_ + milliseconds{1};
   }
   lastLaunchDate_ = date;
-  processes_.push_back({spec, chosen, date, true, spec.finishedLaunching, false, nfc(spec.name)});
+  processes_.push_back(
+      {profile, chosen, date, true, profile.finishedLaunching, false, nfc(profile.name)});
   latest_.insert_or_assign(chosen, processes_.size() - 1);
   ++changes_;
   return chosen;
@@ -161,9 +163,9 @@ bool SimulatedWorkspace::isRunning(int32_t pid) const {
   return running(pid) != nullptr;
 }
 
-std::optional<AppSpec> SimulatedWorkspace::specOf(int32_t pid) const {
+std::optional<AppProfile> SimulatedWorkspace::profileOf(int32_t pid) const {
   const Process* process = latest(pid);
-  return process ? std::optional(process->spec) : std::nullopt;
+  return process ? std::optional(process->profile) : std::nullopt;
 }
 
 std::optional<int32_t> SimulatedWorkspace::pidOf(std::string_view name) const {
@@ -198,22 +200,22 @@ const SimulatedWorkspace::Process* SimulatedWorkspace::running(int32_t pid) cons
 }
 
 platform::ApplicationInfo SimulatedWorkspace::info(const Process& process) {
-  const AppSpec& spec = process.spec;
+  const AppProfile& profile = process.profile;
   platform::ApplicationInfo result;
   result.pid = process.pid;
-  if (!spec.bundlePath.empty()) {
-    result.bundlePath = files_.canonicalPath(spec.bundlePath);
+  if (!profile.bundlePath.empty()) {
+    result.bundlePath = files_.canonicalPath(profile.bundlePath);
   }
-  if (spec.hasLaunchDate) {
+  if (profile.hasLaunchDate) {
     result.launchDate = process.launchDate;
   }
-  if (!spec.bundleIdentifier.empty()) {
-    result.bundleIdentifier = spec.bundleIdentifier;
+  if (!profile.bundleIdentifier.empty()) {
+    result.bundleIdentifier = profile.bundleIdentifier;
   }
-  if (!spec.name.empty()) {
+  if (!profile.name.empty()) {
     result.localizedName = process.name;
   }
-  result.activationPolicy = spec.policy;
+  result.activationPolicy = profile.policy;
   result.isFinishedLaunching = process.finishedLaunching;
   result.isTerminated = false;
   return result;

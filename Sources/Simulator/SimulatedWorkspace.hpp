@@ -41,13 +41,13 @@ public:
   bool reduceMotion() override { return reduceMotion_; }
 
   // A new process; with `pid`, that exact id (0 when it is in use).
-  int32_t launch(const AppSpec& spec, std::optional<int32_t> pid = std::nullopt);
+  int32_t launch(const AppProfile& profile, std::optional<int32_t> pid = std::nullopt);
   // Ends a running process and posts didTerminateApplication; false when it was not running.
   bool end(int32_t pid);
   void finishLaunching(int32_t pid);
   bool isRunning(int32_t pid) const;
-  // The AppSpec a process was launched with, running or not.
-  std::optional<AppSpec> specOf(int32_t pid) const;
+  // The AppProfile a process was launched with, running or not.
+  std::optional<AppProfile> profileOf(int32_t pid) const;
   std::optional<int32_t> pidOf(std::string_view name) const;
   std::optional<std::chrono::system_clock::time_point> launchDate(int32_t pid) const;
   const std::vector<QuitRequestRecord>& quitRequests() const { return quitRequests_; }
@@ -64,13 +64,13 @@ public:
 
 private:
   struct Process {
-    AppSpec spec;
+    AppProfile profile;
     int32_t pid = 0;
     std::chrono::system_clock::time_point launchDate;
     bool running = true;
     bool finishedLaunching = false;
     bool quitting = false;           // a delivered quit request will end it
-    std::optional<std::string> name; // spec.name in NFC, made once at launch
+    std::optional<std::string> name; // profile.name in NFC, made once at launch
   };
 
   Process* running(int32_t pid);

@@ -37,9 +37,9 @@ Status timedOut(const std::string& name) {
   return {"「" + name + "」仍未退出。请检查保存提示，或再次尝试。", true, 0};
 }
 
-sim::AppSpec spec(std::string name, QuitBehaviour quit = QuitBehaviour::immediately,
-                  double quitDelay = 0) {
-  sim::AppSpec result;
+sim::AppProfile profile(std::string name, QuitBehaviour quit = QuitBehaviour::immediately,
+                        double quitDelay = 0) {
+  sim::AppProfile result;
   result.bundleIdentifier = "com.example." + name;
   result.bundlePath = "/Applications/" + name + ".app";
   result.name = std::move(name);
@@ -76,7 +76,7 @@ public:
             false};
   }
 
-  RunningApp launch(const sim::AppSpec& app) { return snapshot(desktop.launch(app)); }
+  RunningApp launch(const sim::AppProfile& app) { return snapshot(desktop.launch(app)); }
 
   sim::Desktop desktop;
   std::shared_ptr<AppQuitService> service = AppQuitService::create(desktop.platform());
@@ -88,7 +88,7 @@ public:
 using QuitRequestLife = QuitServiceTest;
 
 TEST_F(QuitRequestLife, AnAppThatQuitsAtOnceIsReportedOnTheTerminationNotice) {
-  const RunningApp notes = launch(spec("Notes"));
+  const RunningApp notes = launch(profile("Notes"));
   service->request(notes);
 
   EXPECT_EQ(statuses, std::vector{waiting("Notes")});
@@ -108,7 +108,7 @@ TEST_F(QuitRequestLife, AnAppThatQuitsAtOnceIsReportedOnTheTerminationNotice) {
 TEST_F(QuitRequestLife, WithoutTheNoticeTheNextTickFindsTheEnd) {
   const auto quiet = std::make_shared<AppQuitService>(desktop.platform());
   attach(*quiet);
-  const RunningApp mail = launch(spec("Mail", QuitBehaviour::afterDelay, 1.0));
+  const RunningApp mail = launch(profile("Mail", QuitBehaviour::afterDelay, 1.0));
   const double start = desktop.now();
   quiet->request(mail);
 
@@ -122,7 +122,7 @@ TEST_F(QuitRequestLife, WithoutTheNoticeTheNextTickFindsTheEnd) {
 }
 
 TEST_F(QuitRequestLife, AnAppStillRunningAfterTwelveSecondsTimesOutOnce) {
-  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
+  const RunningApp pages = launch(profile("Pages", QuitBehaviour::never));
   const double start = desktop.now();
   service->request(pages);
 
@@ -144,8 +144,8 @@ TEST_F(QuitRequestLife, AnAppStillRunningAfterTwelveSecondsTimesOutOnce) {
 }
 
 TEST_F(QuitRequestLife, AnEndAfterTheTimeOutIsReportedLateAndOnce) {
-  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
-  const RunningApp other = launch(spec("Other"));
+  const RunningApp pages = launch(profile("Pages", QuitBehaviour::never));
+  const RunningApp other = launch(profile("Other"));
   service->request(pages);
   desktop.advance(12.5);
 
@@ -159,8 +159,8 @@ TEST_F(QuitRequestLife, AnEndAfterTheTimeOutIsReportedLateAndOnce) {
 }
 
 TEST_F(QuitRequestLife, AnotherReportForgetsTheTimedOutApp) {
-  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
-  const RunningApp music = launch(spec("Music", QuitBehaviour::never));
+  const RunningApp pages = launch(profile("Pages", QuitBehaviour::never));
+  const RunningApp music = launch(profile("Music", QuitBehaviour::never));
   service->request(pages);
   desktop.advance(12.5);
   service->request(music);
@@ -173,7 +173,7 @@ TEST_F(QuitRequestLife, AnotherReportForgetsTheTimedOutApp) {
 TEST_F(QuitRequestLife, AnEndOnTheTickOfTheTimeOutCountsAsAnEnd) {
   const auto quiet = std::make_shared<AppQuitService>(desktop.platform());
   attach(*quiet);
-  const RunningApp numbers = launch(spec("Numbers", QuitBehaviour::afterDelay, 11.9));
+  const RunningApp numbers = launch(profile("Numbers", QuitBehaviour::afterDelay, 11.9));
   quiet->request(numbers);
 
   desktop.advance(12.5);
@@ -181,7 +181,7 @@ TEST_F(QuitRequestLife, AnEndOnTheTickOfTheTimeOutCountsAsAnEnd) {
 }
 
 TEST_F(QuitRequestLife, ARequestAfterTheTimeOutStartsAFreshWait) {
-  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
+  const RunningApp pages = launch(profile("Pages", QuitBehaviour::never));
   service->request(pages);
   desktop.advance(12.5);
   service->request(pages);
@@ -196,17 +196,17 @@ TEST_F(QuitRequestLife, ARequestAfterTheTimeOutStartsAFreshWait) {
 }
 
 TEST_F(QuitRequestLife, AReusedPIDMeansThePendingAppEnded) {
-  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
+  const RunningApp pages = launch(profile("Pages", QuitBehaviour::never));
   service->request(pages);
 
   desktop.endByItself(pages.identity.pid());
-  desktop.launchWithPID(spec("Keynote"), pages.identity.pid());
+  desktop.launchWithPID(profile("Keynote"), pages.identity.pid());
   desktop.runLoop().drain();
   EXPECT_EQ(statuses, (std::vector{waiting("Pages"), ended("Pages")}));
 }
 
 TEST_F(QuitRequestLife, AnAppWithoutANameIsCalledApplication) {
-  sim::AppSpec nameless = spec("Nameless");
+  sim::AppProfile nameless = profile("Nameless");
   nameless.name.clear();
   RunningApp app = launch(nameless);
   app.name.clear();
@@ -218,7 +218,7 @@ TEST_F(QuitRequestLife, AnAppWithoutANameIsCalledApplication) {
 using QuitRequestRefusal = QuitServiceTest;
 
 TEST_F(QuitRequestRefusal, IsReportedAtOnceWithoutWaiting) {
-  const RunningApp stubborn = launch(spec("Stubborn", QuitBehaviour::refuse));
+  const RunningApp stubborn = launch(profile("Stubborn", QuitBehaviour::refuse));
   service->request(stubborn);
 
   EXPECT_EQ(statuses, std::vector{refused("Stubborn")});
@@ -236,7 +236,7 @@ TEST_F(QuitRequestRefusal, IsReportedAtOnceWithoutWaiting) {
 using QuitRequestDuplicates = QuitServiceTest;
 
 TEST_F(QuitRequestDuplicates, ARepeatedRequestKeepsTheFirstDeadline) {
-  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
+  const RunningApp pages = launch(profile("Pages", QuitBehaviour::never));
   service->request(pages);
   desktop.advance(5);
   service->request(pages);
@@ -252,8 +252,8 @@ TEST_F(QuitRequestDuplicates, ARepeatedRequestKeepsTheFirstDeadline) {
 }
 
 TEST_F(QuitRequestDuplicates, TwoPendingAppsShareOneTimer) {
-  const RunningApp mail = launch(spec("Mail", QuitBehaviour::afterDelay, 1));
-  const RunningApp music = launch(spec("Music", QuitBehaviour::afterDelay, 3));
+  const RunningApp mail = launch(profile("Mail", QuitBehaviour::afterDelay, 1));
+  const RunningApp music = launch(profile("Music", QuitBehaviour::afterDelay, 3));
   service->request(mail);
   service->request(music);
 
@@ -298,7 +298,7 @@ TEST_P(QuitRequestIgnored, SendsNothingAndReportsNothing) {
 }
 
 RunningApp withExcludedIdentifier(QuitServiceTest& test, const std::string& identifier) {
-  sim::AppSpec app = spec("System");
+  sim::AppProfile app = profile("System");
   app.bundleIdentifier = identifier;
   return test.launch(app);
 }
@@ -307,14 +307,14 @@ const IgnoredCase ignoredCases[] = {
     {"WithoutAccessibility",
      [](QuitServiceTest& test) {
        sim::Desktop& desktop = test.desktop;
-       const RunningApp app = test.launch(spec("Notes"));
+       const RunningApp app = test.launch(profile("Notes"));
        desktop.setAccessibility(false);
        return app;
      }},
     {"VanishedProcess",
      [](QuitServiceTest& test) {
        sim::Desktop& desktop = test.desktop;
-       const RunningApp app = test.launch(spec("Notes"));
+       const RunningApp app = test.launch(profile("Notes"));
        desktop.endByItself(app.identity.pid());
        desktop.runLoop().drain();
        return app;
@@ -322,35 +322,35 @@ const IgnoredCase ignoredCases[] = {
     {"ReusedPID",
      [](QuitServiceTest& test) {
        sim::Desktop& desktop = test.desktop;
-       const RunningApp app = test.launch(spec("Notes"));
+       const RunningApp app = test.launch(profile("Notes"));
        desktop.endByItself(app.identity.pid());
        desktop.runLoop().drain();
-       desktop.launchWithPID(spec("Notes"), app.identity.pid());
+       desktop.launchWithPID(profile("Notes"), app.identity.pid());
        return app;
      }},
     {"OtherLaunchDate",
      [](QuitServiceTest& test) {
-       RunningApp app = test.launch(spec("Notes"));
+       RunningApp app = test.launch(profile("Notes"));
        app.identity = AppIdentity(app.identity.pid(), app.identity.bundlePath(),
                                   app.identity.launchedAt() + std::chrono::seconds(1));
        return app;
      }},
     {"OtherBundlePath",
      [](QuitServiceTest& test) {
-       RunningApp app = test.launch(spec("Notes"));
+       RunningApp app = test.launch(profile("Notes"));
        app.identity =
            AppIdentity(app.identity.pid(), "/Applications/notes.app", app.identity.launchedAt());
        return app;
      }},
     {"BackgroundProcess",
      [](QuitServiceTest& test) {
-       sim::AppSpec agent = spec("Agent");
+       sim::AppProfile agent = profile("Agent");
        agent.policy = platform::ActivationPolicy::accessory;
        return test.launch(agent);
      }},
     {"StillLaunching",
      [](QuitServiceTest& test) {
-       sim::AppSpec slow = spec("Slow");
+       sim::AppProfile slow = profile("Slow");
        slow.finishedLaunching = false;
        return test.launch(slow);
      }},
@@ -358,8 +358,8 @@ const IgnoredCase ignoredCases[] = {
      [](QuitServiceTest& test) {
        sim::Desktop& desktop = test.desktop;
        desktop.addSymlink("/Applications/Notes.app", "/Volumes/Apps/Notes.app");
-       const RunningApp first = test.launch(spec("Notes"));
-       sim::AppSpec copy = spec("Notes");
+       const RunningApp first = test.launch(profile("Notes"));
+       sim::AppProfile copy = profile("Notes");
        copy.bundlePath = "/Volumes/Apps/Notes.app";
        test.launch(copy);
        return first;
@@ -368,7 +368,7 @@ const IgnoredCase ignoredCases[] = {
      [](QuitServiceTest& test) {
        sim::Desktop& desktop = test.desktop;
        desktop.addSymlink("/Applications/Notes.app", "/Volumes/Apps/Notes.app");
-       RunningApp app = test.launch(spec("Notes"));
+       RunningApp app = test.launch(profile("Notes"));
        app.identity =
            AppIdentity(app.identity.pid(), "/Applications/Notes.app", app.identity.launchedAt());
        return app;
@@ -383,8 +383,8 @@ const IgnoredCase ignoredCases[] = {
      [](QuitServiceTest& test) { return withExcludedIdentifier(test, "com.apple.ControlCenter"); }},
     {"TwoCopiesOfOneBundle",
      [](QuitServiceTest& test) {
-       const RunningApp first = test.launch(spec("Notes"));
-       test.launch(spec("Notes"));
+       const RunningApp first = test.launch(profile("Notes"));
+       test.launch(profile("Notes"));
        return first;
      }},
 };
@@ -397,14 +397,14 @@ using QuitRequestPaths = QuitServiceTest;
 
 TEST_F(QuitRequestPaths, AnAppLaunchedThroughASymlinkIsQuit) {
   desktop.addSymlink("/Applications/Notes.app", "../Volumes/Apps/Notes.app");
-  const RunningApp notes = launch(spec("Notes"));
+  const RunningApp notes = launch(profile("Notes"));
   EXPECT_EQ(notes.identity.bundlePath(), "/Volumes/Apps/Notes.app");
   service->request(notes);
   EXPECT_EQ(statuses, std::vector{waiting("Notes")});
 }
 
 TEST_F(QuitRequestPaths, AnNFDPathMatchesItsNFCForm) {
-  sim::AppSpec cafe = spec("Cafe");
+  sim::AppProfile cafe = profile("Cafe");
   cafe.bundlePath = "/Applications/Cafe\u0301.app";
   const int32_t pid = desktop.launch(cafe);
   const RunningApp app{AppIdentity(pid, "/Applications/Caf\u00e9.app", desktop.launchDate(pid)),
@@ -432,7 +432,7 @@ private:
 };
 
 TEST_F(QuitRequestPaths, TheOwnProcessIsNeverQuit) {
-  const RunningApp self = launch(spec("Helper"));
+  const RunningApp self = launch(profile("Helper"));
   platform::Platform& base = desktop.platform();
   OwnProcess own(base.process, self.identity.pid());
   platform::Platform platform{base.accessibility,
@@ -457,7 +457,7 @@ TEST_F(QuitRequestPaths, TheOwnProcessIsNeverQuit) {
 using QuitServiceStop = QuitServiceTest;
 
 TEST_F(QuitServiceStop, StopsFollowingPendingRequests) {
-  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
+  const RunningApp pages = launch(profile("Pages", QuitBehaviour::never));
   const std::size_t subscriptions = desktop.subscriptionCount();
   service->request(pages);
   service->stop();
@@ -472,7 +472,7 @@ TEST_F(QuitServiceStop, StopsFollowingPendingRequests) {
 }
 
 TEST_F(QuitServiceStop, AServiceThatIsGoneLeavesNothingRunning) {
-  const RunningApp pages = launch(spec("Pages", QuitBehaviour::never));
+  const RunningApp pages = launch(profile("Pages", QuitBehaviour::never));
   service->request(pages);
   service.reset();
 

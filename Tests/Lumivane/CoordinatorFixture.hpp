@@ -27,13 +27,13 @@ protected:
 
   int32_t launchApp(const std::string& name, const std::string& bundleIdentifier,
                     sim::QuitBehaviour quit = sim::QuitBehaviour::immediately) {
-    sim::AppSpec spec;
-    spec.name = name;
-    spec.bundleIdentifier = bundleIdentifier;
-    spec.quit = quit;
-    spec.bundlePath = "/Applications/" + name + ".app";
-    const int32_t pid = desktop.launch(spec);
-    desktop.addDockApplication(name, spec.bundlePath);
+    sim::AppProfile profile;
+    profile.name = name;
+    profile.bundleIdentifier = bundleIdentifier;
+    profile.quit = quit;
+    profile.bundlePath = "/Applications/" + name + ".app";
+    const int32_t pid = desktop.launch(profile);
+    desktop.addDockApplication(name, profile.bundlePath);
     return pid;
   }
 

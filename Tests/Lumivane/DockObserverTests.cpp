@@ -65,8 +65,8 @@ private:
   platform::Accessibility& inner_;
 };
 
-sim::AppSpec spec(const std::string& name, std::string bundlePath = "") {
-  sim::AppSpec result;
+sim::AppProfile profile(const std::string& name, std::string bundlePath = "") {
+  sim::AppProfile result;
   result.name = name;
   result.bundleIdentifier = "com.example." + name;
   result.bundlePath = bundlePath.empty() ? "/Applications/" + name + ".app" : bundlePath;
@@ -86,7 +86,7 @@ public:
 
   // A running application with its Dock item; returns the item's index.
   int addApp(const std::string& name, const std::string& bundlePath = "") {
-    const sim::AppSpec app = spec(name, bundlePath);
+    const sim::AppProfile app = profile(name, bundlePath);
     pids[name] = desktop.launch(app);
     return desktop.addDockApplication(name, app.bundlePath);
   }
@@ -249,19 +249,19 @@ const ItemCase itemsWithoutApplication[] = {
     {"WithoutURL", [](DockObserverTest& t) { return t.desktop.addDockApplication("Ghost", ""); }},
     {"Finder",
      [](DockObserverTest& t) {
-       sim::AppSpec finder = spec("Finder", "/System/Library/CoreServices/Finder.app");
+       sim::AppProfile finder = profile("Finder", "/System/Library/CoreServices/Finder.app");
        finder.bundleIdentifier = "com.apple.finder";
        t.desktop.launch(finder);
        return t.desktop.addDockApplication("Finder", finder.bundlePath);
      }},
     {"TwoCopies",
      [](DockObserverTest& t) {
-       t.desktop.launch(spec("Notes"));
+       t.desktop.launch(profile("Notes"));
        return t.addApp("Notes");
      }},
     {"StillLaunching",
      [](DockObserverTest& t) {
-       sim::AppSpec slow = spec("Slow");
+       sim::AppProfile slow = profile("Slow");
        slow.finishedLaunching = false;
        t.desktop.launch(slow);
        return t.desktop.addDockApplication("Slow", slow.bundlePath);
@@ -600,7 +600,7 @@ class DockItemPath : public DockObserverTest, public ::testing::WithParamInterfa
 TEST_P(DockItemPath, ResolvesToTheRunningApplication) {
   desktop.addSymlink("/Applications/Link.app", "/Volumes/Apps/Real.app");
   const PathCase& path = GetParam();
-  const int32_t pid = desktop.launch(spec("Tool", path.appPath));
+  const int32_t pid = desktop.launch(profile("Tool", path.appPath));
   const int item = desktop.addDockApplication("Tool", path.dockPath);
   const auto hit = hitItem(item);
   ASSERT_TRUE(hit && hit->application);
@@ -622,15 +622,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, DockItemPath, ::testing::ValuesIn(pathCases),
 using DockRunningApps = DockObserverTest;
 
 TEST_F(DockRunningApps, ListsOnlyAppsWithBundleLaunchDateAndIdentifier) {
-  sim::AppSpec noBundle = spec("NoBundle");
+  sim::AppProfile noBundle = profile("NoBundle");
   noBundle.bundlePath.clear();
-  sim::AppSpec noDate = spec("NoDate");
+  sim::AppProfile noDate = profile("NoDate");
   noDate.hasLaunchDate = false;
-  sim::AppSpec noIdentifier = spec("NoIdentifier");
+  sim::AppProfile noIdentifier = profile("NoIdentifier");
   noIdentifier.bundleIdentifier.clear();
-  sim::AppSpec nameless = spec("Nameless", "/Applications/Nameless Tool.v2.app");
+  sim::AppProfile nameless = profile("Nameless", "/Applications/Nameless Tool.v2.app");
   nameless.name.clear();
-  sim::AppSpec agent = spec("Agent");
+  sim::AppProfile agent = profile("Agent");
   agent.policy = platform::ActivationPolicy::accessory;
   for (const auto& app : {noBundle, noDate, noIdentifier}) {
     desktop.launch(app);

@@ -185,29 +185,29 @@ TEST(ScenarioParserWords, QuotedKeywordsAreNames) {
 
 TEST(ScenarioParserCommands, AppDefaultsFollowTheName) {
   const auto app = last<command::App>("app \"Google Chrome\"\n");
-  EXPECT_EQ(app.spec.name, "Google Chrome");
-  EXPECT_EQ(app.spec.bundleIdentifier, "com.example.googlechrome");
-  EXPECT_EQ(app.spec.bundlePath, "/Applications/Google Chrome.app");
-  EXPECT_EQ(app.spec.quit, QuitBehaviour::immediately);
-  EXPECT_EQ(app.spec.policy, platform::ActivationPolicy::regular);
-  EXPECT_TRUE(app.spec.finishedLaunching);
+  EXPECT_EQ(app.profile.name, "Google Chrome");
+  EXPECT_EQ(app.profile.bundleIdentifier, "com.example.googlechrome");
+  EXPECT_EQ(app.profile.bundlePath, "/Applications/Google Chrome.app");
+  EXPECT_EQ(app.profile.quit, QuitBehaviour::immediately);
+  EXPECT_EQ(app.profile.policy, platform::ActivationPolicy::regular);
+  EXPECT_TRUE(app.profile.finishedLaunching);
   EXPECT_EQ(app.copies, 1);
-  EXPECT_EQ(last<command::App>("app Finder\n").spec.bundleIdentifier, "com.apple.finder");
+  EXPECT_EQ(last<command::App>("app Finder\n").profile.bundleIdentifier, "com.apple.finder");
 }
 
 TEST(ScenarioParserCommands, AppOptions) {
   const auto app = last<command::App>(
       "app Notes bundle=com.apple.Notes path=\"/System/Applications/My Notes.app\" "
       "quit=after:2.5 background launching copies=0\n");
-  EXPECT_EQ(app.spec.bundleIdentifier, "com.apple.Notes");
-  EXPECT_EQ(app.spec.bundlePath, "/System/Applications/My Notes.app");
-  EXPECT_EQ(app.spec.quit, QuitBehaviour::afterDelay);
-  EXPECT_DOUBLE_EQ(app.spec.quitDelay, 2.5);
-  EXPECT_EQ(app.spec.policy, platform::ActivationPolicy::accessory);
-  EXPECT_FALSE(app.spec.finishedLaunching);
+  EXPECT_EQ(app.profile.bundleIdentifier, "com.apple.Notes");
+  EXPECT_EQ(app.profile.bundlePath, "/System/Applications/My Notes.app");
+  EXPECT_EQ(app.profile.quit, QuitBehaviour::afterDelay);
+  EXPECT_DOUBLE_EQ(app.profile.quitDelay, 2.5);
+  EXPECT_EQ(app.profile.policy, platform::ActivationPolicy::accessory);
+  EXPECT_FALSE(app.profile.finishedLaunching);
   EXPECT_EQ(app.copies, 0);
-  EXPECT_EQ(last<command::App>("app A quit=never\n").spec.quit, QuitBehaviour::never);
-  EXPECT_EQ(last<command::App>("app A quit=refuse\n").spec.quit, QuitBehaviour::refuse);
+  EXPECT_EQ(last<command::App>("app A quit=never\n").profile.quit, QuitBehaviour::never);
+  EXPECT_EQ(last<command::App>("app A quit=refuse\n").profile.quit, QuitBehaviour::refuse);
 }
 
 TEST(ScenarioParserCommands, ScreensAndDock) {

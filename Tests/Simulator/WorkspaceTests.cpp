@@ -5,7 +5,7 @@
 namespace lumivane::sim {
 namespace {
 
-AppSpec notes(QuitBehaviour quit = QuitBehaviour::immediately, double delay = 0) {
+AppProfile notes(QuitBehaviour quit = QuitBehaviour::immediately, double delay = 0) {
   return {.name = "Notes",
           .bundleIdentifier = "com.apple.Notes",
           .bundlePath = "/System/Applications/Notes.app",
@@ -97,7 +97,7 @@ TEST(Processes, RelaunchAndReuseMakeNewIdentities) {
 TEST(Processes, TheWorkspaceReportsCanonicalNFCPathsAndOnlyWhatIsKnown) {
   Desktop desktop;
   desktop.addSymlink("/Applications/Notes.app", "/Volumes/Apps/Note\u0301s.app");
-  AppSpec bare = notes();
+  AppProfile bare = notes();
   bare.name = "";
   bare.bundleIdentifier = "";
   bare.hasLaunchDate = false;

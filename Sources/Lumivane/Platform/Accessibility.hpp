@@ -38,8 +38,8 @@ struct AXNumber {
 // Anything else: a value of a type the observer never accepts (including a list that holds
 // something other than elements, and an AXValue of another kind than point or size).
 struct AXOther {};
-using AXValue =
-    std::variant<AXText, ElementRef, std::vector<ElementRef>, AXURL, Point, AXSize, AXNumber, AXOther>;
+using AXValue = std::variant<AXText, ElementRef, std::vector<ElementRef>, AXURL, Point, AXSize,
+                             AXNumber, AXOther>;
 
 // The Accessibility interface of the window server. Every message may fail (an error, the
 // element vanished, or the messaging time-out passed); a failed message is an empty optional.

@@ -50,7 +50,8 @@ public:
   virtual void setButtonAction(std::function<void()> action) = 0;
   virtual void setButtonAccessibilityIdentifier(std::string_view identifier) = 0;
   // A system symbol by name, with its accessibility description.
-  virtual void setSymbol(std::string_view symbolName, std::string_view accessibilityDescription) = 0;
+  virtual void setSymbol(std::string_view symbolName,
+                         std::string_view accessibilityDescription) = 0;
   virtual void setToolTip(std::string_view toolTip) = 0;
   // The button's frame in screen coordinates (bottom-left space); empty when it has no window.
   virtual Rect buttonScreenFrame() = 0;
