@@ -181,17 +181,6 @@ std::optional<bool> parseSwitch(const Token& token) {
   return std::nullopt;
 }
 
-std::string quoted(std::string_view text) {
-  std::string result = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      result += '\\';
-    }
-    result += c;
-  }
-  return result + "\"";
-}
-
 // ---------------------------------------------------------------------------------------------
 // Commands of one line
 
@@ -1064,23 +1053,9 @@ bool isSetUp(const Action& action) {
          std::holds_alternative<command::Permission>(action);
 }
 
-// "12.5", "116", "-3.25": at most three decimals, no trailing zeros.
-std::string number(double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.3f", value);
-  std::string text = buffer;
-  while (text.back() == '0') {
-    text.pop_back();
-  }
-  if (text.back() == '.') {
-    text.pop_back();
-  }
-  return text == "-0" ? "0" : text;
-}
-
 std::string describe(const Rect& rect) {
-  return "(" + number(rect.x) + ", " + number(rect.y) + ", " + number(rect.width) + ", " +
-         number(rect.height) + ")";
+  return "(" + scriptNumber(rect.x) + ", " + scriptNumber(rect.y) + ", " +
+         scriptNumber(rect.width) + ", " + scriptNumber(rect.height) + ")";
 }
 
 std::string_view levelName(platform::LogLevel level) {
@@ -1114,7 +1089,7 @@ std::optional<ShellWindow> kindOf(const WindowRecord& window) {
 }
 
 std::string describeStatus(std::string_view message, bool isError) {
-  return "status " + quoted(message) + (isError ? " error" : "");
+  return "status " + scriptQuoted(message) + (isError ? " error" : "");
 }
 
 } // namespace
@@ -1560,7 +1535,7 @@ private:
     if (toolTip == expect.text) {
       return std::nullopt;
     }
-    return mismatch("tooltip " + quoted(expect.text), "tooltip " + quoted(toolTip));
+    return mismatch("tooltip " + scriptQuoted(expect.text), "tooltip " + scriptQuoted(toolTip));
   }
 
   Failure perform(const command::ExpectWindow& expect) const {
@@ -1657,7 +1632,7 @@ private:
     const auto shown = [&] {
       return panelName(panel) + " " +
              describe(DockGeometry::appKitRect(panel.frame, primaryTop())) + " " +
-             quoted(panel.label);
+             scriptQuoted(panel.label);
     };
     if (panel.visible && !panel_.visible) {
       note(time, "overlay shown " + shown());
@@ -1674,11 +1649,11 @@ private:
     if (shell.statusSymbol != symbol_ || shell.statusSymbolDescription != symbolDescription_) {
       symbol_ = shell.statusSymbol;
       symbolDescription_ = shell.statusSymbolDescription;
-      note(time, "symbol " + symbol_ + " " + quoted(symbolDescription_));
+      note(time, "symbol " + symbol_ + " " + scriptQuoted(symbolDescription_));
     }
     if (shell.statusToolTip != toolTip_) {
       toolTip_ = shell.statusToolTip;
-      note(time, "tooltip " + quoted(toolTip_));
+      note(time, "tooltip " + scriptQuoted(toolTip_));
     }
     windowsShown_.resize(shell.windows.size(), false);
     for (std::size_t i = 0; i < shell.windows.size(); ++i) {
@@ -1687,7 +1662,7 @@ private:
         const auto kind = kindOf(window);
         note(time, std::string("window ") + (window.visible ? "shown " : "closed ") +
                        std::string(kind ? windowName(*kind) : "other") + " " +
-                       quoted(window.title));
+                       scriptQuoted(window.title));
         windowsShown_[i] = window.visible;
       }
     }
@@ -1705,7 +1680,7 @@ private:
     for (; logsSeen_ < logs.size(); ++logsSeen_) {
       const LogRecord& log = logs[logsSeen_];
       note(log.time - start_, "log " + log.category + " " + std::string(levelName(log.level)) +
-                                  " " + quoted(log.message));
+                                  " " + scriptQuoted(log.message));
     }
   }
 
@@ -1841,6 +1816,30 @@ int runScenarioText(std::string_view text, std::ostream& timeline, std::ostream&
     return scenarioFailed;
   }
   return scenarioPassed;
+}
+
+std::string scriptNumber(double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.3f", value);
+  std::string text = buffer;
+  while (text.back() == '0') {
+    text.pop_back();
+  }
+  if (text.back() == '.') {
+    text.pop_back();
+  }
+  return text == "-0" ? "0" : text;
+}
+
+std::string scriptQuoted(std::string_view text) {
+  std::string result = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      result += '\\';
+    }
+    result += c;
+  }
+  return result + "\"";
 }
 
 } // namespace lumivane::sim

@@ -272,4 +272,9 @@ inline constexpr int scenarioMalformed = 2;
 // failure to `errors`. Returns scenarioPassed, scenarioFailed or scenarioMalformed.
 int runScenarioText(std::string_view text, std::ostream& timeline, std::ostream& errors);
 
+// Words as scripts write them: a number with at most three decimals and no trailing zeros
+// ("12.5", "116", "-3.25"), and a text in double quotes with \" and \\ escaped.
+std::string scriptNumber(double value);
+std::string scriptQuoted(std::string_view text);
+
 } // namespace lumivane::sim

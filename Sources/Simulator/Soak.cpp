@@ -63,33 +63,8 @@ private:
   uint64_t state_;
 };
 
-// "0.35", "12", "-3.5": at most three decimals, no trailing zeros.
-std::string number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3f", value);
-  std::string result = text;
-  while (result.back() == '0') {
-    result.pop_back();
-  }
-  if (result.back() == '.') {
-    result.pop_back();
-  }
-  return result == "-0" ? "0" : result;
-}
-
-std::string quoted(std::string_view text) {
-  std::string result = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      result += '\\';
-    }
-    result += c;
-  }
-  return result + "\"";
-}
-
 std::string pointText(Point point) {
-  return number(std::round(point.x)) + " " + number(std::round(point.y));
+  return scriptNumber(std::round(point.x)) + " " + scriptNumber(std::round(point.y));
 }
 
 constexpr std::array<std::pair<double, double>, 6> displaySizes{
@@ -137,9 +112,9 @@ public:
     std::vector<std::string> lines;
     drawScreens();
     for (const Rect& screen : screens_) {
-      std::string line = "screen " + number(screen.width) + "x" + number(screen.height);
+      std::string line = "screen " + scriptNumber(screen.width) + "x" + scriptNumber(screen.height);
       if (screen.x != 0 || screen.y != 0) {
-        line += " at " + number(screen.x) + "," + number(screen.y);
+        line += " at " + scriptNumber(screen.x) + "," + scriptNumber(screen.y);
       }
       lines.push_back(std::move(line));
     }
@@ -277,7 +252,7 @@ private:
         addApp(lines, unique(std::string(random_.pick(appNames))), appOptions());
       } else if (kind < 0.9) {
         const std::string name = unique("Folder " + std::to_string(items_.size()));
-        lines.push_back("folder " + quoted(name));
+        lines.push_back("folder " + scriptQuoted(name));
         items_.push_back(name);
       } else {
         lines.emplace_back("separator");
@@ -296,7 +271,7 @@ private:
       options += " quit=now";
     } else if (quit < 0.7) {
       const double delay = random_.chance(0.2) ? random_.uniform(11, 20) : random_.uniform(0, 3);
-      options += " quit=after:" + number(delay);
+      options += " quit=after:" + scriptNumber(delay);
     } else if (quit < 0.85) {
       options += " quit=never";
     } else {
@@ -319,7 +294,7 @@ private:
 
   void addApp(std::vector<std::string>& lines, const std::string& name,
               const std::string& options) {
-    lines.push_back("app " + quoted(name) + options);
+    lines.push_back("app " + scriptQuoted(name) + options);
     apps_.push_back(name);
     items_.push_back(name);
   }
@@ -357,8 +332,8 @@ private:
     return std::nullopt;
   }
 
-  std::string anyItem() { return quoted(random_.pick(items_)); }
-  std::string seconds(double low, double high) { return number(random_.uniform(low, high)); }
+  std::string anyItem() { return scriptQuoted(random_.pick(items_)); }
+  std::string seconds(double low, double high) { return scriptNumber(random_.uniform(low, high)); }
 
   Point pointOnAScreen() {
     const Rect& screen = random_.pick(screens_);
@@ -402,7 +377,7 @@ private:
   // A fast pass along the Dock to its first or last item.
   Step sweep(Desktop&) {
     const std::string& item = random_.chance(0.5) ? items_.front() : items_.back();
-    return "glide " + quoted(item) + " " + seconds(0.05, 0.25);
+    return "glide " + scriptQuoted(item) + " " + seconds(0.05, 0.25);
   }
 
   Step away(Desktop&) { return "glide " + pointText(pointOnAScreen()) + " " + seconds(0.1, 0.6); }
@@ -503,7 +478,7 @@ private:
     const bool running = desktop.pidOf(name).has_value();
     const double kind = random_.uniform(0, 1);
     if (!running) {
-      return kind < 0.5 ? std::optional("start " + quoted(name)) : std::nullopt;
+      return kind < 0.5 ? std::optional("start " + scriptQuoted(name)) : std::nullopt;
     }
     std::vector<std::string> stopped;
     for (const std::string& app : apps_) {
@@ -512,24 +487,24 @@ private:
       }
     }
     if (kind < 0.25) {
-      return "quits " + quoted(name);
+      return "quits " + scriptQuoted(name);
     }
     if (kind < 0.45) {
-      return "relaunch " + quoted(name);
+      return "relaunch " + scriptQuoted(name);
     }
     if (kind < 0.6) {
-      return "relaunch " + quoted(name) + " same-pid";
+      return "relaunch " + scriptQuoted(name) + " same-pid";
     }
     if (kind < 0.75) {
       // Mostly a process that was not running takes the pid; now and then a second copy.
       const std::string& by =
           stopped.empty() || random_.chance(0.2) ? random_.pick(apps_) : random_.pick(stopped);
-      return "reuse-pid " + quoted(name) + " " + quoted(by);
+      return "reuse-pid " + scriptQuoted(name) + " " + scriptQuoted(by);
     }
     if (kind < 0.93) {
-      return "finish-launching " + quoted(name);
+      return "finish-launching " + scriptQuoted(name);
     }
-    return "start " + quoted(name);
+    return "start " + scriptQuoted(name);
   }
 
   Step accessibility(Desktop&) {
@@ -560,7 +535,7 @@ private:
       const double value = random_.pick(latencies);
       fault_ = value > 0;
       slow_ = fault_;
-      return "latency " + number(value);
+      return "latency " + scriptNumber(value);
     }
     static constexpr std::array<int, 4> extra{0, 3, 100, 200};
     const int count = random_.pick(extra);
@@ -622,9 +597,9 @@ private:
     }
     std::string line = "screens";
     for (const Rect& screen : screens_) {
-      line += " " + number(screen.width) + "x" + number(screen.height);
+      line += " " + scriptNumber(screen.width) + "x" + scriptNumber(screen.height);
       if (screen.x != 0 || screen.y != 0) {
-        line += "@" + number(screen.x) + "," + number(screen.y);
+        line += "@" + scriptNumber(screen.x) + "," + scriptNumber(screen.y);
       }
     }
     return line;
@@ -650,12 +625,12 @@ private:
     if (random_.chance(0.6)) {
       planned_.emplace_back("click button", true);
     } else {
-      planned_.emplace_back("middle-click " + quoted(name), false);
+      planned_.emplace_back("middle-click " + scriptQuoted(name), false);
     }
     if (event == "relaunch-same") {
-      return "relaunch " + quoted(name) + " same-pid";
+      return "relaunch " + scriptQuoted(name) + " same-pid";
     }
-    return std::string(event) + " " + quoted(name);
+    return std::string(event) + " " + scriptQuoted(name);
   }
 
   // Puts one thing that is off back to normal: the system mostly works.
