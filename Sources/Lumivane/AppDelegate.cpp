@@ -338,12 +338,7 @@ void AppDelegate::presentSettings() {
     platform::WindowStyle style;
     style.title = settingsTitle;
     settingsWindow_ = platform_.windows.createWindow(style, menuController());
-    const platform::Window* window = settingsWindow_.get();
-    settingsWindow_->setWillClose([weak = weak_from_this(), window] {
-      if (const auto self = weak.lock()) {
-        self->windowWillClose(window);
-      }
-    });
+    reportClose(*settingsWindow_);
     settingsWindow_->center();
   }
   settingsWindow_->makeKeyAndOrderFront();
@@ -382,16 +377,19 @@ void AppDelegate::showWelcome() {
     style.titleHidden = true;
     style.movableByBackground = true;
     welcome_ = platform_.windows.createWindow(style, platform_.windows.welcomeContent(model));
-    const platform::Window* window = welcome_.get();
-    welcome_->setWillClose([weak = weak_from_this(), window] {
-      if (const auto self = weak.lock()) {
-        self->windowWillClose(window);
-      }
-    });
+    reportClose(*welcome_);
     welcome_->center();
   }
   platform_.windows.activateIgnoringOtherApps();
   welcome_->makeKeyAndOrderFront();
+}
+
+void AppDelegate::reportClose(platform::Window& window) {
+  window.setWillClose([weak = weak_from_this(), closing = &window] {
+    if (const auto self = weak.lock()) {
+      self->windowWillClose(closing);
+    }
+  });
 }
 
 void AppDelegate::popoverDidClose() {

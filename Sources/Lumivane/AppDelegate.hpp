@@ -86,6 +86,8 @@ private:
   void configureStatusItem();
   void presentSettings();
   std::shared_ptr<platform::ViewController> menuController();
+  // Routes the window's will-close to windowWillClose, holding this coordinator weakly.
+  void reportClose(platform::Window& window);
   void applyLayout(const HoverLayoutOptions& layout);
   // Wraps a member action so that it holds this coordinator weakly.
   std::function<void()> weakAction(void (AppDelegate::*action)());
