@@ -6,6 +6,7 @@
 #include "Shell/OverlayPanel.hpp"
 #include "Shell/QtWindows.hpp"
 #include "Shell/SimulatorWindow.hpp"
+#include "Shell/ViewServices.hpp"
 #include "Simulator/Desktop.hpp"
 
 #include <QApplication>
@@ -51,23 +52,8 @@ private:
   int failures_ = 0;
 };
 
-// The services the views observe, on a simulated desktop.
-struct Services {
-  sim::Desktop desktop;
-  std::shared_ptr<SettingsManager> settings =
-      std::make_shared<SettingsManager>(desktop.platform().defaults, desktop.platform().loginItems);
-  std::shared_ptr<PermissionManager> permissions =
-      std::make_shared<PermissionManager>(desktop.platform());
-  std::shared_ptr<RuntimeStatus> runtime = std::make_shared<RuntimeStatus>();
-
-  void grant(bool accessibility) {
-    desktop.setAccessibility(accessibility);
-    permissions->refresh();
-  }
-};
-
 void popovers(Writer& writer) {
-  Services services;
+  ViewServices services;
   platform::MenuContentModel model;
   model.settings = services.settings;
   model.permissions = services.permissions;
@@ -78,7 +64,7 @@ void popovers(Writer& writer) {
   };
 
   popover(QStringLiteral("popover-accessibility.png"));
-  services.grant(true);
+  services.grantAccessibility(true);
   services.permissions->setMiddleAvailable(false);
   popover(QStringLiteral("popover-middle-click.png"));
   services.permissions->setMiddleAvailable(true);
@@ -96,7 +82,7 @@ void popovers(Writer& writer) {
 }
 
 void layouts(Writer& writer) {
-  Services services;
+  ViewServices services;
   const char* names[] = {"layout-bottom.png", "layout-left.png", "layout-right.png"};
   for (std::size_t index = 0; index < std::size(allDockEdges); ++index) {
     HoverLayoutSettings section(services.settings, allDockEdges[index]);
@@ -117,10 +103,10 @@ void layouts(Writer& writer) {
 }
 
 void welcome(Writer& writer) {
-  Services services;
+  ViewServices services;
   WelcomeContent content({services.permissions, {}});
   writer.save(content, QStringLiteral("welcome-before.png"));
-  services.grant(true);
+  services.grantAccessibility(true);
   writer.save(content, QStringLiteral("welcome-after.png"));
 }
 

@@ -2,10 +2,7 @@
 
 // Services on a simulated desktop for the view tests, and ways to find what a view shows.
 
-#include "Lumivane/AppDelegate.hpp"
-#include "Lumivane/PermissionManager.hpp"
-#include "Lumivane/SettingsManager.hpp"
-#include "Simulator/Desktop.hpp"
+#include "Shell/ViewServices.hpp"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -17,19 +14,7 @@
 
 namespace lumivane::shell::testing {
 
-struct Services {
-  sim::Desktop desktop;
-  std::shared_ptr<SettingsManager> settings =
-      std::make_shared<SettingsManager>(desktop.platform().defaults, desktop.platform().loginItems);
-  std::shared_ptr<PermissionManager> permissions =
-      std::make_shared<PermissionManager>(desktop.platform());
-  std::shared_ptr<RuntimeStatus> runtime = std::make_shared<RuntimeStatus>();
-
-  void grantAccessibility(bool granted) {
-    desktop.setAccessibility(granted);
-    permissions->refresh();
-  }
-};
+using Services = ViewServices;
 
 // The label under `root` showing exactly `text`, or null.
 inline QLabel* findLabel(QWidget& root, const QString& text) {

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Lumivane/AppDelegate.hpp"
+#include "Lumivane/PermissionManager.hpp"
+#include "Lumivane/SettingsManager.hpp"
+#include "Simulator/Desktop.hpp"
+
+#include <memory>
+
+namespace lumivane::shell {
+
+// The services the views observe, on a simulated desktop of their own: what the snapshots and
+// the view tests build views from, without a coordinator.
+struct ViewServices {
+  sim::Desktop desktop;
+  std::shared_ptr<SettingsManager> settings =
+      std::make_shared<SettingsManager>(desktop.platform().defaults, desktop.platform().loginItems);
+  std::shared_ptr<PermissionManager> permissions =
+      std::make_shared<PermissionManager>(desktop.platform());
+  std::shared_ptr<RuntimeStatus> runtime = std::make_shared<RuntimeStatus>();
+
+  void grantAccessibility(bool granted) {
+    desktop.setAccessibility(granted);
+    permissions->refresh();
+  }
+};
+
+} // namespace lumivane::shell
