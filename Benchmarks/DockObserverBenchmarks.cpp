@@ -218,7 +218,8 @@ void dockObserverHitReplayed(benchmark::State& state, std::optional<HoverLayoutO
 BENCHMARK_CAPTURE(dockObserverHitReplayed, automaticStandard, HoverLayoutOptions::defaults);
 BENCHMARK_CAPTURE(dockObserverHitReplayed, withoutLayout, std::nullopt);
 
-void dockObserverRefresh(benchmark::State& state) {
+// Runs `query` on the target under the hovered item, counting its Accessibility messages.
+template <typename Query> void benchmarkTargetQuery(benchmark::State& state, Query query) {
   FortyItemDock dock;
   const auto hit = dock.observer->hit(dock.hoveredCentre(), HoverLayoutOptions::defaults);
   if (!hit || !hit->target) {
@@ -227,24 +228,22 @@ void dockObserverRefresh(benchmark::State& state) {
   }
   const std::size_t before = dock.desktop.accessibilityMessageCount();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(dock.observer->refresh(*hit->target, HoverLayoutOptions::defaults));
+    benchmark::DoNotOptimize(query(*dock.observer, *hit->target));
   }
   countMessages(state, dock.desktop, before);
+}
+
+void dockObserverRefresh(benchmark::State& state) {
+  benchmarkTargetQuery(state, [](DockObserver& observer, const DockTarget& target) {
+    return observer.refresh(target, HoverLayoutOptions::defaults);
+  });
 }
 BENCHMARK(dockObserverRefresh);
 
 void dockObserverSelectedApplication(benchmark::State& state) {
-  FortyItemDock dock;
-  const auto hit = dock.observer->hit(dock.hoveredCentre(), HoverLayoutOptions::defaults);
-  if (!hit || !hit->target) {
-    state.SkipWithError("no target under the hovered item");
-    return;
-  }
-  const std::size_t before = dock.desktop.accessibilityMessageCount();
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(dock.observer->selectedApplication(*hit->target));
-  }
-  countMessages(state, dock.desktop, before);
+  benchmarkTargetQuery(state, [](DockObserver& observer, const DockTarget& target) {
+    return observer.selectedApplication(target);
+  });
 }
 BENCHMARK(dockObserverSelectedApplication);
 
