@@ -203,7 +203,7 @@ void dockObserverHitReplayed(benchmark::State& state, std::optional<HoverLayoutO
   platform::Platform replayed{
       accessibility,           workspace,        simulated.eventTaps, simulated.runLoop,
       simulated.notifications, simulated.mouse,  simulated.screens,   simulated.defaults,
-      simulated.loginItems,    simulated.logger, simulated.process,   simulated.windows};
+      simulated.loginItems,    simulated.logger, simulated.process};
   DockObserver observer(replayed);
   const Point point = dock.hoveredCentre();
   const auto first = observer.hit(point, layout);

@@ -33,7 +33,7 @@ struct HoverDesktop {
     desktop.setAccessibility(true);
     platform::Platform& platform = desktop.platform();
     observer = std::make_shared<DockObserver>(platform);
-    overlay = std::make_shared<QuitOverlay>(platform.windows, platform.workspace);
+    overlay = std::make_shared<QuitOverlay>(desktop.windows(), platform.workspace);
     quitter = AppQuitService::create(platform);
     hover = HoverController::create(observer, overlay, quitter, platform);
     hover->start();

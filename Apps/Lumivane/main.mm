@@ -141,9 +141,9 @@ int main(int argc, char* argv[]) {
     lumivane::shell::QtWindows windows(space);
     lumivane::platform::Platform platform{accessibility, workspace, eventTaps, runLoop,
                                           notifications, mouse,     screens,   defaults,
-                                          loginItems,    logger,    process,   windows};
+                                          loginItems,    logger,    process};
 
-    const auto coordinator = std::make_shared<lumivane::AppDelegate>(platform);
+    const auto coordinator = std::make_shared<lumivane::AppDelegate>(platform, windows);
     [events setCoordinator:coordinator];
     QApplication::exec();
   }

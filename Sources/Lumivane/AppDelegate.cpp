@@ -54,16 +54,16 @@ void RuntimeStatus::setSuspended(bool isSuspended) {
 
 // AppDelegate: construction and services
 
-AppDelegate::AppDelegate(platform::Platform& platform)
-    : platform_(platform),
+AppDelegate::AppDelegate(platform::Platform& platform, presentation::Windows& windows)
+    : platform_(platform), windows_(windows),
       settings_(std::make_shared<SettingsManager>(platform.defaults, platform.loginItems)),
       permissions_(std::make_shared<PermissionManager>(platform)),
       runtime_(std::make_shared<RuntimeStatus>()),
       observer_(std::make_shared<DockObserver>(platform)),
-      overlay_(std::make_shared<QuitOverlay>(platform.windows, platform.workspace)),
+      overlay_(std::make_shared<QuitOverlay>(windows, platform.workspace)),
       quitter_(AppQuitService::create(platform)),
       middle_(std::make_shared<MiddleClickMonitor>(platform.eventTaps, platform.runLoop)),
-      popover_(platform.windows.createPopover()) {}
+      popover_(windows.createPopover()) {}
 
 HoverController& AppDelegate::hover() {
   if (!hover_) {
@@ -83,7 +83,7 @@ std::function<void()> AppDelegate::weakAction(void (AppDelegate::*action)()) {
 // Entry points
 
 void AppDelegate::applicationDidFinishLaunching() {
-  platform_.windows.setActivationPolicy(platform::ActivationPolicy::accessory);
+  windows_.setActivationPolicy(platform::ActivationPolicy::accessory);
   configureApplicationMenu();
   configureStatusItem();
   applyLayout(settings_->hoverLayout());
@@ -278,18 +278,18 @@ void AppDelegate::observe(platform::NotificationCenter center, platform::Notific
 // Status item, menu, popover and windows
 
 void AppDelegate::configureApplicationMenu() {
-  using Action = platform::MenuItem::Action;
-  std::vector<platform::MenuItem> items;
+  using Action = presentation::MenuItem::Action;
+  std::vector<presentation::MenuItem> items;
   items.push_back({"关于 Lumivane", Action::custom, weakAction(&AppDelegate::showWelcome), ""});
   items.push_back({"设置…", Action::custom, weakAction(&AppDelegate::togglePopover), ","});
   items.push_back({"", Action::separator, {}, ""});
   items.push_back({"关闭窗口", Action::performClose, {}, "w"});
   items.push_back({"退出 Lumivane", Action::terminate, {}, "q"});
-  platform_.windows.setApplicationMenu(appName, std::move(items));
+  windows_.setApplicationMenu(appName, std::move(items));
 }
 
 void AppDelegate::configureStatusItem() {
-  statusItem_ = platform_.windows.createStatusItem();
+  statusItem_ = windows_.createStatusItem();
   // No symbol yet: the first reconciliation sets symbol and tooltip.
   if (statusItem_ && statusItem_->hasButton()) {
     statusItem_->setButtonAction(weakAction(&AppDelegate::togglePopover));
@@ -307,7 +307,7 @@ void AppDelegate::togglePopover() {
   settings_->refreshLogin();
   reconcile();
   hover().reset();
-  platform_.windows.activateIgnoringOtherApps();
+  windows_.activateIgnoringOtherApps();
   // Shown one main-queue turn later, never from inside the button's action.
   platform_.runLoop.async(weakAction(&AppDelegate::presentSettings));
 }
@@ -335,17 +335,17 @@ void AppDelegate::presentSettings() {
   }
   // The popover cannot be placed under the button: the same content in a window instead.
   if (!settingsWindow_) {
-    platform::WindowStyle style;
+    presentation::WindowStyle style;
     style.title = settingsTitle;
-    settingsWindow_ = platform_.windows.createWindow(style, menuController());
+    settingsWindow_ = windows_.createWindow(style, menuController());
     reportClose(*settingsWindow_);
     settingsWindow_->center();
   }
   settingsWindow_->makeKeyAndOrderFront();
 }
 
-std::shared_ptr<platform::ViewController> AppDelegate::menuController() {
-  platform::MenuContentModel model;
+std::shared_ptr<presentation::ViewController> AppDelegate::menuController() {
+  presentation::MenuContentModel model;
   model.settings = settings_;
   model.permissions = permissions_;
   model.runtime = runtime_;
@@ -353,8 +353,8 @@ std::shared_ptr<platform::ViewController> AppDelegate::menuController() {
   model.previewEdge = observer_->currentEdge();
   model.contentHeight = initialContentHeight;
   model.showWelcome = weakAction(&AppDelegate::showWelcome);
-  model.quit = [&windows = platform_.windows] { windows.terminate(); };
-  return platform_.windows.menuContent(model);
+  model.quit = [&windows = windows_] { windows.terminate(); };
+  return windows_.menuContent(model);
 }
 
 void AppDelegate::showWelcome() {
@@ -363,28 +363,28 @@ void AppDelegate::showWelcome() {
     settingsWindow_->performClose();
   }
   if (!welcome_) {
-    platform::WelcomeContentModel model;
+    presentation::WelcomeContentModel model;
     model.permissions = permissions_;
     model.close = [weak = weak_from_this()] {
       if (const auto self = weak.lock(); self && self->welcome_) {
         self->welcome_->performClose();
       }
     };
-    platform::WindowStyle style;
+    presentation::WindowStyle style;
     style.title = welcomeTitle;
     style.fullSizeContentView = true;
     style.transparentTitlebar = true;
     style.titleHidden = true;
     style.movableByBackground = true;
-    welcome_ = platform_.windows.createWindow(style, platform_.windows.welcomeContent(model));
+    welcome_ = windows_.createWindow(style, windows_.welcomeContent(model));
     reportClose(*welcome_);
     welcome_->center();
   }
-  platform_.windows.activateIgnoringOtherApps();
+  windows_.activateIgnoringOtherApps();
   welcome_->makeKeyAndOrderFront();
 }
 
-void AppDelegate::reportClose(platform::Window& window) {
+void AppDelegate::reportClose(presentation::Window& window) {
   window.setWillClose([weak = weak_from_this(), closing = &window] {
     if (const auto self = weak.lock()) {
       self->windowWillClose(closing);
@@ -397,12 +397,12 @@ void AppDelegate::popoverDidClose() {
   popover_->setContent(nullptr);
 }
 
-void AppDelegate::windowWillClose(const platform::Window* window) {
+void AppDelegate::windowWillClose(const presentation::Window* window) {
   if (window == nullptr) {
     return;
   }
   // The window is still inside its own close; it is released one turn later, after the close.
-  const auto release = [this](std::shared_ptr<platform::Window>& slot) {
+  const auto release = [this](std::shared_ptr<presentation::Window>& slot) {
     platform_.runLoop.async([closing = std::move(slot)] {});
   };
   if (window == welcome_.get()) {

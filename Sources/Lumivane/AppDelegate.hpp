@@ -7,6 +7,7 @@
 #include "Lumivane/Observable.hpp"
 #include "Lumivane/PermissionManager.hpp"
 #include "Lumivane/Platform/Platform.hpp"
+#include "Lumivane/Presentation.hpp"
 #include "Lumivane/QuitOverlay.hpp"
 #include "Lumivane/SettingsManager.hpp"
 
@@ -45,7 +46,7 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 public:
   static constexpr std::string_view welcomeArgument = "--welcome";
 
-  explicit AppDelegate(platform::Platform& platform);
+  AppDelegate(platform::Platform& platform, presentation::Windows& windows);
 
   // Entry points called by the platform.
   void applicationDidFinishLaunching();
@@ -53,7 +54,7 @@ public:
   void applicationDidBecomeActive();
   bool applicationShouldHandleReopen(bool hasVisibleWindows);
   void popoverDidClose();
-  void windowWillClose(const platform::Window* window);
+  void windowWillClose(const presentation::Window* window);
 
   // Actions of the status item, the menu and the views.
   void togglePopover();
@@ -68,10 +69,10 @@ public:
   const std::shared_ptr<MiddleClickMonitor>& middle() const { return middle_; }
   // Created on first use.
   HoverController& hover();
-  platform::StatusItem* statusItem() const { return statusItem_.get(); }
-  platform::Popover& popover() const { return *popover_; }
-  const std::shared_ptr<platform::Window>& welcome() const { return welcome_; }
-  const std::shared_ptr<platform::Window>& settingsWindow() const { return settingsWindow_; }
+  presentation::StatusItem* statusItem() const { return statusItem_.get(); }
+  presentation::Popover& popover() const { return *popover_; }
+  const std::shared_ptr<presentation::Window>& welcome() const { return welcome_; }
+  const std::shared_ptr<presentation::Window>& settingsWindow() const { return settingsWindow_; }
   bool isSuspended() const { return !suspensionReasons_.empty(); }
 
 private:
@@ -85,14 +86,15 @@ private:
   void configureApplicationMenu();
   void configureStatusItem();
   void presentSettings();
-  std::shared_ptr<platform::ViewController> menuController();
+  std::shared_ptr<presentation::ViewController> menuController();
   // Routes the window's will-close to windowWillClose, holding this coordinator weakly.
-  void reportClose(platform::Window& window);
+  void reportClose(presentation::Window& window);
   void applyLayout(const HoverLayoutOptions& layout);
   // Wraps a member action so that it holds this coordinator weakly.
   std::function<void()> weakAction(void (AppDelegate::*action)());
 
   platform::Platform& platform_;
+  presentation::Windows& windows_;
   std::shared_ptr<SettingsManager> settings_;
   std::shared_ptr<PermissionManager> permissions_;
   std::shared_ptr<RuntimeStatus> runtime_;
@@ -101,10 +103,10 @@ private:
   std::shared_ptr<AppQuitService> quitter_;
   std::shared_ptr<MiddleClickMonitor> middle_;
   std::shared_ptr<HoverController> hover_;
-  std::unique_ptr<platform::StatusItem> statusItem_;
-  std::unique_ptr<platform::Popover> popover_;
-  std::shared_ptr<platform::Window> welcome_;
-  std::shared_ptr<platform::Window> settingsWindow_;
+  std::unique_ptr<presentation::StatusItem> statusItem_;
+  std::unique_ptr<presentation::Popover> popover_;
+  std::shared_ptr<presentation::Window> welcome_;
+  std::shared_ptr<presentation::Window> settingsWindow_;
   std::vector<std::pair<platform::NotificationCenter, platform::SubscriptionToken>> notifications_;
   std::set<SuspensionReason> suspensionReasons_;
 };

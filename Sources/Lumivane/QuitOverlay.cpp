@@ -12,7 +12,7 @@ constexpr std::string_view labelPrefix = "退出 ";
 
 } // namespace
 
-QuitOverlay::QuitOverlay(platform::Windows& windows, platform::Workspace& workspace)
+QuitOverlay::QuitOverlay(presentation::Windows& windows, platform::Workspace& workspace)
     : workspace_(workspace),
       panel_(windows.createOverlayPanel(Rect{0, 0, DockGeometry::hitSize, DockGeometry::hitSize})) {
   panel_->setButtonAccessibilityIdentifier(accessibilityIdentifier);

@@ -2,6 +2,7 @@
 
 #include "Lumivane/DockObserver.hpp"
 #include "Lumivane/Platform/Platform.hpp"
+#include "Lumivane/Presentation.hpp"
 
 #include <functional>
 #include <memory>
@@ -15,7 +16,7 @@ public:
   static constexpr double fadeDuration = 0.09;
   static constexpr std::string_view accessibilityIdentifier = "lumivane.quit-overlay";
 
-  QuitOverlay(platform::Windows& windows, platform::Workspace& workspace);
+  QuitOverlay(presentation::Windows& windows, platform::Workspace& workspace);
 
   // Places the panel over the target's × frame, labels it and fades it in unless it is shown.
   void show(const DockTarget& target, double primaryTop);
@@ -23,13 +24,13 @@ public:
   void clicked();
 
   // The hover controller hides the panel directly (orderOut) and reads its visibility.
-  platform::OverlayPanel& panel() { return *panel_; }
+  presentation::OverlayPanel& panel() { return *panel_; }
 
   std::function<void()> onClick;
 
 private:
   platform::Workspace& workspace_;
-  std::unique_ptr<platform::OverlayPanel> panel_;
+  std::unique_ptr<presentation::OverlayPanel> panel_;
 };
 
 } // namespace lumivane

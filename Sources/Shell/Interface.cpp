@@ -238,7 +238,7 @@ void DockDemo::render() {
                                : QStringLiteral("点击上方 ×，体验一下"));
 }
 
-MenuContent::MenuContent(const platform::MenuContentModel& model,
+MenuContent::MenuContent(const presentation::MenuContentModel& model,
                          std::optional<double> visibleHeight, QWidget* parent)
     : QScrollArea(parent), settings_(model.settings), permissions_(model.permissions),
       runtime_(model.runtime), visibleHeight_(visibleHeight), contentHeight_(model.contentHeight),
@@ -460,7 +460,7 @@ QLabel* MenuContent::section(const QString& title) {
   return label;
 }
 
-WelcomeContent::WelcomeContent(const platform::WelcomeContentModel& model, QWidget* parent)
+WelcomeContent::WelcomeContent(const presentation::WelcomeContentModel& model, QWidget* parent)
     : QWidget(parent), permissions_(model.permissions), close_(model.close) {
   const QPalette colours = palette();
   setFixedWidth(contentWidth);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Lumivane/Observable.hpp"
-#include "Lumivane/Platform/Windows.hpp"
+#include "Lumivane/Presentation.hpp"
 #include "Shell/Controls.hpp"
 
 #include <QScrollArea>
@@ -137,7 +137,7 @@ public:
   static constexpr int contentWidth = 360;
 
   // `visibleHeight`: the main screen's visible height, absent without a screen.
-  MenuContent(const platform::MenuContentModel& model, std::optional<double> visibleHeight,
+  MenuContent(const presentation::MenuContentModel& model, std::optional<double> visibleHeight,
               QWidget* parent = nullptr);
   ~MenuContent() override;
 
@@ -193,7 +193,8 @@ class WelcomeContent : public QWidget {
 public:
   static constexpr int contentWidth = 540;
 
-  explicit WelcomeContent(const platform::WelcomeContentModel& model, QWidget* parent = nullptr);
+  explicit WelcomeContent(const presentation::WelcomeContentModel& model,
+                          QWidget* parent = nullptr);
   ~WelcomeContent() override;
 
 protected:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Lumivane/Platform/Windows.hpp"
+#include "Lumivane/Presentation.hpp"
 
 #include <QAbstractButton>
 #include <QPointer>
@@ -39,7 +39,7 @@ private:
 // The × panel: a frameless, shadowless, transparent tool window that stays on top, never takes
 // focus and is shown without activating this program; the button reacts to the first click.
 // Frames are in the bottom-left space, placed through the ScreenSpace.
-class OverlayPanel final : public platform::OverlayPanel {
+class OverlayPanel final : public presentation::OverlayPanel {
 public:
   OverlayPanel(const ScreenSpace& space, const Rect& contentRect);
   ~OverlayPanel() override;

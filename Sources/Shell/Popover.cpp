@@ -74,7 +74,7 @@ void Popover::performClose() {
   window_->close();
 }
 
-void Popover::setContent(std::shared_ptr<platform::ViewController> content) {
+void Popover::setContent(std::shared_ptr<presentation::ViewController> content) {
   if (const auto* previous = dynamic_cast<const WidgetController*>(content_.get())) {
     if (QWidget* widget = previous->widget()) {
       window_->layout()->removeWidget(widget);
@@ -90,7 +90,7 @@ void Popover::setContent(std::shared_ptr<platform::ViewController> content) {
   }
 }
 
-void Popover::show(platform::StatusItem& anchor) {
+void Popover::show(presentation::StatusItem& anchor) {
   window_->anchor = space_.toGlobal(anchor.buttonScreenFrame());
   window_->adjustSize();
   const QSize size = window_->sizeHint();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Lumivane/Platform/Windows.hpp"
+#include "Lumivane/Presentation.hpp"
 
 #include <QRectF>
 #include <QWidget>
@@ -13,7 +13,7 @@ class ScreenSpace;
 
 // The transient popover: a frameless pop-up as wide as its content, shown under the status item. A
 // click anywhere else closes it, and every close calls the didClose callback.
-class Popover final : public platform::Popover {
+class Popover final : public presentation::Popover {
 public:
   // Space between the status item's bottom edge and the popover.
   static constexpr int anchorGap = 6;
@@ -24,9 +24,9 @@ public:
   void configure(std::function<void()> didClose) override;
   bool isShown() override;
   void performClose() override;
-  void setContent(std::shared_ptr<platform::ViewController> content) override;
+  void setContent(std::shared_ptr<presentation::ViewController> content) override;
   bool hasContent() override { return content_ != nullptr; }
-  void show(platform::StatusItem& anchor) override;
+  void show(presentation::StatusItem& anchor) override;
   void makeContentKey() override;
 
   QWidget& window() const;
@@ -36,7 +36,7 @@ private:
 
   const ScreenSpace& space_;
   std::unique_ptr<Window> window_;
-  std::shared_ptr<platform::ViewController> content_;
+  std::shared_ptr<presentation::ViewController> content_;
 };
 
 } // namespace lumivane::shell

@@ -21,7 +21,7 @@ namespace lumivane::shell {
 
 namespace {
 
-QWidget* widgetOf(const std::shared_ptr<platform::ViewController>& content) {
+QWidget* widgetOf(const std::shared_ptr<presentation::ViewController>& content) {
   const auto* controller = dynamic_cast<const WidgetController*>(content.get());
   return controller != nullptr ? controller->widget() : nullptr;
 }
@@ -76,8 +76,8 @@ private:
   QPointF dragOrigin_;
 };
 
-QtWindow::QtWindow(const platform::WindowStyle& style,
-                   std::shared_ptr<platform::ViewController> content, const ScreenSpace& space)
+QtWindow::QtWindow(const presentation::WindowStyle& style,
+                   std::shared_ptr<presentation::ViewController> content, const ScreenSpace& space)
     : space_(space), content_(std::move(content)), frame_(new Frame) {
   frame_->setWindowTitle(qtext(style.title));
   frame_->movableByBackground = style.movableByBackground;
@@ -147,13 +147,14 @@ void QtWindows::activateIgnoringOtherApps() {
   }
 }
 
-void QtWindows::setApplicationMenu(std::string_view title, std::vector<platform::MenuItem> items) {
+void QtWindows::setApplicationMenu(std::string_view title,
+                                   std::vector<presentation::MenuItem> items) {
   // A menu bar without a parent is the global menu bar on macOS and never shown elsewhere; the
   // key equivalents then work through the actions added to each window (Ctrl stands for Command).
   menuBar_ = std::make_unique<QMenuBar>();
   menu_ = menuBar_->addMenu(qtext(title));
   for (auto& item : items) {
-    if (item.action == platform::MenuItem::Action::separator) {
+    if (item.action == presentation::MenuItem::Action::separator) {
       menu_->addSeparator();
       continue;
     }
@@ -162,20 +163,20 @@ void QtWindows::setApplicationMenu(std::string_view title, std::vector<platform:
       action->setShortcut(QKeySequence(QStringLiteral("Ctrl+") + qtext(item.keyEquivalent)));
     }
     switch (item.action) {
-    case platform::MenuItem::Action::custom:
+    case presentation::MenuItem::Action::custom:
       QObject::connect(action, &QAction::triggered, menu_, [perform = std::move(item.perform)] {
         if (perform) {
           perform();
         }
       });
       break;
-    case platform::MenuItem::Action::performClose:
+    case presentation::MenuItem::Action::performClose:
       QObject::connect(action, &QAction::triggered, menu_, [this] { closeActiveWindow(); });
       break;
-    case platform::MenuItem::Action::terminate:
+    case presentation::MenuItem::Action::terminate:
       QObject::connect(action, &QAction::triggered, menu_, [this] { terminate(); });
       break;
-    case platform::MenuItem::Action::separator:
+    case presentation::MenuItem::Action::separator:
       break;
     }
   }
@@ -195,24 +196,24 @@ bool QtWindows::hasVisibleWindows() {
                      [](const QPointer<QWidget>& window) { return window && window->isVisible(); });
 }
 
-std::unique_ptr<platform::OverlayPanel> QtWindows::createOverlayPanel(const Rect& contentRect) {
+std::unique_ptr<presentation::OverlayPanel> QtWindows::createOverlayPanel(const Rect& contentRect) {
   auto panel = std::make_unique<OverlayPanel>(space_, contentRect);
   adopt(panel->window());
   return panel;
 }
 
-std::unique_ptr<platform::StatusItem> QtWindows::createStatusItem() {
+std::unique_ptr<presentation::StatusItem> QtWindows::createStatusItem() {
   return space_.createStatusItem();
 }
 
-std::unique_ptr<platform::Popover> QtWindows::createPopover() {
+std::unique_ptr<presentation::Popover> QtWindows::createPopover() {
   auto popover = std::make_unique<Popover>(space_);
   adopt(popover->window());
   return popover;
 }
 
-std::shared_ptr<platform::ViewController>
-QtWindows::menuContent(const platform::MenuContentModel& model) {
+std::shared_ptr<presentation::ViewController>
+QtWindows::menuContent(const presentation::MenuContentModel& model) {
   if (!model.settings || !model.permissions || !model.runtime) {
     return nullptr;
   }
@@ -222,17 +223,17 @@ QtWindows::menuContent(const platform::MenuContentModel& model) {
   return std::make_shared<WidgetController>(new MenuContent(model, visibleHeight));
 }
 
-std::shared_ptr<platform::ViewController>
-QtWindows::welcomeContent(const platform::WelcomeContentModel& model) {
+std::shared_ptr<presentation::ViewController>
+QtWindows::welcomeContent(const presentation::WelcomeContentModel& model) {
   if (!model.permissions) {
     return nullptr;
   }
   return std::make_shared<WidgetController>(new WelcomeContent(model));
 }
 
-std::shared_ptr<platform::Window>
-QtWindows::createWindow(const platform::WindowStyle& style,
-                        std::shared_ptr<platform::ViewController> content) {
+std::shared_ptr<presentation::Window>
+QtWindows::createWindow(const presentation::WindowStyle& style,
+                        std::shared_ptr<presentation::ViewController> content) {
   auto window = std::make_shared<QtWindow>(style, std::move(content), space_);
   adopt(window->widget());
   return window;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Lumivane/Platform/Windows.hpp"
+#include "Lumivane/Presentation.hpp"
 
 #include <QPointer>
 #include <QWidget>
@@ -18,7 +18,7 @@ class ScreenSpace;
 // Hosted view content: owns one widget until a window or the popover takes it in. The widget
 // is deleted later, never at once, because releasing the content often happens inside one of the
 // widget's own handlers (a button that closes its window).
-class WidgetController final : public platform::ViewController {
+class WidgetController final : public presentation::ViewController {
 public:
   explicit WidgetController(QWidget* widget);
   ~WidgetController() override;
@@ -30,10 +30,10 @@ private:
 
 // A titled, closable window around hosted content, sized to the content. Closing only hides
 // it; the coordinator releases it.
-class QtWindow final : public platform::Window {
+class QtWindow final : public presentation::Window {
 public:
-  QtWindow(const platform::WindowStyle& style, std::shared_ptr<platform::ViewController> content,
-           const ScreenSpace& space);
+  QtWindow(const presentation::WindowStyle& style,
+           std::shared_ptr<presentation::ViewController> content, const ScreenSpace& space);
   ~QtWindow() override;
 
   void center() override;
@@ -48,13 +48,13 @@ private:
   class Frame;
 
   const ScreenSpace& space_;
-  std::shared_ptr<platform::ViewController> content_;
+  std::shared_ptr<presentation::ViewController> content_;
   QPointer<Frame> frame_;
 };
 
 // The Windows port on Qt Widgets: the × panel, the status item, the popover, the two windows and
 // the application menu, placed through a ScreenSpace (the real screens or the simulated desktop).
-class QtWindows final : public platform::Windows {
+class QtWindows final : public presentation::Windows {
 public:
   explicit QtWindows(ScreenSpace& space);
   ~QtWindows() override;
@@ -62,20 +62,21 @@ public:
   // Only macOS has activation policies; elsewhere an application has no Dock icon to hide.
   void setActivationPolicy(platform::ActivationPolicy policy) override;
   void activateIgnoringOtherApps() override;
-  void setApplicationMenu(std::string_view title, std::vector<platform::MenuItem> items) override;
+  void setApplicationMenu(std::string_view title,
+                          std::vector<presentation::MenuItem> items) override;
   void terminate() override;
   bool hasVisibleWindows() override;
 
-  std::unique_ptr<platform::OverlayPanel> createOverlayPanel(const Rect& contentRect) override;
-  std::unique_ptr<platform::StatusItem> createStatusItem() override;
-  std::unique_ptr<platform::Popover> createPopover() override;
-  std::shared_ptr<platform::ViewController>
-  menuContent(const platform::MenuContentModel& model) override;
-  std::shared_ptr<platform::ViewController>
-  welcomeContent(const platform::WelcomeContentModel& model) override;
-  std::shared_ptr<platform::Window>
-  createWindow(const platform::WindowStyle& style,
-               std::shared_ptr<platform::ViewController> content) override;
+  std::unique_ptr<presentation::OverlayPanel> createOverlayPanel(const Rect& contentRect) override;
+  std::unique_ptr<presentation::StatusItem> createStatusItem() override;
+  std::unique_ptr<presentation::Popover> createPopover() override;
+  std::shared_ptr<presentation::ViewController>
+  menuContent(const presentation::MenuContentModel& model) override;
+  std::shared_ptr<presentation::ViewController>
+  welcomeContent(const presentation::WelcomeContentModel& model) override;
+  std::shared_ptr<presentation::Window>
+  createWindow(const presentation::WindowStyle& style,
+               std::shared_ptr<presentation::ViewController> content) override;
 
   // The application menu's submenu; null until the menu is set.
   QMenu* applicationMenu() const { return menu_; }

@@ -45,7 +45,7 @@ std::optional<QRectF> SystemScreenSpace::mainVisibleArea() const {
   return QRectF(screen->availableGeometry());
 }
 
-std::unique_ptr<platform::StatusItem> SystemScreenSpace::createStatusItem() {
+std::unique_ptr<presentation::StatusItem> SystemScreenSpace::createStatusItem() {
   return std::make_unique<TrayStatusItem>(*this);
 }
 

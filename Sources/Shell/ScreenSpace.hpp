@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Lumivane/Platform/Windows.hpp"
+#include "Lumivane/Presentation.hpp"
 #include "LumivaneCore/Geometry.hpp"
 
 #include <QRectF>
@@ -21,7 +21,7 @@ public:
   // The main screen's visible area (no menu bar, no Dock) in Qt's global space; absent when
   // there is no screen.
   virtual std::optional<QRectF> mainVisibleArea() const = 0;
-  virtual std::unique_ptr<platform::StatusItem> createStatusItem() = 0;
+  virtual std::unique_ptr<presentation::StatusItem> createStatusItem() = 0;
 };
 
 // Flips between the bottom-left space and a top-left one whose primary display has frame
@@ -35,7 +35,7 @@ public:
   QRectF toGlobal(const Rect& frame) const override;
   Rect fromGlobal(const QRectF& rect) const override;
   std::optional<QRectF> mainVisibleArea() const override;
-  std::unique_ptr<platform::StatusItem> createStatusItem() override;
+  std::unique_ptr<presentation::StatusItem> createStatusItem() override;
 };
 
 } // namespace lumivane::shell

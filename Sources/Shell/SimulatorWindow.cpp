@@ -353,7 +353,7 @@ private:
 namespace {
 
 // Lumivane's status item in the simulated menu bar.
-class SimulatedStatusItem final : public platform::StatusItem {
+class SimulatedStatusItem final : public presentation::StatusItem {
 public:
   SimulatedStatusItem(MenuBarButton* button, const ScreenSpace& space)
       : button_(button), space_(space) {
@@ -431,7 +431,7 @@ public:
     return toGlobal(*visible);
   }
 
-  std::unique_ptr<platform::StatusItem> createStatusItem() override {
+  std::unique_ptr<presentation::StatusItem> createStatusItem() override {
     return std::make_unique<SimulatedStatusItem>(canvas_.addStatusButton(), *this);
   }
 
@@ -670,8 +670,8 @@ int runDesktop(int argc, char** argv) {
   platform::Platform platform{
       simulated.accessibility, simulated.workspace, simulated.eventTaps, simulated.runLoop,
       simulated.notifications, simulated.mouse,     simulated.screens,   defaults,
-      simulated.loginItems,    simulated.logger,    simulated.process,   windows};
-  const auto delegate = std::make_shared<AppDelegate>(platform);
+      simulated.loginItems,    simulated.logger,    simulated.process};
+  const auto delegate = std::make_shared<AppDelegate>(platform, windows);
   window.show();
   delegate->applicationDidFinishLaunching();
   window.setApplicationMenu(windows.applicationMenu());

@@ -54,7 +54,7 @@ private:
 
 void popovers(Writer& writer) {
   ViewServices services;
-  platform::MenuContentModel model;
+  presentation::MenuContentModel model;
   model.settings = services.settings;
   model.permissions = services.permissions;
   model.runtime = services.runtime;
@@ -140,12 +140,7 @@ void desktop(Writer& writer) {
   desktop.setDefault("hasSeenWelcome", true);
   SimulatorWindow window(desktop, std::move(tiles));
   QtWindows windows(window.space());
-  platform::Platform& simulated = desktop.platform();
-  platform::Platform platform{
-      simulated.accessibility, simulated.workspace, simulated.eventTaps, simulated.runLoop,
-      simulated.notifications, simulated.mouse,     simulated.screens,   simulated.defaults,
-      simulated.loginItems,    simulated.logger,    simulated.process,   windows};
-  const auto delegate = std::make_shared<AppDelegate>(platform);
+  const auto delegate = std::make_shared<AppDelegate>(desktop.platform(), windows);
   window.show();
   delegate->applicationDidFinishLaunching();
   window.setApplicationMenu(windows.applicationMenu());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Lumivane/Platform/Windows.hpp"
+#include "Lumivane/Presentation.hpp"
 
 #include <QSystemTrayIcon>
 #include <functional>
@@ -12,7 +12,7 @@ class ScreenSpace;
 // The status item as an icon in the system tray. Its button frame is the tray icon's geometry;
 // it is empty when the system has no tray or does not report where the icon is, and the
 // coordinator then shows the settings window instead of the popover.
-class TrayStatusItem final : public platform::StatusItem {
+class TrayStatusItem final : public presentation::StatusItem {
 public:
   explicit TrayStatusItem(const ScreenSpace& space);
 

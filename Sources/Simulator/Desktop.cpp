@@ -58,9 +58,8 @@ struct Desktop::State {
   SimulatedInput input{dock, displays, windows, accessibility};
   SimulatedDefaults defaults;
   SimulatedLoginItems loginItems{workspace};
-  platform::Platform platform{accessibility, workspace, input,    runLoop,
-                              notifications, input,     displays, defaults,
-                              loginItems,    logger,    process,  windows};
+  platform::Platform platform{accessibility, workspace, input,      runLoop, notifications, input,
+                              displays,      defaults,  loginItems, logger,  process};
   uint64_t glide = 0; // the glide in progress; bumped to end it
 
   std::optional<DockLayout> layout() const { return dock.layout(displays.topLeftFrames()); }
@@ -96,6 +95,10 @@ Desktop::Desktop() : state_(std::make_unique<State>()) {
 // The content models hold services; they go first, while every port they may call still exists.
 Desktop::~Desktop() {
   state_->windows.releaseContent();
+}
+
+presentation::Windows& Desktop::windows() {
+  return state_->windows;
 }
 
 platform::Platform& Desktop::platform() {

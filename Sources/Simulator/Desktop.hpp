@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Lumivane/Platform/Platform.hpp"
+#include "Lumivane/Presentation.hpp"
 #include "LumivaneCore/DockGeometry.hpp"
 #include "LumivaneCore/Geometry.hpp"
 #include "Simulator/VirtualRunLoop.hpp"
@@ -157,7 +158,7 @@ struct ShellRecord {
   int activations = 0;
   bool terminated = false;
   std::string menuTitle;
-  std::vector<platform::MenuItem> menuItems;
+  std::vector<presentation::MenuItem> menuItems;
   bool hasStatusItem = false;
   std::string statusSymbol;
   std::string statusSymbolDescription;
@@ -167,8 +168,8 @@ struct ShellRecord {
   // right press closes it (transient), running its did-close callback.
   bool popoverShown = false;
   bool popoverHasContent = false;
-  std::optional<platform::MenuContentModel> lastMenuContent;
-  std::optional<platform::WelcomeContentModel> lastWelcomeContent;
+  std::optional<presentation::MenuContentModel> lastMenuContent;
+  std::optional<presentation::WelcomeContentModel> lastWelcomeContent;
   std::vector<WindowRecord> windows; // every window ever created, in order
 };
 
@@ -181,6 +182,8 @@ public:
 
   // The ports, for the services under test.
   platform::Platform& platform();
+  // Lumivane's windows as the window server sees them; recorded in panel() and shell().
+  presentation::Windows& windows();
   VirtualRunLoop& runLoop();
   double now();
   // Runs the virtual clock forward; the pointer's glide, app quits and timers happen on the way.

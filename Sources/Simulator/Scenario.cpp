@@ -1223,7 +1223,7 @@ private:
     desktop_.setArguments(std::move(arguments));
     firstWindow_ = desktop_.shell().windows.size();
     status_ = StatusSeen{};
-    delegate_ = std::make_shared<AppDelegate>(desktop_.platform());
+    delegate_ = std::make_shared<AppDelegate>(desktop_.platform(), desktop_.windows());
     RuntimeStatus* runtime = delegate_->runtime().get();
     statusToken_ = runtime->observe([this, runtime] { statusChanged(*runtime); });
     delegate_->applicationDidFinishLaunching();

@@ -58,13 +58,13 @@ namespace {
 
 using State = SimulatedWindows::State;
 
-class ViewContent final : public platform::ViewController {
+class ViewContent final : public presentation::ViewController {
 public:
   explicit ViewContent(std::string kind) : kind(std::move(kind)) {}
   const std::string kind; // "menu" or "welcome"
 };
 
-class Panel final : public platform::OverlayPanel {
+class Panel final : public presentation::OverlayPanel {
 public:
   Panel(std::weak_ptr<State> state, std::size_t index) : state_(std::move(state)), index_(index) {}
   ~Panel() override {
@@ -143,7 +143,7 @@ private:
   std::size_t index_;
 };
 
-class StatusItem final : public platform::StatusItem {
+class StatusItem final : public presentation::StatusItem {
 public:
   explicit StatusItem(std::weak_ptr<State> state) : state_(std::move(state)) {}
   ~StatusItem() override {
@@ -184,7 +184,7 @@ private:
   std::weak_ptr<State> state_;
 };
 
-class Popover final : public platform::Popover {
+class Popover final : public presentation::Popover {
 public:
   explicit Popover(std::weak_ptr<State> state) : state_(std::move(state)) {}
 
@@ -202,7 +202,7 @@ public:
       state->closePopover();
     }
   }
-  void setContent(std::shared_ptr<platform::ViewController> content) override {
+  void setContent(std::shared_ptr<presentation::ViewController> content) override {
     if (const auto state = state_.lock()) {
       state->shell.popoverHasContent = content != nullptr;
       content_ = std::move(content);
@@ -210,7 +210,7 @@ public:
   }
   bool hasContent() override { return content_ != nullptr; }
   // Like NSPopover, refuses to show without content or with an anchor that is on no window.
-  void show(platform::StatusItem& anchor) override {
+  void show(presentation::StatusItem& anchor) override {
     const auto state = state_.lock();
     if (!state || content_ == nullptr || isEmpty(anchor.buttonScreenFrame())) {
       return;
@@ -227,10 +227,10 @@ public:
 
 private:
   std::weak_ptr<State> state_;
-  std::shared_ptr<platform::ViewController> content_;
+  std::shared_ptr<presentation::ViewController> content_;
 };
 
-class Window final : public platform::Window {
+class Window final : public presentation::Window {
 public:
   Window(std::weak_ptr<State> state, std::size_t index) : state_(std::move(state)), index_(index) {}
   // A window whose last handle goes is gone from the screen.
@@ -293,7 +293,7 @@ void SimulatedWindows::activateIgnoringOtherApps() {
 }
 
 void SimulatedWindows::setApplicationMenu(std::string_view title,
-                                          std::vector<platform::MenuItem> items) {
+                                          std::vector<presentation::MenuItem> items) {
   state_->shell.menuTitle = title;
   state_->shell.menuItems = std::move(items);
 }
@@ -308,7 +308,7 @@ bool SimulatedWindows::hasVisibleWindows() {
                                            [](const WindowRecord& w) { return w.visible; });
 }
 
-std::unique_ptr<platform::OverlayPanel>
+std::unique_ptr<presentation::OverlayPanel>
 SimulatedWindows::createOverlayPanel(const Rect& contentRect) {
   State::Panel panel;
   panel.record.frame = contentRect;
@@ -317,30 +317,30 @@ SimulatedWindows::createOverlayPanel(const Rect& contentRect) {
   return std::make_unique<Panel>(state_, state_->panels.size() - 1);
 }
 
-std::unique_ptr<platform::StatusItem> SimulatedWindows::createStatusItem() {
+std::unique_ptr<presentation::StatusItem> SimulatedWindows::createStatusItem() {
   state_->shell.hasStatusItem = true;
   return std::make_unique<StatusItem>(state_);
 }
 
-std::unique_ptr<platform::Popover> SimulatedWindows::createPopover() {
+std::unique_ptr<presentation::Popover> SimulatedWindows::createPopover() {
   return std::make_unique<Popover>(state_);
 }
 
-std::shared_ptr<platform::ViewController>
-SimulatedWindows::menuContent(const platform::MenuContentModel& model) {
+std::shared_ptr<presentation::ViewController>
+SimulatedWindows::menuContent(const presentation::MenuContentModel& model) {
   state_->shell.lastMenuContent = model;
   return std::make_shared<ViewContent>("menu");
 }
 
-std::shared_ptr<platform::ViewController>
-SimulatedWindows::welcomeContent(const platform::WelcomeContentModel& model) {
+std::shared_ptr<presentation::ViewController>
+SimulatedWindows::welcomeContent(const presentation::WelcomeContentModel& model) {
   state_->shell.lastWelcomeContent = model;
   return std::make_shared<ViewContent>("welcome");
 }
 
-std::shared_ptr<platform::Window>
-SimulatedWindows::createWindow(const platform::WindowStyle& style,
-                               std::shared_ptr<platform::ViewController> content) {
+std::shared_ptr<presentation::Window>
+SimulatedWindows::createWindow(const presentation::WindowStyle& style,
+                               std::shared_ptr<presentation::ViewController> content) {
   WindowRecord record;
   record.title = style.title;
   record.fullSizeContentView = style.fullSizeContentView;
@@ -396,21 +396,21 @@ bool SimulatedWindows::clickStatusItem() {
 }
 
 bool SimulatedWindows::chooseMenuItem(std::string_view title) {
-  const std::vector<platform::MenuItem>& items = state_->shell.menuItems;
-  const auto item = std::find_if(items.begin(), items.end(), [&](const platform::MenuItem& i) {
-    return i.title == title && i.action != platform::MenuItem::Action::separator;
+  const std::vector<presentation::MenuItem>& items = state_->shell.menuItems;
+  const auto item = std::find_if(items.begin(), items.end(), [&](const presentation::MenuItem& i) {
+    return i.title == title && i.action != presentation::MenuItem::Action::separator;
   });
   if (item == items.end()) {
     return false;
   }
   switch (item->action) {
-  case platform::MenuItem::Action::custom:
+  case presentation::MenuItem::Action::custom:
     if (item->perform) {
       const std::function<void()> perform = item->perform;
       perform();
     }
     break;
-  case platform::MenuItem::Action::performClose: {
+  case presentation::MenuItem::Action::performClose: {
     const auto key = std::find_if(state_->shell.windows.begin(), state_->shell.windows.end(),
                                   [](const WindowRecord& w) { return w.key && w.visible; });
     if (key != state_->shell.windows.end()) {
@@ -418,10 +418,10 @@ bool SimulatedWindows::chooseMenuItem(std::string_view title) {
     }
     break;
   }
-  case platform::MenuItem::Action::terminate:
+  case presentation::MenuItem::Action::terminate:
     terminate();
     break;
-  case platform::MenuItem::Action::separator:
+  case presentation::MenuItem::Action::separator:
     break;
   }
   return true;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Lumivane/Platform/Windows.hpp"
+#include "Lumivane/Presentation.hpp"
 #include "Simulator/Desktop.hpp"
 #include "Simulator/SimulatedSystem.hpp"
 #include "Simulator/VirtualRunLoop.hpp"
@@ -16,7 +16,7 @@ namespace lumivane::sim {
 // the welcome and settings windows and the application menu. Everything done to them is
 // recorded in a PanelRecord or the ShellRecord. Handles given out stay safe after the desktop
 // is gone (they then do nothing).
-class SimulatedWindows final : public platform::Windows {
+class SimulatedWindows final : public presentation::Windows {
 public:
   // The status item's button sits in the primary display's menu bar, this far from its right.
   static constexpr double statusItemInset = 160;
@@ -27,19 +27,20 @@ public:
 
   void setActivationPolicy(platform::ActivationPolicy policy) override;
   void activateIgnoringOtherApps() override;
-  void setApplicationMenu(std::string_view title, std::vector<platform::MenuItem> items) override;
+  void setApplicationMenu(std::string_view title,
+                          std::vector<presentation::MenuItem> items) override;
   void terminate() override;
   bool hasVisibleWindows() override;
-  std::unique_ptr<platform::OverlayPanel> createOverlayPanel(const Rect& contentRect) override;
-  std::unique_ptr<platform::StatusItem> createStatusItem() override;
-  std::unique_ptr<platform::Popover> createPopover() override;
-  std::shared_ptr<platform::ViewController>
-  menuContent(const platform::MenuContentModel& model) override;
-  std::shared_ptr<platform::ViewController>
-  welcomeContent(const platform::WelcomeContentModel& model) override;
-  std::shared_ptr<platform::Window>
-  createWindow(const platform::WindowStyle& style,
-               std::shared_ptr<platform::ViewController> content) override;
+  std::unique_ptr<presentation::OverlayPanel> createOverlayPanel(const Rect& contentRect) override;
+  std::unique_ptr<presentation::StatusItem> createStatusItem() override;
+  std::unique_ptr<presentation::Popover> createPopover() override;
+  std::shared_ptr<presentation::ViewController>
+  menuContent(const presentation::MenuContentModel& model) override;
+  std::shared_ptr<presentation::ViewController>
+  welcomeContent(const presentation::WelcomeContentModel& model) override;
+  std::shared_ptr<presentation::Window>
+  createWindow(const presentation::WindowStyle& style,
+               std::shared_ptr<presentation::ViewController> content) override;
 
   // The latest × panel (an empty record before one exists).
   const PanelRecord& panel() const;

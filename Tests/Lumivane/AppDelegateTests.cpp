@@ -57,7 +57,7 @@ using Lifecycle = CoordinatorTest;
 
 TEST_F(Lifecycle, StartUpInstallsEverythingAndShutdownRemovesIt) {
   const std::size_t subscriptions = desktop.subscriptionCount();
-  app = std::make_shared<AppDelegate>(desktop.platform());
+  app = std::make_shared<AppDelegate>(desktop.platform(), desktop.windows());
   const std::size_t services = desktop.subscriptionCount(); // the quit service's own
   EXPECT_FALSE(desktop.shell().hasStatusItem);
   EXPECT_FALSE(desktop.tapInstalled());
@@ -87,11 +87,11 @@ TEST_F(Lifecycle, StartUpInstallsEverythingAndShutdownRemovesIt) {
 
 TEST_F(Lifecycle, CallbacksDoNothingOnceTheCoordinatorIsGone) {
   launch();
-  const std::vector<platform::MenuItem> menu = desktop.shell().menuItems;
+  const std::vector<presentation::MenuItem> menu = desktop.shell().menuItems;
   const std::weak_ptr<AppDelegate> weak = app;
   app.reset();
   EXPECT_TRUE(weak.expired());
-  for (const platform::MenuItem& item : menu) {
+  for (const presentation::MenuItem& item : menu) {
     if (item.perform) {
       item.perform();
     }

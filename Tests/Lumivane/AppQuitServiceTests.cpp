@@ -445,8 +445,7 @@ TEST_F(QuitRequestPaths, TheOwnProcessIsNeverQuit) {
                               base.defaults,
                               base.loginItems,
                               base.logger,
-                              own,
-                              base.windows};
+                              own};
   const auto quitter = AppQuitService::create(platform);
   attach(*quitter);
   quitter->request(self);

@@ -38,7 +38,7 @@ protected:
   }
 
   void launch() {
-    app = std::make_shared<AppDelegate>(desktop.platform());
+    app = std::make_shared<AppDelegate>(desktop.platform(), desktop.windows());
     app->applicationDidFinishLaunching();
     desktop.runLoop().drain();
   }

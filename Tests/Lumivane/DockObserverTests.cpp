@@ -147,7 +147,6 @@ public:
       desktop.platform().loginItems,
       desktop.platform().logger,
       desktop.platform().process,
-      desktop.platform().windows,
   };
   std::map<std::string, int32_t> pids;
 

@@ -26,7 +26,7 @@ protected:
   const sim::PanelRecord& panel() const { return desktop.panel(); }
 
   sim::Desktop desktop;
-  QuitOverlay overlay{desktop.platform().windows, desktop.platform().workspace};
+  QuitOverlay overlay{desktop.windows(), desktop.platform().workspace};
 };
 
 TEST_F(QuitOverlayShow, PlacesLabelsAndFadesInTheButton) {

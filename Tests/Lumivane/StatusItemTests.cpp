@@ -7,7 +7,7 @@
 namespace lumivane::test {
 namespace {
 
-using MenuAction = platform::MenuItem::Action;
+using MenuAction = presentation::MenuItem::Action;
 
 const sim::WindowRecord& lastWindow(const sim::Desktop& desktop) {
   return desktop.shell().windows.back();
@@ -20,7 +20,7 @@ TEST_F(ApplicationMenu, HoldsTheFiveItemsAndTheirActions) {
   const sim::ShellRecord& shell = desktop.shell();
   EXPECT_EQ(shell.menuTitle, "Lumivane");
   std::vector<std::tuple<std::string, MenuAction, std::string>> items;
-  for (const platform::MenuItem& item : shell.menuItems) {
+  for (const presentation::MenuItem& item : shell.menuItems) {
     items.emplace_back(item.title, item.action, item.keyEquivalent);
   }
   EXPECT_EQ(items, (std::vector<std::tuple<std::string, MenuAction, std::string>>{
@@ -30,7 +30,7 @@ TEST_F(ApplicationMenu, HoldsTheFiveItemsAndTheirActions) {
                        {"关闭窗口", MenuAction::performClose, "w"},
                        {"退出 Lumivane", MenuAction::terminate, "q"}}));
 
-  const std::vector<platform::MenuItem> menu = shell.menuItems;
+  const std::vector<presentation::MenuItem> menu = shell.menuItems;
   menu[0].perform();
   EXPECT_EQ(lastWindow(desktop).title, "欢迎使用 Lumivane");
   menu[1].perform();

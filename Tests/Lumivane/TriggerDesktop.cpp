@@ -40,7 +40,7 @@ TriggerDesktop::TriggerDesktop(const DockSetup& setup) {
 
   platform::Platform& platform = desktop.platform();
   observer = std::make_shared<DockObserver>(platform);
-  overlay = std::make_shared<QuitOverlay>(platform.windows, platform.workspace);
+  overlay = std::make_shared<QuitOverlay>(desktop.windows(), platform.workspace);
   quitter = AppQuitService::create(platform);
   hover = HoverController::create(observer, overlay, quitter, platform);
   monitor = std::make_shared<MiddleClickMonitor>(platform.eventTaps, platform.runLoop);

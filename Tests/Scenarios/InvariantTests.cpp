@@ -50,7 +50,7 @@ protected:
 
   // The × as Lumivane's own panel would show it, whatever the hover controller thinks.
   void showButtonFor(std::string_view name) {
-    platform::OverlayPanel& panel = lumivane().overlay()->panel();
+    presentation::OverlayPanel& panel = lumivane().overlay()->panel();
     panel.setButtonAccessibilityLabel("退出 " + std::string(name));
     panel.orderFrontRegardless();
   }

@@ -57,8 +57,8 @@ class MenuContentTests : public QObject {
     int quit = 0;
   };
 
-  platform::MenuContentModel model(Services& services, Counters& counters) {
-    platform::MenuContentModel model;
+  presentation::MenuContentModel model(Services& services, Counters& counters) {
+    presentation::MenuContentModel model;
     model.settings = services.settings;
     model.permissions = services.permissions;
     model.runtime = services.runtime;

@@ -32,7 +32,6 @@ struct Harness {
   std::unique_ptr<SimulatorWindow> window;
   std::unique_ptr<SystemScreenSpace> system;
   std::unique_ptr<QtWindows> windows;
-  std::unique_ptr<platform::Platform> platform;
   std::shared_ptr<AppDelegate> delegate;
 
   explicit Harness(MenuBar menuBar) {
@@ -52,12 +51,7 @@ struct Harness {
       space = system.get();
     }
     windows = std::make_unique<QtWindows>(*space);
-    platform::Platform& simulated = desktop.platform();
-    platform.reset(new platform::Platform{
-        simulated.accessibility, simulated.workspace, simulated.eventTaps, simulated.runLoop,
-        simulated.notifications, simulated.mouse, simulated.screens, simulated.defaults,
-        simulated.loginItems, simulated.logger, simulated.process, *windows});
-    delegate = std::make_shared<AppDelegate>(*platform);
+    delegate = std::make_shared<AppDelegate>(desktop.platform(), *windows);
     delegate->applicationDidFinishLaunching();
     desktop.runLoop().drain();
   }
@@ -78,7 +72,7 @@ struct Harness {
     const Rect icon = desktop.itemFrame(desktop.dockItemNamed(name).value_or(-1));
     return QPoint(static_cast<int>(icon.midX()), static_cast<int>(icon.midY()));
   }
-  QWidget& windowWidget(const std::shared_ptr<platform::Window>& window) const {
+  QWidget& windowWidget(const std::shared_ptr<presentation::Window>& window) const {
     return static_cast<QtWindow&>(*window).widget();
   }
   std::vector<std::string> quitNames() const {

@@ -162,7 +162,7 @@ TEST_F(MouseMonitors, EventsElsewhereGoToTheGlobalMonitorFilteredByMask) {
 }
 
 TEST_F(MouseMonitors, AClickOnTheVisiblePanelIsLocalAndPressesItsButton) {
-  auto panel = desktop.platform().windows.createOverlayPanel({0, 0, 32, 32});
+  auto panel = desktop.windows().createOverlayPanel({0, 0, 32, 32});
   int clicks = 0;
   panel->setButtonAction([&] { ++clicks; });
   panel->setFrame({400, 500, 32, 32}); // bottom-left: top-left (400, 368)

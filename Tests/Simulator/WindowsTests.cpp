@@ -8,7 +8,7 @@ namespace {
 class ShellWindows : public ::testing::Test {
 protected:
   ShellWindows() { desktop.addScreen({0, 0, 1440, 900}); }
-  platform::Windows& windows() { return desktop.platform().windows; }
+  presentation::Windows& windows() { return desktop.windows(); }
 
   Desktop desktop;
 };
@@ -40,7 +40,7 @@ TEST_F(ShellWindows, ThePopoverNeedsContentAndAPlacedButtonAndClosesOnAClickElse
 }
 
 TEST_F(ShellWindows, ClosingRunsTheWillCloseCallbackOnceEvenWhenItReleasesTheWindow) {
-  std::shared_ptr<platform::Window> window = windows().createWindow(
+  std::shared_ptr<presentation::Window> window = windows().createWindow(
       {.title = "Lumivane 设置"}, windows().welcomeContent({.permissions = nullptr, .close = {}}));
   int closes = 0;
   window->setWillClose([&] {
@@ -54,9 +54,9 @@ TEST_F(ShellWindows, ClosingRunsTheWillCloseCallbackOnceEvenWhenItReleasesTheWin
   EXPECT_EQ(desktop.shell().windows[0].content, "welcome");
 
   EXPECT_FALSE(desktop.chooseMenuItem("关闭窗口")); // no menu yet
-  platform::MenuItem close;
+  presentation::MenuItem close;
   close.title = "关闭窗口";
-  close.action = platform::MenuItem::Action::performClose;
+  close.action = presentation::MenuItem::Action::performClose;
   windows().setApplicationMenu("Lumivane", {close});
   EXPECT_TRUE(desktop.chooseMenuItem("关闭窗口"));
   EXPECT_EQ(closes, 1);

@@ -13,7 +13,6 @@
 #include "Lumivane/Platform/Process.hpp"
 #include "Lumivane/Platform/RunLoop.hpp"
 #include "Lumivane/Platform/Screens.hpp"
-#include "Lumivane/Platform/Windows.hpp"
 #include "Lumivane/Platform/Workspace.hpp"
 
 namespace lumivane::platform {
@@ -31,7 +30,6 @@ struct Platform {
   LoginItems& loginItems;
   Logger& logger;
   Process& process;
-  Windows& windows;
 };
 
 } // namespace lumivane::platform

@@ -16,7 +16,7 @@ class PermissionManager;
 class RuntimeStatus;
 } // namespace lumivane
 
-namespace lumivane::platform {
+namespace lumivane::presentation {
 
 // The × panel: a 32×32 borderless, shadowless, transparent, non-activating panel that floats
 // above the Dock on every space, never takes focus and accepts the first click. Its whole
@@ -126,11 +126,13 @@ struct MenuItem {
   std::string keyEquivalent;     // with the Command modifier; empty for none
 };
 
-// NSApplication and the windows Lumivane shows.
+// NSApplication and the windows Lumivane shows: the application's presentation boundary. The
+// coordinator and the × overlay see only these interfaces; the Qt shell implements them for the
+// product and the simulator records them for the tests.
 class Windows {
 public:
   virtual ~Windows() = default;
-  virtual void setActivationPolicy(ActivationPolicy policy) = 0;
+  virtual void setActivationPolicy(platform::ActivationPolicy policy) = 0;
   virtual void activateIgnoringOtherApps() = 0;
   // The main menu: one item whose submenu has `title` and `items`.
   virtual void setApplicationMenu(std::string_view title, std::vector<MenuItem> items) = 0;
@@ -148,4 +150,4 @@ public:
                                                std::shared_ptr<ViewController> content) = 0;
 };
 
-} // namespace lumivane::platform
+} // namespace lumivane::presentation
