@@ -11,16 +11,9 @@ namespace lumivane {
 
 namespace {
 
-constexpr std::string_view appName = "Lumivane";
 constexpr std::string_view readySymbol = "dock.rectangle";
 constexpr std::string_view attentionSymbol = "exclamationmark.circle";
-constexpr std::string_view attentionToolTip = "Lumivane · 请检查权限";
-constexpr std::string_view tapInterruptedDescription = "Lumivane · 鼠标监听已中断";
-constexpr std::string_view tapRestoredMessage = "鼠标监听已恢复。";
-constexpr std::string_view tapInterruptedMessage = "鼠标监听已中断，请在设置中重新检查权限。";
 constexpr std::string_view statusItemIdentifier = "lumivane.status-item";
-constexpr std::string_view welcomeTitle = "欢迎使用 Lumivane";
-constexpr std::string_view settingsTitle = "Lumivane 设置";
 // Until the menu content has measured itself.
 constexpr double initialContentHeight = 500;
 
@@ -28,19 +21,21 @@ constexpr double initialContentHeight = 500;
 
 // RuntimeStatus
 
-void RuntimeStatus::setMessage(std::string message) {
-  if (message == message_) {
+void RuntimeStatus::show(StatusLine line) {
+  if (line == line_) {
     return;
   }
-  message_ = std::move(message);
+  message_ = texts::statusLine(line);
+  line_ = std::move(line);
   publish();
 }
 
-void RuntimeStatus::setError(bool isError) {
-  if (isError == isError_) {
+void RuntimeStatus::clear() {
+  if (!line_) {
     return;
   }
-  isError_ = isError;
+  line_.reset();
+  message_.clear();
   publish();
 }
 
@@ -117,17 +112,15 @@ void AppDelegate::applicationDidFinishLaunching() {
       return;
     }
     self->permissions_->setMiddleAvailable(restored);
-    self->runtime_->setMessage(std::string(restored ? tapRestoredMessage : tapInterruptedMessage));
-    self->runtime_->setError(!restored);
+    self->runtime_->show(restored ? TapNotice::restored : TapNotice::interrupted);
     // The tooltip is left alone; the next reconciliation sets symbol and tooltip together.
     if (!restored && self->statusItem_ && self->statusItem_->hasButton()) {
-      self->statusItem_->setSymbol(attentionSymbol, tapInterruptedDescription);
+      self->statusItem_->setSymbol(attentionSymbol, texts::tapInterruptedDescription);
     }
   };
-  quitter_->onStatus = [weak](const std::string& message, bool isError) {
+  quitter_->onStatus = [weak](const QuitReport& report) {
     if (const auto self = weak.lock()) {
-      self->runtime_->setMessage(message);
-      self->runtime_->setError(isError);
+      self->runtime_->show(QuitLine{report.outcome, report.name});
     }
   };
   // Any sent quit request, from either feature, takes the × away at once.
@@ -199,8 +192,8 @@ void AppDelegate::reconcile() {
   const bool attention = !trusted || (settings_->middleEnabled() &&
                                       !permissions_->middleAvailable() && !isSuspended());
   if (statusItem_ && statusItem_->hasButton()) {
-    statusItem_->setSymbol(attention ? attentionSymbol : readySymbol, appName);
-    statusItem_->setToolTip(attention ? attentionToolTip : appName);
+    statusItem_->setSymbol(attention ? attentionSymbol : readySymbol, texts::appName);
+    statusItem_->setToolTip(attention ? texts::attentionToolTip : texts::appName);
   }
 }
 
@@ -280,12 +273,14 @@ void AppDelegate::observe(platform::NotificationCenter center, platform::Notific
 void AppDelegate::configureApplicationMenu() {
   using Action = presentation::MenuItem::Action;
   std::vector<presentation::MenuItem> items;
-  items.push_back({"关于 Lumivane", Action::custom, weakAction(&AppDelegate::showWelcome), ""});
-  items.push_back({"设置…", Action::custom, weakAction(&AppDelegate::togglePopover), ","});
+  items.push_back(
+      {std::string(texts::aboutItem), Action::custom, weakAction(&AppDelegate::showWelcome), ""});
+  items.push_back({std::string(texts::settingsItem), Action::custom,
+                   weakAction(&AppDelegate::togglePopover), ","});
   items.push_back({"", Action::separator, {}, ""});
-  items.push_back({"关闭窗口", Action::performClose, {}, "w"});
-  items.push_back({"退出 Lumivane", Action::terminate, {}, "q"});
-  windows_.setApplicationMenu(appName, std::move(items));
+  items.push_back({std::string(texts::closeWindowItem), Action::performClose, {}, "w"});
+  items.push_back({std::string(texts::quitItem), Action::terminate, {}, "q"});
+  windows_.setApplicationMenu(texts::appName, std::move(items));
 }
 
 void AppDelegate::configureStatusItem() {
@@ -336,7 +331,7 @@ void AppDelegate::presentSettings() {
   // The popover cannot be placed under the button: the same content in a window instead.
   if (!settingsWindow_) {
     presentation::WindowStyle style;
-    style.title = settingsTitle;
+    style.title = texts::settingsTitle;
     settingsWindow_ = windows_.createWindow(style, menuController());
     reportClose(*settingsWindow_);
     settingsWindow_->center();
@@ -371,7 +366,7 @@ void AppDelegate::showWelcome() {
       }
     };
     presentation::WindowStyle style;
-    style.title = welcomeTitle;
+    style.title = texts::welcomeTitle;
     style.fullSizeContentView = true;
     style.transparentTitlebar = true;
     style.titleHidden = true;

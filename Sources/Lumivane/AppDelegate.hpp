@@ -10,6 +10,7 @@
 #include "Lumivane/Presentation.hpp"
 #include "Lumivane/QuitOverlay.hpp"
 #include "Lumivane/SettingsManager.hpp"
+#include "Lumivane/Texts.hpp"
 
 #include <functional>
 #include <memory>
@@ -23,18 +24,22 @@ namespace lumivane {
 // The status line the popover shows, and its retry action. Main thread.
 class RuntimeStatus : public Observable {
 public:
+  // The latest outcome; absent before the first.
+  const std::optional<StatusLine>& line() const { return line_; }
+  void show(StatusLine line);
+  // No line: the popover shows only the ready line.
+  void clear();
+  // The line in words; empty without one.
   const std::string& message() const { return message_; }
-  void setMessage(std::string message);
-  bool isError() const { return isError_; }
-  void setError(bool isError);
+  bool isError() const { return line_ && lumivane::isError(*line_); }
   bool isSuspended() const { return isSuspended_; }
   void setSuspended(bool isSuspended);
 
   std::function<void()> onRetry;
 
 private:
+  std::optional<StatusLine> line_;
   std::string message_;
-  bool isError_ = false;
   bool isSuspended_ = false;
 };
 

@@ -6,30 +6,6 @@
 
 namespace lumivane {
 
-namespace {
-
-// Used in messages about a request whose name was not kept or was empty.
-constexpr std::string_view fallbackName = "应用";
-
-std::string displayName(const RunningApp& app) {
-  return app.name.empty() ? std::string(fallbackName) : app.name;
-}
-
-std::string refusedMessage(const std::string& name) {
-  return "未能向「" + name + "」发送退出请求";
-}
-std::string waitingMessage(const std::string& name) {
-  return "已请求「" + name + "」退出，正在等待…";
-}
-std::string endedMessage(const std::string& name) {
-  return "「" + name + "」已退出";
-}
-std::string timedOutMessage(const std::string& name) {
-  return "「" + name + "」仍未退出。请检查保存提示，或再次尝试。";
-}
-
-} // namespace
-
 std::shared_ptr<AppQuitService> AppQuitService::create(platform::Platform& platform) {
   auto service = std::make_shared<AppQuitService>(platform);
   // Any application ending triggers a full check; which one ended is not read.
@@ -83,12 +59,11 @@ void AppQuitService::request(const RunningApp& app) {
   if (!ledger_.begin(identity, platform_.runLoop.uptime())) {
     return;
   }
-  const std::string name = displayName(app);
-  names_.emplace(identity, name);
+  names_.emplace(identity, app.name);
   if (!platform_.workspace.terminate(live->pid)) {
     ledger_.finish(identity);
     names_.erase(identity);
-    report(refusedMessage(name), true, std::nullopt);
+    report(QuitOutcome::refused, identity, app.name);
     return;
   }
   if (onRequest) {
@@ -97,7 +72,7 @@ void AppQuitService::request(const RunningApp& app) {
   if (!isPending(identity)) {
     return;
   }
-  report(waitingMessage(name), false, std::nullopt);
+  report(QuitOutcome::waiting, identity, app.name);
   if (!timer_) {
     timer_ = platform_.runLoop.scheduleRepeating(pendingCheckInterval, pendingCheckTolerance,
                                                  [weak = weak_from_this()] {
@@ -136,12 +111,11 @@ void AppQuitService::checkPending() {
   for (const AppIdentity& identity : pending) {
     if (hasEnded(identity)) {
       ledger_.finish(identity);
-      report(endedMessage(takeName(identity)), false, std::nullopt);
+      report(QuitOutcome::ended, identity, takeName(identity));
     }
   }
   for (const AppIdentity& identity : ledger_.expire(platform_.runLoop.uptime(), quitTimeout)) {
-    std::string name = takeName(identity);
-    report(timedOutMessage(name), true, TimedOut{identity, name});
+    report(QuitOutcome::timedOut, identity, takeName(identity));
   }
   if (ledger_.pending().empty() && timer_) {
     timer_->invalidate();
@@ -153,16 +127,20 @@ void AppQuitService::checkPending() {
 // report came in between.
 void AppQuitService::checkLateTermination() {
   if (lastTimedOut_ && hasEnded(lastTimedOut_->identity)) {
-    const std::string name = lastTimedOut_->name;
-    report(endedMessage(name), false, std::nullopt);
+    const TimedOut timedOut = *lastTimedOut_;
+    report(QuitOutcome::ended, timedOut.identity, timedOut.name);
   }
 }
 
-void AppQuitService::report(const std::string& message, bool isError,
-                            std::optional<TimedOut> timedOut) {
-  lastTimedOut_ = std::move(timedOut);
+// Every report replaces the one timed-out request whose late end may still be told.
+void AppQuitService::report(QuitOutcome outcome, const AppIdentity& identity, std::string name) {
+  if (outcome == QuitOutcome::timedOut) {
+    lastTimedOut_ = TimedOut{identity, name};
+  } else {
+    lastTimedOut_.reset();
+  }
   if (onStatus) {
-    onStatus(message, isError);
+    onStatus(QuitReport{outcome, identity, std::move(name)});
   }
 }
 
@@ -177,7 +155,7 @@ bool AppQuitService::hasEnded(const AppIdentity& identity) {
 std::string AppQuitService::takeName(const AppIdentity& identity) {
   const auto found = names_.find(identity);
   if (found == names_.end()) {
-    return std::string(fallbackName);
+    return {};
   }
   std::string name = std::move(found->second);
   names_.erase(found);

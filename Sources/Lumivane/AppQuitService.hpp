@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Lumivane/Platform/Platform.hpp"
+#include "Lumivane/Texts.hpp"
 #include "LumivaneCore/AppIdentity.hpp"
 #include "LumivaneCore/QuitLedger.hpp"
 
@@ -11,6 +12,14 @@
 #include <unordered_map>
 
 namespace lumivane {
+
+// What became of one quit request, reported as it happens: the outcome, the process instance it
+// was sent to and the name it had when it was sent (empty when it had none).
+struct QuitReport {
+  QuitOutcome outcome = QuitOutcome::waiting;
+  AppIdentity identity;
+  std::string name;
+};
 
 // The one place that asks another application to quit: re-checks the snapshot against the live
 // process table, sends the normal quit request, and follows it until the application ends or
@@ -32,7 +41,7 @@ public:
   // True while the pending check's timer exists.
   bool isChecking() const { return timer_ != nullptr; }
 
-  std::function<void(const std::string& message, bool isError)> onStatus;
+  std::function<void(const QuitReport& report)> onStatus;
   std::function<void(const AppIdentity& identity)> onRequest;
 
   explicit AppQuitService(platform::Platform& platform);
@@ -45,7 +54,7 @@ private:
 
   void checkPending();
   void checkLateTermination();
-  void report(const std::string& message, bool isError, std::optional<TimedOut> timedOut);
+  void report(QuitOutcome outcome, const AppIdentity& identity, std::string name);
   bool hasEnded(const AppIdentity& identity);
   std::string takeName(const AppIdentity& identity);
 

@@ -4,6 +4,7 @@
 #include "LumivaneCore/DockGeometry.hpp"
 #include "LumivaneCore/Geometry.hpp"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -38,6 +39,9 @@ public:
   virtual void animateAlpha(double alpha, double duration) = 0;
   virtual void setButtonAccessibilityLabel(std::string_view label) = 0;
   virtual void setButtonAccessibilityIdentifier(std::string_view identifier) = 0;
+  // The process the × stands for. The label names it for the user; a window that has nothing
+  // more to show for it keeps this default.
+  virtual void setRepresentedProcess(int32_t /*pid*/) {}
   // The button's action: runs on the main thread for each click.
   virtual void setButtonAction(std::function<void()> action) = 0;
 };

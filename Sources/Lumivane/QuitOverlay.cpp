@@ -1,16 +1,11 @@
 #include "Lumivane/QuitOverlay.hpp"
 
+#include "Lumivane/Texts.hpp"
 #include "LumivaneCore/DockGeometry.hpp"
 
 #include <string>
 
 namespace lumivane {
-
-namespace {
-
-constexpr std::string_view labelPrefix = "退出 ";
-
-} // namespace
 
 QuitOverlay::QuitOverlay(presentation::Windows& windows, platform::Workspace& workspace)
     : workspace_(workspace),
@@ -25,7 +20,8 @@ void QuitOverlay::show(const DockTarget& target, double primaryTop) {
   if (panel_->frame() != frame) {
     panel_->setFrame(frame);
   }
-  panel_->setButtonAccessibilityLabel(std::string(labelPrefix) + target.app.name);
+  panel_->setButtonAccessibilityLabel(texts::overlayLabel(target.app.name));
+  panel_->setRepresentedProcess(target.app.identity.pid());
   if (panel_->isVisible()) {
     // A visible × only moves and relabels; it does not fade in again.
     return;

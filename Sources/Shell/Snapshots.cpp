@@ -68,14 +68,13 @@ void popovers(Writer& writer) {
   services.permissions->setMiddleAvailable(false);
   popover(QStringLiteral("popover-middle-click.png"));
   services.permissions->setMiddleAvailable(true);
-  services.runtime->setMessage("已请求「Safari」退出，正在等待…");
+  services.runtime->show(QuitLine{QuitOutcome::waiting, "Safari"});
   popover(QStringLiteral("popover-ready.png"));
-  services.runtime->setMessage("「TextEdit」仍未退出。请检查保存提示，或再次尝试。");
-  services.runtime->setError(true);
+  services.runtime->show(QuitLine{QuitOutcome::timedOut, "TextEdit"});
   services.runtime->setSuspended(true);
   popover(QStringLiteral("popover-suspended.png"));
   services.runtime->setSuspended(false);
-  services.runtime->setMessage("");
+  services.runtime->clear();
   services.settings->setHoverEnabled(false);
   services.settings->setMiddleEnabled(false);
   popover(QStringLiteral("popover-switches-off.png"));

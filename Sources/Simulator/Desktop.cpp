@@ -234,6 +234,11 @@ std::optional<int32_t> Desktop::pidOf(std::string_view name) const {
   return state_->workspace.pidOf(name);
 }
 
+std::optional<std::string> Desktop::appName(int32_t pid) const {
+  const std::optional<AppProfile> profile = state_->workspace.profileOf(pid);
+  return profile ? std::optional(profile->name) : std::nullopt;
+}
+
 std::chrono::system_clock::time_point Desktop::launchDate(int32_t pid) const {
   return state_->workspace.launchDate(pid).value_or(std::chrono::system_clock::time_point{});
 }

@@ -133,6 +133,7 @@ struct PanelRecord {
   double alpha = 0;
   std::string label;
   std::string identifier;
+  int32_t pid = 0;      // the process the × stands for; 0 before it stood for one
   int fadeCount = 0;    // animations started; an animation sets `alpha` when it ends
   int frameChanges = 0; // setFrame calls
   int clicks = 0;       // times its button acted (a click on it, or activatePanelButton)
@@ -238,6 +239,8 @@ public:
   void finishLaunching(int32_t pid);
   bool isRunning(int32_t pid) const;
   std::optional<int32_t> pidOf(std::string_view name) const;
+  // The name the latest process with this pid was launched with (also after it ended).
+  std::optional<std::string> appName(int32_t pid) const;
   // Launch dates are the simulated boot instant plus the uptime at launch, strictly increasing;
   // the epoch for a pid never launched.
   std::chrono::system_clock::time_point launchDate(int32_t pid) const;

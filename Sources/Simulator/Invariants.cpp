@@ -21,8 +21,6 @@ constexpr std::array<std::string_view, 5> excludedBundleIDs{
     "com.apple.finder", "com.apple.dock", "com.apple.loginwindow", "com.apple.systemuiserver",
     "com.apple.controlcenter"};
 
-constexpr std::string_view labelPrefix = "退出 ";
-constexpr std::string_view fallbackName = "应用";
 constexpr double quitTimeout = 12;
 // Times the checks compare are sums of the same slices; this absorbs their rounding.
 constexpr double epsilon = 1e-6;
@@ -42,16 +40,22 @@ std::optional<AppIdentity> identityOf(const platform::ApplicationInfo& info) {
   return AppIdentity(info.pid, *info.bundlePath, *info.launchDate);
 }
 
-// The name the quit service's messages use for this process.
-std::string displayName(const platform::ApplicationInfo& info) {
+// The name Lumivane knows a process by: its localized name, else its bundle's file name without
+// the extension; empty when it has neither.
+std::string appName(const platform::ApplicationInfo& info) {
   if (info.localizedName && !info.localizedName->empty()) {
     return *info.localizedName;
   }
   const std::string bundlePath = info.bundlePath.value_or("");
   std::string_view path = bundlePath;
   path = path.substr(path.find_last_of('/') + 1);
-  path = path.substr(0, std::min(path.find_last_of('.'), path.size()));
-  return path.empty() ? std::string(fallbackName) : std::string(path);
+  return std::string(path.substr(0, std::min(path.find_last_of('.'), path.size())));
+}
+
+// What the checks call a process in their reports.
+std::string displayName(const platform::ApplicationInfo& info) {
+  std::string name = appName(info);
+  return name.empty() ? "pid " + std::to_string(info.pid) : name;
 }
 
 std::string describe(const AppIdentity& identity) {
@@ -69,58 +73,23 @@ std::string seconds(double value) {
   return text;
 }
 
-// The quit service's four messages.
-struct Outcome {
-  enum class Kind { refused, waiting, ended, timedOut };
-  Kind kind;
-  std::string name;
-};
-
-struct MessageForm {
-  Outcome::Kind kind;
-  std::string_view prefix;
-  std::string_view suffix;
-  bool isError;
-};
-
-// The time-out comes before the end: both open with the same bracket.
-constexpr std::array<MessageForm, 4> messageForms{{
-    {Outcome::Kind::refused, "未能向「", "」发送退出请求", true},
-    {Outcome::Kind::waiting, "已请求「", "」退出，正在等待…", false},
-    {Outcome::Kind::timedOut, "「", "」仍未退出。请检查保存提示，或再次尝试。", true},
-    {Outcome::Kind::ended, "「", "」已退出", false},
-}};
-
-std::optional<Outcome> parseMessage(std::string_view message) {
-  for (const MessageForm& form : messageForms) {
-    if (message.size() > form.prefix.size() + form.suffix.size() &&
-        message.starts_with(form.prefix) && message.ends_with(form.suffix)) {
-      message.remove_prefix(form.prefix.size());
-      message.remove_suffix(form.suffix.size());
-      return Outcome{form.kind, std::string(message)};
-    }
-  }
-  return std::nullopt;
-}
-
-bool isError(Outcome::Kind kind) {
-  return std::ranges::find_if(messageForms,
-                              [kind](const MessageForm& form) { return form.kind == kind; })
-      ->isError;
-}
-
-std::string_view kindName(Outcome::Kind kind) {
-  switch (kind) {
-  case Outcome::Kind::refused:
+std::string_view outcomeName(QuitOutcome outcome) {
+  switch (outcome) {
+  case QuitOutcome::refused:
     return "refusal";
-  case Outcome::Kind::waiting:
+  case QuitOutcome::waiting:
     return "waiting";
-  case Outcome::Kind::ended:
+  case QuitOutcome::ended:
     return "end";
-  case Outcome::Kind::timedOut:
+  case QuitOutcome::timedOut:
     return "time-out";
   }
   return "";
+}
+
+std::string describe(const QuitReport& report) {
+  return "the " + std::string(outcomeName(report.outcome)) + " report for " + report.name + " (" +
+         describe(report.identity) + ")";
 }
 
 bool endedIn(const AppIdentity& identity, const std::vector<platform::ApplicationInfo>& running) {
@@ -230,11 +199,11 @@ void InvariantChecker::attach() {
   statusesSeen_ = 0;
   AppQuitService& quitter = *coordinator->quitter();
   quitter.onStatus = [original = std::move(quitter.onStatus), sink = statuses_,
-                      &desktop = desktop_](const std::string& message, bool isError) {
-    sink->push_back({message, isError, desktop.now(), desktop.quitRequests().size(),
+                      &desktop = desktop_](const QuitReport& report) {
+    sink->push_back({report, desktop.now(), desktop.quitRequests().size(),
                      desktop.platform().workspace.runningApplications()});
     if (original) {
-      original(message, isError);
+      original(report);
     }
   };
 }
@@ -336,38 +305,30 @@ std::optional<std::string> InvariantChecker::checkQuitRequest(const QuitRequestR
 }
 
 std::optional<std::string> InvariantChecker::checkStatus(const Status& status) {
-  const std::string quotedMessage = "\"" + status.message + "\"";
-  const std::optional<Outcome> outcome = parseMessage(status.message);
-  if (!outcome) {
-    return "invariant 3: the quit service reported an unknown text " + quotedMessage;
-  }
-  if (status.isError != isError(outcome->kind)) {
-    return "invariant 3: " + quotedMessage + (status.isError ? " came with" : " came without") +
-           " the error flag";
-  }
+  const QuitReport& report = status.report;
   // Every report replaces the one time-out whose late end may still come.
   const std::optional<std::size_t> lateEnd = std::exchange(lateEnd_, std::nullopt);
 
   if (awaitedMessage_) {
     const QuitRequestRecord& record = desktop_.quitRequests()[*awaitedMessage_];
-    const Outcome::Kind expected =
-        record.delivered ? Outcome::Kind::waiting : Outcome::Kind::refused;
+    const QuitOutcome expected = record.delivered ? QuitOutcome::waiting : QuitOutcome::refused;
     const std::string name = displayName(record.process);
     awaitedMessage_.reset();
-    if (outcome->kind != expected || outcome->name != name) {
-      return "invariant 3: the quit request to " + name + " was followed by " + quotedMessage +
-             " instead of its " + std::string(kindName(expected)) + " message";
+    if (report.outcome != expected || report.identity != identityOf(record.process) ||
+        report.name != appName(record.process)) {
+      return "invariant 3: the quit request to " + name + " was followed by " + describe(report) +
+             " instead of its " + std::string(outcomeName(expected)) + " report";
     }
     return std::nullopt;
   }
   const auto pending = [&](const Request& request) {
-    return request.state == Request::State::waiting && request.name == outcome->name;
+    return request.state == Request::State::waiting && request.identity == report.identity;
   };
-  switch (outcome->kind) {
-  case Outcome::Kind::refused:
-  case Outcome::Kind::waiting:
-    return "invariant 3: " + quotedMessage + " without a quit request";
-  case Outcome::Kind::ended: {
+  switch (report.outcome) {
+  case QuitOutcome::refused:
+  case QuitOutcome::waiting:
+    return "invariant 3: " + describe(report) + " without a quit request";
+  case QuitOutcome::ended: {
     const auto ended = std::ranges::find_if(requests_, [&](const Request& request) {
       return pending(request) && endedIn(request.identity, status.running);
     });
@@ -375,21 +336,21 @@ std::optional<std::string> InvariantChecker::checkStatus(const Status& status) {
       ended->state = Request::State::ended;
       return std::nullopt;
     }
-    if (lateEnd && requests_[*lateEnd].name == outcome->name &&
-        endedIn(requests_[*lateEnd].identity, status.running)) {
+    if (lateEnd && requests_[*lateEnd].identity == report.identity &&
+        endedIn(report.identity, status.running)) {
       requests_[*lateEnd].state = Request::State::ended;
       return std::nullopt;
     }
-    return "invariant 3: " + quotedMessage + " at " + seconds(status.time) +
+    return "invariant 3: " + describe(report) + " at " + seconds(status.time) +
            " for no request whose application had ended unreported";
   }
-  case Outcome::Kind::timedOut: {
+  case QuitOutcome::timedOut: {
     const auto timedOut = std::ranges::find_if(requests_, [&](const Request& request) {
       return pending(request) && status.time - request.begin >= quitTimeout - epsilon &&
              !endedIn(request.identity, status.running);
     });
     if (timedOut == requests_.end()) {
-      return "invariant 3: " + quotedMessage + " at " + seconds(status.time) +
+      return "invariant 3: " + describe(report) + " at " + seconds(status.time) +
              " for no request pending 12 s whose application still ran";
     }
     timedOut->state = Request::State::timedOut;
@@ -490,19 +451,19 @@ std::optional<AppIdentity> InvariantChecker::findQuittable(const std::string& na
 std::optional<std::string> InvariantChecker::checkOverlay() {
   const PanelRecord& panel = desktop_.panel();
   if (!panel.visible) {
-    shownLabel_.reset();
+    shownPID_.reset();
     shownFor_.reset();
     since_.erase("accessibility");
     since_.erase("quittable");
     return std::nullopt;
   }
-  const std::string_view label = panel.label;
-  const std::string name(label.starts_with(labelPrefix) ? label.substr(labelPrefix.size()) : label);
-  const std::optional<AppIdentity> current = quittable(name);
-  if (shownLabel_ != panel.label) {
-    shownLabel_ = panel.label;
-    shownFor_ = current;
+  if (shownPID_ != panel.pid) {
+    shownPID_ = panel.pid;
+    shownName_ = desktop_.appName(panel.pid).value_or("pid " + std::to_string(panel.pid));
+    shownFor_ = quittable(shownName_);
   }
+  const std::string& name = shownName_;
+  const std::optional<AppIdentity> current = quittable(name);
   const std::string shows = "invariant 4: a × for " + name + " shows";
   if (attached_ == nullptr) {
     return shows + " while Lumivane is not running";
@@ -514,7 +475,7 @@ std::optional<std::string> InvariantChecker::checkOverlay() {
     return shows + " while hover is switched off";
   }
   const bool pending = std::ranges::any_of(requests_, [&](const Request& request) {
-    return request.state == Request::State::waiting && request.name == name &&
+    return request.state == Request::State::waiting && request.identity.pid() == panel.pid &&
            desktop_.isRunning(request.identity.pid()) &&
            desktop_.launchDate(request.identity.pid()) == request.identity.launchedAt();
   });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Lumivane/AppQuitService.hpp"
 #include "Lumivane/Platform/Workspace.hpp"
 #include "LumivaneCore/AppIdentity.hpp"
 #include "Simulator/Scenario.hpp"
@@ -62,10 +63,9 @@ public:
   // Quit requests seen so far.
   std::size_t quitRequests() const { return quitRequestsSeen_; }
 
-  // A status message of the quit service and the processes running when it came.
+  // A report of the quit service and the processes running when it came.
   struct Status {
-    std::string message;
-    bool isError = false;
+    QuitReport report;
     double time = 0;
     std::size_t quitRequestsBefore = 0; // terminate calls made before it
     std::vector<platform::ApplicationInfo> running;
@@ -123,8 +123,10 @@ private:
   std::optional<AppIdentity> shownBefore_;
   std::size_t otherMouseBefore_ = 0;
 
-  // The visible ×: its label and the process it stood for when it showed.
-  std::optional<std::string> shownLabel_;
+  // The visible ×: the process its panel stands for, that process's name, and the one quittable
+  // process of that name's item when it showed.
+  std::optional<int32_t> shownPID_;
+  std::string shownName_;
   std::optional<AppIdentity> shownFor_;
 
   std::vector<Request> requests_;

@@ -1039,8 +1039,6 @@ constexpr double slice = 1.0 / 60;
 constexpr double dragDistance = 40;
 // The display used when a script declares none.
 constexpr Rect defaultScreen{0, 0, 1440, 900};
-// The × panel's label: this prefix, then the application's name.
-constexpr std::string_view overlayLabelPrefix = "退出 ";
 constexpr std::string_view lumivaneExecutable =
     "/Applications/Lumivane.app/Contents/MacOS/Lumivane";
 
@@ -1621,10 +1619,9 @@ private:
     }
   }
 
-  static std::string panelName(const PanelRecord& panel) {
-    const std::string_view label = panel.label;
-    return std::string(
-        label.starts_with(overlayLabelPrefix) ? label.substr(overlayLabelPrefix.size()) : label);
+  // The application the × stands for, by the name the script gave it.
+  std::string panelName(const PanelRecord& panel) const {
+    return desktop_.appName(panel.pid).value_or("pid " + std::to_string(panel.pid));
   }
 
   void collectPanel(double time) {

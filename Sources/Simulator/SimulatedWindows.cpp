@@ -128,6 +128,11 @@ public:
       r->identifier = identifier;
     }
   }
+  void setRepresentedProcess(int32_t pid) override {
+    if (PanelRecord* r = record()) {
+      r->pid = pid;
+    }
+  }
   void setButtonAction(std::function<void()> action) override {
     if (const auto state = state_.lock()) {
       state->panels[index_].action = std::make_shared<std::function<void()>>(std::move(action));

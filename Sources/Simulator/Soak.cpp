@@ -611,12 +611,9 @@ private:
   // the hover loop has looked again: a click on the stale ×, or a middle click on the item.
   Step race(Desktop& desktop) {
     const PanelRecord& panel = desktop.panel();
-    constexpr std::string_view prefix = "退出 ";
-    if (!panel.visible || !panel.label.starts_with(prefix)) {
-      return std::nullopt;
-    }
-    const std::string name = panel.label.substr(prefix.size());
-    if (std::ranges::find(apps_, name) == apps_.end() || !desktop.pidOf(name)) {
+    const std::optional<std::string> name = desktop.appName(panel.pid);
+    if (!panel.visible || !name || std::ranges::find(apps_, *name) == apps_.end() ||
+        !desktop.pidOf(*name)) {
       return std::nullopt;
     }
     static constexpr std::array<std::string_view, 4> events{"relaunch", "relaunch-same", "quits",
@@ -625,12 +622,12 @@ private:
     if (random_.chance(0.6)) {
       planned_.emplace_back("click button", true);
     } else {
-      planned_.emplace_back("middle-click " + scriptQuoted(name), false);
+      planned_.emplace_back("middle-click " + scriptQuoted(*name), false);
     }
     if (event == "relaunch-same") {
-      return "relaunch " + scriptQuoted(name) + " same-pid";
+      return "relaunch " + scriptQuoted(*name) + " same-pid";
     }
-    return std::string(event) + " " + scriptQuoted(name);
+    return std::string(event) + " " + scriptQuoted(*name);
   }
 
   // Puts one thing that is off back to normal: the system mostly works.

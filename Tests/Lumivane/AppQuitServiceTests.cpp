@@ -11,30 +11,31 @@ namespace {
 
 using sim::QuitBehaviour;
 
+// A report as the tests compare it: its outcome and name (the time only for reading).
 struct Status {
-  std::string message;
-  bool isError;
+  QuitOutcome outcome;
+  std::string name;
   double time;
 
   friend bool operator==(const Status& a, const Status& b) {
-    return a.message == b.message && a.isError == b.isError;
+    return a.outcome == b.outcome && a.name == b.name;
   }
   friend std::ostream& operator<<(std::ostream& out, const Status& status) {
-    return out << '"' << status.message << "\" error=" << status.isError << " at " << status.time;
+    return out << texts::statusLine(QuitLine{status.outcome, status.name}) << " at " << status.time;
   }
 };
 
 Status waiting(const std::string& name) {
-  return {"已请求「" + name + "」退出，正在等待…", false, 0};
+  return {QuitOutcome::waiting, name, 0};
 }
 Status ended(const std::string& name) {
-  return {"「" + name + "」已退出", false, 0};
+  return {QuitOutcome::ended, name, 0};
 }
 Status refused(const std::string& name) {
-  return {"未能向「" + name + "」发送退出请求", true, 0};
+  return {QuitOutcome::refused, name, 0};
 }
 Status timedOut(const std::string& name) {
-  return {"「" + name + "」仍未退出。请检查保存提示，或再次尝试。", true, 0};
+  return {QuitOutcome::timedOut, name, 0};
 }
 
 sim::AppProfile profile(std::string name, QuitBehaviour quit = QuitBehaviour::immediately,
@@ -56,8 +57,9 @@ public:
   }
 
   void attach(AppQuitService& target) {
-    target.onStatus = [this](const std::string& message, bool isError) {
-      statuses.push_back({message, isError, desktop.now()});
+    target.onStatus = [this](const QuitReport& report) {
+      statuses.push_back({report.outcome, report.name, desktop.now()});
+      reported.push_back(report.identity);
     };
     target.onRequest = [this](const AppIdentity& identity) { requested.push_back(identity); };
   }
@@ -81,6 +83,7 @@ public:
   sim::Desktop desktop;
   std::shared_ptr<AppQuitService> service = AppQuitService::create(desktop.platform());
   std::vector<Status> statuses;
+  std::vector<AppIdentity> reported; // the identity of each report, in order
   std::vector<AppIdentity> requested;
 };
 
@@ -152,6 +155,7 @@ TEST_F(QuitRequestLife, AnEndAfterTheTimeOutIsReportedLateAndOnce) {
   desktop.endByItself(pages.identity.pid());
   desktop.runLoop().drain();
   EXPECT_EQ(statuses, (std::vector{waiting("Pages"), timedOut("Pages"), ended("Pages")}));
+  EXPECT_EQ(reported.back(), pages.identity);
 
   desktop.endByItself(other.identity.pid());
   desktop.runLoop().drain();
@@ -205,14 +209,16 @@ TEST_F(QuitRequestLife, AReusedPIDMeansThePendingAppEnded) {
   EXPECT_EQ(statuses, (std::vector{waiting("Pages"), ended("Pages")}));
 }
 
-TEST_F(QuitRequestLife, AnAppWithoutANameIsCalledApplication) {
+// The report keeps the name it was given; the status line's words supply one (see TextsTests).
+TEST_F(QuitRequestLife, AnAppWithoutANameIsReportedWithoutOne) {
   sim::AppProfile nameless = profile("Nameless");
   nameless.name.clear();
   RunningApp app = launch(nameless);
   app.name.clear();
   service->request(app);
   desktop.runLoop().drain();
-  EXPECT_EQ(statuses, (std::vector{waiting("应用"), ended("应用")}));
+  EXPECT_EQ(statuses, (std::vector{waiting(""), ended("")}));
+  EXPECT_EQ(reported, (std::vector{app.identity, app.identity}));
 }
 
 using QuitRequestRefusal = QuitServiceTest;

@@ -153,7 +153,7 @@ private slots:
     { MenuContent view(model(services, counters), 900); }
     services.settings->setHoverEnabled(false);
     services.grantAccessibility(true);
-    services.runtime->setMessage("已请求「Safari」退出，正在等待…");
+    services.runtime->show(QuitLine{QuitOutcome::waiting, "Safari"});
     QCOMPARE(services.settings->hoverEnabled(), false);
   }
 
@@ -165,15 +165,14 @@ private slots:
     QVERIFY(row != nullptr);
     QVERIFY(!row->isVisibleTo(&view.content()));
 
-    services.runtime->setMessage("「TextEdit」仍未退出。请检查保存提示，或再次尝试。");
-    services.runtime->setError(true);
+    services.runtime->show(QuitLine{QuitOutcome::timedOut, "TextEdit"});
     QVERIFY(row->isVisibleTo(&view.content()));
     QCOMPARE(row->text(), QStringLiteral("「TextEdit」仍未退出。请检查保存提示，或再次尝试。"));
     QCOMPARE(row->symbol(), std::string("exclamationmark.circle"));
 
-    services.runtime->setError(false);
+    services.runtime->show(QuitLine{QuitOutcome::ended, "TextEdit"});
     QCOMPARE(row->symbol(), std::string("info.circle"));
-    services.runtime->setMessage("");
+    services.runtime->clear();
     QVERIFY(!row->isVisibleTo(&view.content()));
   }
 

@@ -1,0 +1,66 @@
+#include "Lumivane/Texts.hpp"
+
+namespace lumivane {
+
+namespace {
+
+template <class... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
+template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
+
+std::string_view nameOrDefault(std::string_view name) {
+  return name.empty() ? texts::unnamedApp : name;
+}
+
+// Each quit outcome's text is its opening, the application's name and its close, between
+// full-width corner brackets.
+std::string quitText(const QuitLine& line) {
+  const std::string name(nameOrDefault(line.appName));
+  switch (line.outcome) {
+  case QuitOutcome::refused:
+    return "未能向「" + name + "」发送退出请求";
+  case QuitOutcome::waiting:
+    return "已请求「" + name + "」退出，正在等待…";
+  case QuitOutcome::ended:
+    return "「" + name + "」已退出";
+  case QuitOutcome::timedOut:
+    return "「" + name + "」仍未退出。请检查保存提示，或再次尝试。";
+  }
+  return {};
+}
+
+std::string tapText(TapNotice notice) {
+  switch (notice) {
+  case TapNotice::restored:
+    return "鼠标监听已恢复。";
+  case TapNotice::interrupted:
+    return "鼠标监听已中断，请在设置中重新检查权限。";
+  }
+  return {};
+}
+
+} // namespace
+
+bool isError(const StatusLine& line) {
+  return std::visit(Overloaded{[](const QuitLine& quit) {
+                                 return quit.outcome == QuitOutcome::refused ||
+                                        quit.outcome == QuitOutcome::timedOut;
+                               },
+                               [](TapNotice notice) { return notice == TapNotice::interrupted; }},
+                    line);
+}
+
+namespace texts {
+
+std::string statusLine(const StatusLine& line) {
+  return std::visit(Overloaded{[](const QuitLine& quit) { return quitText(quit); },
+                               [](TapNotice notice) { return tapText(notice); }},
+                    line);
+}
+
+std::string overlayLabel(std::string_view appName) {
+  return "退出 " + std::string(nameOrDefault(appName));
+}
+
+} // namespace texts
+
+} // namespace lumivane

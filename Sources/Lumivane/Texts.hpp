@@ -1,0 +1,59 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <variant>
+
+// The words Lumivane puts before the user, in one table. Services report what happened as
+// values (a quit outcome and the application's name, a notice about the event tap); the status
+// line, the × panel's label, the status item's tooltips and the windows' titles are formatted
+// here and nowhere else.
+namespace lumivane {
+
+enum class QuitOutcome {
+  refused,  // the quit request could not be delivered
+  waiting,  // sent; the application has not ended yet
+  ended,    // the application ended, in time or after a time-out
+  timedOut, // 12 s passed and it still runs: probably a save prompt
+};
+
+// The status line after a quit request: its outcome and the application's name (empty when it
+// has none; shown as "应用").
+struct QuitLine {
+  QuitOutcome outcome = QuitOutcome::waiting;
+  std::string appName;
+  friend bool operator==(const QuitLine&, const QuitLine&) = default;
+};
+
+// What the system did to the middle-click event tap.
+enum class TapNotice { restored, interrupted };
+
+// One status line, as a value.
+using StatusLine = std::variant<QuitLine, TapNotice>;
+
+// Refusals, time-outs and an interrupted tap are errors.
+bool isError(const StatusLine& line);
+
+namespace texts {
+
+std::string statusLine(const StatusLine& line);
+// The × button's accessibility label: "退出 " and the application's name.
+std::string overlayLabel(std::string_view appName);
+
+inline constexpr std::string_view appName = "Lumivane";
+// Said of an application without a name of its own.
+inline constexpr std::string_view unnamedApp = "应用";
+inline constexpr std::string_view attentionToolTip = "Lumivane · 请检查权限";
+inline constexpr std::string_view tapInterruptedDescription = "Lumivane · 鼠标监听已中断";
+inline constexpr std::string_view welcomeTitle = "欢迎使用 Lumivane";
+inline constexpr std::string_view settingsTitle = "Lumivane 设置";
+
+// The application menu.
+inline constexpr std::string_view aboutItem = "关于 Lumivane";
+inline constexpr std::string_view settingsItem = "设置…";
+inline constexpr std::string_view closeWindowItem = "关闭窗口";
+inline constexpr std::string_view quitItem = "退出 Lumivane";
+
+} // namespace texts
+
+} // namespace lumivane
