@@ -123,6 +123,17 @@ void AppDelegate::applicationDidFinishLaunching() {
       self->runtime_->show(QuitLine{report.outcome, report.name});
     }
   };
+  quitter_->isProtected =
+      [settings = std::weak_ptr<SettingsManager>(settings_)](std::string_view bundleIdentifier) {
+        const auto store = settings.lock();
+        return store && store->protectedApps().contains(bundleIdentifier);
+      };
+  // A × shown for an application the user just protected goes at once.
+  settings_->onProtectedAppsChange = [weak] {
+    if (const auto self = weak.lock()) {
+      self->hover().reset();
+    }
+  };
   // Any sent quit request, from either feature, takes the × away at once.
   quitter_->onRequest = [weak](const AppIdentity&) {
     if (const auto self = weak.lock()) {

@@ -43,8 +43,9 @@ void AppQuitService::request(const RunningApp& app) {
   if (live->bundlePath != identity.bundlePath()) {
     return;
   }
-  if (live->pid == platform_.process.pid() ||
-      AppResolver::isExcluded(live->bundleIdentifier.value_or(""))) {
+  const std::string bundleIdentifier = live->bundleIdentifier.value_or("");
+  if (live->pid == platform_.process.pid() || AppResolver::isExcluded(bundleIdentifier) ||
+      (isProtected && isProtected(bundleIdentifier))) {
     return;
   }
   // Two running copies of one bundle: neither is quit this way.

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace lumivane {
@@ -43,6 +44,9 @@ public:
 
   std::function<void(const QuitReport& report)> onStatus;
   std::function<void(const AppIdentity& identity)> onRequest;
+  // True for a bundle identifier the user asked Lumivane to leave alone: such an application is
+  // refused like an excluded system process. Absent: none is.
+  std::function<bool(std::string_view bundleIdentifier)> isProtected;
 
   explicit AppQuitService(platform::Platform& platform);
 

@@ -30,6 +30,8 @@ SettingsManager::SettingsManager(platform::Defaults& defaults, platform::LoginIt
   hoverEnabled_ = defaults_.boolForKey(hoverEnabledKey);
   middleEnabled_ = defaults_.boolForKey(middleEnabledKey);
   hoverLayout_ = storedLayout(defaults_, hoverPositionKey, hoverDistanceKey);
+  protectedApps_ = ProtectedApps(
+      defaults_.stringArrayForKey(protectedAppsKey).value_or(std::vector<std::string>{}));
   refreshLogin();
 }
 
@@ -62,6 +64,18 @@ void SettingsManager::setHoverLayout(const HoverLayoutOptions& layout) {
   defaults_.setString(hoverDistanceKey, rawValue(layout.distance));
   if (onLayoutChange) {
     onLayoutChange(layout);
+  }
+}
+
+void SettingsManager::setProtected(std::string_view bundleIdentifier, bool isProtected) {
+  if (!protectedApps_.set(bundleIdentifier, isProtected)) {
+    return;
+  }
+  publish();
+  // The whole list, so that a stored value of another type is replaced by the user's choice.
+  defaults_.setStringArray(protectedAppsKey, protectedApps_.identifiers());
+  if (onProtectedAppsChange) {
+    onProtectedAppsChange();
   }
 }
 

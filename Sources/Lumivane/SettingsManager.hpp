@@ -3,6 +3,7 @@
 #include "Lumivane/Observable.hpp"
 #include "Lumivane/Platform/Platform.hpp"
 #include "LumivaneCore/HoverLayout.hpp"
+#include "LumivaneCore/ProtectedApps.hpp"
 
 #include <functional>
 #include <optional>
@@ -11,9 +12,10 @@
 
 namespace lumivane {
 
-// The user's choices: the two feature switches and the × layout in the user defaults, and the
-// login item, mirrored from the login-item service. The one place that names defaults keys.
-// Main thread; onChange and onLayoutChange fire synchronously from the setters.
+// The user's choices: the two feature switches, the × layout and the applications to leave alone
+// in the user defaults, and the login item, mirrored from the login-item service. The one place
+// that names defaults keys. Main thread; onChange, onLayoutChange and onProtectedAppsChange fire
+// synchronously from the setters.
 class SettingsManager : public Observable {
 public:
   static constexpr std::string_view hoverEnabledKey = "hoverEnabled";
@@ -21,6 +23,7 @@ public:
   static constexpr std::string_view hoverPositionKey = "hoverPosition";
   static constexpr std::string_view hoverDistanceKey = "hoverDistance";
   static constexpr std::string_view hasSeenWelcomeKey = "hasSeenWelcome";
+  static constexpr std::string_view protectedAppsKey = "protectedApps";
   static constexpr std::string_view loginErrorPrefix = "无法更新登录项：";
 
   SettingsManager(platform::Defaults& defaults, platform::LoginItems& loginItems);
@@ -34,6 +37,11 @@ public:
   const HoverLayoutOptions& hoverLayout() const { return hoverLayout_; }
   // Persists both keys and calls onLayoutChange only when the value differs.
   void setHoverLayout(const HoverLayoutOptions& layout);
+  // A stored value that is not an array of texts reads as an empty list and stays as it is
+  // until the user changes the list.
+  const ProtectedApps& protectedApps() const { return protectedApps_; }
+  // Persists the whole list and calls onProtectedAppsChange only when it changed.
+  void setProtected(std::string_view bundleIdentifier, bool isProtected);
   bool loginEnabled() const { return loginEnabled_; }
   bool loginNeedsApproval() const { return loginNeedsApproval_; }
   const std::optional<std::string>& loginError() const { return loginError_; }
@@ -49,6 +57,7 @@ public:
 
   std::function<void()> onChange;
   std::function<void(const HoverLayoutOptions&)> onLayoutChange;
+  std::function<void()> onProtectedAppsChange;
 
 private:
   platform::Defaults& defaults_;
@@ -56,6 +65,7 @@ private:
   bool hoverEnabled_ = true;
   bool middleEnabled_ = true;
   HoverLayoutOptions hoverLayout_;
+  ProtectedApps protectedApps_;
   bool loginEnabled_ = false;
   bool loginNeedsApproval_ = false;
   std::optional<std::string> loginError_;

@@ -74,6 +74,28 @@ std::optional<std::string> QtDefaults::stringForKey(std::string_view key) {
   }
 }
 
+// An INI file cannot tell a list of one text from a text, so arrays are kept as numbered
+// entries of a group of the key's name (QSettings' array form).
+std::optional<std::vector<std::string>> QtDefaults::stringArrayForKey(std::string_view key) {
+  const QString name = qtext(key);
+  if (!settings_->childGroups().contains(name)) {
+    return std::nullopt;
+  }
+  std::vector<std::string> texts;
+  const int size = settings_->beginReadArray(name);
+  for (int index = 0; index < size; ++index) {
+    settings_->setArrayIndex(index);
+    const QVariant value = settings_->value(QStringLiteral("text"));
+    if (value.typeId() != QMetaType::QString) {
+      settings_->endArray();
+      return std::nullopt;
+    }
+    texts.push_back(value.toString().toStdString());
+  }
+  settings_->endArray();
+  return texts;
+}
+
 void QtDefaults::setBool(std::string_view key, bool value) {
   settings_->setValue(qtext(key), value);
   settings_->sync();
@@ -81,6 +103,18 @@ void QtDefaults::setBool(std::string_view key, bool value) {
 
 void QtDefaults::setString(std::string_view key, std::string_view value) {
   settings_->setValue(qtext(key), qtext(value));
+  settings_->sync();
+}
+
+void QtDefaults::setStringArray(std::string_view key, const std::vector<std::string>& value) {
+  const QString name = qtext(key);
+  settings_->remove(name);
+  settings_->beginWriteArray(name, static_cast<int>(value.size()));
+  for (std::size_t index = 0; index < value.size(); ++index) {
+    settings_->setArrayIndex(static_cast<int>(index));
+    settings_->setValue(QStringLiteral("text"), qtext(value[index]));
+  }
+  settings_->endArray();
   settings_->sync();
 }
 

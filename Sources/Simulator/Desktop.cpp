@@ -401,6 +401,14 @@ void Desktop::setDefault(std::string_view key, double number) {
   state_->defaults.store(key, number);
 }
 
+void Desktop::setDefault(std::string_view key, const std::vector<std::string>& texts, bool mixed) {
+  if (mixed) {
+    state_->defaults.store(key, SimulatedDefaults::Mixed{});
+  } else {
+    state_->defaults.store(key, texts);
+  }
+}
+
 std::size_t Desktop::defaultsWriteCount() const {
   return state_->defaults.writeCount();
 }
@@ -415,6 +423,12 @@ std::optional<bool> Desktop::storedBool(std::string_view key) const {
   const SimulatedDefaults::Value* value = state_->defaults.stored(key);
   const bool* flag = value ? std::get_if<bool>(value) : nullptr;
   return flag ? std::optional(*flag) : std::nullopt;
+}
+
+std::optional<std::vector<std::string>> Desktop::storedTexts(std::string_view key) const {
+  const SimulatedDefaults::Value* value = state_->defaults.stored(key);
+  const auto* texts = value ? std::get_if<SimulatedDefaults::Texts>(value) : nullptr;
+  return texts ? std::optional(*texts) : std::nullopt;
 }
 
 void Desktop::setLoginItemStatus(platform::LoginItemStatus status) {

@@ -332,10 +332,14 @@ public:
   // A text literal, which would otherwise become a Boolean.
   void setDefault(std::string_view key, const char* value);
   void setDefault(std::string_view key, double number);
+  // An array of texts; with `mixed`, an array that also holds a number, which no reading of
+  // texts accepts.
+  void setDefault(std::string_view key, const std::vector<std::string>& texts, bool mixed = false);
   // Writes Lumivane made through the port.
   std::size_t defaultsWriteCount() const;
   std::optional<std::string> storedText(std::string_view key) const;
   std::optional<bool> storedBool(std::string_view key) const;
+  std::optional<std::vector<std::string>> storedTexts(std::string_view key) const;
   // A failure makes registering and unregistering fail with that description; otherwise they
   // set the status to enabled and notRegistered.
   void setLoginItemStatus(platform::LoginItemStatus status);

@@ -54,7 +54,8 @@ bool SimulatedDefaults::boolForKey(std::string_view key) {
   if (const double* number = std::get_if<double>(&*value)) {
     return *number != 0 && !std::isnan(*number);
   }
-  return textBool(std::get<std::string>(*value));
+  const std::string* text = std::get_if<std::string>(&*value);
+  return text != nullptr && textBool(*text);
 }
 
 std::optional<std::string> SimulatedDefaults::stringForKey(std::string_view key) {
@@ -68,7 +69,16 @@ std::optional<std::string> SimulatedDefaults::stringForKey(std::string_view key)
   if (const double* number = std::get_if<double>(&*value)) {
     return numberText(*number);
   }
-  return std::get<std::string>(*value);
+  if (const std::string* text = std::get_if<std::string>(&*value)) {
+    return *text;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> SimulatedDefaults::stringArrayForKey(std::string_view key) {
+  const auto value = lookup(key);
+  const Texts* texts = value ? std::get_if<Texts>(&*value) : nullptr;
+  return texts != nullptr ? std::optional(*texts) : std::nullopt;
 }
 
 void SimulatedDefaults::setBool(std::string_view key, bool value) {
@@ -79,6 +89,12 @@ void SimulatedDefaults::setBool(std::string_view key, bool value) {
 void SimulatedDefaults::setString(std::string_view key, std::string_view value) {
   ++writes_;
   stored_.insert_or_assign(std::string(key), std::string(value));
+}
+
+void SimulatedDefaults::setStringArray(std::string_view key,
+                                       const std::vector<std::string>& value) {
+  ++writes_;
+  stored_.insert_or_assign(std::string(key), value);
 }
 
 void SimulatedDefaults::store(std::string_view key, Value value) {

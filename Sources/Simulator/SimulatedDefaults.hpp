@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 // What the system keeps for Lumivane between launches: its user defaults and its login item.
 
@@ -19,15 +20,24 @@ namespace lumivane::sim {
 // number when non-zero, a text as NSString's boolValue reads it ("YES", "true", "1": after
 // optional spaces, a sign and zeros, it starts with Y, T or a digit 1 to 9, in any case).
 // stringForKey: a text as is, a number or Boolean as its decimal text ("1", "0", "0.5").
+// stringArrayForKey: an array of texts as is. An array is no Boolean and no text; an array
+// holding something other than texts (`mixed`) is no array of texts either.
 class SimulatedDefaults final : public platform::Defaults {
 public:
-  using Value = std::variant<bool, std::string, double>;
+  using Texts = std::vector<std::string>;
+  // An array with elements of several types: it reads as nothing but an array.
+  struct Mixed {
+    friend bool operator==(const Mixed&, const Mixed&) = default;
+  };
+  using Value = std::variant<bool, std::string, double, Texts, Mixed>;
 
   void registerDefaults(const std::vector<std::pair<std::string, bool>>& values) override;
   bool boolForKey(std::string_view key) override;
   std::optional<std::string> stringForKey(std::string_view key) override;
+  std::optional<std::vector<std::string>> stringArrayForKey(std::string_view key) override;
   void setBool(std::string_view key, bool value) override;
   void setString(std::string_view key, std::string_view value) override;
+  void setStringArray(std::string_view key, const std::vector<std::string>& value) override;
 
   // A value the user stored earlier: not one of Lumivane's writes.
   void store(std::string_view key, Value value);

@@ -11,8 +11,10 @@ public:
   void registerDefaults(const std::vector<std::pair<std::string, bool>>& values) override;
   bool boolForKey(std::string_view key) override;
   std::optional<std::string> stringForKey(std::string_view key) override;
+  std::optional<std::vector<std::string>> stringArrayForKey(std::string_view key) override;
   void setBool(std::string_view key, bool value) override;
   void setString(std::string_view key, std::string_view value) override;
+  void setStringArray(std::string_view key, const std::vector<std::string>& value) override;
 };
 
 } // namespace lumivane::mac

@@ -393,6 +393,14 @@ const IgnoredCase ignoredCases[] = {
        test.launch(profile("Notes"));
        return first;
      }},
+    {"ProtectedByTheUser",
+     [](QuitServiceTest& test) {
+       // The coordinator answers from the user's list.
+       test.service->isProtected = [](std::string_view identifier) {
+         return identifier == "com.example.Terminal";
+       };
+       return test.launch(profile("Terminal"));
+     }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, QuitRequestIgnored, ::testing::ValuesIn(ignoredCases),

@@ -3,7 +3,9 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace lumivane {
 namespace {
@@ -155,6 +157,61 @@ TEST(SettingsLogin, RefusedChangeShowsTheErrorAndTheRealStatus) {
   EXPECT_TRUE(settings.loginEnabled());
   EXPECT_EQ(settings.loginError(), std::nullopt);
 }
+
+// The applications to leave alone: an array of bundle identifiers under "protectedApps".
+TEST(SettingsProtectedApps, AStoredArrayIsReadAndEveryChangeWritesTheWholeList) {
+  sim::Desktop desktop;
+  desktop.setDefault("protectedApps",
+                     std::vector<std::string>{"com.example.vm", "com.example.rec"});
+  SettingsManager settings = makeSettings(desktop);
+  int changes = 0;
+  settings.onProtectedAppsChange = [&] { ++changes; };
+  EXPECT_TRUE(settings.protectedApps().contains("COM.EXAMPLE.VM"));
+
+  settings.setProtected("com.example.vm", true); // already protected: no change, no write
+  const std::size_t writes = desktop.defaultsWriteCount();
+  EXPECT_EQ(changes, 0);
+  settings.setProtected("com.example.term", true);
+  settings.setProtected("com.example.rec", false);
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(desktop.defaultsWriteCount(), writes + 2);
+  EXPECT_EQ(desktop.storedTexts("protectedApps"),
+            (std::vector<std::string>{"com.example.vm", "com.example.term"}));
+  // A new launch reads what was written.
+  EXPECT_EQ(makeSettings(desktop).protectedApps(), settings.protectedApps());
+}
+
+// What another version or another program may have left under the key.
+struct ForeignList {
+  std::string name;
+  std::function<void(sim::Desktop&)> store;
+};
+
+class ForeignProtectedApps : public ::testing::TestWithParam<ForeignList> {};
+
+TEST_P(ForeignProtectedApps, ReadAsEmptyAndAreKeptUntilTheUserChangesTheList) {
+  sim::Desktop desktop;
+  GetParam().store(desktop);
+  const std::size_t writes = desktop.defaultsWriteCount();
+  SettingsManager settings = makeSettings(desktop);
+  EXPECT_TRUE(settings.protectedApps().identifiers().empty());
+  settings.setProtected("com.example.vm", false); // nothing to remove: nothing written
+  EXPECT_EQ(desktop.defaultsWriteCount(), writes);
+  EXPECT_EQ(desktop.storedTexts("protectedApps"), std::nullopt);
+
+  settings.setProtected("com.example.vm", true);
+  EXPECT_EQ(desktop.storedTexts("protectedApps"), std::vector<std::string>{"com.example.vm"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, ForeignProtectedApps,
+    ::testing::Values(
+        ForeignList{"Text", [](sim::Desktop& d) { d.setDefault("protectedApps", "a.b,c.d"); }},
+        ForeignList{"Number", [](sim::Desktop& d) { d.setDefault("protectedApps", 3.0); }},
+        ForeignList{"Boolean", [](sim::Desktop& d) { d.setDefault("protectedApps", true); }},
+        ForeignList{"MixedArray",
+                    [](sim::Desktop& d) { d.setDefault("protectedApps", {"a.b"}, true); }}),
+    [](const auto& info) { return info.param.name; });
 
 } // namespace
 } // namespace lumivane
