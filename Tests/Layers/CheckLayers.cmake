@@ -1,0 +1,68 @@
+# Fails when a file of one layer includes a layer it may not use. Run as
+#   cmake -DROOT=<tree> -P CheckLayers.cmake
+# over the project (or over a probe tree). Each folder under Sources/ and Apps/ is a layer;
+# an include names a layer by its first path component ("Lumivane/DockObserver.hpp"), or is Qt
+# (<Q...>) or Apple (<AppKit/...>, any #import). Other includes (the standard library, a
+# folder's own quoted neighbours, third-party C headers) are not layers and always allowed.
+
+cmake_minimum_required(VERSION 3.25)
+
+set(allowed_LumivaneCore LumivaneCore)
+set(allowed_Lumivane LumivaneCore Lumivane)
+set(allowed_Simulator LumivaneCore Lumivane Simulator)
+set(allowed_Scenarios LumivaneCore Lumivane Simulator Scenarios)
+set(allowed_Shell LumivaneCore Lumivane Shell macOS Qt)
+set(allowed_macOS LumivaneCore Lumivane macOS Apple)
+set(allowed_Lumivane.app LumivaneCore Lumivane Shell macOS Qt Apple)
+set(allowed_lumivane-sim LumivaneCore Lumivane Simulator Scenarios Shell Qt)
+
+set(ours LumivaneCore Lumivane Simulator Scenarios Shell macOS)
+set(apple_frameworks AppKit Foundation ApplicationServices CoreGraphics CoreFoundation
+                     ServiceManagement Carbon Cocoa os)
+
+file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/Sources/* ${ROOT}/Apps/*)
+set(violations "")
+foreach(file IN LISTS files)
+  if(NOT file MATCHES "\\.(cpp|hpp|h|mm|m)$")
+    continue()
+  endif()
+  string(REGEX MATCH "^(Sources|Apps)/([^/]+)/" _ "${file}")
+  set(layer ${CMAKE_MATCH_2})
+  if(layer STREQUAL "Lumivane" AND CMAKE_MATCH_1 STREQUAL "Apps")
+    set(layer Lumivane.app)
+  endif()
+  if(NOT DEFINED allowed_${layer})
+    list(APPEND violations "${file}: folder '${layer}' is in no layer")
+    continue()
+  endif()
+  if(file MATCHES "\\.(mm|m)$" AND NOT "Apple" IN_LIST allowed_${layer})
+    list(APPEND violations "${file}: Objective-C in ${layer}")
+  endif()
+  file(STRINGS ${ROOT}/${file} lines REGEX "^[ \t]*#[ \t]*(include|import)")
+  foreach(line IN LISTS lines)
+    string(REGEX MATCH "#[ \t]*(include|import)[ \t]*([<\"])([^>\"]+)" _ "${line}")
+    set(directive ${CMAKE_MATCH_1})
+    set(quote ${CMAKE_MATCH_2})
+    set(path ${CMAKE_MATCH_3})
+    string(REGEX MATCH "^[^/]+" first "${path}")
+    set(used "")
+    if(directive STREQUAL "import")
+      set(used Apple)
+    elseif(quote STREQUAL "\"" AND path MATCHES "/" AND first IN_LIST ours)
+      set(used ${first})
+    elseif(quote STREQUAL "<" AND path MATCHES "^Q")
+      set(used Qt)
+    elseif(quote STREQUAL "<" AND path MATCHES "/" AND first IN_LIST apple_frameworks)
+      set(used Apple)
+    endif()
+    if(used AND NOT used IN_LIST allowed_${layer})
+      list(APPEND violations "${file}: ${layer} may not include ${used} (${path})")
+    endif()
+  endforeach()
+endforeach()
+
+if(violations)
+  list(JOIN violations "\n  " text)
+  message(FATAL_ERROR "layering broken:\n  ${text}")
+endif()
+message(STATUS "layering holds")

@@ -1,0 +1,2 @@
+// A service that draws with Qt: the layering check must refuse it.
+#include <QWidget>

@@ -1,0 +1,2 @@
+// The fake OS reaching into the scenario harness: the layering check must refuse it.
+#include "Scenarios/Scenarios.hpp"
