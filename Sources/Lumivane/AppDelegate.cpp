@@ -112,7 +112,7 @@ void AppDelegate::applicationDidFinishLaunching() {
       return;
     }
     self->permissions_->setMiddleAvailable(restored);
-    self->runtime_->show(restored ? TapNotice::restored : TapNotice::interrupted);
+    self->showStatus(restored ? TapNotice::restored : TapNotice::interrupted);
     // The tooltip is left alone; the next reconciliation sets symbol and tooltip together.
     if (!restored && self->statusItem_ && self->statusItem_->hasButton()) {
       self->statusItem_->setSymbol(attentionSymbol, texts::tapInterruptedDescription);
@@ -120,7 +120,7 @@ void AppDelegate::applicationDidFinishLaunching() {
   };
   quitter_->onStatus = [weak](const QuitReport& report) {
     if (const auto self = weak.lock()) {
-      self->runtime_->show(QuitLine{report.outcome, report.name});
+      self->showStatus(QuitLine{report.outcome, report.name});
     }
   };
   quitter_->isProtected =
@@ -154,6 +154,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::applicationWillTerminate() {
+  statusExpiry_.reset();
   hover().stop();
   middle_->stop(true);
   permissions_->stop();
@@ -206,6 +207,18 @@ void AppDelegate::reconcile() {
     statusItem_->setSymbol(attention ? attentionSymbol : readySymbol, texts::appName);
     statusItem_->setToolTip(attention ? texts::attentionToolTip : texts::appName);
   }
+}
+
+void AppDelegate::showStatus(StatusLine line) {
+  runtime_->show(std::move(line));
+  // A one-shot: the repeating timer is dropped at its first fire.
+  statusExpiry_ = platform_.runLoop.scheduleRepeating(statusLineLifetime, statusLineLifetime / 100,
+                                                      [weak = weak_from_this()] {
+                                                        if (const auto self = weak.lock()) {
+                                                          self->statusExpiry_.reset();
+                                                          self->runtime_->clear();
+                                                        }
+                                                      });
 }
 
 void AppDelegate::setSuspended(bool suspended, SuspensionReason reason) {

@@ -50,6 +50,8 @@ private:
 class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 public:
   static constexpr std::string_view welcomeArgument = "--welcome";
+  // An outcome line gives way to the ready line this many seconds after it was shown.
+  static constexpr double statusLineLifetime = 60;
 
   AppDelegate(platform::Platform& platform, presentation::Windows& windows);
 
@@ -84,6 +86,8 @@ private:
   enum class SuspensionReason { sleep, display, session, lock };
 
   void reconcile();
+  // Shows the line and lets it go after statusLineLifetime, unless another replaces it first.
+  void showStatus(StatusLine line);
   void setSuspended(bool suspended, SuspensionReason reason);
   void configureLifecycle();
   void observe(platform::NotificationCenter center, platform::Notification name,
@@ -114,6 +118,7 @@ private:
   std::shared_ptr<presentation::Window> settingsWindow_;
   std::vector<std::pair<platform::NotificationCenter, platform::SubscriptionToken>> notifications_;
   std::set<SuspensionReason> suspensionReasons_;
+  std::unique_ptr<platform::Timer> statusExpiry_;
 };
 
 } // namespace lumivane

@@ -226,6 +226,51 @@ TEST_F(QuitRouting, MiddleClickQuitHidesTheCrossAndReportsStatus) {
   EXPECT_FALSE(app->runtime()->isError());
 }
 
+// An outcome is news for a minute; then the popover shows the ready line alone again.
+class StatusLineAge : public CoordinatorTest {
+protected:
+  // A middle click on the item, then the pointer away from the Dock.
+  void quit(std::string_view item) {
+    const Rect frame = desktop.itemFrame(*desktop.dockItemNamed(item));
+    desktop.movePointer({frame.midX(), frame.midY()});
+    desktop.middleClick();
+    desktop.movePointer({720, 300});
+    desktop.runLoop().drain();
+  }
+};
+
+TEST_F(StatusLineAge, AnOutcomeGivesWayAfterAMinuteUnlessAnotherReplacesIt) {
+  launch();
+  quit("Safari");
+  const auto& runtime = *app->runtime();
+  EXPECT_EQ(runtime.line(), StatusLine(QuitLine{QuitOutcome::ended, "Safari"}));
+
+  desktop.advance(50);
+  quit("Notes");
+  desktop.advance(12.5);
+  EXPECT_EQ(runtime.line(), StatusLine(QuitLine{QuitOutcome::timedOut, "Notes"}));
+  // The minute counts from the time-out, which came in the last half second.
+  desktop.advance(59);
+  EXPECT_EQ(runtime.line(), StatusLine(QuitLine{QuitOutcome::timedOut, "Notes"}));
+  desktop.advance(1.5);
+  EXPECT_FALSE(runtime.line().has_value());
+  EXPECT_EQ(runtime.message(), "");
+}
+
+TEST_F(StatusLineAge, TheLinesTimerGoesWithItAndWithLumivane) {
+  launch();
+  quit("Safari");
+  desktop.advance(1);
+  const std::size_t withLine = desktop.runLoop().activeTimerCount();
+  desktop.advance(60);
+  EXPECT_FALSE(app->runtime()->line().has_value());
+  EXPECT_EQ(desktop.runLoop().activeTimerCount(), withLine - 1);
+
+  quit("Mail");
+  app->applicationWillTerminate();
+  EXPECT_EQ(desktop.runLoop().activeTimerCount(), 0u);
+}
+
 class HoverReset : public CoordinatorTest, public ::testing::WithParamInterface<Notification> {};
 
 TEST_P(HoverReset, NotificationHidesTheCross) {
