@@ -112,6 +112,10 @@ int main(int argc, char* argv[]) {
     LMVApplicationEvents* events = [[LMVApplicationEvents alloc] init];
     application.delegate = events;
 
+    // Qt's Cocoa plugin otherwise makes the process a foreground application and activates it
+    // once launching finishes, taking the focus from the user's app at every launch, at login
+    // too. LSUIElement in Info.plist keeps Lumivane out of the Dock either way.
+    qputenv("QT_MAC_DISABLE_FOREGROUND_APPLICATION_TRANSFORM", "1");
     QApplication qt(argc, argv);
     // An accessory application lives on with no window open.
     QApplication::setQuitOnLastWindowClosed(false);
