@@ -2,16 +2,17 @@
 # Checks the macOS build without a Mac: compiles the macOS adapters and the two standard-library
 # layers (LumivaneCore, Lumivane) for macOS 13 on arm64 and x86_64 with clang-14 and libc++
 # against a macOS SDK, compiles every header of those folders on its own (each must include what
-# it uses), then links the adapters and the layers with scripts/macos-link-main.cpp into a Mach-O
-# program. When this machine has Qt 6 development headers it also compiles the app's entry point,
-# Apps/Lumivane/main.mm, and the shell's macOS seam, Sources/Shell/NativeWindowMac.cpp, against
-# them (no Qt for macOS is here, so those are compiled, not linked; the headers are the same for
-# every platform but for their configuration). Nothing it
-# builds is kept.
+# it uses), then links the adapter aggregate and the layers with scripts/macos-link-main.cpp for
+# each architecture and joins the two into one universal Mach-O program. When this machine has
+# Qt 6 development headers it also compiles the app's entry point, Apps/Lumivane/main.mm, and the
+# shell's macOS seam, Sources/Shell/NativeWindowMac.cpp, against them (no Qt for macOS is here, so
+# those are compiled, not linked; the headers are the same for every platform but for their
+# configuration). Nothing it builds is kept. To check more code, add its folder to `layers`.
 #
 # Uses ../shared/tools/macos-check (or $MACOS_CHECK) and the SDK at $MACOS_SDK, by default
 # ${TMPDIR:-/tmp}/macsdk/MacOSX13.3.sdk, which ../shared/tools/macos-sdk assembles. When the SDK,
-# the tool or clang-14 is missing it says that the check was skipped and exits 0.
+# the tool, clang-14, lld-14 or llvm-lipo-14 is missing it says that the check was skipped and
+# exits 0.
 # Exit status: 0 passed or skipped, 1 a file failed to compile or the link failed.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
@@ -24,9 +25,9 @@ skip() {
 }
 [ -x "$check" ] || skip "no checking tool at $check"
 [ -f "$MACOS_SDK/SDKSettings.json" ] || skip "no macOS SDK at $MACOS_SDK (../shared/tools/macos-sdk assembles one)"
-if ! command -v clang++-14 >/dev/null || ! command -v ld64.lld-14 >/dev/null; then
-  skip "clang-14 and lld-14 are not installed"
-fi
+for tool in clang++-14 ld64.lld-14 llvm-lipo-14; do
+  command -v "$tool" >/dev/null || skip "$tool is not installed (clang-14, lld-14, llvm-14)"
+done
 
 layers=(Sources/macOS Sources/LumivaneCore Sources/Lumivane)
 frameworks=(AppKit ApplicationServices CoreGraphics Foundation ServiceManagement)
@@ -52,8 +53,20 @@ link=()
 for framework in "${frameworks[@]}"; do
   link+=(-framework "$framework")
 done
-"$check" -I Sources --link "$work/lumivane-link" "${link[@]}" "${sources[@]}" \
-  scripts/macos-link-main.cpp || status=1
+program="$work/lumivane-link"
+if "$check" -I Sources --link "$program" "${link[@]}" "${sources[@]}" \
+  scripts/macos-link-main.cpp; then
+  llvm-lipo-14 -create "$program-arm64" "$program-x86_64" -output "$program" || status=1
+  archs=$(llvm-lipo-14 -archs "$program" 2>/dev/null)
+  if [[ $archs == *arm64* && $archs == *x86_64* ]]; then
+    echo "one universal Mach-O program: $archs"
+  else
+    echo "the universal program holds '$archs', not arm64 and x86_64"
+    status=1
+  fi
+else
+  status=1
+fi
 
 qt=$(pkg-config --variable=includedir Qt6Core 2>/dev/null)
 if [ -n "$qt" ] && [ -d "$qt/QtWidgets" ]; then
@@ -65,7 +78,8 @@ else
 fi
 
 if [ $status -eq 0 ]; then
-  echo "macOS check passed on arm64 and x86_64: ${#headers[@]} headers, ${#sources[@]} sources linked"
+  echo "macOS check passed on arm64 and x86_64: ${#headers[@]} headers, ${#sources[@]} sources" \
+    "linked into one universal program"
 else
   echo "macOS check FAILED (see the messages above)"
 fi

@@ -1,46 +1,39 @@
-// The program the macOS check links and never runs: every macOS adapter, reached from plain C++
-// as the Qt shell reaches it, linked with the standard-library layers into one Mach-O image, so
-// that a definition missing from any of them fails the check.
+// The program the macOS check links for arm64 and x86_64 into one universal Mach-O and never runs:
+// the adapter aggregate and the shell's native seam, reached from plain C++ as the app reaches
+// them, linked with every source of the layers the check lists, so that a definition missing from
+// any of them fails the link. To link more in, add its folder to the check's list and reach its
+// entry point from main() below.
 
-#include "macOS/MacAccessibility.hpp"
-#include "macOS/MacDefaults.hpp"
-#include "macOS/MacEventTaps.hpp"
-#include "macOS/MacLogger.hpp"
-#include "macOS/MacLoginItems.hpp"
-#include "macOS/MacMouse.hpp"
-#include "macOS/MacNotifications.hpp"
-#include "macOS/MacProcess.hpp"
-#include "macOS/MacRunLoop.hpp"
-#include "macOS/MacScreens.hpp"
-#include "macOS/MacWorkspace.hpp"
+#include "macOS/MacPlatform.hpp"
 #include "macOS/OverlayPanelNative.hpp"
 #include "macOS/SystemSymbols.hpp"
 
-int main() {
-  lumivane::mac::MacAccessibility accessibility;
-  lumivane::mac::MacWorkspace workspace;
-  lumivane::mac::MacEventTaps eventTaps;
-  lumivane::mac::MacRunLoop runLoop;
-  lumivane::mac::MacNotifications notifications;
-  lumivane::mac::MacMouse mouse;
-  lumivane::mac::MacScreens screens;
-  lumivane::mac::MacDefaults defaults;
-  lumivane::mac::MacLoginItems loginItems;
-  lumivane::mac::MacLogger logger;
-  lumivane::mac::MacProcess process;
+namespace {
 
-  logger.log(lumivane::platform::LogCategory::geometry, lumivane::platform::LogLevel::debug,
-             "link check");
-  const bool ready =
-      accessibility.isProcessTrusted() && eventTaps.preflightListenEventAccess() &&
-      workspace.application(process.pid()).has_value() && !screens.frames().empty() &&
-      runLoop.uptime() > 0 && defaults.boolForKey("hasSeenWelcome") &&
-      loginItems.status() == lumivane::platform::LoginItemStatus::enabled &&
-      mouse.pressedButtons() == 0 &&
-      notifications.subscribe(lumivane::platform::NotificationCenter::workspace,
-                              lumivane::platform::Notification::didWake, [] {}) != 0 &&
-      lumivane::mac::renderSystemSymbol("dock.rectangle", 16, 2).has_value() &&
-      !lumivane::mac::applyOverlayPanelSettings(0);
+// The adapter aggregate, each port reached once through the bundle the services see.
+bool portsAnswer(lumivane::platform::Platform& ports) {
+  using namespace lumivane::platform;
+  ports.logger.log(LogCategory::geometry, LogLevel::debug, "link check");
+  return ports.accessibility.isProcessTrusted() && ports.eventTaps.preflightListenEventAccess() &&
+         ports.workspace.application(ports.process.pid()).has_value() &&
+         !ports.screens.frames().empty() && ports.runLoop.uptime() > 0 &&
+         ports.defaults.boolForKey("hasSeenWelcome") &&
+         ports.loginItems.status() == LoginItemStatus::enabled &&
+         ports.mouse.pressedButtons() == 0 &&
+         ports.notifications.subscribe(NotificationCenter::workspace, Notification::didWake,
+                                       [] {}) != 0;
+}
+
+// The shell's native seam (the × panel's window settings, activation policy, system symbols).
+bool nativeSeamAnswers() {
   lumivane::mac::setActivationPolicy(lumivane::platform::ActivationPolicy::accessory);
-  return ready ? 0 : 1;
+  return lumivane::mac::renderSystemSymbol("dock.rectangle", 16, 2).has_value() &&
+         !lumivane::mac::applyOverlayPanelSettings(0);
+}
+
+} // namespace
+
+int main() {
+  lumivane::mac::MacPlatform mac;
+  return portsAnswer(mac.platform()) && nativeSeamAnswers() ? 0 : 1;
 }

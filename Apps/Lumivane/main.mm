@@ -5,17 +5,7 @@
 #include "Lumivane/AppDelegate.hpp"
 #include "Shell/QtWindows.hpp"
 #include "Shell/ScreenSpace.hpp"
-#include "macOS/MacAccessibility.hpp"
-#include "macOS/MacDefaults.hpp"
-#include "macOS/MacEventTaps.hpp"
-#include "macOS/MacLogger.hpp"
-#include "macOS/MacLoginItems.hpp"
-#include "macOS/MacMouse.hpp"
-#include "macOS/MacNotifications.hpp"
-#include "macOS/MacProcess.hpp"
-#include "macOS/MacRunLoop.hpp"
-#include "macOS/MacScreens.hpp"
-#include "macOS/MacWorkspace.hpp"
+#include "macOS/MacPlatform.hpp"
 
 #import <AppKit/AppKit.h>
 #include <QApplication>
@@ -118,32 +108,24 @@
 int main(int argc, char* argv[]) {
   @autoreleasepool {
     NSApplication* application = [NSApplication sharedApplication];
+    // NSApplication.delegate is weak: this local keeps the object alive for the whole run.
     LMVApplicationEvents* events = [[LMVApplicationEvents alloc] init];
     application.delegate = events;
 
+    // Qt's Cocoa plugin otherwise makes the process a foreground application and activates it
+    // once launching finishes, taking the focus from the user's app at every launch, at login
+    // too. LSUIElement in Info.plist keeps Lumivane out of the Dock either way.
+    qputenv("QT_MAC_DISABLE_FOREGROUND_APPLICATION_TRANSFORM", "1");
     QApplication qt(argc, argv);
     // An accessory application lives on with no window open.
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&qt, &QCoreApplication::aboutToQuit, [events] { [events terminate]; });
 
-    lumivane::mac::MacAccessibility accessibility;
-    lumivane::mac::MacWorkspace workspace;
-    lumivane::mac::MacEventTaps eventTaps;
-    lumivane::mac::MacRunLoop runLoop;
-    lumivane::mac::MacNotifications notifications;
-    lumivane::mac::MacMouse mouse;
-    lumivane::mac::MacScreens screens;
-    lumivane::mac::MacDefaults defaults;
-    lumivane::mac::MacLoginItems loginItems;
-    lumivane::mac::MacLogger logger;
-    lumivane::mac::MacProcess process;
+    // Destroyed in reverse order: the coordinator first, the adapters it uses after it.
+    lumivane::mac::MacPlatform mac;
     lumivane::shell::SystemScreenSpace space;
     lumivane::shell::QtWindows windows(space);
-    lumivane::platform::Platform platform{accessibility, workspace, eventTaps, runLoop,
-                                          notifications, mouse,     screens,   defaults,
-                                          loginItems,    logger,    process};
-
-    const auto coordinator = std::make_shared<lumivane::AppDelegate>(platform, windows);
+    const auto coordinator = std::make_shared<lumivane::AppDelegate>(mac.platform(), windows);
     [events setCoordinator:coordinator];
     QApplication::exec();
   }

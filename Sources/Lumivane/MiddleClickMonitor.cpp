@@ -71,13 +71,27 @@ void MiddleClickMonitor::stop(bool immediately) {
     // finishes the stop once the gesture ends.
     return;
   }
-  if (tap_) {
-    tap_->setEnabled(false);
-    tap_->invalidate();
-    tap_->removeFromMainRunLoop();
-    tap_.reset();
-  }
+  removeTap();
   gesture_ = MiddleGesture();
+}
+
+void MiddleClickMonitor::removeTap() {
+  if (!tap_) {
+    return;
+  }
+  tap_->setEnabled(false);
+  if (handling_) {
+    // Disabled, it gets no further events meanwhile; one still queued reaches handle() without
+    // a tap and passes.
+    runLoop_.async([retired = std::shared_ptr<platform::EventTap>(std::move(tap_))] {
+      retired->invalidate();
+      retired->removeFromMainRunLoop();
+    });
+    return;
+  }
+  tap_->invalidate();
+  tap_->removeFromMainRunLoop();
+  tap_.reset();
 }
 
 bool MiddleClickMonitor::isRunning() const {
@@ -85,6 +99,13 @@ bool MiddleClickMonitor::isRunning() const {
 }
 
 bool MiddleClickMonitor::handle(const platform::TapEvent& event) {
+  handling_ = true;
+  const bool swallow = decide(event);
+  handling_ = false;
+  return swallow;
+}
+
+bool MiddleClickMonitor::decide(const platform::TapEvent& event) {
   if (event.type == platform::TapEventType::disabledByTimeout ||
       event.type == platform::TapEventType::disabledByUserInput) {
     if (tap_) {
@@ -92,7 +113,7 @@ bool MiddleClickMonitor::handle(const platform::TapEvent& event) {
     }
     const bool restored = tap_ && tap_->isValid() && tap_->isEnabled();
     if (!restored) {
-      // The tap stays in place; the next other-mouse event completes the stop.
+      // The tap stays in place, disabled: the next start() replaces it, stop() removes it.
       accepting_ = false;
     }
     if (onFailure) {

@@ -14,6 +14,9 @@ namespace lumivane {
 // press on a Dock item together with its drags and release, and hands the item's application
 // over for a quit one main-queue turn later. Main thread; the tap callback, onQuit (from an
 // async block) and onFailure (from the tap callback) all run there. Create with make_shared.
+//
+// The tap needs no permission check of its own: whether the system allows an active tap (it
+// asks for post-event access) is answered by the tap's creation, and start() never prompts.
 class MiddleClickMonitor : public std::enable_shared_from_this<MiddleClickMonitor> {
 public:
   // Other mouse down, up and dragged.
@@ -36,13 +39,19 @@ public:
   std::function<void(bool restored)> onFailure;
 
 private:
+  // The tap's callback: true to swallow the event.
   bool handle(const platform::TapEvent& event);
+  bool decide(const platform::TapEvent& event);
+  // Disables the tap at once and removes it; from inside the tap's callback the removal waits
+  // one main-queue turn, since the system still works with the tap after the callback returns.
+  void removeTap();
 
   platform::EventTaps& eventTaps_;
   platform::RunLoop& runLoop_;
   std::unique_ptr<platform::EventTap> tap_;
   MiddleGesture gesture_;
   bool accepting_ = false;
+  bool handling_ = false; // inside the tap's callback
 };
 
 } // namespace lumivane

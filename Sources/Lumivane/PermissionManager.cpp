@@ -6,7 +6,8 @@ namespace lumivane {
 
 PermissionManager::PermissionManager(platform::Platform& platform)
     : platform_(platform), accessibility_(platform.accessibility.isProcessTrusted()),
-      inputMonitoring_(platform.eventTaps.preflightListenEventAccess()) {}
+      inputMonitoring_(platform.eventTaps.preflightListenEventAccess()),
+      postEventAccess_(platform.eventTaps.preflightPostEventAccess()) {}
 
 void PermissionManager::setMiddleAvailable(bool available) {
   if (middleAvailable_ == available) {
@@ -37,12 +38,17 @@ void PermissionManager::stop() {
 void PermissionManager::refresh() {
   const bool trusted = platform_.accessibility.isProcessTrusted();
   const bool listening = platform_.eventTaps.preflightListenEventAccess();
-  if (trusted == accessibility_ && listening == inputMonitoring_) {
+  const bool posting = platform_.eventTaps.preflightPostEventAccess();
+  if (trusted == accessibility_ && listening == inputMonitoring_ && posting == postEventAccess_) {
     return;
   }
+  const bool published = trusted != accessibility_ || listening != inputMonitoring_;
   accessibility_ = trusted;
   inputMonitoring_ = listening;
-  publish();
+  postEventAccess_ = posting;
+  if (published) {
+    publish();
+  }
   if (onChange) {
     onChange();
   }
@@ -55,8 +61,9 @@ void PermissionManager::requestAccessibility() {
 }
 
 void PermissionManager::requestInputMonitoring() {
-  platform_.eventTaps.requestListenEventAccess();
-  openPrivacy(inputMonitoringPane);
+  // The system prompts only while the access is missing; the poll picks up a grant.
+  platform_.eventTaps.requestPostEventAccess();
+  openPrivacy(accessibilityPane);
 }
 
 void PermissionManager::revealCurrentApplication() {

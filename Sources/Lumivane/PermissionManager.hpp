@@ -11,8 +11,11 @@ namespace lumivane {
 
 // The Accessibility and Input Monitoring permissions, polled every 2 s so that a grant or a
 // revocation in the system settings is noticed without a restart, and the actions that lead to
-// them. Main thread; onChange fires from refresh() (the poll, or a caller) only on a change.
-// Create with make_shared.
+// them. The middle-click tap is an active filter, which macOS gates by post-event access (granted
+// in the Accessibility list), not by Input Monitoring: the poll watches that access too, so that
+// granting it restarts the tap, and the middle-click notice's action leads there. Main thread;
+// onChange fires from refresh() (the poll, or a caller) only on a change. Create with
+// make_shared.
 class PermissionManager : public Observable,
                           public std::enable_shared_from_this<PermissionManager> {
 public:
@@ -21,7 +24,6 @@ public:
   static constexpr std::string_view privacyLinkPrefix =
       "x-apple.systempreferences:com.apple.preference.security?";
   static constexpr std::string_view accessibilityPane = "Privacy_Accessibility";
-  static constexpr std::string_view inputMonitoringPane = "Privacy_ListenEvent";
 
   explicit PermissionManager(platform::Platform& platform);
 
@@ -37,6 +39,11 @@ public:
   bool isPolling() const { return timer_ != nullptr; }
   void refresh();
   void requestAccessibility();
+  // The action of the middle-click notice, which speaks of Input Monitoring: asks for what the
+  // tap really needs, post-event access (the system prompts only while it is missing; listen
+  // access is never asked for, it cannot help an active tap), then opens the Accessibility
+  // pane, where that access is granted and where switching Lumivane off and on renews a grant
+  // that an earlier build of the app left behind.
   void requestInputMonitoring();
   void revealCurrentApplication();
 
@@ -48,6 +55,7 @@ private:
   platform::Platform& platform_;
   bool accessibility_;
   bool inputMonitoring_;
+  bool postEventAccess_; // what the middle-click tap needs; not published, no view shows it
   bool middleAvailable_ = false;
   std::unique_ptr<platform::Timer> timer_;
 };

@@ -261,6 +261,10 @@ void Desktop::addSymlink(std::string from, std::string to) {
 
 void Desktop::setAccessibility(bool granted) {
   state_->accessibility.setTrusted(granted);
+  state_->input.setPostAccess(granted);
+}
+void Desktop::setPostEventAccess(bool granted) {
+  state_->input.setPostAccess(granted);
 }
 void Desktop::setInputMonitoring(bool granted) {
   state_->input.setListenAccess(granted);
@@ -268,8 +272,8 @@ void Desktop::setInputMonitoring(bool granted) {
 std::size_t Desktop::trustPrompts() const {
   return state_->accessibility.trustPrompts();
 }
-std::size_t Desktop::listenEventRequests() const {
-  return state_->input.listenRequests();
+std::size_t Desktop::postEventRequests() const {
+  return state_->input.postRequests();
 }
 
 Point Desktop::pointer() const {
@@ -362,6 +366,9 @@ bool Desktop::tapEnabled() const {
 }
 std::size_t Desktop::tapsCreated() const {
   return state_->input.tapsCreated();
+}
+std::size_t Desktop::tapTeardownsInsideCallback() const {
+  return state_->input.teardownsInCallback();
 }
 
 void Desktop::post(platform::Notification notification) {

@@ -89,7 +89,7 @@ struct QuitRequestRecord {
 struct OtherMouseRecord {
   uint32_t type; // platform::TapEventType: press, drag or release
   int64_t button;
-  bool listened;  // Input Monitoring was granted, so taps could see it
+  bool listened;  // post-event access was granted, so taps could see it
   bool swallowed; // a tap swallowed it
   bool toDock;    // the Dock received it
   // A press on a Dock application item: the item, and the processes then running from its
@@ -254,13 +254,17 @@ public:
   // folder); bundle paths are resolved through it.
   void addSymlink(std::string from, std::string to);
 
-  // Permissions, changeable at any moment. Without Accessibility every Accessibility message
-  // fails; without Input Monitoring no tap can be made and existing taps see no events.
+  // Permissions, changeable at any moment. Lumivane's switch in the Accessibility list grants
+  // (or revokes) Accessibility and post-event access together; without Accessibility every
+  // Accessibility message fails, without post-event access no tap can be made and existing taps
+  // see no events. setPostEventAccess changes post-event access alone, as when the system's
+  // two records of that switch disagree. Input Monitoring (listen access) gates nothing here.
   void setAccessibility(bool granted);
+  void setPostEventAccess(bool granted);
   void setInputMonitoring(bool granted);
-  // Prompts asked for: promptForTrust and requestListenEventAccess calls.
+  // Prompts: promptForTrust calls, and requestPostEventAccess calls while that access is missing.
   std::size_t trustPrompts() const;
-  std::size_t listenEventRequests() const;
+  std::size_t postEventRequests() const;
 
   // The pointer, top-left space. Moving delivers mouse-moved events to the monitors (dragged
   // events while a button is down) and magnifies the Dock around the pointer. It also ends a
@@ -306,6 +310,9 @@ public:
   bool tapEnabled() const;
   // Taps ever created.
   std::size_t tapsCreated() const;
+  // Taps invalidated, taken off the run loop or destroyed from inside their own callback, which
+  // macOS does not allow for (it still works with the tap once the callback returns).
+  std::size_t tapTeardownsInsideCallback() const;
 
   // Notifications; posting delivers them on the main queue (the next drain or advance).
   void post(platform::Notification notification);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <optional>
+#include <utility>
 
 namespace lumivane::sim {
 
@@ -17,6 +19,14 @@ struct SimulatedInput::TapRegistry {
   };
   std::vector<Tap> taps;
   bool reenableFails = false;
+  std::optional<std::size_t> calling; // the tap whose callback runs
+  std::size_t teardownsInCallback = 0;
+
+  void tearingDown(std::size_t index) {
+    if (calling == index) {
+      ++teardownsInCallback;
+    }
+  }
 
   static bool installed(const Tap& tap) { return tap.alive && tap.valid && tap.inRunLoop; }
 };
@@ -34,7 +44,7 @@ public:
   Tap(std::weak_ptr<Registry> registry, std::size_t index)
       : registry_(std::move(registry)), index_(index) {}
   ~Tap() override {
-    if (Registry::Tap* tap = get()) {
+    if (Registry::Tap* tap = tearDown()) {
       *tap = Registry::Tap{tap->mask, nullptr, false, false, false, false, false};
     }
   }
@@ -63,7 +73,7 @@ public:
     return tap != nullptr && tap->valid;
   }
   void invalidate() override {
-    if (Registry::Tap* tap = get()) {
+    if (Registry::Tap* tap = tearDown()) {
       tap->valid = false;
       tap->enabled = false;
     }
@@ -75,7 +85,7 @@ public:
     }
   }
   void removeFromMainRunLoop() override {
-    if (Registry::Tap* tap = get()) {
+    if (Registry::Tap* tap = tearDown()) {
       tap->inRunLoop = false;
     }
   }
@@ -84,6 +94,15 @@ private:
   Registry::Tap* get() {
     const auto registry = registry_.lock();
     return registry ? &registry->taps[index_] : nullptr;
+  }
+  // The same, noting a teardown made from inside the tap's own callback.
+  Registry::Tap* tearDown() {
+    const auto registry = registry_.lock();
+    if (!registry) {
+      return nullptr;
+    }
+    registry->tearingDown(index_);
+    return &registry->taps[index_];
   }
   std::weak_ptr<Registry> registry_;
   std::size_t index_;
@@ -119,16 +138,18 @@ void SimulatedInput::removeMonitor(platform::MonitorToken token) {
 
 std::unique_ptr<platform::EventTap> SimulatedInput::createSessionTap(uint64_t eventMask,
                                                                      Callback callback) {
-  if (!listenAccess_) {
+  if (!postAccess_) {
     return nullptr;
   }
   taps_->taps.push_back({eventMask, std::make_shared<Callback>(std::move(callback))});
   return std::make_unique<Tap>(taps_, taps_->taps.size() - 1);
 }
 
-bool SimulatedInput::requestListenEventAccess() {
-  ++listenRequests_;
-  return listenAccess_;
+bool SimulatedInput::requestPostEventAccess() {
+  if (!postAccess_) {
+    ++postRequests_;
+  }
+  return postAccess_;
 }
 
 void SimulatedInput::movePointer(Point to) {
@@ -212,7 +233,7 @@ void SimulatedInput::disableTaps(bool byTimeout) {
     tap.enabled = false;
     tap.disabledBySystem = true;
     const auto callback = tap.callback;
-    (*callback)(notice);
+    call(i, *callback, notice);
   }
 }
 
@@ -232,6 +253,18 @@ bool SimulatedInput::tapEnabled() const {
 
 std::size_t SimulatedInput::tapsCreated() const {
   return taps_->taps.size();
+}
+
+std::size_t SimulatedInput::teardownsInCallback() const {
+  return taps_->teardownsInCallback;
+}
+
+bool SimulatedInput::call(std::size_t tap, const Callback& callback,
+                          const platform::TapEvent& event) {
+  const std::optional<std::size_t> outer = std::exchange(taps_->calling, tap);
+  const bool swallowed = callback(event);
+  taps_->calling = outer;
+  return swallowed;
 }
 
 void SimulatedInput::deliverToMonitors(int type, bool local) {
@@ -254,7 +287,7 @@ void SimulatedInput::deliverToMonitors(int type, bool local) {
 
 void SimulatedInput::otherMouse(uint32_t type, int button) {
   const platform::TapEvent event{type, button, pointer_};
-  OtherMouseRecord record{type, button, listenAccess_, false, false, std::nullopt, {}};
+  OtherMouseRecord record{type, button, postAccess_, false, false, std::nullopt, {}};
   if (const Occupant occupant = scene_.occupantAt(pointer_);
       type == platform::TapEventType::otherMouseDown && occupant.kind == Occupant::Kind::dockItem &&
       dock_.items()[occupant.index].kind == DockItemKind::application) {
@@ -266,11 +299,11 @@ void SimulatedInput::otherMouse(uint32_t type, int button) {
   // Head-inserted taps: the newest sees the event first. Taps made meanwhile are not asked.
   for (std::size_t i = taps_->taps.size(); i-- > 0;) {
     const TapRegistry::Tap& tap = taps_->taps[i];
-    if (!listenAccess_ || !TapRegistry::installed(tap) || !tap.enabled || !wants(tap.mask, type)) {
+    if (!postAccess_ || !TapRegistry::installed(tap) || !tap.enabled || !wants(tap.mask, type)) {
       continue;
     }
     const auto callback = tap.callback;
-    if ((*callback)(event)) {
+    if (call(i, *callback, event)) {
       record.swallowed = true;
       otherMouseEvents_.push_back(std::move(record));
       return;

@@ -20,8 +20,9 @@ namespace lumivane::sim {
 //
 // Routing: an other-mouse event (press 25, drag 27, release 26) first passes the session taps,
 // newest first; a tap sees it while it is valid, enabled, on the run loop, asks for that type in
-// its mask and Input Monitoring is granted. A swallowed event goes nowhere else. One that
-// passes reaches the Dock when the pointer is over it (or the Dock received that button's
+// its mask and post-event access is granted (an active tap's permission, granted in the
+// Accessibility list; Input Monitoring plays no part). A swallowed event goes nowhere else. One
+// that passes reaches the Dock when the pointer is over it (or the Dock received that button's
 // press), and then the mouse monitors. Monitors get an event when its type's bit (1 << type) is
 // in their mask: the local ones while the pointer is over Lumivane's visible × panel (or a left
 // press began there), the global ones otherwise.
@@ -39,11 +40,14 @@ public:
   platform::MonitorToken addLocalMonitor(uint64_t eventMask, Handler handler) override;
   void removeMonitor(platform::MonitorToken token) override;
 
-  // Null without the Input Monitoring permission.
+  // Null without post-event access.
   std::unique_ptr<platform::EventTap> createSessionTap(uint64_t eventMask,
                                                        Callback callback) override;
   bool preflightListenEventAccess() override { return listenAccess_; }
-  bool requestListenEventAccess() override;
+  bool preflightPostEventAccess() override { return postAccess_; }
+  // Shows (counts) the system's prompt when the access is missing, as CGRequestPostEventAccess
+  // does; the user answers in the settings (setPostAccess).
+  bool requestPostEventAccess() override;
 
   // Top-left space.
   Point pointer() const { return pointer_; }
@@ -53,12 +57,15 @@ public:
   void scroll();
 
   void setListenAccess(bool granted) { listenAccess_ = granted; }
-  std::size_t listenRequests() const { return listenRequests_; }
+  void setPostAccess(bool granted) { postAccess_ = granted; }
+  std::size_t postRequests() const { return postRequests_; }
   void disableTaps(bool byTimeout);
   void setReenableFails(bool fails);
   bool tapInstalled() const;
   bool tapEnabled() const;
   std::size_t tapsCreated() const;
+  // Taps invalidated, taken off the run loop or destroyed from inside their own callback.
+  std::size_t teardownsInCallback() const;
   std::size_t monitorCount() const { return monitors_.size(); }
   const std::vector<Desktop::DockEvent>& dockEvents() const { return dockEvents_; }
   const std::vector<OtherMouseRecord>& otherMouseEvents() const { return otherMouseEvents_; }
@@ -77,6 +84,8 @@ private:
   };
 
   void deliverToMonitors(int type, bool local);
+  // Runs a tap's callback, remembering which tap it belongs to.
+  bool call(std::size_t tap, const Callback& callback, const platform::TapEvent& event);
   // Passes an other-mouse event through the taps and on; the pointer is the event's location.
   void otherMouse(uint32_t type, int button);
   bool overPanel() const;
@@ -94,7 +103,8 @@ private:
   platform::MonitorToken nextToken_ = 1;
   std::shared_ptr<TapRegistry> taps_;
   bool listenAccess_ = false;
-  std::size_t listenRequests_ = 0;
+  bool postAccess_ = false;
+  std::size_t postRequests_ = 0;
   std::vector<Desktop::DockEvent> dockEvents_;
   std::vector<OtherMouseRecord> otherMouseEvents_;
 };

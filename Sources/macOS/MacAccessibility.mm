@@ -188,7 +188,8 @@ MacAccessibility::attributes(const platform::ElementRef& element,
   const AXError error = AXUIElementCopyMultipleAttributeValues(
       target, (__bridge CFArrayRef)attributeNames, 0, &copied);
   NSArray* values = CFBridgingRelease(copied);
-  if (error != kAXErrorSuccess || values == nil) {
+  // One value per name, in order, or no answer at all: callers index the values by position.
+  if (error != kAXErrorSuccess || values == nil || values.count != names.size()) {
     return std::nullopt;
   }
   std::vector<platform::AXValue> converted;

@@ -21,7 +21,7 @@ public:
   MacEventTap(const MacEventTap&) = delete;
   MacEventTap& operator=(const MacEventTap&) = delete;
 
-  // False when the system refuses the tap, as it does without the Input Monitoring permission.
+  // False when the system refuses the tap, as it does without post-event access.
   bool create(CGEventMask mask) {
     // The tap's user info is this object, not retained: the destructor invalidates the port.
     port_ = CGEventTapCreate(kCGSessionEventTap, kCGHeadInsertEventTap, kCGEventTapOptionDefault,
@@ -54,10 +54,10 @@ public:
   }
 
 private:
-  // Returns NULL to swallow the event, the event itself to pass it on.
+  // Returns NULL only when the callback swallows the event, else the event itself: an active
+  // filter's NULL deletes the event (CGEventTypes.h, CGEventTapCallBack).
   static CGEventRef receive(CGEventTapProxy, CGEventType type, CGEventRef event, void* tap) {
-    // The callback may destroy this tap (a monitor that stops once a gesture ends), so it runs
-    // from a copy and nothing of the tap is touched afterwards.
+    // Runs from a copy, and nothing of this object is touched once it returns.
     const platform::EventTaps::Callback callback = static_cast<MacEventTap*>(tap)->callback_;
     platform::TapEvent tapEvent;
     tapEvent.type = type;
@@ -92,8 +92,12 @@ bool MacEventTaps::preflightListenEventAccess() {
   return CGPreflightListenEventAccess();
 }
 
-bool MacEventTaps::requestListenEventAccess() {
-  return CGRequestListenEventAccess();
+bool MacEventTaps::preflightPostEventAccess() {
+  return CGPreflightPostEventAccess();
+}
+
+bool MacEventTaps::requestPostEventAccess() {
+  return CGRequestPostEventAccess();
 }
 
 } // namespace lumivane::mac

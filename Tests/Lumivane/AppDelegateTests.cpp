@@ -22,7 +22,7 @@ class Reconciliation : public CoordinatorTest, public ::testing::WithParamInterf
 TEST_P(Reconciliation, FollowsTheOutcomeTable) {
   const Row& row = GetParam();
   desktop.setAccessibility(row.accessibility);
-  desktop.setInputMonitoring(row.tapStarts);
+  desktop.setPostEventAccess(row.tapStarts);
   desktop.setDefault("hoverEnabled", row.hoverOn);
   desktop.setDefault("middleEnabled", row.middleOn);
   launch();
@@ -154,6 +154,7 @@ TEST_F(SuspensionSet, LastEndingReasonResumesAfterRereadingScreensAndPermissions
   // Neither change reaches a poll before the unlock.
   desktop.setScreens({{0, 0, 1920, 1080}});
   desktop.setInputMonitoring(false);
+  desktop.setPostEventAccess(false);
   post(Notification::screenIsUnlocked);
   EXPECT_FALSE(app->runtime()->isSuspended());
   EXPECT_TRUE(app->hover().isEnabled());

@@ -26,7 +26,8 @@ public:
     return system_.createSessionTap(eventMask, std::move(callback));
   }
   bool preflightListenEventAccess() override { return system_.preflightListenEventAccess(); }
-  bool requestListenEventAccess() override { return system_.requestListenEventAccess(); }
+  bool preflightPostEventAccess() override { return system_.preflightPostEventAccess(); }
+  bool requestPostEventAccess() override { return system_.requestPostEventAccess(); }
 
   std::vector<uint64_t> masks;
 
@@ -118,11 +119,31 @@ TEST_F(MiddleClick, StopDuringAPressKeepsTheTapUntilTheReleaseAndDropsTheQuit) {
   EXPECT_TRUE(d.desktop.tapInstalled());
   EXPECT_FALSE(d.monitor->isRunning());
   d.desktop.release(2);
+  // The release ends the stop inside the tap's callback: the tap is disabled there and torn
+  // down one turn later, never from inside its own callback.
+  EXPECT_FALSE(d.desktop.tapEnabled());
   d.desktop.advance(0.01);
 
   EXPECT_EQ(dockEvents(d), Events{});
   EXPECT_FALSE(d.desktop.tapInstalled());
+  EXPECT_EQ(d.desktop.tapTeardownsInsideCallback(), 0u);
   EXPECT_TRUE(d.desktop.quitRequests().empty());
+}
+
+TEST_F(MiddleClick, AStartBeforeTheDeferredTeardownRunsOnATapOfItsOwn) {
+  d.desktop.movePointer(d.centre("Safari"));
+  d.desktop.press(2);
+  d.monitor->stop(false);
+  d.desktop.release(2);
+  ASSERT_TRUE(d.monitor->start());
+  d.desktop.advance(0.01);
+
+  EXPECT_TRUE(d.monitor->isRunning());
+  EXPECT_EQ(d.desktop.tapsCreated(), 2u);
+  EXPECT_EQ(d.desktop.tapTeardownsInsideCallback(), 0u);
+  d.desktop.middleClick();
+  d.desktop.advance(0.01);
+  EXPECT_EQ(d.desktop.quitRequests().size(), 1u);
 }
 
 TEST_F(MiddleClick, ImmediateStopRemovesTheTapMidGesture) {
@@ -161,7 +182,7 @@ struct Disable {
 
 class MiddleClickDisabledTap : public MiddleClick, public ::testing::WithParamInterface<Disable> {};
 
-TEST_P(MiddleClickDisabledTap, IsRestoredOrReported) {
+TEST_P(MiddleClickDisabledTap, IsRestoredOrReportedAndAStartMakesItRunAgain) {
   std::vector<bool> failures;
   d.monitor->onFailure = [&](bool restored) { failures.push_back(restored); };
   d.desktop.setTapReenableFails(GetParam().reenableFails);
@@ -175,11 +196,40 @@ TEST_P(MiddleClickDisabledTap, IsRestoredOrReported) {
   d.desktop.middleClick();
   d.desktop.advance(0.01);
   EXPECT_EQ(d.desktop.quitRequests().size(), restored ? 1u : 0u);
+
+  // What the retry does: a tap that would not enable again is replaced by a new one.
+  ASSERT_TRUE(d.monitor->start());
+  EXPECT_EQ(d.desktop.tapsCreated(), restored ? 1u : 2u);
+  d.desktop.movePointer(d.centre("Mail"));
+  d.desktop.middleClick();
+  d.desktop.advance(0.01);
+  EXPECT_EQ(d.desktop.quitRequests().size(), restored ? 2u : 1u);
+  EXPECT_EQ(d.desktop.tapTeardownsInsideCallback(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Notices, MiddleClickDisabledTap,
                          ::testing::Values(Disable{true, false}, Disable{false, false},
                                            Disable{true, true}, Disable{false, true}));
+
+// An active tap is gated by post-event access (the Accessibility list), not by Input
+// Monitoring; starting asks nothing of the user either way.
+TEST(MiddleClickStart, NeedsPostEventAccessNotInputMonitoringAndNeverPrompts) {
+  TriggerDesktop d;
+  d.desktop.setInputMonitoring(false);
+  EXPECT_TRUE(d.monitor->start());
+  d.monitor->stop(true);
+
+  d.desktop.setInputMonitoring(true);
+  d.desktop.setPostEventAccess(false);
+  EXPECT_FALSE(d.monitor->start());
+  EXPECT_FALSE(d.monitor->isRunning());
+  EXPECT_EQ(d.desktop.tapsCreated(), 1u);
+  EXPECT_EQ(d.desktop.postEventRequests(), 0u);
+  EXPECT_EQ(d.desktop.trustPrompts(), 0u);
+
+  d.desktop.setPostEventAccess(true);
+  EXPECT_TRUE(d.monitor->start());
+}
 
 TEST(MiddleClickStart, MakesOneTapForTheOtherButtonsOnly) {
   TriggerDesktop d;
@@ -190,6 +240,33 @@ TEST(MiddleClickStart, MakesOneTapForTheOtherButtonsOnly) {
   EXPECT_TRUE(monitor->isRunning());
   EXPECT_EQ(taps.masks, std::vector<uint64_t>{0x0E000000});
 }
+
+// The press is resolved inside the tap's callback, while the system waits for the answer: one
+// Dock query, cut off by its budget, plus at most the one message in flight when the budget ran
+// out. Slow messages that still succeed, and messages that each time out.
+class MiddleClickOnASlowDock : public ::testing::TestWithParam<double> {};
+
+TEST_P(MiddleClickOnASlowDock, SpendsAtMostOneBudgetAndOneMessageInsideTheCallback) {
+  TriggerDesktop d;
+  ASSERT_TRUE(d.monitor->start());
+  d.desktop.movePointer(d.centre("Safari"));
+  d.desktop.setMessageLatency(GetParam());
+  platform::RunLoop& clock = d.desktop.platform().runLoop;
+
+  const double before = clock.uptime();
+  d.desktop.press(2);
+  const double inside = clock.uptime() - before;
+  EXPECT_GT(inside, 0);
+  EXPECT_LE(inside, DockObserver::queryBudget + DockObserver::messagingTimeout + 1e-9);
+
+  // Drags and the release are not resolved again.
+  const double pressed = clock.uptime();
+  d.desktop.movePointer({d.centre("Safari").x + 4, d.centre("Safari").y});
+  d.desktop.release(2);
+  EXPECT_EQ(clock.uptime(), pressed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Latency, MiddleClickOnASlowDock, ::testing::Values(0.019, 0.05));
 
 } // namespace
 } // namespace lumivane

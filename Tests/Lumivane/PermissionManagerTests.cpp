@@ -83,6 +83,26 @@ TEST_F(PermissionPoll, LeavesMiddleAvailableToTheCoordinator) {
   EXPECT_TRUE(permissions->middleAvailable());
 }
 
+// The middle-click tap's own access, granted apart from Accessibility trust, still reaches the
+// coordinator through onChange, so that the tap is retried; no view shows it.
+TEST_F(PermissionPoll, ReportsPostEventAccessWithoutPublishingIt) {
+  desktop.setAccessibility(true);
+  desktop.setPostEventAccess(false);
+  permissions->refresh();
+  ASSERT_EQ(changes, 1);
+  const int publishedBefore = published;
+
+  desktop.setPostEventAccess(true);
+  permissions->refresh();
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(published, publishedBefore);
+  permissions->refresh();
+  EXPECT_EQ(changes, 2);
+}
+
+const std::string accessibilityPane =
+    "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
+
 TEST(PermissionActions, OpenTheirPaneEvenWhenAlreadyGranted) {
   sim::Desktop desktop;
   desktop.setAccessibility(true);
@@ -92,11 +112,29 @@ TEST(PermissionActions, OpenTheirPaneEvenWhenAlreadyGranted) {
   permissions->requestAccessibility();
   permissions->requestInputMonitoring();
   permissions->revealCurrentApplication();
-  EXPECT_EQ(desktop.openedURLs(),
-            (std::vector<std::string>{
-                "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility",
-                "x-apple.systempreferences:com.apple.preference.security?Privacy_ListenEvent"}));
+  EXPECT_EQ(desktop.openedURLs(), (std::vector<std::string>{accessibilityPane, accessibilityPane}));
   EXPECT_EQ(desktop.revealedPaths(), std::vector{desktop.platform().process.bundlePath()});
+  EXPECT_EQ(desktop.postEventRequests(), 0u);
+}
+
+// The middle-click notice leads to what can make an active tap work: post-event access in the
+// Accessibility list, never an Input Monitoring prompt, which could not.
+TEST(PermissionActions, TheMiddleClickActionAsksForPostEventAccessOnlyWhenItIsMissing) {
+  sim::Desktop desktop;
+  desktop.setAccessibility(true);
+  desktop.setPostEventAccess(false);
+  desktop.setInputMonitoring(false);
+  const auto permissions = std::make_shared<PermissionManager>(desktop.platform());
+
+  permissions->requestInputMonitoring();
+  EXPECT_EQ(desktop.postEventRequests(), 1u);
+  EXPECT_EQ(desktop.trustPrompts(), 0u);
+  EXPECT_EQ(desktop.openedURLs(), std::vector<std::string>{accessibilityPane});
+
+  desktop.setPostEventAccess(true);
+  permissions->requestInputMonitoring();
+  EXPECT_EQ(desktop.postEventRequests(), 1u);
+  EXPECT_EQ(desktop.openedURLs().size(), 2u);
 }
 
 } // namespace

@@ -57,7 +57,7 @@ protected:
   SoakRecords() {
     desktop.addScreen({0, 0, 1440, 900});
     desktop.placeDock(DockEdge::bottom);
-    desktop.setInputMonitoring(true);
+    desktop.setPostEventAccess(true);
     mail = desktop.launch({.name = "Mail",
                            .bundleIdentifier = "com.example.mail",
                            .bundlePath = "/Applications/Mail.app"});

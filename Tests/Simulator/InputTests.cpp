@@ -11,13 +11,14 @@ namespace MouseEventType = platform::MouseEventType;
 
 constexpr uint64_t otherMouseMask = 0x0E000000;
 
-// A bottom Dock with one application; Input Monitoring granted; the pointer on the icon.
+// A bottom Dock with one application; post-event access granted, which active taps need; the
+// pointer on the icon.
 class OtherButtons : public ::testing::Test {
 protected:
   OtherButtons() {
     desktop.addScreen({0, 0, 1440, 900});
     const int item = desktop.addDockApplication("Safari", "/Applications/Safari.app");
-    desktop.setInputMonitoring(true);
+    desktop.setPostEventAccess(true);
     const Rect icon = desktop.itemFrame(item);
     onIcon = {icon.midX(), icon.midY()};
     desktop.movePointer(onIcon);
@@ -63,9 +64,10 @@ TEST_F(OtherButtons, ATapSeesThemFirstAndWhatItSwallowsNeverReachesTheDock) {
 }
 
 TEST_F(OtherButtons, WithoutAUsableTapEverythingReachesTheDock) {
-  desktop.setInputMonitoring(false);
+  desktop.setPostEventAccess(false);
+  desktop.setInputMonitoring(true); // listen access does not make an active tap
   EXPECT_FALSE(installTap());
-  desktop.setInputMonitoring(true);
+  desktop.setPostEventAccess(true);
   auto idle =
       desktop.platform().eventTaps.createSessionTap(otherMouseMask, [this](const TapEvent& e) {
         seen.push_back(e);
@@ -77,9 +79,9 @@ TEST_F(OtherButtons, WithoutAUsableTapEverythingReachesTheDock) {
   EXPECT_FALSE(desktop.tapInstalled());
   EXPECT_EQ(dockEvents().size(), 2u);
 
-  // Revoking Input Monitoring silences an installed tap.
+  // Revoking post-event access silences an installed tap.
   const auto tap = installTap();
-  desktop.setInputMonitoring(false);
+  desktop.setPostEventAccess(false);
   desktop.middleClick();
   EXPECT_TRUE(seen.empty());
   EXPECT_EQ(dockEvents().size(), 4u);

@@ -37,7 +37,9 @@ public:
   virtual void removeFromMainRunLoop() = 0;
 };
 
-// Quartz event taps and the Input Monitoring (listen-event) permission.
+// Quartz event taps and the two kinds of event access macOS grants. An active (filtering) tap,
+// the only kind made here, needs post-event access, which System Settings grants in its
+// Accessibility list; listen access (Input Monitoring) is what a listen-only tap needs.
 class EventTaps {
 public:
   // Runs on the main thread for every event of interest; returns true to swallow the event.
@@ -45,12 +47,16 @@ public:
 
   virtual ~EventTaps() = default;
   // CGEventTapCreate at the session tap, head insert, default (active) options. Null when the
-  // tap cannot be made, as without the Input Monitoring permission.
+  // system refuses the tap, as without post-event access. A tap must not be invalidated or
+  // destroyed inside its own callback: the system still works with the tap after the callback
+  // returns the event to it.
   virtual std::unique_ptr<EventTap> createSessionTap(uint64_t eventMask, Callback callback) = 0;
-  // CGPreflightListenEventAccess.
+  // CGPreflightListenEventAccess: Input Monitoring.
   virtual bool preflightListenEventAccess() = 0;
-  // CGRequestListenEventAccess: shows the system's prompt.
-  virtual bool requestListenEventAccess() = 0;
+  // CGPreflightPostEventAccess: the access an active tap needs.
+  virtual bool preflightPostEventAccess() = 0;
+  // CGRequestPostEventAccess: shows the system's prompt when the access is missing.
+  virtual bool requestPostEventAccess() = 0;
 };
 
 } // namespace lumivane::platform
