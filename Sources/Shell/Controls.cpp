@@ -122,6 +122,13 @@ void setIdentifier(QWidget& widget, std::string_view identifier) {
   widget.setAccessibleName(name);
 }
 
+void runAction(const std::function<void()>& action) {
+  if (action) {
+    const auto copy = action;
+    copy();
+  }
+}
+
 SymbolView::SymbolView(std::string_view symbol, int size, const QColor& colour,
                        QFont::Weight weight, QWidget* parent)
     : QWidget(parent), symbol_(symbol), colour_(colour), weight_(weight) {

@@ -28,6 +28,8 @@ QPushButton* makePlainButton(const QString& text, int size, const QColor& colour
 QPushButton* makeButton(const QString& text, int size);
 // Sets a widget's accessibility identifier: its object name and its accessible name.
 void setIdentifier(QWidget& widget, std::string_view identifier);
+// Runs a copy of `action` when it is set: the action may release the view that holds it.
+void runAction(const std::function<void()>& action);
 
 // One system symbol, drawn in a square of `size` points.
 class SymbolView : public QWidget {

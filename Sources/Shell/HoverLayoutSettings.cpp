@@ -2,7 +2,7 @@
 
 #include "Lumivane/SettingsManager.hpp"
 #include "Shell/Controls.hpp"
-#include "Shell/Interface.hpp"
+#include "Shell/DemoAppIcon.hpp"
 #include "Shell/Style.hpp"
 #include "Shell/Symbols.hpp"
 

@@ -1,11 +1,12 @@
 #include "Shell/QtWindows.hpp"
 
-#include "Shell/Interface.hpp"
+#include "Shell/MenuContent.hpp"
 #include "Shell/NativeWindow.hpp"
 #include "Shell/OverlayPanel.hpp"
 #include "Shell/Popover.hpp"
 #include "Shell/ScreenSpace.hpp"
 #include "Shell/Text.hpp"
+#include "Shell/WelcomeContent.hpp"
 
 #include <QAction>
 #include <QApplication>

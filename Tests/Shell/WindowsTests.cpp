@@ -2,13 +2,13 @@
 // window that stands in for it, the welcome window's life, the application menu, and the × and
 // the middle click on the simulated desktop.
 
-#include "Shell/Interface.hpp"
+#include "Shell/MenuContent.hpp"
 #include "Shell/OverlayPanel.hpp"
 #include "Shell/Popover.hpp"
 #include "Shell/QtWindows.hpp"
 #include "Shell/ScreenSpace.hpp"
-#include "Shell/SimulatorWindow.hpp"
 #include "ShellTestSupport.hpp"
+#include "SimulatedDesktop/SimulatorWindow.hpp"
 
 #include <QAction>
 #include <QGuiApplication>

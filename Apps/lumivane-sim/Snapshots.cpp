@@ -1,12 +1,13 @@
-#include "Shell/Snapshots.hpp"
+#include "Snapshots.hpp"
 
 #include "Lumivane/AppDelegate.hpp"
 #include "Shell/HoverLayoutSettings.hpp"
-#include "Shell/Interface.hpp"
+#include "Shell/MenuContent.hpp"
 #include "Shell/OverlayPanel.hpp"
 #include "Shell/QtWindows.hpp"
-#include "Shell/SimulatorWindow.hpp"
-#include "Shell/ViewServices.hpp"
+#include "Shell/WelcomeContent.hpp"
+#include "SimulatedDesktop/SimulatorWindow.hpp"
+#include "SimulatedDesktop/ViewServices.hpp"
 #include "Simulator/Desktop.hpp"
 
 #include <QApplication>
