@@ -14,7 +14,9 @@
 #include "macOS/MacScreens.hpp"
 #include "macOS/MacWorkspace.hpp"
 #include "macOS/OverlayPanelNative.hpp"
+#include "macOS/StatusItemNative.hpp"
 #include "macOS/SystemSymbols.hpp"
+#include "macOS/WindowNative.hpp"
 
 int main() {
   lumivane::mac::MacAccessibility accessibility;
@@ -40,7 +42,12 @@ int main() {
       notifications.subscribe(lumivane::platform::NotificationCenter::workspace,
                               lumivane::platform::Notification::didWake, [] {}) != 0 &&
       lumivane::mac::renderSystemSymbol("dock.rectangle", 16, 2).has_value() &&
-      !lumivane::mac::applyOverlayPanelSettings(0);
+      lumivane::mac::OverlayPanelWindow::create(0) == nullptr && !lumivane::mac::orderFront(0) &&
+      !lumivane::mac::applyPopoverMaterial(0, 10) &&
+      !lumivane::mac::applyWindowStyle(0, true, true, true, true) &&
+      lumivane::mac::ClickMonitor::create([] {}) != nullptr &&
+      lumivane::mac::StatusItemButton::create() != nullptr;
   lumivane::mac::setActivationPolicy(lumivane::platform::ActivationPolicy::accessory);
+  lumivane::mac::activateIgnoringOtherApps();
   return ready ? 0 : 1;
 }

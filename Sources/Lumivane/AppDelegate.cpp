@@ -279,12 +279,15 @@ void AppDelegate::observe(platform::NotificationCenter center, platform::Notific
 
 void AppDelegate::configureApplicationMenu() {
   using Action = presentation::MenuItem::Action;
+  using Role = presentation::MenuItem::Role;
   std::vector<presentation::MenuItem> items;
-  items.push_back({"关于 Lumivane", Action::custom, weakAction(&AppDelegate::showWelcome), ""});
-  items.push_back({"设置…", Action::custom, weakAction(&AppDelegate::togglePopover), ","});
+  items.push_back(
+      {"关于 Lumivane", Action::custom, weakAction(&AppDelegate::showWelcome), "", Role::about});
+  items.push_back(
+      {"设置…", Action::custom, weakAction(&AppDelegate::togglePopover), ",", Role::preferences});
   items.push_back({"", Action::separator, {}, ""});
   items.push_back({"关闭窗口", Action::performClose, {}, "w"});
-  items.push_back({"退出 Lumivane", Action::terminate, {}, "q"});
+  items.push_back({"退出 Lumivane", Action::terminate, {}, "q", Role::quit});
   windows_.setApplicationMenu(appName, std::move(items));
 }
 

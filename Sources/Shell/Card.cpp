@@ -1,16 +1,9 @@
 #include "Shell/Card.hpp"
 
-#include "Shell/Style.hpp"
-
-#include <QGuiApplication>
-
 namespace lumivane::shell {
 
 Card::Card(QWidget* parent)
-    : RoundedPanel(10, QColor(), style::primary(QGuiApplication::palette(), 0.08), parent) {}
-
-QColor Card::fill() const {
-  return style::isDark(palette()) ? QColor::fromRgbF(0.14f, 0.14f, 0.14f) : QColor(Qt::white);
-}
+    : RoundedPanel(10, style::Ink::of(style::Ink::Role::cardBackground), style::Ink::label(0.08),
+                   parent) {}
 
 } // namespace lumivane::shell

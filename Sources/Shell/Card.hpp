@@ -10,9 +10,6 @@ class Card : public RoundedPanel {
 
 public:
   explicit Card(QWidget* parent = nullptr);
-
-protected:
-  QColor fill() const override;
 };
 
 } // namespace lumivane::shell

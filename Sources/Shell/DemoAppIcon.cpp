@@ -7,13 +7,13 @@
 
 namespace lumivane::shell {
 
-DemoAppIcon::DemoAppIcon(std::string_view symbol, const QColor& colour, QWidget* parent)
+DemoAppIcon::DemoAppIcon(std::string_view symbol, style::Ink colour, QWidget* parent)
     : QWidget(parent), symbol_(symbol), colour_(colour) {
   setFixedSize(side, side);
 }
 
 void DemoAppIcon::paint(QPainter& painter, QPointF centre, std::string_view symbol,
-                        const QColor& colour, const QPalette& palette) {
+                        style::Ink colour, const QPalette& palette) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
   const QRectF tile(centre - QPointF(side / 2.0, side / 2.0), QSizeF(side, side));
@@ -22,7 +22,7 @@ void DemoAppIcon::paint(QPainter& painter, QPointF centre, std::string_view symb
   painter.drawRoundedRect(tile, 11, 11);
   const double glyph = 28;
   Symbols::paint(painter, QRectF(centre - QPointF(glyph / 2, glyph / 2), QSizeF(glyph, glyph)),
-                 symbol, colour, QFont::Medium);
+                 symbol, colour.resolve(palette), QFont::Medium);
   painter.restore();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QColor>
+#include "Shell/Style.hpp"
+
 #include <QPointF>
 #include <QWidget>
 #include <string>
@@ -17,17 +18,17 @@ class DemoAppIcon : public QWidget {
 public:
   static constexpr int side = 50;
 
-  DemoAppIcon(std::string_view symbol, const QColor& colour, QWidget* parent = nullptr);
+  DemoAppIcon(std::string_view symbol, style::Ink colour, QWidget* parent = nullptr);
   // Draws the icon centred on `centre`; shared with the layout preview.
-  static void paint(QPainter& painter, QPointF centre, std::string_view symbol,
-                    const QColor& colour, const QPalette& palette);
+  static void paint(QPainter& painter, QPointF centre, std::string_view symbol, style::Ink colour,
+                    const QPalette& palette);
 
 protected:
   void paintEvent(QPaintEvent* event) override;
 
 private:
   std::string symbol_;
-  QColor colour_;
+  style::Ink colour_;
 };
 
 } // namespace lumivane::shell

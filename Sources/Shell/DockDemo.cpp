@@ -44,13 +44,13 @@ protected:
 
 // One demonstration Dock icon above its running dot.
 // `dot` receives the running dot when set.
-QWidget* demoIcon(std::string_view symbol, const QColor& colour, Dot** dot = nullptr) {
+QWidget* demoIcon(std::string_view symbol, style::Ink colour, Dot** dot = nullptr) {
   auto* column = new QWidget;
   auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(6);
   layout->addWidget(new DemoAppIcon(symbol, colour), 0, Qt::AlignHCenter);
-  auto* running = new Dot(4, style::secondary(column->palette()));
+  auto* running = new Dot(4, style::Ink::secondary());
   layout->addWidget(running, 0, Qt::AlignHCenter);
   if (dot != nullptr) {
     *dot = running;
@@ -68,25 +68,24 @@ QEasingCurve easeInOut() {
 
 DockDemo::DockDemo(QWidget* parent)
     : QWidget(parent), button_(new DemoButton),
-      caption_(makeLabel(QString(), 10, QFont::Normal, style::tertiary(palette()))),
+      caption_(makeLabel(QString(), 10, QFont::Normal, style::Ink::tertiary())),
       fade_(new QVariantAnimation(this)) {
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(8);
   column->addWidget(button_, 0, Qt::AlignHCenter);
 
-  auto* dock =
-      new RoundedPanel(19, style::primary(palette(), 0.045), style::primary(palette(), 0.07));
+  auto* dock = new RoundedPanel(19, style::Ink::label(0.045), style::Ink::label(0.07));
   auto* icons = new QHBoxLayout;
   icons->setContentsMargins(22, 12, 22, 12);
   icons->setSpacing(8);
-  icons->addWidget(demoIcon(Symbols::folderFill, style::blue()));
-  middleIcon_ = demoIcon(Symbols::safari, style::cyan(), &middleDot_);
+  icons->addWidget(demoIcon(Symbols::folderFill, style::Ink::of(style::Ink::Role::blue)));
+  middleIcon_ = demoIcon(Symbols::safari, style::Ink::of(style::Ink::Role::cyan), &middleDot_);
   auto* effect = new QGraphicsOpacityEffect(middleIcon_);
   effect->setOpacity(1);
   middleIcon_->setGraphicsEffect(effect);
   icons->addWidget(middleIcon_);
-  icons->addWidget(demoIcon(Symbols::noteText, style::orange()));
+  icons->addWidget(demoIcon(Symbols::noteText, style::Ink::of(style::Ink::Role::orange)));
   dock->column()->addLayout(icons);
   column->addWidget(dock, 0, Qt::AlignHCenter);
   column->addWidget(caption_, 0, Qt::AlignHCenter);
@@ -117,7 +116,8 @@ void DockDemo::render() {
   button_->setToolTip(dismissed_ ? QStringLiteral("重置演示") : QStringLiteral("试试退出演示"));
   button_->setAccessibleName(dismissed_ ? QStringLiteral("重置演示")
                                         : QStringLiteral("体验退出演示"));
-  middleDot_->setColour(dismissed_ ? QColor(Qt::transparent) : style::secondary(palette()));
+  middleDot_->setInk(dismissed_ ? style::Ink::of(style::Ink::Role::clear)
+                                : style::Ink::secondary());
   caption_->setText(dismissed_ ? QStringLiteral("演示应用已退出")
                                : QStringLiteral("点击上方 ×，体验一下"));
 }

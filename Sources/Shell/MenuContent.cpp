@@ -12,6 +12,7 @@
 #include "Shell/Symbols.hpp"
 #include "Shell/Text.hpp"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -42,7 +43,6 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
     : QScrollArea(parent), settings_(model.settings), permissions_(model.permissions),
       runtime_(model.runtime), visibleHeight_(visibleHeight), contentHeight_(model.contentHeight),
       showWelcome_(model.showWelcome), quit_(model.quit), content_(new QWidget) {
-  const QPalette colours = palette();
   auto* column = new QVBoxLayout(content_);
   column->setContentsMargins(20, 20, 20, 20);
   column->setSpacing(18);
@@ -50,16 +50,17 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
 
   auto* header = new QHBoxLayout;
   header->setSpacing(10);
-  header->addWidget(new SymbolView(Symbols::dockRectangle, 25, style::blue(), QFont::Medium), 0,
-                    Qt::AlignVCenter);
+  header->addWidget(new SymbolView(Symbols::dockRectangle, 25,
+                                   style::Ink::of(style::Ink::Role::blue), QFont::Medium),
+                    0, Qt::AlignVCenter);
   auto* titles = new QVBoxLayout;
   titles->setSpacing(3);
   titles->addWidget(makeLabel(QStringLiteral("Lumivane"), 17, QFont::DemiBold));
-  titles->addWidget(makeLabel(QStringLiteral("轻点一下，从容退出"), 11, QFont::Normal,
-                              style::secondary(colours)));
+  titles->addWidget(
+      makeLabel(QStringLiteral("轻点一下，从容退出"), 11, QFont::Normal, style::Ink::secondary()));
   header->addLayout(titles);
   header->addStretch(1);
-  dot_ = new Dot(7, style::orange());
+  dot_ = new Dot(7, style::Ink::of(style::Ink::Role::orange));
   header->addWidget(dot_, 0, Qt::AlignVCenter);
   column->addLayout(header);
 
@@ -83,7 +84,7 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
   retry_ = retry;
   column->addWidget(retry_, 0, Qt::AlignLeft);
   statusLabel_ = new SymbolLabel(Symbols::checkmarkShield, QString(), 11, QFont::Normal,
-                                 style::secondary(colours));
+                                 style::Ink::secondary());
   column->addWidget(statusLabel_);
 
   auto* methods = new QVBoxLayout;
@@ -95,7 +96,7 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
                              {[this] { return settings_->hoverEnabled(); },
                               [this](bool on) { settings_->setHoverEnabled(on); }});
   methodsCard->column()->addWidget(hoverRow_);
-  methodsCard->column()->addWidget(Rule::divider(colours, 0.4, 50));
+  methodsCard->column()->addWidget(Rule::divider(0.4, 50));
   middleRow_ = new SettingRow(Symbols::computermouse, QStringLiteral("鼠标中键退出"),
                               QStringLiteral("滚轮按键，直接退出应用"),
                               {[this] { return settings_->middleEnabled(); },
@@ -105,6 +106,9 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
   column->addLayout(methods);
 
   layout_ = new HoverLayoutSettings(settings_, model.previewEdge);
+  // Opened, the section brings itself into view at the next layout: its preview, note and reset
+  // button would otherwise open below the fold of a popover that scrolls.
+  layout_->onExpand = [this] { revealLayout_ = true; };
   column->addWidget(layout_);
 
   auto* general = new QVBoxLayout;
@@ -120,7 +124,7 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
   connect(approval, &QPushButton::clicked, this, [this] { settings_->openLoginItemsSettings(); });
   approval_ = approval;
   general->addWidget(approval_, 0, Qt::AlignLeft);
-  loginError_ = makeLabel(QString(), 11, QFont::Normal, style::red());
+  loginError_ = makeLabel(QString(), 11, QFont::Normal, style::Ink::of(style::Ink::Role::red));
   loginError_->setWordWrap(true);
   general->addWidget(loginError_);
   column->addLayout(general);
@@ -130,26 +134,28 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
   setIdentifier(*operationStatus_, "lumivane.operation-status");
   column->addWidget(operationStatus_);
 
-  column->addWidget(Rule::divider(colours, 0.5));
+  column->addWidget(Rule::divider(0.5));
 
   auto* footer = new QHBoxLayout;
-  auto* about = makePlainButton(QStringLiteral("使用说明与关于"), 11, style::secondary(colours));
+  auto* about = makePlainButton(QStringLiteral("使用说明与关于"), 11, style::Ink::secondary());
   connect(about, &QPushButton::clicked, this, [this] { runAction(showWelcome_); });
   footer->addWidget(about);
   footer->addStretch(1);
-  auto* quit = makePlainButton(QStringLiteral("退出 Lumivane"), 11, style::secondary(colours));
+  auto* quit = makePlainButton(QStringLiteral("退出 Lumivane"), 11, style::Ink::secondary());
   connect(quit, &QPushButton::clicked, this, [this] { runAction(quit_); });
   footer->addWidget(quit);
   column->addLayout(footer);
 
-  content_->setAutoFillBackground(true);
-  content_->setBackgroundRole(QPalette::Window);
-  setBackgroundRole(QPalette::Window);
   setFrameShape(QFrame::NoFrame);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setWidgetResizable(true);
   setWidget(content_);
+  // The window around the content draws the window background: the popover its rounded card,
+  // whose corners an opaque rectangle here would cover; the settings window its plain frame.
+  content_->setAutoFillBackground(false);
+  viewport()->setAutoFillBackground(false);
+  setAutoFillBackground(false);
   setFixedWidth(contentWidth);
   content_->installEventFilter(this);
 
@@ -180,9 +186,21 @@ void MenuContent::measure(double measured) {
       static_cast<int>(std::ceil(MenuHeight::viewHeight(contentHeight_, visibleHeight_))));
 }
 
+void MenuContent::setVisibleHeight(std::optional<double> visibleHeight) {
+  visibleHeight_ = visibleHeight;
+  measure(0);
+}
+
 bool MenuContent::eventFilter(QObject* watched, QEvent* event) {
   if (watched == content_ && event->type() == QEvent::LayoutRequest) {
     measureContent();
+    if (revealLayout_) {
+      revealLayout_ = false;
+      // The scroll range follows the content's new height first.
+      QEvent request(QEvent::LayoutRequest);
+      QCoreApplication::sendEvent(this, &request);
+      ensureWidgetVisible(layout_, 0, 0);
+    }
   }
   return QScrollArea::eventFilter(watched, event);
 }
@@ -196,7 +214,7 @@ void MenuContent::measureContent() {
 
 void MenuContent::render() {
   const bool ready = isReady();
-  dot_->setColour(ready ? style::green() : style::orange());
+  dot_->setInk(style::Ink::of(ready ? style::Ink::Role::green : style::Ink::Role::orange));
   dot_->setAccessibleName(ready ? QStringLiteral("功能已就绪") : QStringLiteral("需要处理"));
 
   const bool accessibility = permissions_->accessibility();
@@ -230,21 +248,18 @@ void MenuContent::render() {
   operationStatus_->setText(qtext(message));
   operationStatus_->setSymbol(runtime_->isError() ? Symbols::exclamationmarkCircle
                                                   : Symbols::infoCircle);
-  operationStatus_->setColour(runtime_->isError() ? style::orange() : style::secondary(palette()));
+  operationStatus_->setInk(runtime_->isError() ? style::Ink::of(style::Ink::Role::errorText)
+                                               : style::Ink::secondary());
 }
 
 QWidget* MenuContent::permissionNotice(const QString& title, const QString& detail,
                                        const QString& action, std::function<void()> perform) {
-  auto* notice = new RoundedPanel(10, [] {
-    QColor tint = style::blue();
-    tint.setAlphaF(0.07f);
-    return tint;
-  }());
+  auto* notice = new RoundedPanel(10, style::Ink::of(style::Ink::Role::blue, 0.07));
   auto* column = notice->column();
   column->setContentsMargins(12, 12, 12, 12);
   column->setSpacing(8);
   column->addWidget(new SymbolLabel(Symbols::handRaised, title, 12, QFont::Medium));
-  auto* detailLabel = makeLabel(detail, 11, QFont::Normal, style::secondary(palette()));
+  auto* detailLabel = makeLabel(detail, 11, QFont::Normal, style::Ink::secondary());
   detailLabel->setWordWrap(true);
   column->addWidget(detailLabel);
   auto* button = makeProminentButton(action, false);
@@ -254,7 +269,7 @@ QWidget* MenuContent::permissionNotice(const QString& title, const QString& deta
 }
 
 QLabel* MenuContent::section(const QString& title) {
-  auto* label = makeLabel(title, 11, QFont::DemiBold, style::secondary(palette()));
+  auto* label = makeLabel(title, 11, QFont::DemiBold, style::Ink::secondary());
   label->setContentsMargins(4, 0, 0, 0);
   return label;
 }

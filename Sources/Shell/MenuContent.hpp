@@ -59,6 +59,9 @@ public:
   double contentHeight() const { return contentHeight_; }
   // Takes a new measurement of the content, as it reports its height.
   void measure(double measured);
+  // The visible height of the display the content is shown on (the popover's is the one under
+  // the status item); absent without a screen.
+  void setVisibleHeight(std::optional<double> visibleHeight);
   QWidget& content() const { return *content_; }
   HoverLayoutSettings& layoutSettings() const { return *layout_; }
 
@@ -77,6 +80,7 @@ private:
   std::shared_ptr<RuntimeStatus> runtime_;
   std::optional<double> visibleHeight_;
   double contentHeight_;
+  bool revealLayout_ = false;
   std::function<void()> showWelcome_;
   std::function<void()> quit_;
   std::vector<std::pair<Observable*, uint64_t>> observations_;

@@ -11,7 +11,7 @@ namespace lumivane::shell {
 
 PermissionHelp::PermissionHelp(std::shared_ptr<PermissionManager> permissions, QWidget* parent)
     : Disclosure(makeLabel(QStringLiteral("已开启，但仍显示未授权？"), 11, QFont::Normal,
-                           style::secondary(QGuiApplication::palette())),
+                           style::Ink::secondary()),
                  new QWidget, parent),
       permissions_(std::move(permissions)) {
   auto* column = new QVBoxLayout(&content());
@@ -20,7 +20,7 @@ PermissionHelp::PermissionHelp(std::shared_ptr<PermissionManager> permissions, Q
   auto* note =
       makeLabel(QStringLiteral("更换应用签名后，系统可能仍保留旧授权。请在辅助功能列表中移除旧"
                                "的 Lumivane，再添加当前应用并开启。"),
-                11, QFont::Normal, style::secondary(palette()));
+                11, QFont::Normal, style::Ink::secondary());
   note->setWordWrap(true);
   column->addWidget(note);
   auto* reveal = makeButton(QStringLiteral("在访达中显示当前应用"), 11);

@@ -17,7 +17,6 @@ namespace lumivane::shell {
 
 WelcomeContent::WelcomeContent(const presentation::WelcomeContentModel& model, QWidget* parent)
     : QWidget(parent), permissions_(model.permissions), close_(model.close) {
-  const QPalette colours = palette();
   setFixedWidth(contentWidth);
   setIdentifier(*this, "lumivane.welcome");
   setAutoFillBackground(true);
@@ -30,10 +29,10 @@ WelcomeContent::WelcomeContent(const presentation::WelcomeContentModel& model, Q
   auto* header = new QHBoxLayout;
   header->setContentsMargins(28, 24, 28, 0);
   header->addWidget(new SymbolLabel(Symbols::dockRectangle, QStringLiteral("Lumivane"), 13,
-                                    QFont::DemiBold, style::secondary(colours)));
+                                    QFont::DemiBold, style::Ink::secondary()));
   header->addStretch(1);
   header->addWidget(makeLabel(QStringLiteral("为你的 Dock，少一步操作"), 11, QFont::Normal,
-                              style::tertiary(colours)));
+                              style::Ink::tertiary()));
   column->addLayout(header);
 
   auto* title = new QVBoxLayout;
@@ -42,7 +41,7 @@ WelcomeContent::WelcomeContent(const presentation::WelcomeContentModel& model, Q
   title->addWidget(makeLabel(QStringLiteral("退出应用，顺手一点。"), 29, QFont::DemiBold), 0,
                    Qt::AlignHCenter);
   title->addWidget(makeLabel(QStringLiteral("保留熟悉的 Dock，让每一次退出更简单。"), 13,
-                             QFont::Normal, style::secondary(colours)),
+                             QFont::Normal, style::Ink::secondary()),
                    0, Qt::AlignHCenter);
   column->addLayout(title);
 
@@ -57,7 +56,7 @@ WelcomeContent::WelcomeContent(const presentation::WelcomeContentModel& model, Q
   methods->addWidget(method(Symbols::cursorarrow, QStringLiteral("悬停，轻点 ×"),
                             QStringLiteral("在运行中的图标上停留片刻，\n点击出现的退出按钮。")),
                      1, Qt::AlignTop);
-  methods->addWidget(new Rule(Qt::Vertical, style::primary(colours, 0.08), 0, 62), 0, Qt::AlignTop);
+  methods->addWidget(new Rule(Qt::Vertical, style::Ink::label(0.08), 0, 62), 0, Qt::AlignTop);
   methods->addWidget(method(Symbols::computermouse, QStringLiteral("中键，一步退出"),
                             QStringLiteral("用鼠标滚轮按键点击图标，\n无需等待，也不必切换应用。")),
                      1, Qt::AlignTop);
@@ -65,24 +64,25 @@ WelcomeContent::WelcomeContent(const presentation::WelcomeContentModel& model, Q
 
   auto* privacyOuter = new QVBoxLayout;
   privacyOuter->setContentsMargins(28, 24, 28, 0);
-  auto* privacy = new RoundedPanel(10, style::primary(colours, 0.035));
+  auto* privacy = new RoundedPanel(10, style::Ink::label(0.035));
   privacy->column()->setContentsMargins(16, 16, 16, 16);
   privacy->column()->setSpacing(10);
   auto* state = new QHBoxLayout;
   state->setSpacing(10);
-  permissionSymbol_ = new SymbolView(Symbols::handRaisedFill, 20, style::blue());
+  permissionSymbol_ =
+      new SymbolView(Symbols::handRaisedFill, 20, style::Ink::of(style::Ink::Role::blue));
   state->addWidget(permissionSymbol_, 0, Qt::AlignVCenter);
   auto* stateTexts = new QVBoxLayout;
   stateTexts->setSpacing(4);
   permissionTitle_ = makeLabel(QString(), 13, QFont::Medium);
   stateTexts->addWidget(permissionTitle_);
   stateTexts->addWidget(makeLabel(QStringLiteral("仅用于识别 Dock 和处理鼠标退出操作。"), 11,
-                                  QFont::Normal, style::secondary(colours)));
+                                  QFont::Normal, style::Ink::secondary()));
   state->addLayout(stateTexts, 1);
   privacy->column()->addLayout(state);
   privacy->column()->addWidget(new Paragraph(
       QStringLiteral("不读取窗口内容，不记录键盘，不上传数据。未保存的文档仍由原应用提醒保存。"),
-      style::font(11), style::secondary(colours), 3));
+      style::font(11), style::Ink::secondary(), 3));
   help_ = new PermissionHelp(permissions_);
   privacy->column()->addWidget(help_);
   privacyOuter->addWidget(privacy);
@@ -91,11 +91,11 @@ WelcomeContent::WelcomeContent(const presentation::WelcomeContentModel& model, Q
   auto* footer = new QHBoxLayout;
   footer->setContentsMargins(28, 28, 28, 28);
   footer->setSpacing(10);
-  footer->addWidget(makeLabel(QStringLiteral("v1.0.0 · 完全本地运行"), 10, QFont::Normal,
-                              style::tertiary(colours)),
-                    0, Qt::AlignVCenter);
+  footer->addWidget(
+      makeLabel(QStringLiteral("v1.0.0 · 完全本地运行"), 10, QFont::Normal, style::Ink::tertiary()),
+      0, Qt::AlignVCenter);
   footer->addStretch(1);
-  auto* later = makePlainButton(QStringLiteral("稍后设置"), 12, style::secondary(colours));
+  auto* later = makePlainButton(QStringLiteral("稍后设置"), 12, style::Ink::secondary());
   connect(later, &QPushButton::clicked, this, [this] { close(); });
   later_ = later;
   footer->addWidget(later_, 0, Qt::AlignVCenter);
@@ -140,7 +140,8 @@ void WelcomeContent::keyPressEvent(QKeyEvent* event) {
 void WelcomeContent::render() {
   const bool granted = permissions_->accessibility();
   permissionSymbol_->setSymbol(granted ? Symbols::checkmarkShieldFill : Symbols::handRaisedFill);
-  permissionSymbol_->setColour(granted ? style::green() : style::blue());
+  permissionSymbol_->setInk(
+      style::Ink::of(granted ? style::Ink::Role::green : style::Ink::Role::blue));
   permissionTitle_->setText(granted ? QStringLiteral("辅助功能已授权")
                                     : QStringLiteral("开启辅助功能，即可开始"));
   help_->setVisible(!granted);
@@ -160,7 +161,7 @@ QWidget* WelcomeContent::method(std::string_view symbol, const QString& title,
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(6);
   column->addWidget(new SymbolLabel(symbol, title, 13, QFont::DemiBold));
-  column->addWidget(makeLabel(detail, 11, QFont::Normal, style::secondary(palette())));
+  column->addWidget(makeLabel(detail, 11, QFont::Normal, style::Ink::secondary()));
   column->addStretch(1);
   return box;
 }
