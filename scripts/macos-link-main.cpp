@@ -6,7 +6,9 @@
 
 #include "macOS/MacPlatform.hpp"
 #include "macOS/OverlayPanelNative.hpp"
+#include "macOS/StatusItemNative.hpp"
 #include "macOS/SystemSymbols.hpp"
+#include "macOS/WindowNative.hpp"
 
 namespace {
 
@@ -24,11 +26,17 @@ bool portsAnswer(lumivane::platform::Platform& ports) {
                                        [] {}) != 0;
 }
 
-// The shell's native seam (the × panel's window settings, activation policy, system symbols).
+// The shell's native seam: the × panel's own window, window styles, the status item's button,
+// the popover's material, the click monitor, activation and system symbols.
 bool nativeSeamAnswers() {
   lumivane::mac::setActivationPolicy(lumivane::platform::ActivationPolicy::accessory);
+  lumivane::mac::activateIgnoringOtherApps();
   return lumivane::mac::renderSystemSymbol("dock.rectangle", 16, 2).has_value() &&
-         !lumivane::mac::applyOverlayPanelSettings(0);
+         lumivane::mac::OverlayPanelWindow::create(0) == nullptr && !lumivane::mac::orderFront(0) &&
+         !lumivane::mac::applyPopoverMaterial(0, 10) &&
+         !lumivane::mac::applyWindowStyle(0, true, true, true, true) &&
+         lumivane::mac::ClickMonitor::create([] {}) != nullptr &&
+         lumivane::mac::StatusItemButton::create() != nullptr;
 }
 
 } // namespace

@@ -9,11 +9,11 @@
 // Exit status: 0 when every expectation held, 1 at the first failed expectation or broken
 // invariant, 2 for a malformed script or command line.
 
-#include "Shell/SimulatorWindow.hpp"
-#include "Shell/Snapshots.hpp"
+#include "InteractiveDesktop.hpp"
 #include "Simulator/Invariants.hpp"
 #include "Simulator/Scenario.hpp"
 #include "Simulator/Soak.hpp"
+#include "Snapshots.hpp"
 #include "Tour.hpp"
 
 #include <charconv>

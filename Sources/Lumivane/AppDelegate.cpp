@@ -296,14 +296,15 @@ void AppDelegate::observe(platform::NotificationCenter center, platform::Notific
 
 void AppDelegate::configureApplicationMenu() {
   using Action = presentation::MenuItem::Action;
+  using Role = presentation::MenuItem::Role;
   std::vector<presentation::MenuItem> items;
-  items.push_back(
-      {std::string(texts::aboutItem), Action::custom, weakAction(&AppDelegate::showWelcome), ""});
+  items.push_back({std::string(texts::aboutItem), Action::custom,
+                   weakAction(&AppDelegate::showWelcome), "", Role::about});
   items.push_back({std::string(texts::settingsItem), Action::custom,
-                   weakAction(&AppDelegate::togglePopover), ","});
+                   weakAction(&AppDelegate::togglePopover), ",", Role::preferences});
   items.push_back({"", Action::separator, {}, ""});
   items.push_back({std::string(texts::closeWindowItem), Action::performClose, {}, "w"});
-  items.push_back({std::string(texts::quitItem), Action::terminate, {}, "q"});
+  items.push_back({std::string(texts::quitItem), Action::terminate, {}, "q", Role::quit});
   windows_.setApplicationMenu(texts::appName, std::move(items));
 }
 

@@ -124,10 +124,13 @@ public:
 // One item of the application menu.
 struct MenuItem {
   enum class Action { custom, performClose, terminate, separator };
+  // The standard place of an item in the macOS application menu, where the system has one.
+  enum class Role { none, about, preferences, quit };
   std::string title;
   Action action = Action::custom;
   std::function<void()> perform; // for custom actions
   std::string keyEquivalent;     // with the Command modifier; empty for none
+  Role role = Role::none;
 };
 
 // NSApplication and the windows Lumivane shows: the application's presentation boundary. The

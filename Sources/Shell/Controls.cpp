@@ -4,6 +4,8 @@
 #include "Shell/Symbols.hpp"
 #include "Shell/Text.hpp"
 
+#include <QEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
@@ -16,23 +18,88 @@ namespace lumivane::shell {
 
 namespace {
 
-QString rgba(const QColor& colour) {
-  return QStringLiteral("rgba(%1, %2, %3, %4)")
-      .arg(colour.red())
-      .arg(colour.green())
-      .arg(colour.blue())
-      .arg(colour.alphaF());
+// The keyboard focus ring: the accent at half strength around `shape`.
+void paintFocusRing(QPainter& painter, const QPalette& palette, const QRectF& shape,
+                    double radius) {
+  QColor ring = style::blue(palette);
+  ring.setAlphaF(0.5f);
+  painter.setPen(QPen(ring, 2));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRoundedRect(shape.adjusted(1, 1, -1, -1), radius, radius);
 }
 
-void setTextColour(QWidget& widget, const QColor& colour) {
-  if (!colour.isValid()) {
-    return;
+// The prominent bordered style: the accent fill with white text, darker while pressed, faded
+// while disabled.
+class ProminentButton : public QPushButton {
+public:
+  ProminentButton(const QString& text, bool large)
+      : QPushButton(text), radius_(large ? 7 : 5), padding_(large ? 18 : 10, large ? 7 : 3) {
+    setFont(style::font(large ? 13 : 11, QFont::Medium));
+    setCursor(Qt::PointingHandCursor);
   }
-  QPalette palette = widget.palette();
-  palette.setColor(QPalette::WindowText, colour);
-  palette.setColor(QPalette::Text, colour);
-  widget.setPalette(palette);
-}
+
+  QSize sizeHint() const override {
+    const QFontMetrics metrics(font());
+    return QSize(metrics.horizontalAdvance(text()) + 2 * padding_.width(),
+                 metrics.height() + 2 * padding_.height());
+  }
+  QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QColor fill = style::blue(palette());
+    if (isDown()) {
+      fill = fill.darker(120);
+    }
+    painter.setOpacity(isEnabled() ? 1 : 0.4);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    const QRectF shape(rect());
+    painter.drawRoundedRect(shape, radius_, radius_);
+    painter.setPen(Qt::white);
+    painter.drawText(shape, Qt::AlignCenter, text());
+    if (hasFocus()) {
+      paintFocusRing(painter, palette(), shape, radius_);
+    }
+  }
+
+private:
+  double radius_;
+  QSize padding_;
+};
+
+// The plain style: only the text, in its ink, dimmed while pressed.
+class PlainButton : public QPushButton {
+public:
+  PlainButton(const QString& text, int size, style::Ink ink) : QPushButton(text), ink_(ink) {
+    setFont(style::font(size));
+    setFlat(true);
+    setCursor(Qt::PointingHandCursor);
+  }
+
+  QSize sizeHint() const override {
+    const QFontMetrics metrics(font());
+    return QSize(metrics.horizontalAdvance(text()) + 4, metrics.height() + 2);
+  }
+  QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setOpacity(isDown() ? 0.6 : isEnabled() ? 1 : 0.4);
+    painter.setPen(ink_.resolve(palette()));
+    painter.drawText(QRectF(rect()), Qt::AlignCenter, text());
+    if (hasFocus()) {
+      paintFocusRing(painter, palette(), QRectF(rect()), 3);
+    }
+  }
+
+private:
+  style::Ink ink_;
+};
 
 // The header of a disclosure group: a chevron, then the label widget; clicking anywhere on it
 // toggles the group.
@@ -75,39 +142,56 @@ protected:
 
 } // namespace
 
-QLabel* makeLabel(const QString& text, int size, QFont::Weight weight, const QColor& colour) {
-  auto* label = new QLabel(text);
+Label::Label(const QString& text, style::Ink ink, QWidget* parent)
+    : QLabel(text, parent), ink_(ink) {
+  setTextFormat(Qt::PlainText);
+  applyInk();
+}
+
+void Label::setInk(style::Ink ink) {
+  if (!(ink_ == ink)) {
+    ink_ = ink;
+    applyInk();
+  }
+}
+
+bool Label::event(QEvent* event) {
+  const bool handled = QLabel::event(event);
+  // A change of the application's palette (the appearance switched) reaches a label as its own
+  // palette changing, through its window; the ink is resolved again then.
+  if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) {
+    applyInk();
+  }
+  return handled;
+}
+
+void Label::applyInk() {
+  const QColor colour = ink_.resolve(QGuiApplication::palette());
+  // Setting the same colours again would only report another palette change.
+  if (palette().color(QPalette::WindowText) == colour &&
+      palette().color(QPalette::ButtonText) == colour) {
+    return;
+  }
+  QPalette colours = palette();
+  for (const QPalette::ColorRole role :
+       {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    colours.setColor(role, colour);
+  }
+  setPalette(colours);
+}
+
+Label* makeLabel(const QString& text, int size, QFont::Weight weight, style::Ink ink) {
+  auto* label = new Label(text, ink);
   label->setFont(style::font(size, weight));
-  label->setTextFormat(Qt::PlainText);
-  setTextColour(*label, colour);
   return label;
 }
 
 QPushButton* makeProminentButton(const QString& text, bool large) {
-  auto* button = new QPushButton(text);
-  button->setFont(style::font(large ? 13 : 11, QFont::Medium));
-  const QColor accent = style::blue();
-  button->setStyleSheet(
-      QStringLiteral("QPushButton { background: %1; color: white; border: none; border-radius: "
-                     "%2px; padding: %3; } QPushButton:pressed { background: %4; }")
-          .arg(rgba(accent))
-          .arg(large ? 7 : 5)
-          .arg(large ? QStringLiteral("7px 18px") : QStringLiteral("3px 10px"))
-          .arg(rgba(accent.darker(120))));
-  button->setCursor(Qt::PointingHandCursor);
-  return button;
+  return new ProminentButton(text, large);
 }
 
-QPushButton* makePlainButton(const QString& text, int size, const QColor& colour) {
-  auto* button = new QPushButton(text);
-  button->setFont(style::font(size));
-  button->setFlat(true);
-  button->setStyleSheet(
-      QStringLiteral("QPushButton { border: none; background: transparent; color: %1; padding: "
-                     "0px; } QPushButton:pressed { color: %2; }")
-          .arg(rgba(colour), rgba(colour.darker(150))));
-  button->setCursor(Qt::PointingHandCursor);
-  return button;
+QPushButton* makePlainButton(const QString& text, int size, style::Ink ink) {
+  return new PlainButton(text, size, ink);
 }
 
 QPushButton* makeButton(const QString& text, int size) {
@@ -122,9 +206,16 @@ void setIdentifier(QWidget& widget, std::string_view identifier) {
   widget.setAccessibleName(name);
 }
 
-SymbolView::SymbolView(std::string_view symbol, int size, const QColor& colour,
-                       QFont::Weight weight, QWidget* parent)
-    : QWidget(parent), symbol_(symbol), colour_(colour), weight_(weight) {
+void runAction(const std::function<void()>& action) {
+  if (action) {
+    const auto copy = action;
+    copy();
+  }
+}
+
+SymbolView::SymbolView(std::string_view symbol, int size, style::Ink ink, QFont::Weight weight,
+                       QWidget* parent)
+    : QWidget(parent), symbol_(symbol), ink_(ink), weight_(weight) {
   setFixedSize(size, size);
 }
 
@@ -135,9 +226,9 @@ void SymbolView::setSymbol(std::string_view symbol) {
   }
 }
 
-void SymbolView::setColour(const QColor& colour) {
-  if (colour_ != colour) {
-    colour_ = colour;
+void SymbolView::setInk(style::Ink ink) {
+  if (!(ink_ == ink)) {
+    ink_ = ink;
     update();
   }
 }
@@ -145,15 +236,14 @@ void SymbolView::setColour(const QColor& colour) {
 void SymbolView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  const QColor colour = colour_.isValid() ? colour_ : palette().color(QPalette::WindowText);
-  Symbols::paint(painter, rect(), symbol_, colour, weight_);
+  Symbols::paint(painter, rect(), symbol_, colour(), weight_);
 }
 
 SymbolLabel::SymbolLabel(std::string_view symbol, const QString& text, int size,
-                         QFont::Weight weight, const QColor& colour, QWidget* parent)
+                         QFont::Weight weight, style::Ink ink, QWidget* parent)
     : QWidget(parent),
-      symbol_(new SymbolView(symbol, static_cast<int>(std::lround(size * 1.15)), colour, weight)),
-      text_(makeLabel(text, size, weight, colour)) {
+      symbol_(new SymbolView(symbol, static_cast<int>(std::lround(size * 1.15)), ink, weight)),
+      text_(makeLabel(text, size, weight, ink)) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(std::max(4, size / 2));
@@ -171,18 +261,18 @@ void SymbolLabel::setText(const QString& text) {
   text_->setText(text);
 }
 
-void SymbolLabel::setColour(const QColor& colour) {
-  symbol_->setColour(colour);
-  setTextColour(*text_, colour);
+void SymbolLabel::setInk(style::Ink ink) {
+  symbol_->setInk(ink);
+  text_->setInk(ink);
 }
 
 void SymbolLabel::setWordWrap(bool wrap) {
   text_->setWordWrap(wrap);
 }
 
-Paragraph::Paragraph(const QString& text, const QFont& font, const QColor& colour,
-                     double lineSpacing, QWidget* parent)
-    : QWidget(parent), text_(text), colour_(colour), lineSpacing_(lineSpacing) {
+Paragraph::Paragraph(const QString& text, const QFont& font, style::Ink ink, double lineSpacing,
+                     QWidget* parent)
+    : QWidget(parent), text_(text), ink_(ink), lineSpacing_(lineSpacing) {
   setFont(font);
   QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   policy.setHeightForWidth(true);
@@ -203,7 +293,7 @@ double Paragraph::layOut(double width, QPainter* painter) const {
   }
   layout.endLayout();
   if (painter != nullptr) {
-    painter->setPen(colour_);
+    painter->setPen(ink_.resolve(palette()));
     layout.draw(painter, QPointF(0, 0));
   }
   return std::max(0.0, y - lineSpacing_);
@@ -245,7 +335,7 @@ void Switch::paintEvent(QPaintEvent*) {
   const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
   const double radius = track.height() / 2;
   painter.setPen(Qt::NoPen);
-  painter.setBrush(isChecked() ? style::blue() : style::primary(palette(), 0.12));
+  painter.setBrush(isChecked() ? style::blue(palette()) : style::primary(palette(), 0.12));
   painter.drawRoundedRect(track, radius, radius);
   const double knob = track.height() - 3;
   const double x = isChecked() ? track.right() - 1.5 - knob : track.left() + 1.5;
@@ -254,9 +344,9 @@ void Switch::paintEvent(QPaintEvent*) {
   painter.drawEllipse(QRectF(x, track.top() + 1.5, knob, knob));
 }
 
-Rule::Rule(Qt::Orientation orientation, const QColor& colour, int leadingIndent, int length,
+Rule::Rule(Qt::Orientation orientation, style::Ink ink, int leadingIndent, int length,
            QWidget* parent)
-    : QWidget(parent), orientation_(orientation), colour_(colour), indent_(leadingIndent) {
+    : QWidget(parent), orientation_(orientation), ink_(ink), indent_(leadingIndent) {
   if (orientation == Qt::Horizontal) {
     setFixedHeight(1);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -265,24 +355,24 @@ Rule::Rule(Qt::Orientation orientation, const QColor& colour, int leadingIndent,
   }
 }
 
-Rule* Rule::divider(const QPalette& palette, double opacity, int leadingIndent) {
-  // The platform's separator: the label colour at a tenth, under the divider's own opacity.
-  return new Rule(Qt::Horizontal, style::primary(palette, 0.1 * opacity), leadingIndent);
+Rule* Rule::divider(double opacity, int leadingIndent) {
+  return new Rule(Qt::Horizontal, style::Ink::of(style::Ink::Role::separator, opacity),
+                  leadingIndent);
 }
 
 void Rule::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const QRect area = orientation_ == Qt::Horizontal ? rect().adjusted(indent_, 0, 0, 0) : rect();
-  painter.fillRect(area, colour_);
+  painter.fillRect(area, ink_.resolve(palette()));
 }
 
-Dot::Dot(int diameter, const QColor& colour, QWidget* parent) : QWidget(parent), colour_(colour) {
+Dot::Dot(int diameter, style::Ink ink, QWidget* parent) : QWidget(parent), ink_(ink) {
   setFixedSize(diameter, diameter);
 }
 
-void Dot::setColour(const QColor& colour) {
-  if (colour_ != colour) {
-    colour_ = colour;
+void Dot::setInk(style::Ink ink) {
+  if (!(ink_ == ink)) {
+    ink_ = ink;
     update();
   }
 }
@@ -291,11 +381,12 @@ void Dot::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(Qt::NoPen);
-  painter.setBrush(colour_);
+  painter.setBrush(colour());
   painter.drawEllipse(QRectF(rect()));
 }
 
-RoundedPanel::RoundedPanel(double radius, const QColor& fill, const QColor& stroke, QWidget* parent)
+RoundedPanel::RoundedPanel(double radius, style::Ink fill, std::optional<style::Ink> stroke,
+                           QWidget* parent)
     : QWidget(parent), radius_(radius), fill_(fill), stroke_(stroke),
       column_(new QVBoxLayout(this)) {
   column_->setContentsMargins(0, 0, 0, 0);
@@ -306,8 +397,8 @@ void RoundedPanel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   const QRectF shape = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-  painter.setPen(stroke_.isValid() ? QPen(stroke_, 1) : QPen(Qt::NoPen));
-  painter.setBrush(fill());
+  painter.setPen(stroke_ ? QPen(stroke_->resolve(palette()), 1) : QPen(Qt::NoPen));
+  painter.setBrush(fill_.resolve(palette()));
   painter.drawRoundedRect(shape, radius_, radius_);
 }
 
@@ -323,10 +414,14 @@ Disclosure::Disclosure(QWidget* label, QWidget* content, QWidget* parent)
 }
 
 void Disclosure::setExpanded(bool expanded) {
+  const bool changed = expanded != expanded_;
   expanded_ = expanded;
   header_->setChecked(expanded);
   content_->setVisible(expanded);
   header_->update();
+  if (changed && onExpandedChange) {
+    onExpandedChange(expanded);
+  }
 }
 
 } // namespace lumivane::shell

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Shell/Style.hpp"
+
 #include <QAbstractButton>
 #include <QColor>
 #include <QFont>
@@ -7,46 +9,70 @@
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 class QVBoxLayout;
 
-// The small building blocks the views are made of: symbols, labels, the switch, rules, dots,
-// rounded backgrounds and the disclosure group.
+// The small building blocks the views are made of: symbols, labels, buttons, the switch, rules,
+// dots, rounded backgrounds and the disclosure group. Each draws in inks (colour roles) resolved
+// when it paints, so that it follows the appearance.
 namespace lumivane::shell {
 
-// A text label in the interface font at `size` points, in `colour` (the palette's text colour
-// when invalid).
-QLabel* makeLabel(const QString& text, int size, QFont::Weight weight = QFont::Normal,
-                  const QColor& colour = QColor());
+// A text label that draws in an ink of its own, resolved against the application's palette and
+// again whenever that palette changes (the appearance switched). Inside a button-like header it
+// keeps its ink: the colour is set for the window text, text and button text roles alike.
+class Label : public QLabel {
+  Q_OBJECT
+
+public:
+  Label(const QString& text, style::Ink ink, QWidget* parent = nullptr);
+  const style::Ink& ink() const { return ink_; }
+  void setInk(style::Ink ink);
+
+protected:
+  bool event(QEvent* event) override;
+
+private:
+  void applyInk();
+
+  style::Ink ink_;
+};
+
+// A text label in the interface font at `size` points, in `ink`.
+Label* makeLabel(const QString& text, int size, QFont::Weight weight = QFont::Normal,
+                 style::Ink ink = style::Ink::label());
 // A button in the prominent bordered style (accent fill, white text); large or small size.
 QPushButton* makeProminentButton(const QString& text, bool large);
-// A button in the plain style: only its text, in `colour`.
-QPushButton* makePlainButton(const QString& text, int size, const QColor& colour);
+// A button in the plain style: only its text, in `ink`.
+QPushButton* makePlainButton(const QString& text, int size, style::Ink ink);
 // A standard bordered button at `size` points.
 QPushButton* makeButton(const QString& text, int size);
 // Sets a widget's accessibility identifier: its object name and its accessible name.
 void setIdentifier(QWidget& widget, std::string_view identifier);
+// Runs a copy of `action` when it is set: the action may release the view that holds it.
+void runAction(const std::function<void()>& action);
 
 // One system symbol, drawn in a square of `size` points.
 class SymbolView : public QWidget {
   Q_OBJECT
 
 public:
-  SymbolView(std::string_view symbol, int size, const QColor& colour,
+  SymbolView(std::string_view symbol, int size, style::Ink ink = style::Ink::label(),
              QFont::Weight weight = QFont::Normal, QWidget* parent = nullptr);
   const std::string& symbol() const { return symbol_; }
   void setSymbol(std::string_view symbol);
-  const QColor& colour() const { return colour_; }
-  void setColour(const QColor& colour);
+  // The colour it draws in now.
+  QColor colour() const { return ink_.resolve(palette()); }
+  void setInk(style::Ink ink);
 
 protected:
   void paintEvent(QPaintEvent* event) override;
 
 private:
   std::string symbol_;
-  QColor colour_;
+  style::Ink ink_;
   QFont::Weight weight_;
 };
 
@@ -56,19 +82,21 @@ class SymbolLabel : public QWidget {
 
 public:
   SymbolLabel(std::string_view symbol, const QString& text, int size,
-              QFont::Weight weight = QFont::Normal, const QColor& colour = QColor(),
+              QFont::Weight weight = QFont::Normal, style::Ink ink = style::Ink::label(),
               QWidget* parent = nullptr);
   std::string symbol() const { return symbol_->symbol(); }
   void setSymbol(std::string_view symbol) { symbol_->setSymbol(symbol); }
   QString text() const { return text_->text(); }
   void setText(const QString& text);
-  void setColour(const QColor& colour);
+  void setInk(style::Ink ink);
+  // The colour of its text now.
+  QColor colour() const { return text_->ink().resolve(palette()); }
   // Lets the text wrap over as many lines as it needs.
   void setWordWrap(bool wrap);
 
 private:
   SymbolView* symbol_;
-  QLabel* text_;
+  Label* text_;
 };
 
 // A wrapping paragraph with extra space between its lines.
@@ -76,7 +104,7 @@ class Paragraph : public QWidget {
   Q_OBJECT
 
 public:
-  Paragraph(const QString& text, const QFont& font, const QColor& colour, double lineSpacing,
+  Paragraph(const QString& text, const QFont& font, style::Ink ink, double lineSpacing,
             QWidget* parent = nullptr);
   const QString& text() const { return text_; }
   bool hasHeightForWidth() const override { return true; }
@@ -92,7 +120,7 @@ private:
   double layOut(double width, QPainter* painter) const;
 
   QString text_;
-  QColor colour_;
+  style::Ink ink_;
   double lineSpacing_;
 };
 
@@ -114,17 +142,17 @@ class Rule : public QWidget {
   Q_OBJECT
 
 public:
-  Rule(Qt::Orientation orientation, const QColor& colour, int leadingIndent = 0, int length = 0,
+  Rule(Qt::Orientation orientation, style::Ink ink, int leadingIndent = 0, int length = 0,
        QWidget* parent = nullptr);
   // The system divider: the separator colour at `opacity`.
-  static Rule* divider(const QPalette& palette, double opacity, int leadingIndent = 0);
+  static Rule* divider(double opacity, int leadingIndent = 0);
 
 protected:
   void paintEvent(QPaintEvent* event) override;
 
 private:
   Qt::Orientation orientation_;
-  QColor colour_;
+  style::Ink ink_;
   int indent_;
 };
 
@@ -133,15 +161,16 @@ class Dot : public QWidget {
   Q_OBJECT
 
 public:
-  Dot(int diameter, const QColor& colour, QWidget* parent = nullptr);
-  const QColor& colour() const { return colour_; }
-  void setColour(const QColor& colour);
+  Dot(int diameter, style::Ink ink, QWidget* parent = nullptr);
+  // The colour it draws in now.
+  QColor colour() const { return ink_.resolve(palette()); }
+  void setInk(style::Ink ink);
 
 protected:
   void paintEvent(QPaintEvent* event) override;
 
 private:
-  QColor colour_;
+  style::Ink ink_;
 };
 
 // A container on a rounded rectangle with continuous corners, filled and optionally outlined.
@@ -149,19 +178,19 @@ class RoundedPanel : public QWidget {
   Q_OBJECT
 
 public:
-  RoundedPanel(double radius, const QColor& fill, const QColor& stroke = QColor(),
+  // Without a stroke ink the panel has no outline.
+  RoundedPanel(double radius, style::Ink fill, std::optional<style::Ink> stroke = std::nullopt,
                QWidget* parent = nullptr);
   // The column the content goes into, with the given padding and spacing.
   QVBoxLayout* column() const { return column_; }
 
 protected:
   void paintEvent(QPaintEvent* event) override;
-  virtual QColor fill() const { return fill_; }
 
 private:
   double radius_;
-  QColor fill_;
-  QColor stroke_;
+  style::Ink fill_;
+  std::optional<style::Ink> stroke_;
   QVBoxLayout* column_;
 };
 
@@ -176,6 +205,9 @@ public:
   void setExpanded(bool expanded);
   QAbstractButton& header() const { return *header_; }
   QWidget& content() const { return *content_; }
+
+  // Runs after the group opened or closed, with the new state.
+  std::function<void(bool)> onExpandedChange;
 
 private:
   QAbstractButton* header_;

@@ -2,7 +2,8 @@
 
 #include "Lumivane/SettingsManager.hpp"
 #include "Shell/Controls.hpp"
-#include "Shell/Interface.hpp"
+#include "Shell/DemoAppIcon.hpp"
+#include "Shell/SegmentedControl.hpp"
 #include "Shell/Style.hpp"
 #include "Shell/Symbols.hpp"
 
@@ -13,7 +14,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <array>
 #include <span>
@@ -141,7 +141,8 @@ void HoverLayoutPreview::paintEvent(QPaintEvent*) {
   painter.setBrush(style::primary(colours, 0.045));
   painter.drawRoundedRect(qrect(dockBarFrame(edge_)), 12, 12);
 
-  DemoAppIcon::paint(painter, centre(iconFrame(edge_)), Symbols::safari, style::cyan(), colours);
+  DemoAppIcon::paint(painter, centre(iconFrame(edge_)), Symbols::safari,
+                     style::Ink::of(style::Ink::Role::cyan), colours);
 
   const QString name = QStringLiteral("演示应用");
   const QFont nameFont = style::font(11);
@@ -184,10 +185,15 @@ HoverLayoutSettings::HoverLayoutSettings(std::shared_ptr<SettingsManager> settin
   labelRow->setContentsMargins(0, 0, 0, 0);
   labelRow->addWidget(makeLabel(QStringLiteral("退出按钮布局"), 13, QFont::Medium));
   labelRow->addStretch(1);
-  badge_ = makeLabel(QString(), 11, QFont::Normal, style::secondary(palette()));
+  badge_ = makeLabel(QString(), 11, QFont::Normal, style::Ink::secondary());
   labelRow->addWidget(badge_);
 
   disclosure_ = new Disclosure(label, controls());
+  disclosure_->onExpandedChange = [this](bool expanded) {
+    if (expanded && onExpand) {
+      onExpand();
+    }
+  };
   outer->addWidget(disclosure_);
 
   observation_ = settings_->observe([this] { render(); });
@@ -229,26 +235,15 @@ QWidget* HoverLayoutSettings::controls() {
   });
   column->addLayout(pickerRow(QStringLiteral("距离"), distance_));
 
-  column->addWidget(Rule::divider(palette(), 0.4));
+  column->addWidget(Rule::divider(0.4));
 
-  auto* segments = new QWidget;
-  setIdentifier(*segments, "lumivane.preview-edge");
-  auto* segmentRow = new QHBoxLayout(segments);
-  segmentRow->setContentsMargins(0, 0, 0, 0);
-  segmentRow->setSpacing(0);
-  segments->setStyleSheet(QStringLiteral(
-      "QToolButton { border: 1px solid rgba(0, 0, 0, 0.14); padding: 3px 12px; background: "
-      "rgba(0, 0, 0, 0.03); } QToolButton:checked { background: white; }"));
-  edges_ = new QButtonGroup(this);
-  edges_->setExclusive(true);
-  for (std::size_t index = 0; index < edgeTitles.size(); ++index) {
-    auto* segment = new QToolButton;
-    segment->setText(QString::fromUtf8(edgeTitles[index]));
-    segment->setCheckable(true);
-    segment->setFont(style::font(12));
-    segmentRow->addWidget(segment);
-    edges_->addButton(segment, static_cast<int>(index));
+  QStringList titles;
+  for (const char* title : edgeTitles) {
+    titles << QString::fromUtf8(title);
   }
+  auto* segments = new SegmentedControl(titles);
+  setIdentifier(*segments, "lumivane.preview-edge");
+  edges_ = &segments->group();
   edges_->button(indexOf(allDockEdges, edge_))->setChecked(true);
   connect(edges_, &QButtonGroup::idClicked, this, [this](int index) {
     edge_ = allDockEdges[index];
@@ -261,13 +256,13 @@ QWidget* HoverLayoutSettings::controls() {
 
   auto* note = makeLabel(
       QStringLiteral("仅示意；不会退出应用或改变 Dock。空间不足时自动避让，重新悬停后生效。"), 10,
-      QFont::Normal, style::secondary(palette()));
+      QFont::Normal, style::Ink::secondary());
   note->setWordWrap(true);
   column->addWidget(note);
 
   auto* footer = new QHBoxLayout;
   hoverOff_ = makeLabel(QStringLiteral("悬停已关闭，布局偏好仍会保留"), 11, QFont::Normal,
-                        style::secondary(palette()));
+                        style::Ink::secondary());
   footer->addWidget(hoverOff_);
   footer->addStretch(1);
   reset_ = makeButton(QStringLiteral("恢复默认"), 11);

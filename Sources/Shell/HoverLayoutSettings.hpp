@@ -5,6 +5,7 @@
 #include "LumivaneCore/HoverLayout.hpp"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -69,6 +70,9 @@ public:
   void setExpanded(bool expanded);
   DockEdge edge() const { return edge_; }
   HoverLayoutPreview& preview() const { return *preview_; }
+
+  // Runs after the section opened.
+  std::function<void()> onExpand;
 
 private:
   void render();

@@ -4,11 +4,12 @@
 #include "Shell/ScreenSpace.hpp"
 #include "Shell/Text.hpp"
 
+#include <QEasingCurve>
 #include <QEnterEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPropertyAnimation>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 #include <algorithm>
 #include <cmath>
 
@@ -54,8 +55,7 @@ void CloseButton::paintEvent(QPaintEvent*) {
 
 OverlayPanel::OverlayPanel(const ScreenSpace& space, const Rect& contentRect)
     : space_(space), frame_(contentRect), window_(std::make_unique<QWidget>()),
-      button_(new CloseButton),
-      fade_(new QPropertyAnimation(window_.get(), "windowOpacity", window_.get())) {
+      button_(new CloseButton), fade_(new QVariantAnimation(window_.get())) {
   window_->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint |
                           Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
   window_->setAttribute(Qt::WA_TranslucentBackground);
@@ -67,16 +67,27 @@ OverlayPanel::OverlayPanel(const ScreenSpace& space, const Rect& contentRect)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(button_);
   window_->setGeometry(space_.toGlobal(frame_).toRect());
-  QObject::connect(button_, &QAbstractButton::clicked, window_.get(), [this] {
-    if (action_) {
-      const auto action = action_;
-      action();
-    }
-  });
+  host_ = native::hostOverlay(*window_);
+  if (host_) {
+    host_->setGeometry(window_->geometry());
+    // The content stays shown inside the native panel, which alone appears and disappears.
+    window_->show();
+  }
+  fade_->setEasingCurve(QEasingCurve::Linear);
+  QObject::connect(fade_, &QVariantAnimation::valueChanged, window_.get(),
+                   [this](const QVariant& value) { applyAlpha(value.toDouble()); });
+  QObject::connect(button_, &QAbstractButton::clicked, window_.get(), [this] { press(); });
 }
 
 OverlayPanel::~OverlayPanel() {
   fade_->stop();
+}
+
+void OverlayPanel::press() {
+  if (action_) {
+    const auto action = action_;
+    action();
+  }
 }
 
 void OverlayPanel::setFrame(const Rect& frame) {
@@ -86,50 +97,82 @@ void OverlayPanel::setFrame(const Rect& frame) {
     return;
   }
   frame_ = frame;
-  window_->setGeometry(space_.toGlobal(frame).toRect());
+  const QRect geometry = space_.toGlobal(frame).toRect();
+  if (host_) {
+    host_->setGeometry(geometry);
+    window_->resize(geometry.size());
+  } else {
+    window_->setGeometry(geometry);
+  }
   window_->update();
 }
 
 bool OverlayPanel::isVisible() {
-  return window_->isVisible();
+  return host_ ? host_->isVisible() : window_->isVisible();
 }
 
 double OverlayPanel::alpha() {
-  return window_->windowOpacity();
+  return host_ ? host_->alpha() : window_->windowOpacity();
+}
+
+void OverlayPanel::applyAlpha(double alpha) {
+  if (host_) {
+    host_->setAlpha(alpha);
+  } else {
+    window_->setWindowOpacity(alpha);
+  }
 }
 
 void OverlayPanel::setAlpha(double alpha) {
   fade_->stop();
-  window_->setWindowOpacity(alpha);
+  applyAlpha(alpha);
 }
 
 void OverlayPanel::orderFrontRegardless() {
+  if (host_) {
+    host_->orderFrontRegardless();
+    return;
+  }
   window_->show();
-  // Qt recomputes the native window's level when it shows it; the panel settings go on top.
-  native::configureOverlayPanel(*window_);
-  window_->raise();
+  // Raising here activates nothing: only the native panel (macOS) could, and it is not this one.
+  native::orderFront(*window_);
 }
 
 void OverlayPanel::orderOut() {
   fade_->stop();
-  window_->hide();
+  if (host_) {
+    host_->orderOut();
+  } else {
+    window_->hide();
+  }
 }
 
 void OverlayPanel::animateAlpha(double alpha, double duration) {
   fade_->stop();
   fade_->setDuration(std::max(0, static_cast<int>(std::lround(duration * 1000))));
-  fade_->setStartValue(window_->windowOpacity());
+  fade_->setStartValue(this->alpha());
   fade_->setEndValue(alpha);
   fade_->start();
 }
 
 void OverlayPanel::setButtonAccessibilityLabel(std::string_view label) {
   button_->setAccessibleName(qtext(label));
+  label_ = label;
+  updateNativeAccessibility();
 }
 
 void OverlayPanel::setButtonAccessibilityIdentifier(std::string_view identifier) {
-  // The accessible name carries the label ("退出 …"), so the identifier is the object name.
+  // The accessible name carries the label ("退出 …"); Qt has no identifier of its own to give
+  // the system, so the object name holds it here and the native panel hands it to AppKit.
   button_->setObjectName(qtext(identifier));
+  identifier_ = identifier;
+  updateNativeAccessibility();
+}
+
+void OverlayPanel::updateNativeAccessibility() {
+  if (host_) {
+    host_->setAccessibility(label_, identifier_, [this] { press(); });
+  }
 }
 
 void OverlayPanel::setButtonAction(std::function<void()> action) {

@@ -7,8 +7,13 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
 
-class QPropertyAnimation;
+class QVariantAnimation;
+
+namespace lumivane::shell::native {
+class OverlayHost;
+}
 
 namespace lumivane::shell {
 
@@ -38,7 +43,9 @@ private:
 
 // The × panel: a frameless, shadowless, transparent tool window that stays on top, never takes
 // focus and is shown without activating this program; the button reacts to the first click.
-// Frames are in the bottom-left space, placed through the ScreenSpace.
+// On macOS its content lives in a native non-activating panel of our own (Qt's tool window
+// would activate Lumivane when raised or clicked). Frames are in the bottom-left space, placed
+// through the ScreenSpace.
 class OverlayPanel final : public presentation::OverlayPanel {
 public:
   OverlayPanel(const ScreenSpace& space, const Rect& contentRect);
@@ -56,16 +63,24 @@ public:
   void setButtonAccessibilityIdentifier(std::string_view identifier) override;
   void setButtonAction(std::function<void()> action) override;
 
+  // The widget that draws the ×: the window itself, or the native panel's content.
   QWidget& window() const { return *window_; }
   CloseButton& button() const { return *button_; }
 
 private:
+  void press();
+  void applyAlpha(double alpha);
+  void updateNativeAccessibility();
+
   const ScreenSpace& space_;
   Rect frame_;
   std::unique_ptr<QWidget> window_;
   CloseButton* button_;
-  QPropertyAnimation* fade_;
+  std::unique_ptr<native::OverlayHost> host_;
+  QVariantAnimation* fade_;
   std::function<void()> action_;
+  std::string label_;
+  std::string identifier_;
 };
 
 } // namespace lumivane::shell

@@ -3,21 +3,42 @@
 #include "Lumivane/Presentation.hpp"
 
 #include <QRectF>
+#include <QSizeF>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace lumivane::shell {
 
 class ScreenSpace;
+class StatusButton;
 
-// The transient popover: a frameless pop-up as wide as its content, shown under the status item. A
-// click anywhere else closes it, and every close calls the didClose callback.
+// Where the popover's card goes and how it looks around its content. Qt's global space.
+struct PopoverChrome {
+  // Between the status item's bottom edge and the card.
+  static constexpr double anchorGap = 6;
+  // The least room between the card and the sides of the visible area.
+  static constexpr double screenMargin = 8;
+  static constexpr double cornerRadius = 10;
+  // Room around the card for the shadow the window draws itself (none when the system draws it).
+  static constexpr int shadowMargin = 18;
+
+  // The card's frame for content of `size`: centred under `anchor`, anchorGap below it, moved
+  // sideways to keep screenMargin inside `visible` as far as the card fits, and never above the
+  // visible area's top (the menu bar).
+  static QRectF cardFrame(const QRectF& anchor, const QSizeF& size,
+                          const std::optional<QRectF>& visible);
+};
+
+// The transient popover: a frameless window as wide as its content, shown as a rounded card
+// with a soft shadow and a thin outline under the status item, on the display that holds the
+// status item. It can become the key window, so Escape, Tab and Space reach its content; Escape
+// closes it, and so does a press anywhere else (one on the status item is kept from reopening
+// it), another of our windows becoming key, or Lumivane losing the active state. Every close
+// calls the didClose callback. While shown, the status item looks pressed.
 class Popover final : public presentation::Popover {
 public:
-  // Space between the status item's bottom edge and the popover.
-  static constexpr int anchorGap = 6;
-
   explicit Popover(const ScreenSpace& space);
   ~Popover() override;
 
@@ -30,6 +51,8 @@ public:
   void makeContentKey() override;
 
   QWidget& window() const;
+  // The card inside the window (the window less the shadow's room).
+  QRect cardGeometry() const;
 
 private:
   class Window;

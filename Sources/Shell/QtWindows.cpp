@@ -1,11 +1,12 @@
 #include "Shell/QtWindows.hpp"
 
-#include "Shell/Interface.hpp"
+#include "Shell/MenuContent.hpp"
 #include "Shell/NativeWindow.hpp"
 #include "Shell/OverlayPanel.hpp"
 #include "Shell/Popover.hpp"
 #include "Shell/ScreenSpace.hpp"
 #include "Shell/Text.hpp"
+#include "Shell/WelcomeContent.hpp"
 
 #include <QAction>
 #include <QApplication>
@@ -14,12 +15,32 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
 namespace lumivane::shell {
 
 namespace {
+
+// Every item belongs in macOS's one application menu, so that the system shows ours and not a
+// second, Qt's own, beside it: the standard items take their places, the others follow as
+// application-specific items. Elsewhere the roles change nothing.
+QAction::MenuRole menuRole(const presentation::MenuItem& item) {
+  using Role = presentation::MenuItem::Role;
+  switch (item.role) {
+  case Role::about:
+    return QAction::AboutRole;
+  case Role::preferences:
+    return QAction::PreferencesRole;
+  case Role::quit:
+    return QAction::QuitRole;
+  case Role::none:
+    break;
+  }
+  return QAction::ApplicationSpecificRole;
+}
 
 QWidget* widgetOf(const std::shared_ptr<presentation::ViewController>& content) {
   const auto* controller = dynamic_cast<const WidgetController*>(content.get());
@@ -37,20 +58,93 @@ WidgetController::~WidgetController() {
   }
 }
 
-// The window itself. Its close event tells the delegate; dragging its background moves it when
-// the style asks for that.
+QRect WindowFit::contentGeometry(const QSize& content, const QMargins& frame, const QRect& area,
+                                 int scrollBarWidth) {
+  const int height = std::min(content.height(), area.height() - frame.top() - frame.bottom());
+  const int width = std::min(content.width() + (height < content.height() ? scrollBarWidth : 0),
+                             area.width() - frame.left() - frame.right());
+  const int outerWidth = width + frame.left() + frame.right();
+  const int outerHeight = height + frame.top() + frame.bottom();
+  const int x = area.left() + std::max(0, (area.width() - outerWidth) / 2) + frame.left();
+  const int y = area.top() + std::max(0, (area.height() - outerHeight) / 2) + frame.top();
+  return QRect(x, y, std::max(1, width), std::max(1, height));
+}
+
+// The window itself: the content in a scroll view that scrolls only when the content is taller
+// than the display holds. Its close event tells the delegate; dragging its background moves it
+// when the style asks for that and the window system does not do it itself.
 class QtWindow::Frame : public QWidget {
 public:
   std::function<void()> willClose;
   bool movableByBackground = false;
+  // The visible area the window must stay within; absent without a screen.
+  std::function<std::optional<QRect>()> area;
 
-  Frame() : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+  Frame()
+      : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+        scroll_(new QScrollArea) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll_->viewport()->setAutoFillBackground(false);
+    layout->addWidget(scroll_);
+  }
+
+  QScrollArea& scroll() const { return *scroll_; }
+
+  void setContent(QWidget* content) {
+    content_ = content;
+    scroll_->setWidget(content);
+    content->show();
+    content->installEventFilter(this);
+    // A content that sets its own height (the menu content) reports it to the viewport.
+    scroll_->viewport()->installEventFilter(this);
+    setFocusProxy(content);
+  }
+
+  // Sizes the window to its content as far as the visible area holds it. `centre` places it in
+  // the middle of the area; otherwise it keeps its place, moved back inside the area.
+  void fit(bool centre) {
+    if (!area) {
+      return; // released: the frame only waits for its deletion
+    }
+    const QSize natural = naturalSize();
+    const std::optional<QRect> visible = area();
+    if (!visible) {
+      setFixedSize(natural);
+      return;
+    }
+    const QMargins frame = frameMargins();
+    const QRect centred = WindowFit::contentGeometry(
+        natural, frame, *visible, scroll_->verticalScrollBar()->sizeHint().width());
+    setFixedSize(centred.size());
+    if (centre) {
+      move(centred.topLeft() - QPoint(frame.left(), frame.top()));
+      return;
+    }
+    const QRect outer = frameGeometry();
+    const int x = std::clamp(outer.left(), visible->left(),
+                             std::max(visible->left(), visible->right() + 1 - outer.width()));
+    const int y = std::clamp(outer.top(), visible->top(),
+                             std::max(visible->top(), visible->bottom() + 1 - outer.height()));
+    move(x, y);
   }
 
 protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // The content changed its size (a row appeared, the menu content measured itself).
+    if ((watched == content_ || watched == scroll_->viewport()) &&
+        event->type() == QEvent::LayoutRequest && !fitting_) {
+      fitting_ = true;
+      fit(false);
+      fitting_ = false;
+    }
+    return QWidget::eventFilter(watched, event);
+  }
+
   void closeEvent(QCloseEvent* event) override {
     event->accept();
     if (willClose) {
@@ -73,6 +167,26 @@ protected:
   }
 
 private:
+  QSize naturalSize() const {
+    if (content_ == nullptr) {
+      return QSize(1, 1);
+    }
+    const QSize hint = content_->sizeHint().expandedTo(content_->minimumSizeHint());
+    const int width = std::max(hint.width(), content_->minimumWidth());
+    const int height = content_->hasHeightForWidth() ? content_->heightForWidth(width) : -1;
+    return QSize(width, std::max(height, std::max(hint.height(), content_->minimumHeight())));
+  }
+
+  QMargins frameMargins() const {
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+  }
+
+  QScrollArea* scroll_;
+  QPointer<QWidget> content_;
+  bool fitting_ = false;
   QPointF dragOrigin_;
 };
 
@@ -80,18 +194,26 @@ QtWindow::QtWindow(const presentation::WindowStyle& style,
                    std::shared_ptr<presentation::ViewController> content, const ScreenSpace& space)
     : space_(space), content_(std::move(content)), frame_(new Frame) {
   frame_->setWindowTitle(qtext(style.title));
-  frame_->movableByBackground = style.movableByBackground;
+  frame_->area = [&space] {
+    const auto area = space.mainVisibleArea();
+    return area ? std::optional<QRect>(area->toAlignedRect()) : std::nullopt;
+  };
   if (QWidget* widget = widgetOf(content_)) {
-    frame_->layout()->addWidget(widget);
-    widget->show();
-    frame_->setFocusProxy(widget);
+    frame_->setContent(widget);
   }
-  frame_->adjustSize();
+  // The native window exists from here on; where the window system moves windows by their
+  // background itself, the frame leaves that to it.
+  frame_->winId();
+  const bool native = native::configureWindow(*frame_, style);
+  frame_->movableByBackground = style.movableByBackground && !native;
+  frame_->fit(false);
 }
 
 QtWindow::~QtWindow() {
   if (frame_) {
     frame_->willClose = nullptr;
+    // The frame is deleted later, and the screen space may go before it.
+    frame_->area = nullptr;
     frame_->hide();
     frame_->deleteLater();
   }
@@ -102,19 +224,17 @@ QWidget& QtWindow::widget() const {
 }
 
 void QtWindow::center() {
-  const auto area = space_.mainVisibleArea();
-  if (!area) {
-    return;
-  }
-  frame_->adjustSize();
-  const QSizeF size = frame_->frameGeometry().size();
-  frame_->move((area->center() - QPointF(size.width() / 2, size.height() / 2)).toPoint());
+  frame_->fit(true);
 }
 
 void QtWindow::makeKeyAndOrderFront() {
   frame_->show();
-  frame_->raise();
+  native::orderFront(*frame_);
   frame_->activateWindow();
+}
+
+QScrollArea& QtWindow::scrollArea() const {
+  return frame_->scroll();
 }
 
 void QtWindow::performClose() {
@@ -138,11 +258,11 @@ void QtWindows::setActivationPolicy(platform::ActivationPolicy policy) {
 }
 
 void QtWindows::activateIgnoringOtherApps() {
-  // Activating an application brings its windows forward; Qt activates the application itself
-  // together with the window that becomes key.
+  native::activateIgnoringOtherApps();
+  // Activating an application brings its windows forward.
   for (const auto& window : windows_) {
     if (window && window->isVisible()) {
-      window->raise();
+      native::orderFront(*window);
     }
   }
 }
@@ -159,6 +279,7 @@ void QtWindows::setApplicationMenu(std::string_view title,
       continue;
     }
     QAction* action = menu_->addAction(qtext(item.title));
+    action->setMenuRole(menuRole(item));
     if (!item.keyEquivalent.empty()) {
       action->setShortcut(QKeySequence(QStringLiteral("Ctrl+") + qtext(item.keyEquivalent)));
     }

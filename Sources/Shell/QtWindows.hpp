@@ -2,7 +2,9 @@
 
 #include "Lumivane/Presentation.hpp"
 
+#include <QMargins>
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -10,6 +12,7 @@
 
 class QMenu;
 class QMenuBar;
+class QScrollArea;
 
 namespace lumivane::shell {
 
@@ -28,8 +31,19 @@ private:
   QPointer<QWidget> widget_;
 };
 
-// A titled, closable window around hosted content, sized to the content. Closing only hides
-// it; the coordinator releases it.
+// How a window fits its display. Qt's global space, integral points.
+struct WindowFit {
+  // The content's geometry in a window with `frame` (the title bar and borders) inside `area`:
+  // the content's own size, shrunk to what the area holds (with room for a scroll bar of
+  // `scrollBarWidth` when it must scroll), centred, and never above the area's top (the menu
+  // bar).
+  static QRect contentGeometry(const QSize& content, const QMargins& frame, const QRect& area,
+                               int scrollBarWidth);
+};
+
+// A titled, closable window around hosted content, sized to the content as far as the main
+// display's visible area holds it; taller content scrolls. Closing only hides it; the
+// coordinator releases it.
 class QtWindow final : public presentation::Window {
 public:
   QtWindow(const presentation::WindowStyle& style,
@@ -43,6 +57,7 @@ public:
   void setWillClose(std::function<void()> willClose) override;
 
   QWidget& widget() const;
+  QScrollArea& scrollArea() const;
 
 private:
   class Frame;

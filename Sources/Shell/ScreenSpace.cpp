@@ -1,5 +1,6 @@
 #include "Shell/ScreenSpace.hpp"
 
+#include "Shell/NativeWindow.hpp"
 #include "Shell/StatusItem.hpp"
 
 #include <QGuiApplication>
@@ -16,6 +17,17 @@ QRectF primaryGeometry() {
 }
 
 } // namespace
+
+std::optional<QRectF> visibleAreaUnder(const QRectF& anchor,
+                                       const std::vector<ScreenArea>& screens) {
+  const QPointF centre = anchor.center();
+  for (const ScreenArea& screen : screens) {
+    if (screen.frame.contains(centre)) {
+      return screen.visible;
+    }
+  }
+  return std::nullopt;
+}
 
 QRectF flipToTopLeft(const Rect& frame, const QRectF& primary) {
   const Rect flipped = standardized(frame);
@@ -45,7 +57,24 @@ std::optional<QRectF> SystemScreenSpace::mainVisibleArea() const {
   return QRectF(screen->availableGeometry());
 }
 
-std::unique_ptr<presentation::StatusItem> SystemScreenSpace::createStatusItem() {
+std::vector<ScreenArea> SystemScreenSpace::screens() const {
+  std::vector<ScreenArea> result;
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  if (primary != nullptr) {
+    result.push_back({QRectF(primary->geometry()), QRectF(primary->availableGeometry())});
+  }
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    if (screen != primary) {
+      result.push_back({QRectF(screen->geometry()), QRectF(screen->availableGeometry())});
+    }
+  }
+  return result;
+}
+
+std::unique_ptr<StatusButton> SystemScreenSpace::createStatusItem() {
+  if (auto button = native::createStatusButton()) {
+    return button;
+  }
   return std::make_unique<TrayStatusItem>(*this);
 }
 

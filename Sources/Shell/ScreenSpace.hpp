@@ -6,8 +6,24 @@
 #include <QRectF>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace lumivane::shell {
+
+class StatusButton;
+
+// One display in Qt's global space: its frame and its visible area (no menu bar, no Dock).
+struct ScreenArea {
+  QRectF frame;
+  QRectF visible;
+};
+
+// The visible area of the display under `anchor` (the first whose frame holds the anchor's
+// centre), for what opens from the status item: the popover and its height limit belong to the
+// display whose menu bar holds the status item, which need not be the primary one. Absent when
+// no display holds it.
+std::optional<QRectF> visibleAreaUnder(const QRectF& anchor,
+                                       const std::vector<ScreenArea>& screens);
 
 // Where Lumivane's windows live: the real screens, or the window of the simulated desktop.
 // The ports speak the window system's bottom-left space; Qt places windows in its global space
@@ -21,7 +37,9 @@ public:
   // The main screen's visible area (no menu bar, no Dock) in Qt's global space; absent when
   // there is no screen.
   virtual std::optional<QRectF> mainVisibleArea() const = 0;
-  virtual std::unique_ptr<presentation::StatusItem> createStatusItem() = 0;
+  // Every display, primary first.
+  virtual std::vector<ScreenArea> screens() const = 0;
+  virtual std::unique_ptr<StatusButton> createStatusItem() = 0;
 };
 
 // Flips between the bottom-left space and a top-left one whose primary display has frame
@@ -29,13 +47,15 @@ public:
 QRectF flipToTopLeft(const Rect& frame, const QRectF& primary);
 Rect flipToBottomLeft(const QRectF& rect, const QRectF& primary);
 
-// The real screens, with the status item in the system tray.
+// The real screens, with the status item in the system status bar (natively where the shell
+// has it, else in Qt's system tray).
 class SystemScreenSpace final : public ScreenSpace {
 public:
   QRectF toGlobal(const Rect& frame) const override;
   Rect fromGlobal(const QRectF& rect) const override;
   std::optional<QRectF> mainVisibleArea() const override;
-  std::unique_ptr<presentation::StatusItem> createStatusItem() override;
+  std::vector<ScreenArea> screens() const override;
+  std::unique_ptr<StatusButton> createStatusItem() override;
 };
 
 } // namespace lumivane::shell

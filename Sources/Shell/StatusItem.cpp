@@ -12,11 +12,15 @@ namespace lumivane::shell {
 TrayStatusItem::TrayStatusItem(const ScreenSpace& space) : space_(space) {
   QObject::connect(&tray_, &QSystemTrayIcon::activated, &tray_,
                    [this](QSystemTrayIcon::ActivationReason reason) {
-                     if (reason == QSystemTrayIcon::Trigger && action_) {
+                     if (isClick(reason) && action_) {
                        const auto action = action_;
                        action();
                      }
                    });
+}
+
+bool TrayStatusItem::isClick(QSystemTrayIcon::ActivationReason reason) {
+  return reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick;
 }
 
 void TrayStatusItem::setButtonAction(std::function<void()> action) {
@@ -28,9 +32,13 @@ void TrayStatusItem::setButtonAccessibilityIdentifier(std::string_view identifie
 }
 
 void TrayStatusItem::setSymbol(std::string_view symbolName, std::string_view) {
-  // A tray icon has no accessibility description of its own; its tooltip names it.
-  tray_.setIcon(
-      Symbols::icon(symbolName, 18, QGuiApplication::palette().color(QPalette::WindowText)));
+  // A tray icon has no accessibility description of its own; its tooltip names it. The mask
+  // becomes a template image where the tray has them (macOS), which follows the menu bar's
+  // appearance and inverts while pressed; elsewhere it shows in the text colour.
+  QIcon icon =
+      Symbols::icon(symbolName, 18, QGuiApplication::palette().color(QPalette::WindowText));
+  icon.setIsMask(true);
+  tray_.setIcon(icon);
   tray_.show();
 }
 

@@ -6,15 +6,54 @@
 
 // Fonts and colours of the views. Sizes are points in the macOS sense, which are Qt's
 // device-independent pixels, so a 13-point text has the same height next to a 360-point-wide
-// popover on every system.
+// popover on every system. Colours are named by their role and resolved against a palette each
+// time they are drawn, so that every view follows the appearance (light or dark) as it changes.
 namespace lumivane::shell::style {
 
 // The interface font at `size` points: the system font on macOS, Noto Sans CJK SC elsewhere so
 // that Chinese text gets Simplified Chinese glyph forms.
 QFont font(int size, QFont::Weight weight = QFont::Normal);
 
+enum class Appearance { light, dark };
+
+// A palette with the macOS standard colours of an appearance, for systems whose own palette
+// is not the Mac's (and for the snapshots of both appearances). On macOS Qt's palette is the
+// system's and follows its appearance by itself.
+QPalette palette(Appearance appearance);
+
 // True when the palette is a dark appearance (a dark window background).
 bool isDark(const QPalette& palette);
+
+// A colour by its role, at an opacity.
+struct Ink {
+  enum class Role {
+    label,          // the primary text colour
+    secondaryLabel, // secondary text
+    tertiaryLabel,  // captions and version lines
+    separator,      // dividers: the label colour at a tenth
+    windowBackground,
+    controlBackground,
+    cardBackground, // white in the light appearance, white 0.14 in the dark one
+    blue,
+    green,
+    orange,
+    red,
+    cyan,
+    errorText, // an error status line: orange that keeps 4.5:1 on the window background
+    clear,
+  };
+
+  Role role = Role::label;
+  double opacity = 1;
+
+  static constexpr Ink label(double opacity = 1) { return {Role::label, opacity}; }
+  static constexpr Ink secondary() { return {Role::secondaryLabel, 1}; }
+  static constexpr Ink tertiary() { return {Role::tertiaryLabel, 1}; }
+  static constexpr Ink of(Role role, double opacity = 1) { return {role, opacity}; }
+
+  QColor resolve(const QPalette& palette) const;
+  bool operator==(const Ink&) const = default;
+};
 
 // The label colour ("primary") at an opacity; the secondary and tertiary label styles.
 QColor primary(const QPalette& palette, double opacity = 1);
@@ -23,11 +62,22 @@ QColor tertiary(const QPalette& palette);
 QColor windowBackground(const QPalette& palette);
 QColor controlBackground(const QPalette& palette);
 
-// The platform's standard accent colours (macOS system colours, light appearance).
+// The platform's standard accent colours in the palette's appearance; without a palette, in the
+// application's.
+QColor blue(const QPalette& palette);
+QColor green(const QPalette& palette);
+QColor orange(const QPalette& palette);
+QColor red(const QPalette& palette);
+QColor cyan(const QPalette& palette);
 QColor blue();
 QColor green();
 QColor orange();
 QColor red();
 QColor cyan();
+
+// The colour a translucent `colour` shows over an opaque `background`.
+QColor composite(const QColor& colour, const QColor& background);
+// The WCAG 2 contrast ratio of two opaque colours, from 1 to 21.
+double contrastRatio(const QColor& first, const QColor& second);
 
 } // namespace lumivane::shell::style

@@ -190,15 +190,29 @@ bool isKnown(std::string_view name) {
   return std::find(knownNames.begin(), knownNames.end(), name) != knownNames.end();
 }
 
+QRectF fit(const QSizeF& symbol, const QRectF& square) {
+  if (symbol.isEmpty() || square.isEmpty()) {
+    return QRectF(square.center(), QSizeF(0, 0));
+  }
+  const double scale =
+      std::min({1.0, square.width() / symbol.width(), square.height() / symbol.height()});
+  const QSizeF size = symbol * scale;
+  return QRectF(square.center() - QPointF(size.width() / 2, size.height() / 2), size);
+}
+
 QPixmap pixmap(std::string_view name, double size, const QColor& colour, QFont::Weight weight,
                double devicePixelRatio) {
-  if (auto system = native::systemSymbol(name, size, colour, devicePixelRatio)) {
-    return *std::move(system);
-  }
   const int pixels = std::max(1, static_cast<int>(std::ceil(size * devicePixelRatio)));
   QPixmap image(pixels, pixels);
   image.setDevicePixelRatio(devicePixelRatio);
   image.fill(Qt::transparent);
+  if (const auto system = native::systemSymbol(name, size, colour, devicePixelRatio)) {
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QSizeF own = QSizeF(system->size()) / system->devicePixelRatio();
+    painter.drawPixmap(fit(own, QRectF(0, 0, size, size)), *system, QRectF(system->rect()));
+    return image;
+  }
   if (!isKnown(name)) {
     return image;
   }

@@ -33,6 +33,9 @@ inline constexpr std::string_view infoCircle = "info.circle";
 // Whether `name` is one of the symbols above.
 bool isKnown(std::string_view name);
 
+// Where a symbol of its own `symbol` size goes in `square`: centred, in its own proportions,
+// scaled down only as far as a wide (or tall) symbol must be to stay whole.
+QRectF fit(const QSizeF& symbol, const QRectF& square);
 // The symbol in a square of `size` points, in `colour`; heavier weights draw thicker strokes.
 // An unknown name gives a transparent image of the same size.
 QPixmap pixmap(std::string_view name, double size, const QColor& colour,

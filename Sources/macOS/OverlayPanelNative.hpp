@@ -1,33 +1,50 @@
 #pragma once
 
-#include "Lumivane/Platform/Workspace.hpp"
-
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <string_view>
 
 namespace lumivane::mac {
 
-// Gives the Qt window that hosts the × button the native settings of the × panel. `nativeView`
-// is that window's WId: on macOS the NSView* Qt made for it; the settings go to the view's
-// NSWindow, in this order: not opaque; clear background; no shadow; collection behaviour 0x141
-// (joins all spaces, left out of window cycling, allowed beside full-screen windows); stays on
-// screen when Lumivane deactivates; level 101 (the pop-up-menu level, above the Dock); not
-// released when closed; no window animation by AppKit. When the window is an NSPanel it also
-// becomes a non-activating, floating panel that becomes key only if needed.
+// The × panel's own window: a borderless NSPanel created with the non-activating style
+// (NSWindowStyleMaskNonactivatingPanel takes effect only from the panel's creation; set later, on
+// the panel Qt makes for a tool window, it leaves clicks activating Lumivane, and Qt's
+// setWindowFlags rewrites the style mask without it). It never becomes key or main, is not
+// opaque, has a clear background and no shadow, joins all spaces, stays out of window cycling
+// and beside full-screen windows (collection behaviour 0x141), stays on screen when Lumivane
+// deactivates, floats at level 101 (the pop-up-menu level, above the Dock), is not released when
+// closed and is never animated by AppKit.
 //
-// What AppKit allows on a window Qt made: the non-activating style exists for NSPanel only, and
-// Qt makes an NSPanel only for Qt::Tool (and pop-up) windows; keyboard focus is refused by Qt's
-// own window class when the window has Qt::WindowDoesNotAcceptFocus. So the × window is created
-// with Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
-// Qt::NoDropShadowWindowHint and the attributes WA_ShowWithoutActivating,
-// WA_MacAlwaysShowToolWindow and WA_TranslucentBackground. A plain NSWindow gets every other
-// setting, but a click on it activates Lumivane.
-//
-// Qt recomputes the level and the hide-on-deactivate setting when the window's flags change:
-// call this once the native window exists and again after any change of flags.
-// Returns false, changing nothing, when the handle is 0, not a view, or not yet in a window.
-bool applyOverlayPanelSettings(uintptr_t nativeView);
+// It hosts a Qt window's view: Qt treats a view inside a window of another class as embedded
+// (QCocoaWindow::isEmbedded) and then leaves that window alone, so neither showing nor raising
+// the Qt window orders anything in or activates the application.
+class OverlayPanelWindow {
+public:
+  // Moves the view `nativeView` (a Qt window's WId: its NSView) into a new panel. Null when the
+  // handle is 0 or not a view.
+  static std::unique_ptr<OverlayPanelWindow> create(uintptr_t nativeView);
+  ~OverlayPanelWindow();
+  OverlayPanelWindow(const OverlayPanelWindow&) = delete;
+  OverlayPanelWindow& operator=(const OverlayPanelWindow&) = delete;
 
-// The application's activation policy; accessory: no Dock icon and no menu bar of its own.
-void setActivationPolicy(platform::ActivationPolicy policy);
+  // Top-left space of the primary display (Qt's global space), points.
+  void setFrameTopLeft(double x, double y, double width, double height);
+  void orderFrontRegardless();
+  void orderOut();
+  bool isVisible() const;
+  double alpha() const;
+  void setAlpha(double alpha);
+  // The panel's one accessibility element: a button with `label` and `identifier`, exactly as
+  // given; pressing it (VoiceOver, Accessibility clients) runs `press`.
+  void setAccessibility(std::string_view label, std::string_view identifier,
+                        std::function<void()> press);
+
+private:
+  struct Objects;
+  explicit OverlayPanelWindow(std::unique_ptr<Objects> objects);
+
+  std::unique_ptr<Objects> objects_;
+};
 
 } // namespace lumivane::mac

@@ -3,7 +3,9 @@
 
 #include "Shell/Controls.hpp"
 #include "Shell/HoverLayoutSettings.hpp"
-#include "Shell/Interface.hpp"
+#include "Shell/MenuContent.hpp"
+#include "Shell/PermissionHelp.hpp"
+#include "Shell/SettingRow.hpp"
 #include "Shell/Style.hpp"
 #include "ShellTestSupport.hpp"
 

@@ -1,17 +1,21 @@
 // The thin Qt ports: the × panel and its button, the flip between the two screen spaces, the
 // run loop, user defaults on QSettings and the symbol drawings.
 
+#include "Shell/MenuContent.hpp"
 #include "Shell/OverlayPanel.hpp"
+#include "Shell/Popover.hpp"
 #include "Shell/QtDefaults.hpp"
 #include "Shell/QtRunLoop.hpp"
+#include "Shell/QtWindows.hpp"
 #include "Shell/ScreenSpace.hpp"
+#include "Shell/StatusItem.hpp"
 #include "Shell/Symbols.hpp"
 
 #include <QEnterEvent>
 #include <QGuiApplication>
-#include <QPropertyAnimation>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QVariantAnimation>
 #include <QtTest>
 #include <cmath>
 #include <limits>
@@ -92,9 +96,11 @@ private slots:
     panel.orderFrontRegardless();
     QVERIFY(panel.isVisible());
     panel.animateAlpha(1, 0.09);
-    auto* fade = panel.window().findChild<QPropertyAnimation*>();
+    auto* fade = panel.window().findChild<QVariantAnimation*>();
     QCOMPARE(fade->duration(), 90);
-    QCOMPARE(fade->propertyName(), QByteArray("windowOpacity"));
+    fade->setCurrentTime(45);
+    // Window opacity is kept in 8 bits.
+    QVERIFY(qAbs(panel.alpha() - 0.5) < 0.01);
     fade->setCurrentTime(90);
     QCOMPARE(panel.alpha(), 1.0);
 
@@ -108,6 +114,68 @@ private slots:
     QCOMPARE(panel.button().objectName(), QStringLiteral("lumivane.quit-overlay"));
     panel.orderOut();
     QVERIFY(!panel.isVisible());
+  }
+
+  // What opens from the status item belongs to the display whose menu bar holds it.
+  void popoverUsesTheDisplayUnderTheStatusItem() {
+    const std::vector<ScreenArea> screens{
+        {QRectF(0, 0, 1440, 900), QRectF(0, 25, 1440, 800)},
+        {QRectF(1440, 0, 1280, 600), QRectF(1440, 25, 1280, 575)}};
+    const QRectF onSecondary(2660, 0, 25, 25);
+    QCOMPARE(visibleAreaUnder(onSecondary, screens), std::optional<QRectF>(screens[1].visible));
+    QCOMPARE(visibleAreaUnder(QRectF(1200, 0, 25, 25), screens),
+             std::optional<QRectF>(screens[0].visible));
+    QCOMPARE(visibleAreaUnder(QRectF(5000, 0, 25, 25), screens), std::nullopt);
+    // The height limit is the secondary's, not the taller primary's.
+    QCOMPARE(MenuHeight::viewHeight(1000, visibleAreaUnder(onSecondary, screens)->height()), 495.0);
+
+    // Centred under the status item, 6 below it; near the right edge it keeps 8 from it.
+    const QSizeF card(360, 480);
+    const QRectF middle =
+        PopoverChrome::cardFrame(QRectF(2000, 0, 25, 25), card, screens[1].visible);
+    QCOMPARE(middle.center().x(), 2012.5);
+    QCOMPARE(middle.top(), 31.0);
+    const QRectF edge = PopoverChrome::cardFrame(onSecondary, card, screens[1].visible);
+    QCOMPARE(edge.right(), screens[1].visible.right() - PopoverChrome::screenMargin);
+    const QRectF left = PopoverChrome::cardFrame(QRectF(1445, 0, 25, 25), card, screens[1].visible);
+    QCOMPARE(left.left(), screens[1].visible.left() + PopoverChrome::screenMargin);
+  }
+
+  void windowsFitTheVisibleArea() {
+    const QRect area(0, 25, 1280, 420);
+    // Taller than the area: shrunk below the title bar, with room for the scroll bar.
+    const QRect tall = WindowFit::contentGeometry(QSize(540, 720), QMargins(0, 28, 0, 0), area, 15);
+    QCOMPARE(tall, QRect(362, 53, 555, 392));
+    // Smaller: its own size, centred.
+    const QRect small =
+        WindowFit::contentGeometry(QSize(360, 300), QMargins(0, 28, 0, 0), area, 15);
+    QCOMPARE(small.size(), QSize(360, 300));
+    QCOMPARE(small.top(), 25 + (420 - 328) / 2 + 28);
+  }
+
+  // A symbol wider than its square is scaled down whole, in its proportions; a narrow one keeps
+  // its size, centred.
+  void symbolsKeepTheirAspectInTheirSquare() {
+    QCOMPARE(Symbols::fit(QSizeF(30, 20), QRectF(0, 0, 24, 24)), QRectF(0, 4, 24, 16));
+    QCOMPARE(Symbols::fit(QSizeF(12, 20), QRectF(0, 0, 24, 24)), QRectF(6, 2, 12, 20));
+    QCOMPARE(Symbols::fit(QSizeF(20, 30), QRectF(10, 10, 24, 24)), QRectF(14, 10, 16, 24));
+    QVERIFY(Symbols::fit(QSizeF(), QRectF(0, 0, 24, 24)).isEmpty());
+  }
+
+  // A quick second click arrives from the tray as a double click; it toggles like any click.
+  void trayClicksIncludeTheQuickSecondOne() {
+    SystemScreenSpace space;
+    TrayStatusItem item(space);
+    int clicks = 0;
+    item.setButtonAction([&clicks] { ++clicks; });
+    emit item.tray().activated(QSystemTrayIcon::Trigger);
+    emit item.tray().activated(QSystemTrayIcon::DoubleClick);
+    emit item.tray().activated(QSystemTrayIcon::Context);
+    emit item.tray().activated(QSystemTrayIcon::MiddleClick);
+    QCOMPARE(clicks, 2);
+    // A mask: a template image where the tray has them.
+    item.setSymbol(Symbols::dockRectangle, "Lumivane");
+    QVERIFY(item.tray().icon().isMask());
   }
 
   void spacesFlipAboutThePrimaryDisplay() {

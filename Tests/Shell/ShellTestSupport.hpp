@@ -2,7 +2,7 @@
 
 // Services on a simulated desktop for the view tests, and ways to find what a view shows.
 
-#include "Shell/ViewServices.hpp"
+#include "SimulatedDesktop/ViewServices.hpp"
 
 #include <QAbstractButton>
 #include <QCoreApplication>

@@ -2,7 +2,9 @@
 // note and the quit demonstration.
 
 #include "Shell/Controls.hpp"
-#include "Shell/Interface.hpp"
+#include "Shell/DockDemo.hpp"
+#include "Shell/PermissionHelp.hpp"
+#include "Shell/WelcomeContent.hpp"
 #include "ShellTestSupport.hpp"
 
 #include <QVariantAnimation>

@@ -2,18 +2,22 @@
 // window that stands in for it, the welcome window's life, the application menu, and the × and
 // the middle click on the simulated desktop.
 
-#include "Shell/Interface.hpp"
+#include "Shell/Controls.hpp"
+#include "Shell/HoverLayoutSettings.hpp"
+#include "Shell/MenuContent.hpp"
 #include "Shell/OverlayPanel.hpp"
 #include "Shell/Popover.hpp"
 #include "Shell/QtWindows.hpp"
 #include "Shell/ScreenSpace.hpp"
-#include "Shell/SimulatorWindow.hpp"
 #include "ShellTestSupport.hpp"
+#include "SimulatedDesktop/SimulatorWindow.hpp"
 
 #include <QAction>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace lumivane;
@@ -34,8 +38,8 @@ struct Harness {
   std::unique_ptr<QtWindows> windows;
   std::shared_ptr<AppDelegate> delegate;
 
-  explicit Harness(MenuBar menuBar) {
-    std::vector<DockTile> tiles = populateDesktop(desktop, QSize(1280, 800));
+  explicit Harness(MenuBar menuBar, QSize screen = QSize(1280, 800)) {
+    std::vector<DockTile> tiles = populateDesktop(desktop, screen);
     desktop.setAccessibility(true);
     desktop.setInputMonitoring(true);
     desktop.setReduceMotion(true);
@@ -118,18 +122,120 @@ private slots:
     QVERIFY(content);
     QCOMPARE(content->content().objectName(), QStringLiteral("lumivane.menu"));
     QCOMPARE(content->height(), static_cast<int>(content->contentHeight()));
-    QCOMPARE(popup.height(), content->height());
+    const QRect card = harness.popover().cardGeometry();
+    QCOMPARE(card.height(), content->height());
     const QRect anchor(button->mapToGlobal(QPoint(0, 0)), button->size());
     const QRect desktopArea(harness.canvas().mapToGlobal(QPoint(0, 0)), harness.canvas().size());
-    QCOMPARE(popup.geometry().top(), anchor.bottom() + 1 + Popover::anchorGap);
-    QVERIFY(desktopArea.contains(popup.geometry().topRight()));
+    QCOMPARE(card.top(), anchor.bottom() + 1 + static_cast<int>(PopoverChrome::anchorGap));
+    // Kept clear of the screen's right edge, and the status item looks pressed while it is open.
+    QVERIFY(card.right() + 1 <= desktopArea.right() + 1 - PopoverChrome::screenMargin);
+    QVERIFY(button->isChecked());
 
     QTest::mouseClick(button, Qt::LeftButton); // closes the transient popover, opens nothing
     harness.desktop.runLoop().drain();
     QVERIFY(!harness.popover().isShown());
     QVERIFY(!harness.popover().hasContent());
+    QVERIFY(!button->isChecked());
     runDeferredDeletes();
     QVERIFY(content.isNull());
+  }
+
+  // A tool window, not a pop-up: it becomes key, so Tab moves through it, Space works a switch
+  // and Escape closes it.
+  void popoverTakesTheKeyboard() {
+    Harness harness(Harness::MenuBar::simulated);
+    harness.delegate->togglePopover();
+    harness.desktop.runLoop().drain();
+    QWidget& popup = harness.popover().window();
+    QVERIFY(QTest::qWaitForWindowActive(&popup));
+    const QString hoverSwitch = QStringLiteral("悬停显示退出按钮");
+    for (int tab = 0; tab < 20 && QApplication::focusWidget() != nullptr &&
+                      QApplication::focusWidget()->accessibleName() != hoverSwitch;
+         ++tab) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QWidget* focused = QApplication::focusWidget();
+    QVERIFY(focused != nullptr && popup.isAncestorOf(focused));
+    QCOMPARE(focused->accessibleName(), hoverSwitch);
+    QVERIFY(harness.delegate->settings()->hoverEnabled());
+    QTest::keyClick(focused, Qt::Key_Space);
+    QVERIFY(!harness.delegate->settings()->hoverEnabled());
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!harness.popover().isShown());
+    QVERIFY(!harness.popover().hasContent());
+  }
+
+  void popoverClosesOnAPressElsewhereAndClipsItsCorners() {
+    Harness harness(Harness::MenuBar::simulated);
+    harness.delegate->togglePopover();
+    harness.desktop.runLoop().drain();
+    QWidget& popup = harness.popover().window();
+    // Even content that paints its whole rectangle leaves the card's corners clear.
+    popup.findChild<MenuContent*>()->content().setAutoFillBackground(true);
+    const QImage image = popup.grab().toImage();
+    const QRect card = harness.popover().cardGeometry().translated(-popup.geometry().topLeft());
+    QVERIFY(image.pixelColor(card.topLeft()).alpha() < 60);
+    QVERIFY(image.pixelColor(card.bottomRight()).alpha() < 60);
+    QCOMPARE(image.pixelColor(card.topLeft() + QPoint(16, 16)).alpha(), 255);
+    // The shadow around the card: faint, but there.
+    const QPoint below = card.bottomLeft() + QPoint(card.width() / 2, 4);
+    QVERIFY(image.pixelColor(below).alpha() > 0);
+
+    QTest::mouseClick(&harness.canvas(), Qt::LeftButton, {}, QPoint(200, 300));
+    QVERIFY(!harness.popover().isShown());
+  }
+
+  // With the layout section opened on a 1440×900 display, its preview, note and reset button
+  // are in view without the user scrolling.
+  void openedLayoutSectionIsInViewOn1440x900() {
+    Harness harness(Harness::MenuBar::simulated, QSize(1440, 900));
+    harness.delegate->togglePopover();
+    harness.desktop.runLoop().drain();
+    auto* content = harness.popover().window().findChild<MenuContent*>();
+    QVERIFY(content != nullptr);
+    QWidget& section = content->layoutSettings();
+    QTest::mouseClick(&section.findChild<Disclosure*>()->header(), Qt::LeftButton);
+    QVERIFY(content->layoutSettings().isExpanded());
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    const QWidget* viewport = content->viewport();
+    const QRect visible(viewport->mapToGlobal(QPoint(0, 0)), viewport->size());
+    const auto inView = [&visible](const QWidget* widget) {
+      return widget != nullptr &&
+             visible.contains(QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size()));
+    };
+    QVERIFY(inView(&content->layoutSettings().preview()));
+    QVERIFY(inView(findLabel(
+        section,
+        QStringLiteral("仅示意；不会退出应用或改变 Dock。空间不足时自动避让，重新悬停后生效。"))));
+    QVERIFY(inView(section.findChild<QPushButton*>(QStringLiteral("lumivane.reset-layout"))));
+    // And the popover itself stays on the display, below the menu bar.
+    const QRectF area = *harness.window->space().mainVisibleArea();
+    QVERIFY(area.contains(QRectF(harness.popover().cardGeometry())));
+  }
+
+  // On a display 500 points high the welcome window stays below the menu bar and inside the
+  // visible area; its content scrolls.
+  void welcomeWindowFitsASmallDisplay() {
+    Harness harness(Harness::MenuBar::simulated, QSize(1280, 500));
+    harness.delegate->showWelcome();
+    QCoreApplication::processEvents();
+    auto& welcome = static_cast<QtWindow&>(*harness.delegate->welcome());
+    const QRect area = harness.window->space().mainVisibleArea()->toAlignedRect();
+    QVERIFY(area.contains(welcome.widget().frameGeometry()));
+    QVERIFY(welcome.scrollArea().verticalScrollBar()->maximum() > 0);
+    welcome.scrollArea().verticalScrollBar()->setValue(
+        welcome.scrollArea().verticalScrollBar()->maximum());
+    QCoreApplication::processEvents();
+    QAbstractButton* footer = findButton(welcome.widget(), QStringLiteral("打开辅助功能设置"));
+    if (footer == nullptr || !footer->isVisibleTo(&welcome.widget())) {
+      footer = findButton(welcome.widget(), QStringLiteral("开始使用"));
+    }
+    QVERIFY(footer != nullptr);
+    const QWidget* viewport = welcome.scrollArea().viewport();
+    QVERIFY(QRect(viewport->mapToGlobal(QPoint(0, 0)), viewport->size())
+                .contains(QRect(footer->mapToGlobal(QPoint(0, 0)), footer->size())));
   }
 
   void settingsWindowStandsInWithoutAStatusItemFrame() {
@@ -197,6 +303,12 @@ private slots:
                           QStringLiteral("关闭窗口"), QStringLiteral("退出 Lumivane")}));
     QCOMPARE(keys, (QStringList{QString(), QStringLiteral("Ctrl+,"), QString(),
                                 QStringLiteral("Ctrl+W"), QStringLiteral("Ctrl+Q")}));
+    // Every item goes into macOS's one application menu: no second, English one beside ours.
+    const QList<QAction*> actions = menu->actions();
+    QCOMPARE(actions[0]->menuRole(), QAction::AboutRole);
+    QCOMPARE(actions[1]->menuRole(), QAction::PreferencesRole);
+    QCOMPARE(actions[3]->menuRole(), QAction::ApplicationSpecificRole);
+    QCOMPARE(actions[4]->menuRole(), QAction::QuitRole);
 
     menu->actions()[0]->trigger();
     QVERIFY(harness.delegate->welcome() != nullptr);

@@ -1,10 +1,8 @@
-#include "Shell/SimulatorWindow.hpp"
+#include "SimulatedDesktop/SimulatorWindow.hpp"
 
-#include "Lumivane/AppDelegate.hpp"
 #include "LumivaneCore/DockGeometry.hpp"
-#include "Shell/QtDefaults.hpp"
-#include "Shell/QtWindows.hpp"
 #include "Shell/ScreenSpace.hpp"
+#include "Shell/StatusItem.hpp"
 #include "Shell/Style.hpp"
 #include "Shell/Symbols.hpp"
 #include "Shell/Text.hpp"
@@ -19,13 +17,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QTime>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
-#include <iostream>
 
 namespace lumivane::shell {
 
@@ -75,7 +71,19 @@ std::optional<int> mouseButton(Qt::MouseButton button) {
   }
 }
 
-// The status item's button in the simulated menu bar.
+// The menu bar follows the appearance: light with dark text, or dark with light text.
+QColor menuBarColour(const QPalette& palette) {
+  return style::isDark(palette) ? QColor(30, 30, 32, 210) : QColor(246, 246, 248, 200);
+}
+
+QColor menuBarText(const QPalette& palette) {
+  return style::isDark(palette) ? QColor(255, 255, 255, 230) : QColor(0, 0, 0, 220);
+}
+
+// The status item's button in the simulated menu bar. Its symbol is a template: drawn in the
+// menu bar's text colour, and inverted on a pill of that colour while highlighted (the popover
+// it opened is shown) or pressed. Highlighted is its checked state, which only the status item
+// sets: a click does not toggle it.
 class MenuBarButton : public QAbstractButton {
 public:
   std::string symbol;
@@ -83,22 +91,36 @@ public:
   explicit MenuBarButton(QWidget* parent) : QAbstractButton(parent) {
     setAttribute(Qt::WA_Hover);
     setCursor(Qt::PointingHandCursor);
+    setCheckable(true);
   }
 
 protected:
+  void nextCheckState() override {}
+
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (isDown() || underMouse()) {
+    const QColor text = menuBarText(palette());
+    const QRectF pill = QRectF(rect()).adjusted(1, 2, -1, -2);
+    QColor ink = text;
+    if (isChecked() || isDown()) {
       painter.setPen(Qt::NoPen);
-      painter.setBrush(QColor(0, 0, 0, isDown() ? 46 : 26));
-      painter.drawRoundedRect(QRectF(rect()).adjusted(1, 2, -1, -2), 4, 4);
+      painter.setBrush(text);
+      painter.drawRoundedRect(pill, 4, 4);
+      ink = menuBarColour(palette());
+      ink.setAlpha(255);
+    } else if (underMouse()) {
+      QColor hover = text;
+      hover.setAlphaF(0.12f);
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(hover);
+      painter.drawRoundedRect(pill, 4, 4);
     }
     const double glyph = 16;
     Symbols::paint(
         painter,
         QRectF(QRectF(rect()).center() - QPointF(glyph / 2, glyph / 2), QSizeF(glyph, glyph)),
-        symbol, QColor(0, 0, 0, 220), QFont::Medium);
+        symbol, ink, QFont::Medium);
   }
 };
 
@@ -225,8 +247,8 @@ private:
       return;
     }
     const QRectF bar(frame.left(), frame.top(), frame.width(), menuBarHeight);
-    painter.fillRect(bar, QColor(246, 246, 248, 200));
-    painter.setPen(QColor(0, 0, 0, 220));
+    painter.fillRect(bar, menuBarColour(palette()));
+    painter.setPen(menuBarText(palette()));
     if (applicationMenu != nullptr) {
       painter.setFont(style::font(13, QFont::DemiBold));
       painter.drawText(menuTitleFrame(), Qt::AlignLeft | Qt::AlignVCenter,
@@ -353,7 +375,7 @@ private:
 namespace {
 
 // Lumivane's status item in the simulated menu bar.
-class SimulatedStatusItem final : public presentation::StatusItem {
+class SimulatedStatusItem final : public StatusButton {
 public:
   SimulatedStatusItem(MenuBarButton* button, const ScreenSpace& space)
       : button_(button), space_(space) {
@@ -396,6 +418,11 @@ public:
     }
     return space_.fromGlobal(QRectF(button_->mapToGlobal(QPointF(0, 0)), QSizeF(button_->size())));
   }
+  void setHighlighted(bool highlighted) override {
+    if (button_) {
+      button_->setChecked(highlighted);
+    }
+  }
 
 private:
   QPointer<MenuBarButton> button_;
@@ -431,7 +458,21 @@ public:
     return toGlobal(*visible);
   }
 
-  std::unique_ptr<presentation::StatusItem> createStatusItem() override {
+  // The primary display's visible frame is the simulator's; every other display has a menu bar
+  // of its own, as macOS draws one on each.
+  std::vector<ScreenArea> screens() const override {
+    std::vector<ScreenArea> result;
+    const auto frames = desktop_.platform().screens.frames();
+    for (std::size_t index = 0; index < frames.size(); ++index) {
+      const QRectF frame = toGlobal(frames[index]);
+      const auto primaryVisible = index == 0 ? mainVisibleArea() : std::nullopt;
+      result.push_back(
+          {frame, primaryVisible ? *primaryVisible : frame.adjusted(0, menuBarHeight, 0, 0)});
+    }
+    return result;
+  }
+
+  std::unique_ptr<StatusButton> createStatusItem() override {
     return std::make_unique<SimulatedStatusItem>(canvas_.addStatusButton(), *this);
   }
 
@@ -641,44 +682,6 @@ QImage SimulatorWindow::snapshot() const {
     }
   }
   return image;
-}
-
-int runDesktop(int argc, char** argv) {
-  QApplication application(argc, argv);
-  const QScreen* display = QGuiApplication::primaryScreen();
-  if (display == nullptr) {
-    std::cerr << "lumivane-sim: --desktop needs a display\n";
-    return 2;
-  }
-  QApplication::setQuitOnLastWindowClosed(false);
-  const QRect available = display->availableGeometry();
-  const QSize screenSize(std::clamp(available.width() - 40, 800, 1440),
-                         std::clamp(available.height() - 140, 500, 900));
-
-  sim::Desktop desktop;
-  std::vector<DockTile> tiles = populateDesktop(desktop, screenSize);
-  desktop.setAccessibility(true);
-  desktop.setInputMonitoring(true);
-  std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
-  std::erase(arguments, "--desktop");
-  desktop.setArguments(std::move(arguments));
-
-  QtDefaults defaults(QStringLiteral("Lumivane"), QStringLiteral("lumivane-sim"));
-  SimulatorWindow window(desktop, std::move(tiles));
-  QtWindows windows(window.space());
-  platform::Platform& simulated = desktop.platform();
-  platform::Platform platform{
-      simulated.accessibility, simulated.workspace, simulated.eventTaps, simulated.runLoop,
-      simulated.notifications, simulated.mouse,     simulated.screens,   defaults,
-      simulated.loginItems,    simulated.logger,    simulated.process};
-  const auto delegate = std::make_shared<AppDelegate>(platform, windows);
-  window.show();
-  delegate->applicationDidFinishLaunching();
-  window.setApplicationMenu(windows.applicationMenu());
-  QObject::connect(&application, &QCoreApplication::aboutToQuit,
-                   [&delegate] { delegate->applicationWillTerminate(); });
-  window.startClock();
-  return QApplication::exec();
 }
 
 } // namespace lumivane::shell

@@ -1,0 +1,257 @@
+#include "Snapshots.hpp"
+
+#include "Lumivane/AppDelegate.hpp"
+#include "Shell/HoverLayoutSettings.hpp"
+#include "Shell/MenuContent.hpp"
+#include "Shell/OverlayPanel.hpp"
+#include "Shell/Popover.hpp"
+#include "Shell/QtWindows.hpp"
+#include "Shell/ScreenSpace.hpp"
+#include "Shell/Style.hpp"
+#include "Shell/WelcomeContent.hpp"
+#include "SimulatedDesktop/SimulatorWindow.hpp"
+#include "SimulatedDesktop/ViewServices.hpp"
+#include "Simulator/Desktop.hpp"
+
+#include <QApplication>
+#include <QDir>
+#include <QEnterEvent>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <iostream>
+#include <memory>
+
+namespace lumivane::shell {
+
+namespace {
+
+class Writer {
+public:
+  Writer(const QDir& directory, QString suffix)
+      : directory_(directory), suffix_(std::move(suffix)) {}
+
+  void save(const QImage& image, const QString& name) {
+    const QString path = directory_.filePath(name + suffix_ + QStringLiteral(".png"));
+    if (image.isNull() || !image.save(path)) {
+      std::cerr << "lumivane-sim: cannot write " << path.toStdString() << "\n";
+      ++failures_;
+      return;
+    }
+    std::cout << path.toStdString() << "\n";
+  }
+
+  // Shows the widget offscreen, lets it lay itself out, and saves what it draws.
+  void save(QWidget& widget, const QString& name) {
+    widget.show();
+    QApplication::processEvents();
+    widget.adjustSize();
+    QApplication::processEvents();
+    save(widget.grab().toImage(), name);
+    widget.hide();
+  }
+
+  int failures() const { return failures_; }
+
+private:
+  QDir directory_;
+  QString suffix_;
+  int failures_ = 0;
+};
+
+// A piece of wallpaper under a translucent window, so that its shadow and corners show.
+QImage onWallpaper(const QImage& window) {
+  QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
+  QPainter painter(&image);
+  QLinearGradient wallpaper(QPointF(0, 0), QPointF(image.width(), image.height()));
+  wallpaper.setColorAt(0, QColor(74, 108, 168));
+  wallpaper.setColorAt(1, QColor(226, 148, 120));
+  painter.fillRect(image.rect(), wallpaper);
+  painter.drawImage(0, 0, window);
+  return image;
+}
+
+// The popover as the user sees it: the menu content in the popover's window, on wallpaper.
+void savePopover(Writer& writer, const presentation::MenuContentModel& model, const QString& name) {
+  SystemScreenSpace space;
+  Popover popover(space);
+  popover.setContent(std::make_shared<WidgetController>(new MenuContent(model, 900)));
+  QWidget& window = popover.window();
+  window.show();
+  QApplication::processEvents();
+  window.adjustSize();
+  QApplication::processEvents();
+  writer.save(onWallpaper(window.grab().toImage()), name);
+  popover.performClose();
+}
+
+void popovers(Writer& writer) {
+  ViewServices services;
+  presentation::MenuContentModel model;
+  model.settings = services.settings;
+  model.permissions = services.permissions;
+  model.runtime = services.runtime;
+
+  savePopover(writer, model, QStringLiteral("popover-accessibility"));
+  services.grantAccessibility(true);
+  services.permissions->setMiddleAvailable(false);
+  savePopover(writer, model, QStringLiteral("popover-middle-click"));
+  services.permissions->setMiddleAvailable(true);
+  services.runtime->show(QuitLine{QuitOutcome::waiting, "Safari"});
+  savePopover(writer, model, QStringLiteral("popover-ready"));
+  services.runtime->show(QuitLine{QuitOutcome::timedOut, "TextEdit"});
+  services.runtime->setSuspended(true);
+  savePopover(writer, model, QStringLiteral("popover-suspended"));
+  services.runtime->setSuspended(false);
+  services.runtime->clear();
+  services.settings->setHoverEnabled(false);
+  services.settings->setMiddleEnabled(false);
+  savePopover(writer, model, QStringLiteral("popover-switches-off"));
+}
+
+void layouts(Writer& writer) {
+  ViewServices services;
+  const char* names[] = {"layout-bottom", "layout-left", "layout-right"};
+  for (std::size_t index = 0; index < std::size(allDockEdges); ++index) {
+    HoverLayoutSettings section(services.settings, allDockEdges[index]);
+    section.setFixedWidth(320);
+    section.setAutoFillBackground(true);
+    section.setExpanded(true);
+    writer.save(section, QString::fromUtf8(names[index]));
+  }
+  // The section's own canvas has room for every option; a shorter canvas shows the fallback and
+  // the case where no × fits.
+  const HoverLayoutOptions leading{HoverPosition::leading, HoverDistance::standard};
+  HoverLayoutPreview fallback(leading, DockEdge::left, {0, 50, 288, 140});
+  fallback.setAutoFillBackground(true);
+  writer.save(fallback, QStringLiteral("preview-fallback"));
+  HoverLayoutPreview hidden(leading, DockEdge::left, {0, 50, 288, 100});
+  hidden.setAutoFillBackground(true);
+  writer.save(hidden, QStringLiteral("preview-hidden"));
+}
+
+void welcome(Writer& writer) {
+  ViewServices services;
+  WelcomeContent content({services.permissions, {}});
+  writer.save(content, QStringLiteral("welcome-before"));
+  services.grantAccessibility(true);
+  writer.save(content, QStringLiteral("welcome-after"));
+}
+
+// The × four times enlarged, so that its drawing can be checked.
+void closeButtons(Writer& writer) {
+  constexpr int scale = 4;
+  for (const bool hovered : {false, true}) {
+    CloseButton button;
+    button.show();
+    if (hovered) {
+      QEnterEvent enter(QPointF(16, 16), QPointF(16, 16), QPointF(16, 16));
+      QApplication::sendEvent(&button, &enter);
+    }
+    QImage image(CloseButton::side * scale, CloseButton::side * scale, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.scale(scale, scale);
+    button.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    painter.end();
+    writer.save(image, hovered ? QStringLiteral("close-hovered") : QStringLiteral("close-plain"));
+  }
+}
+
+// Lumivane's coordinator on a simulated desktop with one display of `screen`.
+struct DesktopSession {
+  sim::Desktop desktop;
+  std::unique_ptr<SimulatorWindow> window;
+  std::unique_ptr<QtWindows> windows;
+  std::shared_ptr<AppDelegate> delegate;
+
+  explicit DesktopSession(QSize screen) {
+    std::vector<DockTile> tiles = populateDesktop(desktop, screen);
+    desktop.setAccessibility(true);
+    desktop.setInputMonitoring(true);
+    desktop.setReduceMotion(true);
+    desktop.setDefault("hasSeenWelcome", true);
+    window = std::make_unique<SimulatorWindow>(desktop, std::move(tiles));
+    windows = std::make_unique<QtWindows>(window->space());
+    delegate = std::make_shared<AppDelegate>(desktop.platform(), *windows);
+    window->show();
+    delegate->applicationDidFinishLaunching();
+    window->setApplicationMenu(windows->applicationMenu());
+  }
+
+  ~DesktopSession() { delegate->applicationWillTerminate(); }
+
+  void settle() {
+    desktop.advance(0.05);
+    QApplication::processEvents();
+    QApplication::processEvents();
+  }
+};
+
+void desktop(Writer& writer) {
+  DesktopSession session(QSize(1280, 800));
+  const Rect icon = session.desktop.itemFrame(session.desktop.dockItemNamed("Safari").value_or(1));
+  session.desktop.glide({icon.midX(), icon.midY()}, 0.3);
+  session.desktop.advance(1.0);
+  QApplication::processEvents();
+  writer.save(session.window->snapshot(), QStringLiteral("desktop-hover"));
+
+  session.delegate->togglePopover();
+  session.settle();
+  writer.save(session.window->snapshot(), QStringLiteral("desktop-popover"));
+}
+
+// The layout section opened in the popover on a 1440×900 display: the preview, its note and
+// the reset button are in view.
+void openedLayout(Writer& writer) {
+  DesktopSession session(QSize(1440, 900));
+  session.delegate->togglePopover();
+  session.settle();
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (auto* content = window->findChild<MenuContent*>(); content && window->isVisible()) {
+      content->layoutSettings().setExpanded(true);
+    }
+  }
+  session.settle();
+  writer.save(session.window->snapshot(), QStringLiteral("desktop-popover-layout"));
+}
+
+// The welcome window on a display 500 points high: it fits below the menu bar and scrolls.
+void smallScreenWelcome(Writer& writer) {
+  DesktopSession session(QSize(1280, 500));
+  session.delegate->showWelcome();
+  session.settle();
+  writer.save(session.window->snapshot(), QStringLiteral("desktop-welcome-500"));
+}
+
+} // namespace
+
+int writeSnapshots(int argc, char** argv, const std::string& directory) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  QApplication application(argc, argv);
+  const QDir target(QString::fromStdString(directory));
+  if (directory.empty() || !target.mkpath(QStringLiteral("."))) {
+    std::cerr << "lumivane-sim: cannot make the directory '" << directory << "'\n";
+    return 2;
+  }
+  int failures = 0;
+  for (const auto& [appearance, suffix] :
+       {std::pair{style::Appearance::light, QStringLiteral("-light")},
+        std::pair{style::Appearance::dark, QStringLiteral("-dark")}}) {
+    QApplication::setPalette(style::palette(appearance));
+    Writer writer(target, suffix);
+    popovers(writer);
+    layouts(writer);
+    welcome(writer);
+    closeButtons(writer);
+    desktop(writer);
+    openedLayout(writer);
+    smallScreenWelcome(writer);
+    failures += writer.failures();
+  }
+  return failures == 0 ? 0 : 1;
+}
+
+} // namespace lumivane::shell

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "Lumivane/Observable.hpp"
+#include "Lumivane/Presentation.hpp"
+
+#include <QScrollArea>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class QLabel;
+
+namespace lumivane {
+class PermissionManager;
+class RuntimeStatus;
+class SettingsManager;
+} // namespace lumivane
+
+namespace lumivane::shell {
+class Dot;
+class HoverLayoutSettings;
+class SettingRow;
+class SymbolLabel;
+} // namespace lumivane::shell
+
+namespace lumivane::shell {
+
+// The popover's height rule. Heights in points.
+struct MenuHeight {
+  // The content height after the content reported `measured`: rounded up to a whole point when
+  // above 0; a report of 0 or less keeps `current`.
+  static double contentHeight(double current, double measured);
+  // The tallest the popover may be: the main screen's visible height less 80, never below 240;
+  // 720 without a screen.
+  static double limit(std::optional<double> visibleHeight);
+  // The scroll view's height: the content height, capped by the limit.
+  static double viewHeight(double contentHeight, std::optional<double> visibleHeight);
+};
+
+// The popover's content (also the fallback settings window's): readiness, the permission
+// notices, the two switches, the × layout, the login item, the status line and the footer.
+// Re-renders on every change of the settings store, the permission monitor and the runtime status.
+class MenuContent : public QScrollArea {
+  Q_OBJECT
+
+public:
+  static constexpr int contentWidth = 360;
+
+  // `visibleHeight`: the main screen's visible height, absent without a screen.
+  MenuContent(const presentation::MenuContentModel& model, std::optional<double> visibleHeight,
+              QWidget* parent = nullptr);
+  ~MenuContent() override;
+
+  // Accessibility granted, and the middle-click tap running unless that switch is off.
+  bool isReady() const;
+  double contentHeight() const { return contentHeight_; }
+  // Takes a new measurement of the content, as it reports its height.
+  void measure(double measured);
+  // The visible height of the display the content is shown on (the popover's is the one under
+  // the status item); absent without a screen.
+  void setVisibleHeight(std::optional<double> visibleHeight);
+  QWidget& content() const { return *content_; }
+  HoverLayoutSettings& layoutSettings() const { return *layout_; }
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  void render();
+  void measureContent();
+  QWidget* permissionNotice(const QString& title, const QString& detail, const QString& action,
+                            std::function<void()> perform);
+  QLabel* section(const QString& title);
+
+  std::shared_ptr<SettingsManager> settings_;
+  std::shared_ptr<PermissionManager> permissions_;
+  std::shared_ptr<RuntimeStatus> runtime_;
+  std::optional<double> visibleHeight_;
+  double contentHeight_;
+  bool revealLayout_ = false;
+  std::function<void()> showWelcome_;
+  std::function<void()> quit_;
+  std::vector<std::pair<Observable*, uint64_t>> observations_;
+
+  QWidget* content_;
+  Dot* dot_;
+  QWidget* accessibilityNotice_;
+  QWidget* help_;
+  QWidget* middleNotice_;
+  QWidget* retry_;
+  SymbolLabel* statusLabel_;
+  SettingRow* hoverRow_;
+  SettingRow* middleRow_;
+  SettingRow* loginRow_;
+  HoverLayoutSettings* layout_;
+  QWidget* approval_;
+  QLabel* loginError_;
+  SymbolLabel* operationStatus_;
+};
+
+} // namespace lumivane::shell

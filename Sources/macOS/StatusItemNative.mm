@@ -1,0 +1,138 @@
+#include "macOS/StatusItemNative.hpp"
+
+#include "macOS/MacText.hpp"
+
+#import <AppKit/AppKit.h>
+#include <utility>
+
+// The button's target: hands each click to the shell.
+@interface LMVStatusItemTarget : NSObject
+- (void)setAction:(std::function<void()>)action;
+- (void)clicked:(id)sender;
+@end
+
+@implementation LMVStatusItemTarget {
+  std::function<void()> _action;
+}
+- (void)setAction:(std::function<void()>)action {
+  _action = std::move(action);
+}
+- (void)clicked:(id)sender {
+  (void)sender;
+  if (_action) {
+    const auto action = _action;
+    action();
+  }
+}
+@end
+
+namespace lumivane::mac {
+
+namespace {
+
+// Menu-bar symbols at the size AppKit's own status items use.
+constexpr double symbolPointSize = 15;
+
+NSImage* maskImage(const SymbolPixels& pixels, double scale) {
+  if (pixels.width <= 0 || pixels.height <= 0 || scale <= 0 ||
+      pixels.rgba.size() != static_cast<size_t>(pixels.width) * pixels.height * 4) {
+    return nil;
+  }
+  CGColorSpaceRef sRGB = CGColorSpaceCreateWithName(kCGColorSpaceSRGB);
+  // A copy of the pixels: the image outlives the caller's buffer.
+  CFDataRef bytes =
+      CFDataCreate(nullptr, pixels.rgba.data(), static_cast<CFIndex>(pixels.rgba.size()));
+  CGDataProviderRef data = CGDataProviderCreateWithCFData(bytes);
+  CFRelease(bytes);
+  CGImageRef image = CGImageCreate(
+      static_cast<size_t>(pixels.width), static_cast<size_t>(pixels.height), 8, 32,
+      static_cast<size_t>(pixels.width) * 4, sRGB,
+      static_cast<CGBitmapInfo>(kCGImageAlphaPremultipliedLast) | kCGBitmapByteOrder32Big, data,
+      nullptr, false, kCGRenderingIntentDefault);
+  CGDataProviderRelease(data);
+  CGColorSpaceRelease(sRGB);
+  if (image == nullptr) {
+    return nil;
+  }
+  NSBitmapImageRep* bitmap = [[NSBitmapImageRep alloc] initWithCGImage:image];
+  CGImageRelease(image);
+  bitmap.size = NSMakeSize(pixels.width / scale, pixels.height / scale);
+  NSImage* result = [[NSImage alloc] initWithSize:bitmap.size];
+  [result addRepresentation:bitmap];
+  return result;
+}
+
+} // namespace
+
+struct StatusItemButton::Objects {
+  NSStatusItem* item;
+  LMVStatusItemTarget* target;
+};
+
+StatusItemButton::StatusItemButton(std::unique_ptr<Objects> objects)
+    : objects_(std::move(objects)) {}
+
+StatusItemButton::~StatusItemButton() {
+  [NSStatusBar.systemStatusBar removeStatusItem:objects_->item];
+}
+
+std::unique_ptr<StatusItemButton> StatusItemButton::create() {
+  NSStatusItem* item = [NSStatusBar.systemStatusBar statusItemWithLength:NSSquareStatusItemLength];
+  if (item.button == nil) {
+    [NSStatusBar.systemStatusBar removeStatusItem:item];
+    return nullptr;
+  }
+  LMVStatusItemTarget* target = [[LMVStatusItemTarget alloc] init];
+  item.button.target = target;
+  item.button.action = @selector(clicked:);
+  return std::unique_ptr<StatusItemButton>(
+      new StatusItemButton(std::make_unique<Objects>(Objects{item, target})));
+}
+
+void StatusItemButton::setAction(std::function<void()> action) {
+  [objects_->target setAction:std::move(action)];
+}
+
+void StatusItemButton::setAccessibilityIdentifier(std::string_view identifier) {
+  objects_->item.button.accessibilityIdentifier = CFBridgingRelease(createString(identifier));
+}
+
+void StatusItemButton::setSymbol(std::string_view name, std::string_view description,
+                                 const SymbolPixels& fallback, double scale) {
+  NSString* symbolName = CFBridgingRelease(createString(name));
+  NSString* label = CFBridgingRelease(createString(description));
+  NSImage* image = nil;
+  if (symbolName != nil) {
+    image = [[NSImage imageWithSystemSymbolName:symbolName accessibilityDescription:label]
+        imageWithSymbolConfiguration:[NSImageSymbolConfiguration
+                                         configurationWithPointSize:symbolPointSize
+                                                             weight:NSFontWeightRegular]];
+  }
+  if (image == nil) {
+    image = maskImage(fallback, scale);
+    image.accessibilityDescription = label;
+  }
+  [image setTemplate:YES];
+  objects_->item.button.image = image;
+  objects_->item.button.imageScaling = NSImageScaleProportionallyDown;
+}
+
+void StatusItemButton::setToolTip(std::string_view toolTip) {
+  objects_->item.button.toolTip = CFBridgingRelease(createString(toolTip));
+}
+
+void StatusItemButton::setHighlighted(bool highlighted) {
+  [objects_->item.button highlight:highlighted];
+}
+
+StatusItemButton::Frame StatusItemButton::screenFrame() const {
+  NSStatusBarButton* button = objects_->item.button;
+  NSWindow* window = button.window;
+  if (window == nil) {
+    return {};
+  }
+  const NSRect frame = [window convertRectToScreen:[button convertRect:button.bounds toView:nil]];
+  return {frame.origin.x, frame.origin.y, frame.size.width, frame.size.height};
+}
+
+} // namespace lumivane::mac
