@@ -153,7 +153,7 @@ DockEdge DockObserver::currentEdge() {
 }
 
 std::optional<DockObserver::Hit>
-DockObserver::hit(Point point, const std::optional<HoverLayoutOptions>& layout) {
+DockObserver::hit(Point point, const std::optional<HoverLayoutOptions>& layout, Reading reading) {
   if (!platform_.accessibility.isProcessTrusted()) {
     return std::nullopt;
   }
@@ -176,6 +176,13 @@ DockObserver::hit(Point point, const std::optional<HoverLayoutOptions>& layout) 
     if (platform_.accessibility.processID(*current) != dockPID_) {
       return std::nullopt;
     }
+    if (reading == Reading::snapshot) {
+      if (const std::optional<std::size_t> known = knownIndex(*current);
+          known && snapshot_->isItem[*known]) {
+        item = std::move(current);
+        break;
+      }
+    }
     if (withinBudget() &&
         isText(platform_.accessibility.attribute(*current, "AXRole"), dockItemRole)) {
       item = std::move(current);
@@ -184,7 +191,7 @@ DockObserver::hit(Point point, const std::optional<HoverLayoutOptions>& layout) 
     if (depth + 1 == maxWalk || !withinBudget()) {
       return std::nullopt;
     }
-    current = parent(*current);
+    current = parent(*current, reading);
     if (!current) {
       return std::nullopt;
     }
@@ -197,20 +204,20 @@ DockObserver::hit(Point point, const std::optional<HoverLayoutOptions>& layout) 
   if (!screen || !isMostlyOn(*itemFrame, *screen)) {
     return std::nullopt;
   }
-  Hit result{resolveApp(*item), std::nullopt};
+  Hit result{resolveApp(*item, reading), std::nullopt};
   if (!withinBudget()) {
     platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
                          identityBudgetExhausted);
     return std::nullopt;
   }
   if (result.application && layout) {
-    result.target = target(*item, *result.application, *itemFrame, *layout);
+    result.target = target(*item, *result.application, *itemFrame, *layout, reading);
   }
   return result;
 }
 
 std::optional<DockTarget> DockObserver::refresh(const DockTarget& remembered,
-                                                const HoverLayoutOptions& layout) {
+                                                const HoverLayoutOptions& layout, Reading reading) {
   if (remembered.element == nullptr || !platform_.accessibility.isProcessTrusted() ||
       !beginQuery()) {
     return std::nullopt;
@@ -224,11 +231,12 @@ std::optional<DockTarget> DockObserver::refresh(const DockTarget& remembered,
   if (!screen || !isMostlyOn(*iconFrame, *screen)) {
     return std::nullopt;
   }
-  const std::optional<RunningApp> app = resolveApp(remembered.element);
+  const std::optional<RunningApp> app = resolveApp(remembered.element, reading);
   if (!app) {
     return std::nullopt;
   }
-  std::optional<DockTarget> measured = target(remembered.element, *app, *iconFrame, layout);
+  std::optional<DockTarget> measured =
+      target(remembered.element, *app, *iconFrame, layout, reading);
   // The item now shows another instance (a relaunch): the remembered target is gone.
   if (!measured || measured->app.identity != remembered.app.identity) {
     return std::nullopt;
@@ -236,11 +244,12 @@ std::optional<DockTarget> DockObserver::refresh(const DockTarget& remembered,
   return measured;
 }
 
-std::optional<RunningApp> DockObserver::selectedApplication(const DockTarget& selected) {
+std::optional<RunningApp> DockObserver::selectedApplication(const DockTarget& selected,
+                                                            Reading reading) {
   if (selected.element == nullptr || !platform_.accessibility.isProcessTrusted() || !beginQuery()) {
     return std::nullopt;
   }
-  std::optional<RunningApp> app = resolveApp(selected.element);
+  std::optional<RunningApp> app = resolveApp(selected.element, reading);
   if (!app || app->identity != selected.app.identity) {
     return std::nullopt;
   }
@@ -248,7 +257,7 @@ std::optional<RunningApp> DockObserver::selectedApplication(const DockTarget& se
   if (!icon || !withinBudget()) {
     return std::nullopt;
   }
-  const std::optional<platform::ElementRef> list = parent(selected.element);
+  const std::optional<platform::ElementRef> list = parent(selected.element, reading);
   const std::optional<Rect> listFrame = list ? frame(*list) : std::nullopt;
   if (!listFrame) {
     return std::nullopt;
@@ -260,7 +269,7 @@ std::optional<RunningApp> DockObserver::selectedApplication(const DockTarget& se
     return std::nullopt;
   }
   // The × may not cover any Dock item now, whichever item moved under it.
-  const std::optional<std::vector<Rect>> items = itemFrames(*list);
+  const auto items = obstacles(*list, *listFrame, selected.element, *icon, reading);
   if (!items || std::ranges::any_of(*items, [&](const Rect& item) {
         return intersects(item, selected.buttonFrame);
       })) {
@@ -328,28 +337,110 @@ std::optional<Rect> DockObserver::frame(const platform::ElementRef& element) {
   return result;
 }
 
-// All item frames of the Dock's list, or nothing: one unreadable child, or a budget that runs
-// out half way, spoils the whole snapshot. Items of zero size (separators) are left out.
-std::optional<std::vector<Rect>> DockObserver::itemFrames(const platform::ElementRef& list) {
+// The list's children, when there is at least one and no more than can be measured.
+std::optional<std::vector<platform::ElementRef>>
+DockObserver::children(const platform::ElementRef& list) {
   if (!withinBudget()) {
     return std::nullopt;
   }
-  const auto children = asElements(platform_.accessibility.attribute(list, "AXChildren"));
-  if (!children || children->empty() || children->size() > maxItems) {
+  auto elements = asElements(platform_.accessibility.attribute(list, "AXChildren"));
+  if (!elements || elements->empty() || elements->size() > maxItems) {
     return std::nullopt;
   }
-  std::vector<Rect> frames;
-  frames.reserve(children->size());
-  for (const platform::ElementRef& child : *children) {
+  return elements;
+}
+
+// Every child's frame, or nothing: one unreadable child, or a budget that runs out half way,
+// spoils the whole measurement, and the snapshot stays as it was. Items of zero size
+// (separators) are no obstacles.
+bool DockObserver::measure(const platform::ElementRef& list, const Rect& listFrame,
+                           std::vector<platform::ElementRef> elements) {
+  Snapshot measured;
+  measured.dockPID = dockPID_;
+  measured.list = list;
+  measured.listFrame = listFrame;
+  measured.frames.reserve(elements.size());
+  for (const platform::ElementRef& child : elements) {
     const std::optional<Rect> childFrame = frame(child);
     if (!childFrame) {
-      return std::nullopt;
+      return false;
     }
+    measured.frames.push_back(*childFrame);
     if (childFrame->absWidth() > 0 && childFrame->absHeight() > 0) {
-      frames.push_back(*childFrame);
+      measured.obstacles.push_back(*childFrame);
     }
   }
-  return frames;
+  measured.measuredAt = platform_.runLoop.uptime();
+  // What was learnt of the items stays with them while the children are the same elements.
+  if (snapshot_ && snapshot_->dockPID == dockPID_ && isYoung(snapshot_->factsSince) &&
+      std::ranges::equal(snapshot_->children, elements, [&](const auto& a, const auto& b) {
+        return platform_.accessibility.isSameElement(a, b);
+      })) {
+    measured.isItem = std::move(snapshot_->isItem);
+    measured.bundlePaths = std::move(snapshot_->bundlePaths);
+    measured.factsSince = snapshot_->factsSince;
+  } else {
+    measured.isItem.assign(elements.size(), false);
+    measured.bundlePaths.assign(elements.size(), std::nullopt);
+    measured.factsSince = measured.measuredAt;
+  }
+  measured.children = std::move(elements);
+  snapshot_ = std::move(measured);
+  return true;
+}
+
+std::optional<std::span<const Rect>> DockObserver::obstacles(const platform::ElementRef& list,
+                                                             const Rect& listFrame,
+                                                             const platform::ElementRef& item,
+                                                             const Rect& icon, Reading reading) {
+  std::optional<std::vector<platform::ElementRef>> elements = children(list);
+  if (!elements) {
+    return std::nullopt;
+  }
+  const auto sameElement = [&](const platform::ElementRef& a, const platform::ElementRef& b) {
+    return platform_.accessibility.isSameElement(a, b);
+  };
+  const auto holds = [&] {
+    if (reading != Reading::snapshot || !snapshot_ || snapshot_->dockPID != dockPID_ ||
+        !isYoung(snapshot_->measuredAt) || !sameElement(snapshot_->list, list) ||
+        snapshot_->listFrame != listFrame ||
+        !std::ranges::equal(snapshot_->children, *elements, sameElement)) {
+      return false;
+    }
+    const std::optional<std::size_t> index = snapshotIndex(item);
+    return index && snapshot_->frames[*index] == icon;
+  };
+  if (!holds() && !measure(list, listFrame, std::move(*elements))) {
+    return std::nullopt;
+  }
+  return std::span<const Rect>(snapshot_->obstacles);
+}
+
+std::optional<std::size_t> DockObserver::snapshotIndex(const platform::ElementRef& element) {
+  if (!snapshot_ || snapshot_->dockPID != dockPID_) {
+    return std::nullopt;
+  }
+  const auto found = std::ranges::find_if(snapshot_->children, [&](const auto& child) {
+    return platform_.accessibility.isSameElement(child, element);
+  });
+  if (found == snapshot_->children.end()) {
+    return std::nullopt;
+  }
+  return static_cast<std::size_t>(found - snapshot_->children.begin());
+}
+
+std::optional<std::size_t> DockObserver::knownIndex(const platform::ElementRef& element) {
+  const std::optional<std::size_t> index = snapshotIndex(element);
+  if (index && !isYoung(snapshot_->factsSince)) {
+    snapshot_->isItem.assign(snapshot_->children.size(), false);
+    snapshot_->bundlePaths.assign(snapshot_->children.size(), std::nullopt);
+    snapshot_->factsSince = platform_.runLoop.uptime();
+  }
+  return index;
+}
+
+bool DockObserver::isYoung(double since) {
+  return platform_.runLoop.uptime() - since <= snapshotLifetime;
 }
 
 // "AXURL" comes as a URL, or from some items as its text.
@@ -372,10 +463,39 @@ std::optional<std::string> DockObserver::appURL(const platform::ElementRef& elem
 }
 
 // Only application items stand for a running application; folders, the trash, separators and
-// other items are refused before their URL is read.
-std::optional<RunningApp> DockObserver::resolveApp(const platform::ElementRef& element) {
+// other items are refused before their URL is read. The application is always resolved against
+// the running applications of the moment.
+std::optional<RunningApp> DockObserver::resolveApp(const platform::ElementRef& element,
+                                                   Reading reading) {
   if (platform_.accessibility.processID(element) != dockPID_ || !withinBudget()) {
     return std::nullopt;
+  }
+  const std::optional<std::string> path = bundlePath(element, reading);
+  if (!path) {
+    return std::nullopt;
+  }
+  // The resolver looks at instances of this bundle only; the others need no conversion.
+  std::vector<RunningApp> instances;
+  for (const platform::ApplicationInfo& info : platform_.workspace.runningApplications()) {
+    if (info.bundlePath != *path) {
+      continue;
+    }
+    if (std::optional<RunningApp> app = runningApp(info)) {
+      instances.push_back(std::move(*app));
+    }
+  }
+  return AppResolver::resolve(*path, instances, platform_.process.pid());
+}
+
+// The canonical bundle path of an application item, in the same normal form as the bundle paths
+// of runningApps().
+std::optional<std::string> DockObserver::bundlePath(const platform::ElementRef& element,
+                                                    Reading reading) {
+  if (reading == Reading::snapshot) {
+    if (const std::optional<std::size_t> known = knownIndex(element);
+        known && snapshot_->bundlePaths[*known]) {
+      return snapshot_->bundlePaths[*known];
+    }
   }
   if (!isText(platform_.accessibility.attribute(element, "AXSubrole"), applicationItemSubrole)) {
     return std::nullopt;
@@ -384,25 +504,16 @@ std::optional<RunningApp> DockObserver::resolveApp(const platform::ElementRef& e
   if (!url) {
     return std::nullopt;
   }
-  // The same normal form as the bundle paths of runningApps().
-  const std::optional<std::string> bundlePath = platform_.workspace.canonicalPath(*url);
-  if (!bundlePath) {
-    return std::nullopt;
-  }
-  // The resolver looks at instances of this bundle only; the others need no conversion.
-  std::vector<RunningApp> instances;
-  for (const platform::ApplicationInfo& info : platform_.workspace.runningApplications()) {
-    if (info.bundlePath != *bundlePath) {
-      continue;
-    }
-    if (std::optional<RunningApp> app = runningApp(info)) {
-      instances.push_back(std::move(*app));
-    }
-  }
-  return AppResolver::resolve(*bundlePath, instances, platform_.process.pid());
+  return platform_.workspace.canonicalPath(*url);
 }
 
-std::optional<platform::ElementRef> DockObserver::parent(const platform::ElementRef& element) {
+// A child of the snapshot's list has that list as its parent, while the snapshot lives.
+std::optional<platform::ElementRef> DockObserver::parent(const platform::ElementRef& element,
+                                                         Reading reading) {
+  if (reading == Reading::snapshot && snapshot_ && isYoung(snapshot_->measuredAt) &&
+      snapshotIndex(element)) {
+    return snapshot_->list;
+  }
   return asElement(platform_.accessibility.attribute(element, "AXParent"));
 }
 
@@ -412,11 +523,11 @@ std::optional<Rect> DockObserver::screenHolding(const Rect& frame) {
 
 std::optional<DockTarget> DockObserver::target(const platform::ElementRef& item,
                                                const RunningApp& app, const Rect& icon,
-                                               const HoverLayoutOptions& layout) {
+                                               const HoverLayoutOptions& layout, Reading reading) {
   if (!withinBudget()) {
     return std::nullopt;
   }
-  const std::optional<platform::ElementRef> list = parent(item);
+  const std::optional<platform::ElementRef> list = parent(item, reading);
   const std::optional<Rect> listFrame = list ? frame(*list) : std::nullopt;
   if (!listFrame) {
     return std::nullopt;
@@ -427,14 +538,15 @@ std::optional<DockTarget> DockObserver::target(const platform::ElementRef& item,
   }
   const DockEdge edge = DockGeometry::edge(*listFrame, *screen);
   // Every Dock item is an obstacle: the × never covers another icon.
-  const std::optional<std::vector<Rect>> obstacles = itemFrames(*list);
-  if (!obstacles) {
+  const std::optional<std::span<const Rect>> obstacleFrames =
+      obstacles(*list, *listFrame, item, icon, reading);
+  if (!obstacleFrames) {
     platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
                          incompleteSnapshot);
     return std::nullopt;
   }
   const std::optional<HoverPlacement> placement =
-      HoverLayout::placement(icon, edge, *screen, layout, *obstacles);
+      HoverLayout::placement(icon, edge, *screen, layout, *obstacleFrames);
   if (!placement) {
     platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
                          noSafePlacement);
@@ -444,6 +556,12 @@ std::optional<DockTarget> DockObserver::target(const platform::ElementRef& item,
     platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
                          layoutBudgetExhausted);
     return std::nullopt;
+  }
+  // An item that got a × is known from now on: its role, and the bundle its application was
+  // resolved from. Refusals are not kept; they may have been passing faults.
+  if (const std::optional<std::size_t> known = knownIndex(item)) {
+    snapshot_->isItem[*known] = true;
+    snapshot_->bundlePaths[*known] = app.identity.bundlePath();
   }
   return DockTarget{app, item, icon, placement->frame, edge};
 }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 // Timelines of the hover feature on the simulated desktop. The loop ticks every 1/30 s, so a
 // check placed a tick or two after a delay tells "not yet" from "done" without depending on
@@ -119,6 +120,64 @@ TEST(HoverPath, AButtonItsIconHasOutgrownIsWithdrawnAtOnce) {
   EXPECT_FALSE(d.panelVisible());
   EXPECT_FALSE(d.hover->isLooping());
 }
+
+// A pointer resting on a shown × costs the Dock few messages, yet a change of the Dock under it
+// shows within 0.2 s, wherever the change falls between two of the loop's steps.
+struct DockChange {
+  const char* name;
+  std::function<void(TriggerDesktop&)> change;
+  bool keepsButton; // the × moves to the icon's new place rather than going
+};
+
+class HoverRestingDockChange
+    : public ::testing::TestWithParam<std::tuple<DockChange, int /* eighths of a tick */>> {};
+
+TEST_P(HoverRestingDockChange, IsNoticedWithinAFifthOfASecond) {
+  const auto& [change, eighths] = GetParam();
+  TriggerDesktop d;
+  showButton(d, "Safari");
+  d.desktop.advance(1.0 + eighths * tick / 8);
+  const std::size_t messagesBefore = d.desktop.accessibilityMessageCount();
+  d.desktop.advance(1.0);
+  // Every fifth of a second: the element at the point, the icon's frame, the list's frame and
+  // children; and one full measurement at most.
+  EXPECT_LE(d.desktop.accessibilityMessageCount() - messagesBefore, 5 * 4 + 14u);
+  ASSERT_TRUE(d.panelVisible());
+  const Rect before = d.panelFrame();
+
+  change.change(d);
+  d.desktop.advance(0.2);
+  if (change.keepsButton) {
+    ASSERT_TRUE(d.panelVisible());
+    EXPECT_NE(d.panelFrame(), before);
+    EXPECT_EQ(d.panelFrame(), TriggerDesktop::buttonAbove(d.icon("Safari")));
+  } else {
+    EXPECT_FALSE(d.panelVisible());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, HoverRestingDockChange,
+    ::testing::Combine(
+        ::testing::Values(
+            // The row grows by one tile and stays centred: Safari slides out from under the
+            // pointer, half a tile to the left.
+            DockChange{"ItemAdded",
+                       [](TriggerDesktop& d) {
+                         d.desktop.addDockItem(sim::DockItemKind::folder, "Documents");
+                       },
+                       false},
+            // The icon under the pointer grows in place.
+            DockChange{"MagnificationOn",
+                       [](TriggerDesktop& d) { d.desktop.placeDock(DockEdge::bottom, 0, 64, 128); },
+                       true},
+            DockChange{"DockMovedToTheLeft",
+                       [](TriggerDesktop& d) { d.desktop.placeDock(DockEdge::left); }, false}),
+        ::testing::Range(0, 8)),
+    [](const auto& info) {
+      return std::string(std::get<0>(info.param).name) + "At" +
+             std::to_string(std::get<1>(info.param)) + "Eighths";
+    });
 
 TEST(HoverClick, QuitsAfterValidationAndShowsNoButtonWhileTheRequestIsPending) {
   TriggerDesktop d;
