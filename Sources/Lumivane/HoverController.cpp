@@ -171,10 +171,26 @@ bool HoverController::isResting(Point point, double now) {
 }
 
 void HoverController::step(Point point, double now) {
-  const auto hit = observer_->hit(point, layout, Reading::snapshot);
+  const bool heading = isHeadingForButton(point);
+  const std::optional<DockObserver::Hit> hit =
+      passedOver(observer_->hit(point, layout, Reading::snapshot), heading);
   std::optional<DockTarget> candidate;
   if (hit && hit->target && !quitter_->isPending(hit->target->app.identity)) {
     candidate = hit->target;
+  }
+
+  if (heading && candidate && candidate->edge == target_->edge &&
+      DockGeometry::canRetain(target_->buttonFrame, target_->iconFrame, candidate->iconFrame,
+                              target_->edge)) {
+    // Its own icon, grown or shrunk under the pointer on the way: the × stays where the pointer
+    // is heading, and so does the path to it, as long as the × still validates there.
+    if (!isStillSelectable()) {
+      reset();
+      return;
+    }
+    retainingSelection_ = false;
+    state_.update(candidate->app.identity, false, true, now);
+    return;
   }
 
   if (hit && !candidate) {
@@ -199,8 +215,7 @@ void HoverController::step(Point point, double now) {
                                                      target_->buttonFrame, target_->edge);
     if (state_.isVisible() && (onPath || retainingSelection_)) {
       // Heading for the ×: validate the remembered item instead of re-measuring it.
-      const auto app = observer_->selectedApplication(*target_, Reading::snapshot);
-      if (!app || quitter_->isPending(app->identity)) {
+      if (!isStillSelectable()) {
         reset();
         return;
       }
@@ -250,6 +265,33 @@ void HoverController::step(Point point, double now) {
   if (!state_.target()) {
     reset();
   }
+}
+
+// On the way from an icon to its shown ×: the pointer is on the path from the icon, as it was
+// when the × was placed, to the ×. On a magnifying Dock the icons grow and shrink under the
+// pointer meanwhile, and a neighbour may grow into the path; the × stays with the application it
+// was shown for while the pointer is on the path, wherever the icons have gone.
+bool HoverController::isHeadingForButton(Point point) {
+  return target_ && state_.isVisible() &&
+         DockGeometry::isOnButtonPath(point, target_->iconFrame, target_->buttonFrame,
+                                      target_->edge);
+}
+
+// The remembered item still validates for its × (against the observer's snapshot) and has no
+// quit request pending.
+bool HoverController::isStillSelectable() {
+  const auto app = observer_->selectedApplication(*target_, Reading::snapshot);
+  return app && !quitter_->isPending(app->identity);
+}
+
+// Another item on the way to the ×: passed over, as if nothing were under the pointer.
+std::optional<DockObserver::Hit> HoverController::passedOver(std::optional<DockObserver::Hit> hit,
+                                                             bool heading) const {
+  if (heading && hit &&
+      (!hit->application || hit->application->identity != target_->app.identity)) {
+    return std::nullopt;
+  }
+  return hit;
 }
 
 void HoverController::click() {

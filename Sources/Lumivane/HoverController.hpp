@@ -57,6 +57,10 @@ private:
   void tick();
   bool isResting(Point point, double now);
   void step(Point point, double now);
+  bool isHeadingForButton(Point point);
+  bool isStillSelectable();
+  std::optional<DockObserver::Hit> passedOver(std::optional<DockObserver::Hit> hit,
+                                              bool heading) const;
   void click();
   Point pointer();
   // The pointer is on the visible × panel.
