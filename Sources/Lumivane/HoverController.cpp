@@ -172,8 +172,13 @@ bool HoverController::isResting(Point point, double now) {
 
 void HoverController::step(Point point, double now) {
   const bool heading = isHeadingForButton(point);
+  // Over the visible × the element at the point is our own panel's, and the question would go
+  // to this very process, which cannot answer while its main thread waits for the answer. The
+  // Dock is not under the pointer there.
   const std::optional<DockObserver::Hit> hit =
-      passedOver(observer_->hit(point, layout, Reading::snapshot), heading);
+      isOnVisibleButton(point)
+          ? std::nullopt
+          : passedOver(observer_->hit(point, layout, Reading::snapshot), heading);
   std::optional<DockTarget> candidate;
   if (hit && hit->target && !quitter_->isPending(hit->target->app.identity)) {
     candidate = hit->target;

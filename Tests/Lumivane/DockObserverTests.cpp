@@ -202,6 +202,17 @@ TEST_F(DockHit, WithNoItemUnderThePointThereIsNoHit) {
   EXPECT_FALSE(hitItem(safari));
 }
 
+TEST_F(DockHit, AnElementOfThisProcessIsAskedNothing) {
+  const int safari = addApp("Safari");
+  // A window of Lumivane's own over the item, as the × panel may be.
+  desktop.addWindow(desktop.ownPID(), desktop.itemFrame(safari));
+  observer();
+  const std::size_t messages = desktop.accessibilityMessageCount();
+  EXPECT_FALSE(hitItem(safari));
+  // Only the question what lies at the point; nothing is asked of the element it names.
+  EXPECT_EQ(desktop.accessibilityMessageCount(), messages + 1);
+}
+
 TEST_F(DockHit, WithoutPermissionOrDockEveryQueryIsAbsent) {
   const int safari = addApp("Safari");
   desktop.placeDock(DockEdge::left);

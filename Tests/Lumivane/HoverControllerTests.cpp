@@ -311,6 +311,29 @@ INSTANTIATE_TEST_SUITE_P(
              std::to_string(std::get<1>(info.param)) + "Eighths";
     });
 
+// The element under a pointer on the × is our own panel's: a question about it would go to
+// this process, whose main thread is the one waiting for the answer. None is asked; the ×
+// stays and its click counts.
+TEST(HoverOwnPanel, APointerOnTheButtonAsksNothingAboutIt) {
+  TriggerDesktop d;
+  showButton(d, "Safari");
+  const Point button = centreOf(d.panelFrame());
+  travelKeepingButton(d, button);
+  // From here on, every question about what lies at a point hangs for the message time-out.
+  d.desktop.addFault(
+      {sim::FaultKind::timeout, sim::FaultTarget::anyElement, "AXElementAtPosition"});
+  const double stallBefore = d.desktop.runLoop().longestStall();
+  for (int step = 0; step < 30; ++step) {
+    d.desktop.movePointer({button.x + (step % 2 == 0 ? 3 : -3), button.y});
+    d.desktop.advance(tick);
+  }
+  EXPECT_EQ(d.desktop.runLoop().longestStall(), stallBefore);
+  ASSERT_TRUE(d.panelVisible());
+  d.desktop.click();
+  ASSERT_EQ(d.desktop.quitRequests().size(), 1u);
+  EXPECT_EQ(d.desktop.quitRequests()[0].pid, d.pid("Safari"));
+}
+
 TEST(HoverClick, QuitsAfterValidationAndShowsNoButtonWhileTheRequestIsPending) {
   TriggerDesktop d;
   showButton(d, "Notes");
