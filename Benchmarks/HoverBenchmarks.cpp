@@ -79,6 +79,15 @@ void countMessages(benchmark::State& state, const HoverDesktop& bench, std::size
                                             benchmark::Counter::kAvgIterations);
 }
 
+// The same, for a run that must end with the × still shown.
+void countMessagesKeepingButton(benchmark::State& state, const HoverDesktop& bench,
+                                std::size_t before, const char* name) {
+  if (!bench.desktop.panel().visible) {
+    state.SkipWithError("the × did not stay up");
+  }
+  countMessages(state, bench, before, name);
+}
+
 // Resting on an icon with its × shown, one virtual second per iteration.
 void HoverResting(benchmark::State& state) {
   HoverDesktop bench;
@@ -90,10 +99,7 @@ void HoverResting(benchmark::State& state) {
   for (auto _ : state) {
     bench.desktop.advance(1.0);
   }
-  if (!bench.desktop.panel().visible) {
-    state.SkipWithError("the × did not stay up");
-  }
-  countMessages(state, bench, before, "ax_messages_per_second");
+  countMessagesKeepingButton(state, bench, before, "ax_messages_per_second");
 }
 BENCHMARK(HoverResting);
 
@@ -140,10 +146,7 @@ void HoverHeadingToButton(benchmark::State& state) {
     bench.desktop.movePointer({from.x + (to.x - from.x) * share, from.y + (to.y - from.y) * share});
     bench.desktop.advance(HoverController::tickInterval);
   }
-  if (!bench.desktop.panel().visible) {
-    state.SkipWithError("the × did not stay up");
-  }
-  countMessages(state, bench, before, "ax_messages_per_step");
+  countMessagesKeepingButton(state, bench, before, "ax_messages_per_step");
 }
 BENCHMARK(HoverHeadingToButton);
 

@@ -121,7 +121,7 @@ std::string tripName(const MagnifiedTrip& trip) {
 class MagnifiedTripDesktop {
 public:
   explicit MagnifiedTripDesktop(const MagnifiedTrip& trip)
-      : trip_(trip), d(DockSetup{.edge = trip.edge, .iconSize = 48, .magnifiedSize = 128}) {
+      : d(DockSetup{.edge = trip.edge, .iconSize = 48, .magnifiedSize = 128}), trip_(trip) {
     d.hover->layout = {trip.position, HoverDistance::standard};
   }
 
@@ -160,10 +160,12 @@ public:
     }
   }
 
-  MagnifiedTrip trip_;
   TriggerDesktop d;
   Rect button;
   bool crossedNeighbour = false;
+
+private:
+  MagnifiedTrip trip_;
 };
 
 class HoverMagnifiedTravel : public ::testing::TestWithParam<MagnifiedTrip> {};
