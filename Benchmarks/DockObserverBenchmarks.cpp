@@ -73,6 +73,9 @@ public:
   std::optional<int32_t> processID(const platform::ElementRef& element) override {
     return recording(element).pid;
   }
+  bool isSameElement(const platform::ElementRef& a, const platform::ElementRef& b) override {
+    return recorded_.isSameElement(recording(a).inner, recording(b).inner);
+  }
   std::optional<platform::AXValue> attribute(const platform::ElementRef& element,
                                              std::string_view name) override {
     const Recording& answers = recording(element);

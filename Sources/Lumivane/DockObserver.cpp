@@ -1,5 +1,7 @@
 #include "Lumivane/DockObserver.hpp"
 
+#include "LumivaneCore/FileURL.hpp"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -29,119 +31,6 @@ constexpr int maxWalk = 4;
 
 constexpr std::array<std::string_view, 2> frameAttributes{"AXPosition", "AXSize"};
 
-char asciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringASCIICase(std::string_view text, std::string_view lowerCase) {
-  return std::ranges::equal(text, lowerCase, [](char a, char b) { return asciiLower(a) == b; });
-}
-
-bool isAlpha(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-std::optional<int> hexValue(char c) {
-  if (isDigit(c)) {
-    return c - '0';
-  }
-  const char lower = asciiLower(c);
-  if (lower >= 'a' && lower <= 'f') {
-    return lower - 'a' + 10;
-  }
-  return std::nullopt;
-}
-
-// Decodes %XX escapes. A malformed escape, or one that decodes to NUL, makes the text unusable
-// as a path.
-std::optional<std::string> percentDecoded(std::string_view text) {
-  std::string decoded;
-  decoded.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      decoded.push_back(text[i]);
-      continue;
-    }
-    if (i + 2 >= text.size()) {
-      return std::nullopt;
-    }
-    const std::optional<int> high = hexValue(text[i + 1]);
-    const std::optional<int> low = hexValue(text[i + 2]);
-    if (!high || !low || (*high == 0 && *low == 0)) {
-      return std::nullopt;
-    }
-    decoded.push_back(static_cast<char>(*high * 16 + *low));
-    i += 2;
-  }
-  return decoded;
-}
-
-// The decoded path of a file URL naming an ".app" bundle (extension in any letter case), without
-// trailing slashes; nothing for a text that does not parse as a URL, a URL of another scheme or
-// host, or a file that is not an application bundle.
-std::optional<std::string> applicationBundlePath(std::string_view url) {
-  // Like URL(string:), refuse texts with spaces or control characters.
-  if (std::ranges::any_of(url, [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte <= 0x20 || byte == 0x7F;
-      })) {
-    return std::nullopt;
-  }
-  const std::size_t colon = url.find(':');
-  if (colon == std::string_view::npos || colon == 0 || !isAlpha(url.front()) ||
-      !std::ranges::all_of(url.substr(0, colon), [](char c) {
-        return isAlpha(c) || isDigit(c) || c == '+' || c == '-' || c == '.';
-      })) {
-    return std::nullopt;
-  }
-  if (!equalsIgnoringASCIICase(url.substr(0, colon), "file")) {
-    return std::nullopt;
-  }
-  std::string_view rest = url.substr(colon + 1);
-  rest = rest.substr(0, rest.find_first_of("?#"));
-  if (rest.starts_with("//")) {
-    rest.remove_prefix(2);
-    const std::size_t slash = std::min(rest.find('/'), rest.size());
-    const std::string_view host = rest.substr(0, slash);
-    // Only the local machine's files can be running applications.
-    if (!host.empty() && !equalsIgnoringASCIICase(host, "localhost")) {
-      return std::nullopt;
-    }
-    rest.remove_prefix(slash);
-  }
-  std::optional<std::string> path = percentDecoded(rest);
-  if (!path) {
-    return std::nullopt;
-  }
-  while (path->size() > 1 && path->back() == '/') {
-    path->pop_back();
-  }
-  const std::string_view component = std::string_view(*path).substr(path->find_last_of('/') + 1);
-  const std::size_t dot = component.find_last_of('.');
-  // A name that only starts with a dot has no extension.
-  if (dot == std::string_view::npos || dot == 0 ||
-      !equalsIgnoringASCIICase(component.substr(dot + 1), "app")) {
-    return std::nullopt;
-  }
-  return path;
-}
-
-// The bundle's file name without its extension: "/Applications/Mail.app" gives "Mail".
-std::string bundleName(std::string_view path) {
-  while (path.size() > 1 && path.back() == '/') {
-    path.remove_suffix(1);
-  }
-  std::string_view component = path.substr(path.find_last_of('/') + 1);
-  const std::size_t dot = component.find_last_of('.');
-  if (dot != std::string_view::npos && dot > 0) {
-    component = component.substr(0, dot);
-  }
-  return std::string(component);
-}
-
 // The application as the core knows it; nothing without a bundle path, a launch date or a
 // bundle identifier.
 std::optional<RunningApp> runningApp(const platform::ApplicationInfo& info) {
@@ -150,7 +39,7 @@ std::optional<RunningApp> runningApp(const platform::ApplicationInfo& info) {
   }
   std::string name = info.localizedName && !info.localizedName->empty()
                          ? *info.localizedName
-                         : bundleName(*info.bundlePath);
+                         : FileURL::bundleName(*info.bundlePath);
   return RunningApp{AppIdentity(info.pid, *info.bundlePath, *info.launchDate),
                     *info.bundleIdentifier,
                     std::move(name),
@@ -264,7 +153,7 @@ DockEdge DockObserver::currentEdge() {
 }
 
 std::optional<DockObserver::Hit>
-DockObserver::hit(Point point, const std::optional<HoverLayoutOptions>& layout) {
+DockObserver::hit(Point point, const std::optional<HoverLayoutOptions>& layout, Reading reading) {
   if (!platform_.accessibility.isProcessTrusted()) {
     return std::nullopt;
   }
@@ -287,6 +176,13 @@ DockObserver::hit(Point point, const std::optional<HoverLayoutOptions>& layout) 
     if (platform_.accessibility.processID(*current) != dockPID_) {
       return std::nullopt;
     }
+    if (reading == Reading::snapshot) {
+      if (const std::optional<std::size_t> known = knownIndex(*current);
+          known && snapshot_->isItem[*known]) {
+        item = std::move(current);
+        break;
+      }
+    }
     if (withinBudget() &&
         isText(platform_.accessibility.attribute(*current, "AXRole"), dockItemRole)) {
       item = std::move(current);
@@ -295,7 +191,7 @@ DockObserver::hit(Point point, const std::optional<HoverLayoutOptions>& layout) 
     if (depth + 1 == maxWalk || !withinBudget()) {
       return std::nullopt;
     }
-    current = parent(*current);
+    current = parent(*current, reading);
     if (!current) {
       return std::nullopt;
     }
@@ -308,20 +204,20 @@ DockObserver::hit(Point point, const std::optional<HoverLayoutOptions>& layout) 
   if (!screen || !isMostlyOn(*itemFrame, *screen)) {
     return std::nullopt;
   }
-  Hit result{resolveApp(*item), std::nullopt};
+  Hit result{resolveApp(*item, reading), std::nullopt};
   if (!withinBudget()) {
     platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
                          identityBudgetExhausted);
     return std::nullopt;
   }
   if (result.application && layout) {
-    result.target = target(*item, *result.application, *itemFrame, *layout);
+    result.target = target(*item, *result.application, *itemFrame, *layout, reading);
   }
   return result;
 }
 
 std::optional<DockTarget> DockObserver::refresh(const DockTarget& remembered,
-                                                const HoverLayoutOptions& layout) {
+                                                const HoverLayoutOptions& layout, Reading reading) {
   if (remembered.element == nullptr || !platform_.accessibility.isProcessTrusted() ||
       !beginQuery()) {
     return std::nullopt;
@@ -335,11 +231,12 @@ std::optional<DockTarget> DockObserver::refresh(const DockTarget& remembered,
   if (!screen || !isMostlyOn(*iconFrame, *screen)) {
     return std::nullopt;
   }
-  const std::optional<RunningApp> app = resolveApp(remembered.element);
+  const std::optional<RunningApp> app = resolveApp(remembered.element, reading);
   if (!app) {
     return std::nullopt;
   }
-  std::optional<DockTarget> measured = target(remembered.element, *app, *iconFrame, layout);
+  std::optional<DockTarget> measured =
+      target(remembered.element, *app, *iconFrame, layout, reading);
   // The item now shows another instance (a relaunch): the remembered target is gone.
   if (!measured || measured->app.identity != remembered.app.identity) {
     return std::nullopt;
@@ -347,11 +244,12 @@ std::optional<DockTarget> DockObserver::refresh(const DockTarget& remembered,
   return measured;
 }
 
-std::optional<RunningApp> DockObserver::selectedApplication(const DockTarget& selected) {
+std::optional<RunningApp> DockObserver::selectedApplication(const DockTarget& selected,
+                                                            Reading reading) {
   if (selected.element == nullptr || !platform_.accessibility.isProcessTrusted() || !beginQuery()) {
     return std::nullopt;
   }
-  std::optional<RunningApp> app = resolveApp(selected.element);
+  std::optional<RunningApp> app = resolveApp(selected.element, reading);
   if (!app || app->identity != selected.app.identity) {
     return std::nullopt;
   }
@@ -359,7 +257,7 @@ std::optional<RunningApp> DockObserver::selectedApplication(const DockTarget& se
   if (!icon || !withinBudget()) {
     return std::nullopt;
   }
-  const std::optional<platform::ElementRef> list = parent(selected.element);
+  const std::optional<platform::ElementRef> list = parent(selected.element, reading);
   const std::optional<Rect> listFrame = list ? frame(*list) : std::nullopt;
   if (!listFrame) {
     return std::nullopt;
@@ -371,7 +269,7 @@ std::optional<RunningApp> DockObserver::selectedApplication(const DockTarget& se
     return std::nullopt;
   }
   // The × may not cover any Dock item now, whichever item moved under it.
-  const std::optional<std::vector<Rect>> items = itemFrames(*list);
+  const auto items = obstacles(*list, *listFrame, selected.element, *icon, reading);
   if (!items || std::ranges::any_of(*items, [&](const Rect& item) {
         return intersects(item, selected.buttonFrame);
       })) {
@@ -439,28 +337,110 @@ std::optional<Rect> DockObserver::frame(const platform::ElementRef& element) {
   return result;
 }
 
-// All item frames of the Dock's list, or nothing: one unreadable child, or a budget that runs
-// out half way, spoils the whole snapshot. Items of zero size (separators) are left out.
-std::optional<std::vector<Rect>> DockObserver::itemFrames(const platform::ElementRef& list) {
+// The list's children, when there is at least one and no more than can be measured.
+std::optional<std::vector<platform::ElementRef>>
+DockObserver::children(const platform::ElementRef& list) {
   if (!withinBudget()) {
     return std::nullopt;
   }
-  const auto children = asElements(platform_.accessibility.attribute(list, "AXChildren"));
-  if (!children || children->empty() || children->size() > maxItems) {
+  auto elements = asElements(platform_.accessibility.attribute(list, "AXChildren"));
+  if (!elements || elements->empty() || elements->size() > maxItems) {
     return std::nullopt;
   }
-  std::vector<Rect> frames;
-  frames.reserve(children->size());
-  for (const platform::ElementRef& child : *children) {
+  return elements;
+}
+
+// Every child's frame, or nothing: one unreadable child, or a budget that runs out half way,
+// spoils the whole measurement, and the snapshot stays as it was. Items of zero size
+// (separators) are no obstacles.
+bool DockObserver::measure(const platform::ElementRef& list, const Rect& listFrame,
+                           std::vector<platform::ElementRef> elements) {
+  Snapshot measured;
+  measured.dockPID = dockPID_;
+  measured.list = list;
+  measured.listFrame = listFrame;
+  measured.frames.reserve(elements.size());
+  for (const platform::ElementRef& child : elements) {
     const std::optional<Rect> childFrame = frame(child);
     if (!childFrame) {
-      return std::nullopt;
+      return false;
     }
+    measured.frames.push_back(*childFrame);
     if (childFrame->absWidth() > 0 && childFrame->absHeight() > 0) {
-      frames.push_back(*childFrame);
+      measured.obstacles.push_back(*childFrame);
     }
   }
-  return frames;
+  measured.measuredAt = platform_.runLoop.uptime();
+  // What was learnt of the items stays with them while the children are the same elements.
+  if (snapshot_ && snapshot_->dockPID == dockPID_ && isYoung(snapshot_->factsSince) &&
+      std::ranges::equal(snapshot_->children, elements, [&](const auto& a, const auto& b) {
+        return platform_.accessibility.isSameElement(a, b);
+      })) {
+    measured.isItem = std::move(snapshot_->isItem);
+    measured.bundlePaths = std::move(snapshot_->bundlePaths);
+    measured.factsSince = snapshot_->factsSince;
+  } else {
+    measured.isItem.assign(elements.size(), false);
+    measured.bundlePaths.assign(elements.size(), std::nullopt);
+    measured.factsSince = measured.measuredAt;
+  }
+  measured.children = std::move(elements);
+  snapshot_ = std::move(measured);
+  return true;
+}
+
+std::optional<std::span<const Rect>> DockObserver::obstacles(const platform::ElementRef& list,
+                                                             const Rect& listFrame,
+                                                             const platform::ElementRef& item,
+                                                             const Rect& icon, Reading reading) {
+  std::optional<std::vector<platform::ElementRef>> elements = children(list);
+  if (!elements) {
+    return std::nullopt;
+  }
+  const auto sameElement = [&](const platform::ElementRef& a, const platform::ElementRef& b) {
+    return platform_.accessibility.isSameElement(a, b);
+  };
+  const auto holds = [&] {
+    if (reading != Reading::snapshot || !snapshot_ || snapshot_->dockPID != dockPID_ ||
+        !isYoung(snapshot_->measuredAt) || !sameElement(snapshot_->list, list) ||
+        snapshot_->listFrame != listFrame ||
+        !std::ranges::equal(snapshot_->children, *elements, sameElement)) {
+      return false;
+    }
+    const std::optional<std::size_t> index = snapshotIndex(item);
+    return index && snapshot_->frames[*index] == icon;
+  };
+  if (!holds() && !measure(list, listFrame, std::move(*elements))) {
+    return std::nullopt;
+  }
+  return std::span<const Rect>(snapshot_->obstacles);
+}
+
+std::optional<std::size_t> DockObserver::snapshotIndex(const platform::ElementRef& element) {
+  if (!snapshot_ || snapshot_->dockPID != dockPID_) {
+    return std::nullopt;
+  }
+  const auto found = std::ranges::find_if(snapshot_->children, [&](const auto& child) {
+    return platform_.accessibility.isSameElement(child, element);
+  });
+  if (found == snapshot_->children.end()) {
+    return std::nullopt;
+  }
+  return static_cast<std::size_t>(found - snapshot_->children.begin());
+}
+
+std::optional<std::size_t> DockObserver::knownIndex(const platform::ElementRef& element) {
+  const std::optional<std::size_t> index = snapshotIndex(element);
+  if (index && !isYoung(snapshot_->factsSince)) {
+    snapshot_->isItem.assign(snapshot_->children.size(), false);
+    snapshot_->bundlePaths.assign(snapshot_->children.size(), std::nullopt);
+    snapshot_->factsSince = platform_.runLoop.uptime();
+  }
+  return index;
+}
+
+bool DockObserver::isYoung(double since) {
+  return platform_.runLoop.uptime() - since <= snapshotLifetime;
 }
 
 // "AXURL" comes as a URL, or from some items as its text.
@@ -474,19 +454,48 @@ std::optional<std::string> DockObserver::appURL(const platform::ElementRef& elem
     return std::nullopt;
   }
   if (const auto* url = std::get_if<platform::AXURL>(&*value)) {
-    return applicationBundlePath(url->absoluteString);
+    return FileURL::applicationBundlePath(url->absoluteString);
   }
   if (const auto* text = std::get_if<platform::AXText>(&*value)) {
-    return applicationBundlePath(text->value);
+    return FileURL::applicationBundlePath(text->value);
   }
   return std::nullopt;
 }
 
 // Only application items stand for a running application; folders, the trash, separators and
-// other items are refused before their URL is read.
-std::optional<RunningApp> DockObserver::resolveApp(const platform::ElementRef& element) {
+// other items are refused before their URL is read. The application is always resolved against
+// the running applications of the moment.
+std::optional<RunningApp> DockObserver::resolveApp(const platform::ElementRef& element,
+                                                   Reading reading) {
   if (platform_.accessibility.processID(element) != dockPID_ || !withinBudget()) {
     return std::nullopt;
+  }
+  const std::optional<std::string> path = bundlePath(element, reading);
+  if (!path) {
+    return std::nullopt;
+  }
+  // The resolver looks at instances of this bundle only; the others need no conversion.
+  std::vector<RunningApp> instances;
+  for (const platform::ApplicationInfo& info : platform_.workspace.runningApplications()) {
+    if (info.bundlePath != *path) {
+      continue;
+    }
+    if (std::optional<RunningApp> app = runningApp(info)) {
+      instances.push_back(std::move(*app));
+    }
+  }
+  return AppResolver::resolve(*path, instances, platform_.process.pid());
+}
+
+// The canonical bundle path of an application item, in the same normal form as the bundle paths
+// of runningApps().
+std::optional<std::string> DockObserver::bundlePath(const platform::ElementRef& element,
+                                                    Reading reading) {
+  if (reading == Reading::snapshot) {
+    if (const std::optional<std::size_t> known = knownIndex(element);
+        known && snapshot_->bundlePaths[*known]) {
+      return snapshot_->bundlePaths[*known];
+    }
   }
   if (!isText(platform_.accessibility.attribute(element, "AXSubrole"), applicationItemSubrole)) {
     return std::nullopt;
@@ -495,25 +504,16 @@ std::optional<RunningApp> DockObserver::resolveApp(const platform::ElementRef& e
   if (!url) {
     return std::nullopt;
   }
-  // The same normal form as the bundle paths of runningApps().
-  const std::optional<std::string> bundlePath = platform_.workspace.canonicalPath(*url);
-  if (!bundlePath) {
-    return std::nullopt;
-  }
-  // The resolver looks at instances of this bundle only; the others need no conversion.
-  std::vector<RunningApp> instances;
-  for (const platform::ApplicationInfo& info : platform_.workspace.runningApplications()) {
-    if (info.bundlePath != *bundlePath) {
-      continue;
-    }
-    if (std::optional<RunningApp> app = runningApp(info)) {
-      instances.push_back(std::move(*app));
-    }
-  }
-  return AppResolver::resolve(*bundlePath, instances, platform_.process.pid());
+  return platform_.workspace.canonicalPath(*url);
 }
 
-std::optional<platform::ElementRef> DockObserver::parent(const platform::ElementRef& element) {
+// A child of the snapshot's list has that list as its parent, while the snapshot lives.
+std::optional<platform::ElementRef> DockObserver::parent(const platform::ElementRef& element,
+                                                         Reading reading) {
+  if (reading == Reading::snapshot && snapshot_ && isYoung(snapshot_->measuredAt) &&
+      snapshotIndex(element)) {
+    return snapshot_->list;
+  }
   return asElement(platform_.accessibility.attribute(element, "AXParent"));
 }
 
@@ -523,11 +523,11 @@ std::optional<Rect> DockObserver::screenHolding(const Rect& frame) {
 
 std::optional<DockTarget> DockObserver::target(const platform::ElementRef& item,
                                                const RunningApp& app, const Rect& icon,
-                                               const HoverLayoutOptions& layout) {
+                                               const HoverLayoutOptions& layout, Reading reading) {
   if (!withinBudget()) {
     return std::nullopt;
   }
-  const std::optional<platform::ElementRef> list = parent(item);
+  const std::optional<platform::ElementRef> list = parent(item, reading);
   const std::optional<Rect> listFrame = list ? frame(*list) : std::nullopt;
   if (!listFrame) {
     return std::nullopt;
@@ -538,14 +538,15 @@ std::optional<DockTarget> DockObserver::target(const platform::ElementRef& item,
   }
   const DockEdge edge = DockGeometry::edge(*listFrame, *screen);
   // Every Dock item is an obstacle: the × never covers another icon.
-  const std::optional<std::vector<Rect>> obstacles = itemFrames(*list);
-  if (!obstacles) {
+  const std::optional<std::span<const Rect>> obstacleFrames =
+      obstacles(*list, *listFrame, item, icon, reading);
+  if (!obstacleFrames) {
     platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
                          incompleteSnapshot);
     return std::nullopt;
   }
   const std::optional<HoverPlacement> placement =
-      HoverLayout::placement(icon, edge, *screen, layout, *obstacles);
+      HoverLayout::placement(icon, edge, *screen, layout, *obstacleFrames);
   if (!placement) {
     platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
                          noSafePlacement);
@@ -555,6 +556,12 @@ std::optional<DockTarget> DockObserver::target(const platform::ElementRef& item,
     platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
                          layoutBudgetExhausted);
     return std::nullopt;
+  }
+  // An item that got a × is known from now on: its role, and the bundle its application was
+  // resolved from. Refusals are not kept; they may have been passing faults.
+  if (const std::optional<std::size_t> known = knownIndex(item)) {
+    snapshot_->isItem[*known] = true;
+    snapshot_->bundlePaths[*known] = app.identity.bundlePath();
   }
   return DockTarget{app, item, icon, placement->frame, edge};
 }

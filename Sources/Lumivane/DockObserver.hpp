@@ -7,6 +7,7 @@
 #include "LumivaneCore/HoverLayout.hpp"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,9 @@ struct DockTarget {
 };
 
 // The only reader of the Dock. Every public query runs under its own 65 ms budget and every
-// Accessibility message under a 0.02 s time-out; nothing about the Dock is kept between queries
-// but its process id and the display geometry. Main thread only; public queries must not nest.
+// Accessibility message under a 0.02 s time-out. Between queries it keeps the Dock's process id,
+// the display geometry and the last full measurement of the Dock's item list (see Reading).
+// Main thread only; public queries must not nest.
 class DockObserver {
 public:
   struct Hit {
@@ -39,6 +41,18 @@ public:
   static constexpr std::size_t maxItems = 128;
   static constexpr double edgeMargin = 200;
   static constexpr double minimumOnScreenShare = 0.85;
+  // Seconds the last full measurement may stand in for a new one (Reading::snapshot).
+  static constexpr double snapshotLifetime = 2.0;
+
+  // How much of the Dock a query reads again.
+  //  - fresh: everything, as before a click is honoured or a middle click quits.
+  //  - snapshot: while the Dock shows the same item list, list frame and children, the asked
+  //    item still has the frame last measured for it and the measurement is younger than
+  //    snapshotLifetime, the other items' frames are taken from it; an item found to be an
+  //    application's item in that time keeps its bundle path (its application is still resolved
+  //    against the running applications of the moment). Every change the checks can see costs
+  //    a full measurement, so the × never rests on frames the Dock has visibly changed.
+  enum class Reading { fresh, snapshot };
 
   explicit DockObserver(platform::Platform& platform);
 
@@ -59,11 +73,15 @@ public:
   void updateScreens();
 
   // What lies under `point` (top-left space). Without layout options no target is built.
-  std::optional<Hit> hit(Point point, const std::optional<HoverLayoutOptions>& layout);
+  std::optional<Hit> hit(Point point, const std::optional<HoverLayoutOptions>& layout,
+                         Reading reading = Reading::fresh);
   // The remembered item measured again; absent when it no longer shows the same application.
-  std::optional<DockTarget> refresh(const DockTarget& target, const HoverLayoutOptions& layout);
-  // The application a click on the target's × may quit now.
-  std::optional<RunningApp> selectedApplication(const DockTarget& target);
+  std::optional<DockTarget> refresh(const DockTarget& target, const HoverLayoutOptions& layout,
+                                    Reading reading = Reading::fresh);
+  // The application a click on the target's × may quit now (read fresh), or, with a snapshot
+  // reading, the one the × may stay up for.
+  std::optional<RunningApp> selectedApplication(const DockTarget& target,
+                                                Reading reading = Reading::fresh);
 
   std::vector<RunningApp> runningApps();
   // The Dock's edge now; bottom when it cannot be read.
@@ -75,17 +93,52 @@ public:
   double primaryTop() const { return primaryTop_; }
 
 private:
+  // The last full measurement of the Dock's item list, and what was learnt of its items since.
+  struct Snapshot {
+    int32_t dockPID = 0;
+    platform::ElementRef list;
+    Rect listFrame;
+    std::vector<platform::ElementRef> children;
+    std::vector<Rect> frames;    // one per child
+    std::vector<Rect> obstacles; // the frames that have an area
+    double measuredAt = 0;
+    // Per child: its role reads "AXDockItem"; the canonical bundle path of an application item.
+    // Only answers that were read successfully are kept, and only until factsSince expires.
+    std::vector<bool> isItem;
+    std::vector<std::optional<std::string>> bundlePaths;
+    double factsSince = 0;
+  };
+
   bool beginQuery();
   bool withinBudget();
   std::optional<Rect> frame(const platform::ElementRef& element);
-  std::optional<std::vector<Rect>> itemFrames(const platform::ElementRef& list);
+  // The obstacles for `item` (whose frame was just read as `icon`) in `list`: reused from the
+  // snapshot when the reading allows it and the Dock has not visibly changed, measured otherwise.
+  // Valid until the next query.
+  std::optional<std::span<const Rect>> obstacles(const platform::ElementRef& list,
+                                                 const Rect& listFrame,
+                                                 const platform::ElementRef& item, const Rect& icon,
+                                                 Reading reading);
+  std::optional<std::vector<platform::ElementRef>> children(const platform::ElementRef& list);
+  // Measures every child into a new snapshot; false, and the snapshot kept, when one fails.
+  bool measure(const platform::ElementRef& list, const Rect& listFrame,
+               std::vector<platform::ElementRef> elements);
   // The item's application URL as a file path, when it is a file URL of an ".app" bundle.
   std::optional<std::string> appURL(const platform::ElementRef& element);
-  std::optional<RunningApp> resolveApp(const platform::ElementRef& element);
-  std::optional<platform::ElementRef> parent(const platform::ElementRef& element);
+  std::optional<RunningApp> resolveApp(const platform::ElementRef& element, Reading reading);
+  std::optional<std::string> bundlePath(const platform::ElementRef& element, Reading reading);
+  std::optional<platform::ElementRef> parent(const platform::ElementRef& element, Reading reading);
   std::optional<Rect> screenHolding(const Rect& frame);
   std::optional<DockTarget> target(const platform::ElementRef& item, const RunningApp& app,
-                                   const Rect& frame, const HoverLayoutOptions& layout);
+                                   const Rect& frame, const HoverLayoutOptions& layout,
+                                   Reading reading);
+  // Where the element sits among the snapshot's children, while the snapshot is of this Dock.
+  std::optional<std::size_t> snapshotIndex(const platform::ElementRef& element);
+  // The same, for the facts learnt of the element: they are all forgotten first once they are
+  // older than the snapshot lifetime.
+  std::optional<std::size_t> knownIndex(const platform::ElementRef& element);
+  // Taken `since` no longer ago than the snapshot lifetime.
+  bool isYoung(double since);
 
   platform::Platform& platform_;
   platform::ElementRef system_;
@@ -95,6 +148,7 @@ private:
   int32_t dockPID_ = 0;
   std::vector<Rect> screens_;
   double primaryTop_ = 0;
+  std::optional<Snapshot> snapshot_;
 };
 
 } // namespace lumivane

@@ -9,6 +9,7 @@ namespace lumivane {
 namespace {
 
 using platform::LogLevel;
+using Reading = DockObserver::Reading;
 namespace MouseEventType = platform::MouseEventType;
 
 constexpr uint64_t leftButtonOnly = 1;
@@ -69,6 +70,7 @@ void HoverController::reset() {
     timer_->invalidate();
     timer_.reset();
   }
+  lastPointer_.reset();
   state_.reset();
   target_.reset();
   retainingSelection_ = false;
@@ -79,6 +81,10 @@ void HoverController::reset() {
 Point HoverController::pointer() {
   const Point location = platform_.mouse.location();
   return {location.x, observer_->primaryTop() - location.y};
+}
+
+bool HoverController::isOnVisibleButton(Point point) {
+  return target_ && contains(target_->buttonFrame, point) && overlay_->panel().isVisible();
 }
 
 void HoverController::hidePanel() {
@@ -94,7 +100,7 @@ void HoverController::mouseChanged(int eventType) {
     break;
   case MouseEventType::leftMouseDown:
     // Only a press on the visible × keeps it; a click anywhere else withdraws it.
-    if (target_ && contains(target_->buttonFrame, pointer()) && overlay_->panel().isVisible()) {
+    if (isOnVisibleButton(pointer())) {
       wake();
     } else {
       reset();
@@ -138,20 +144,58 @@ void HoverController::tick() {
   const Point point = pointer();
 
   if (const uint64_t buttons = platform_.mouse.pressedButtons(); buttons != 0) {
-    const bool pressingButton = buttons == leftButtonOnly && overlay_->panel().isVisible() &&
-                                target_ && contains(target_->buttonFrame, point);
     // A left press on the × is a click under way: leave everything as it is until it lands.
-    if (!pressingButton) {
+    if (buttons != leftButtonOnly || !isOnVisibleButton(point)) {
       reset();
     }
     return;
   }
 
   const double now = platform_.runLoop.uptime();
-  const auto hit = observer_->hit(point, layout);
+  if (isResting(point, now)) {
+    return;
+  }
+  lastReading_ = now;
+  lastPointer_ = point;
+  step(point, now);
+}
+
+// The step would read the same Dock and come to the same decision: the pointer is where the last
+// reading found it, the × shows with nothing due, and what can change on this side of the Dock
+// (the permission, a pending request) has not. Only the Dock itself can have changed, and it is
+// read again every restingReadInterval.
+bool HoverController::isResting(Point point, double now) {
+  return target_ && state_.isVisible() && state_.isSettled() && lastPointer_ == point &&
+         now - lastReading_ < restingReadInterval && platform_.accessibility.isProcessTrusted() &&
+         !quitter_->isPending(target_->app.identity);
+}
+
+void HoverController::step(Point point, double now) {
+  const bool heading = isHeadingForButton(point);
+  // Over the visible × the element at the point is our own panel's, and the question would go
+  // to this very process, which cannot answer while its main thread waits for the answer. The
+  // Dock is not under the pointer there.
+  const std::optional<DockObserver::Hit> hit =
+      isOnVisibleButton(point)
+          ? std::nullopt
+          : passedOver(observer_->hit(point, layout, Reading::snapshot), heading);
   std::optional<DockTarget> candidate;
   if (hit && hit->target && !quitter_->isPending(hit->target->app.identity)) {
     candidate = hit->target;
+  }
+
+  if (heading && candidate && candidate->edge == target_->edge &&
+      DockGeometry::canRetain(target_->buttonFrame, target_->iconFrame, candidate->iconFrame,
+                              target_->edge)) {
+    // Its own icon, grown or shrunk under the pointer on the way: the × stays where the pointer
+    // is heading, and so does the path to it, as long as the × still validates there.
+    if (!isStillSelectable()) {
+      reset();
+      return;
+    }
+    retainingSelection_ = false;
+    state_.update(candidate->app.identity, false, true, now);
+    return;
   }
 
   if (hit && !candidate) {
@@ -176,8 +220,7 @@ void HoverController::tick() {
                                                      target_->buttonFrame, target_->edge);
     if (state_.isVisible() && (onPath || retainingSelection_)) {
       // Heading for the ×: validate the remembered item instead of re-measuring it.
-      const auto app = observer_->selectedApplication(*target_);
-      if (!app || quitter_->isPending(app->identity)) {
+      if (!isStillSelectable()) {
         reset();
         return;
       }
@@ -189,7 +232,7 @@ void HoverController::tick() {
       return;
     }
 
-    const auto fresh = observer_->refresh(*target_, layout);
+    const auto fresh = observer_->refresh(*target_, layout, Reading::snapshot);
     if (!fresh || quitter_->isPending(fresh->app.identity)) {
       reset();
       return;
@@ -227,6 +270,33 @@ void HoverController::tick() {
   if (!state_.target()) {
     reset();
   }
+}
+
+// On the way from an icon to its shown ×: the pointer is on the path from the icon, as it was
+// when the × was placed, to the ×. On a magnifying Dock the icons grow and shrink under the
+// pointer meanwhile, and a neighbour may grow into the path; the × stays with the application it
+// was shown for while the pointer is on the path, wherever the icons have gone.
+bool HoverController::isHeadingForButton(Point point) {
+  return target_ && state_.isVisible() &&
+         DockGeometry::isOnButtonPath(point, target_->iconFrame, target_->buttonFrame,
+                                      target_->edge);
+}
+
+// The remembered item still validates for its × (against the observer's snapshot) and has no
+// quit request pending.
+bool HoverController::isStillSelectable() {
+  const auto app = observer_->selectedApplication(*target_, Reading::snapshot);
+  return app && !quitter_->isPending(app->identity);
+}
+
+// Another item on the way to the ×: passed over, as if nothing were under the pointer.
+std::optional<DockObserver::Hit> HoverController::passedOver(std::optional<DockObserver::Hit> hit,
+                                                             bool heading) const {
+  if (heading && hit &&
+      (!hit->application || hit->application->identity != target_->app.identity)) {
+    return std::nullopt;
+  }
+  return hit;
 }
 
 void HoverController::click() {

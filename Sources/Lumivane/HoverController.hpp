@@ -14,12 +14,17 @@ namespace lumivane {
 
 // Hover to quit: watches the mouse and, while the pointer is near a Dock edge or a × is tracked,
 // runs a 30 Hz loop that asks the Dock observer what lies under the pointer and shows, moves or
-// hides the × as the hover state decides. Main thread; monitor handlers and the loop's timer
-// reach it weakly.
+// hides the × as the hover state decides. The loop's steps read the Dock through the observer's
+// last measurement where the Dock has not visibly changed, and only five times a second while
+// the pointer rests on a shown × or on its way there; a click is always checked against a fresh
+// reading. Main thread; monitor handlers and the loop's timer reach it weakly.
 class HoverController : public std::enable_shared_from_this<HoverController> {
 public:
   static constexpr double tickInterval = 1.0 / 30.0;
   static constexpr double tickTolerance = 0.004;
+  // While the pointer rests on a shown × or its icon, the loop reads the Dock only this often
+  // (every sixth step): a change of the Dock under a resting pointer still shows within 0.2 s.
+  static constexpr double restingReadInterval = 0.2 - tickInterval / 2;
   static constexpr double showDelay = 0.25;
   static constexpr double hideDelay = 0.15;
   // Left and right mouse down, mouse moved, left and right dragged, scroll wheel, other dragged.
@@ -50,8 +55,16 @@ private:
   void mouseChanged(int eventType);
   void wake();
   void tick();
+  bool isResting(Point point, double now);
+  void step(Point point, double now);
+  bool isHeadingForButton(Point point);
+  bool isStillSelectable();
+  std::optional<DockObserver::Hit> passedOver(std::optional<DockObserver::Hit> hit,
+                                              bool heading) const;
   void click();
   Point pointer();
+  // The pointer is on the visible × panel.
+  bool isOnVisibleButton(Point point);
   void hidePanel();
 
   std::shared_ptr<DockObserver> observer_;
@@ -62,6 +75,8 @@ private:
   std::optional<DockTarget> target_;
   bool retainingSelection_ = false;
   std::unique_ptr<platform::Timer> timer_;
+  double lastReading_ = 0;           // when a step last read the Dock
+  std::optional<Point> lastPointer_; // ...and where the pointer was then
   std::optional<platform::MonitorToken> globalMonitor_;
   std::optional<platform::MonitorToken> localMonitor_;
   bool enabled_ = false;

@@ -1,5 +1,7 @@
 #include "LumivaneCore/AppIdentity.hpp"
 
+#include "LumivaneCore/ASCIICase.hpp"
+
 #include <algorithm>
 #include <functional>
 #include <utility>
@@ -11,18 +13,6 @@ AppIdentity::AppIdentity(int32_t pid, std::string bundlePath,
     : pid_(pid), bundlePath_(std::move(bundlePath)), launchedAt_(launchedAt) {}
 
 namespace AppResolver {
-
-namespace {
-
-char asciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringASCIICase(std::string_view text, std::string_view lowerCase) {
-  return std::ranges::equal(text, lowerCase, [](char a, char b) { return asciiLower(a) == b; });
-}
-
-} // namespace
 
 const std::unordered_set<std::string>& excludedBundleIDs() {
   static const std::unordered_set<std::string> ids{

@@ -22,6 +22,10 @@ public:
   void reset();
 
   const std::optional<AppIdentity>& target() const { return target_; }
+  // Nothing is due: no later sample of the same kind can change the decision by the passing of
+  // time alone (idle, or visible with the pointer on the target or its path). False while the
+  // show delay, the hide delay or the layout wait runs.
+  bool isSettled() const { return !target_ || (isVisible_ && !leftAt_); }
   bool isVisible() const { return isVisible_; }
   double showDelay() const { return showDelay_; }
   double hideDelay() const { return hideDelay_; }

@@ -171,6 +171,19 @@ std::optional<int32_t> AccessibilityTree::processID(const platform::ElementRef& 
   return node->pid;
 }
 
+// Elements made by separate messages for the same part of the tree are the same element.
+bool AccessibilityTree::isSameElement(const platform::ElementRef& a,
+                                      const platform::ElementRef& b) {
+  const Node* first = asNode(a);
+  const Node* second = asNode(b);
+  if (first == nullptr || second == nullptr) {
+    return false;
+  }
+  return first->kind == second->kind && first->pid == second->pid &&
+         first->generation == second->generation && first->index == second->index &&
+         first->level == second->level;
+}
+
 std::optional<AXValue> AccessibilityTree::attribute(const platform::ElementRef& element,
                                                     std::string_view name) {
   const Node* node = asNode(element);

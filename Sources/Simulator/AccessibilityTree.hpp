@@ -37,9 +37,9 @@ struct Occupant {
 // latency (at most the messaging time-out: the system-wide setting, 6 s by default, or the
 // element's own), and fails after the time-out when the latency is longer. Without the
 // Accessibility permission every message fails at once. Trust checks, element creation, the
-// time-out setting and processID are local calls: neither counted nor delayed. Elements of a
-// Dock that has quit, or an earlier Dock process, answer no message (processID still gives the
-// pid they were made for, as AXUIElementGetPid does).
+// time-out setting, processID and isSameElement are local calls: neither counted nor delayed.
+// Elements of a Dock that has quit, or an earlier Dock process, answer no message (processID still
+// gives the pid they were made for, as AXUIElementGetPid does).
 class AccessibilityTree final : public platform::Accessibility {
 public:
   static constexpr double defaultMessagingTimeout = 6;
@@ -58,6 +58,7 @@ public:
   std::optional<platform::ElementRef> elementAtPosition(const platform::ElementRef& system, float x,
                                                         float y) override;
   std::optional<int32_t> processID(const platform::ElementRef& element) override;
+  bool isSameElement(const platform::ElementRef& a, const platform::ElementRef& b) override;
   std::optional<platform::AXValue> attribute(const platform::ElementRef& element,
                                              std::string_view name) override;
   std::optional<std::vector<platform::AXValue>>

@@ -14,6 +14,7 @@ namespace lumivane {
 namespace {
 
 using platform::AXValue;
+using Reading = DockObserver::Reading;
 using sim::DockItemKind;
 using sim::Fault;
 using sim::FaultKind;
@@ -43,6 +44,9 @@ public:
   }
   std::optional<int32_t> processID(const platform::ElementRef& element) override {
     return inner_.processID(element);
+  }
+  bool isSameElement(const platform::ElementRef& a, const platform::ElementRef& b) override {
+    return inner_.isSameElement(a, b);
   }
   std::optional<AXValue> attribute(const platform::ElementRef& element,
                                    std::string_view name) override {
@@ -100,12 +104,13 @@ public:
   }
 
   std::optional<DockObserver::Hit>
-  hitItem(int item, std::optional<HoverLayoutOptions> layout = HoverLayoutOptions::defaults) {
-    return observer().hit(centre(desktop.itemFrame(item)), layout);
+  hitItem(int item, std::optional<HoverLayoutOptions> layout = HoverLayoutOptions::defaults,
+          Reading reading = Reading::fresh) {
+    return observer().hit(centre(desktop.itemFrame(item)), layout, reading);
   }
 
-  std::optional<DockTarget> targetOf(int item) {
-    auto hit = hitItem(item);
+  std::optional<DockTarget> targetOf(int item, Reading reading = Reading::fresh) {
+    auto hit = hitItem(item, HoverLayoutOptions::defaults, reading);
     return hit ? hit->target : std::nullopt;
   }
 
@@ -195,6 +200,17 @@ TEST_F(DockHit, WithNoItemUnderThePointThereIsNoHit) {
   EXPECT_FALSE(observer().hit({40, 880}, HoverLayoutOptions::defaults));
   desktop.addWindow(pids["Safari"], icon);
   EXPECT_FALSE(hitItem(safari));
+}
+
+TEST_F(DockHit, AnElementOfThisProcessIsAskedNothing) {
+  const int safari = addApp("Safari");
+  // A window of Lumivane's own over the item, as the × panel may be.
+  desktop.addWindow(desktop.ownPID(), desktop.itemFrame(safari));
+  observer();
+  const std::size_t messages = desktop.accessibilityMessageCount();
+  EXPECT_FALSE(hitItem(safari));
+  // Only the question what lies at the point; nothing is asked of the element it names.
+  EXPECT_EQ(desktop.accessibilityMessageCount(), messages + 1);
 }
 
 TEST_F(DockHit, WithoutPermissionOrDockEveryQueryIsAbsent) {
@@ -651,66 +667,76 @@ TEST_F(DockRunningApps, ListsOnlyAppsWithBundleLaunchDateAndIdentifier) {
   EXPECT_EQ(listed.at(agentPID).bundleIdentifier, "com.example.Agent");
 }
 
-// A remembered target measured again (refresh) and confirmed before a click (selection).
-using DockTargetFollowUp = DockObserverTest;
+// A remembered target measured again (refresh) and confirmed before a click (selection), with
+// the Dock read afresh and with the last measurement reused where the Dock has not changed:
+// every change below must be seen either way.
+class DockTargetFollowUp : public DockObserverTest, public ::testing::WithParamInterface<Reading> {
+public:
+  std::optional<DockTarget> refresh(const DockTarget& target) {
+    return observer().refresh(target, HoverLayoutOptions::defaults, GetParam());
+  }
+  std::optional<RunningApp> select(const DockTarget& target) {
+    return observer().selectedApplication(target, GetParam());
+  }
+};
 
-TEST_F(DockTargetFollowUp, FollowsTheItemWhenTheDockChanges) {
+TEST_P(DockTargetFollowUp, FollowsTheItemWhenTheDockChanges) {
   const int safari = addApp("Safari");
-  const auto target = targetOf(safari);
+  const auto target = targetOf(safari, GetParam());
   ASSERT_TRUE(target);
   addApp("Notes");
   const Rect moved = desktop.itemFrame(safari);
   ASSERT_NE(moved, target->iconFrame);
 
-  const auto refreshed = observer().refresh(*target, HoverLayoutOptions::defaults);
+  const auto refreshed = refresh(*target);
   ASSERT_TRUE(refreshed);
   EXPECT_EQ(refreshed->app.identity, target->app.identity);
   EXPECT_EQ(refreshed->iconFrame, moved);
   EXPECT_EQ(refreshed->buttonFrame, (Rect{moved.midX() - 16, moved.minY() - 79, 32, 32}));
 
-  const auto selected = observer().selectedApplication(*refreshed);
+  const auto selected = select(*refreshed);
   ASSERT_TRUE(selected);
   EXPECT_EQ(selected->identity, target->app.identity);
 }
 
-TEST_F(DockTargetFollowUp, ARelaunchedAppIsAnotherApp) {
+TEST_P(DockTargetFollowUp, ARelaunchedAppIsAnotherApp) {
   const int safari = addApp("Safari");
-  const auto target = targetOf(safari);
+  const auto target = targetOf(safari, GetParam());
   ASSERT_TRUE(target);
   const int32_t newPID = desktop.relaunch(pids["Safari"]);
 
-  EXPECT_FALSE(observer().refresh(*target, HoverLayoutOptions::defaults));
-  EXPECT_FALSE(observer().selectedApplication(*target));
-  const auto fresh = targetOf(safari);
+  EXPECT_FALSE(refresh(*target));
+  EXPECT_FALSE(select(*target));
+  const auto fresh = targetOf(safari, GetParam());
   ASSERT_TRUE(fresh);
   EXPECT_EQ(fresh->app.identity.pid(), newPID);
 }
 
-TEST_F(DockTargetFollowUp, ADockRestartRetiresOldTargets) {
+TEST_P(DockTargetFollowUp, ADockRestartRetiresOldTargets) {
   const int safari = addApp("Safari");
-  const auto target = targetOf(safari);
+  const auto target = targetOf(safari, GetParam());
   ASSERT_TRUE(target);
   desktop.restartDock();
 
-  EXPECT_FALSE(observer().refresh(*target, HoverLayoutOptions::defaults));
-  EXPECT_FALSE(observer().selectedApplication(*target));
-  const auto fresh = targetOf(safari);
+  EXPECT_FALSE(refresh(*target));
+  EXPECT_FALSE(select(*target));
+  const auto fresh = targetOf(safari, GetParam());
   ASSERT_TRUE(fresh);
   EXPECT_EQ(fresh->app.identity, target->app.identity);
-  EXPECT_TRUE(observer().selectedApplication(*fresh));
+  EXPECT_TRUE(select(*fresh));
 }
 
-TEST_F(DockTargetFollowUp, NoSelectionAfterTheDockMovedToAnotherEdge) {
+TEST_P(DockTargetFollowUp, NoSelectionAfterTheDockMovedToAnotherEdge) {
   const int safari = addApp("Safari");
-  const auto target = targetOf(safari);
+  const auto target = targetOf(safari, GetParam());
   ASSERT_TRUE(target);
   desktop.placeDock(DockEdge::right);
-  EXPECT_FALSE(observer().selectedApplication(*target));
+  EXPECT_FALSE(select(*target));
 }
 
-TEST_F(DockTargetFollowUp, NoSelectionOnceTheListRunsAlongASide) {
+TEST_P(DockTargetFollowUp, NoSelectionOnceTheListRunsAlongASide) {
   const int safari = addApp("Safari");
-  const auto target = targetOf(safari);
+  const auto target = targetOf(safari, GetParam());
   ASSERT_TRUE(target);
   // The icon stays where it was; only the list now stands upright, as on a side edge.
   rewriteForRole("AXList", [](std::string_view name, AXValue& value) {
@@ -718,19 +744,164 @@ TEST_F(DockTargetFollowUp, NoSelectionOnceTheListRunsAlongASide) {
       value = platform::AXSize{80, 600};
     }
   });
-  EXPECT_FALSE(observer().selectedApplication(*target));
+  EXPECT_FALSE(select(*target));
 }
 
-TEST_F(DockTargetFollowUp, NoSelectionWhileTheButtonCoversAnotherItem) {
+TEST_P(DockTargetFollowUp, NoSelectionWhileTheButtonCoversAnotherItem) {
   const int safari = addApp("Safari");
   const int notes = addApp("Notes");
-  auto target = targetOf(safari);
+  auto target = targetOf(safari, GetParam());
   ASSERT_TRUE(target);
-  ASSERT_TRUE(observer().selectedApplication(*target));
+  ASSERT_TRUE(select(*target));
 
   const Rect neighbour = desktop.itemFrame(notes);
   target->buttonFrame = {neighbour.minX(), neighbour.minY(), 32, 32};
+  EXPECT_FALSE(select(*target));
+}
+
+INSTANTIATE_TEST_SUITE_P(Readings, DockTargetFollowUp,
+                         ::testing::Values(Reading::fresh, Reading::snapshot),
+                         [](const auto& info) {
+                           return info.param == Reading::fresh ? "Fresh" : "Snapshot";
+                         });
+
+// What a snapshot reading leaves out, and what it must still see.
+class DockSnapshotReading : public DockObserverTest {
+public:
+  static constexpr int hovered = 2;
+
+  void SetUp() override {
+    DockObserverTest::SetUp();
+    for (int i = 0; i < 6; ++i) {
+      addApp("App" + std::to_string(i));
+    }
+  }
+
+  // Messages the query sends.
+  template <typename Query> std::size_t messagesOf(Query query) {
+    const std::size_t before = desktop.accessibilityMessageCount();
+    query();
+    return desktop.accessibilityMessageCount() - before;
+  }
+
+  std::optional<DockTarget> snapshotTarget() { return targetOf(hovered, Reading::snapshot); }
+
+  bool isTitled(const platform::ElementRef& element, std::string_view title) {
+    const auto value = desktop.platform().accessibility.attribute(element, "AXTitle");
+    const auto* text = value ? std::get_if<platform::AXText>(&*value) : nullptr;
+    return text != nullptr && text->value == title;
+  }
+};
+
+TEST_F(DockSnapshotReading, ReusesTheMeasurementWhileTheDockIsUnchanged) {
+  // The element at the point, its role, its frame, subrole and URL; the list, its frame, its
+  // children and their six frames.
+  std::optional<DockTarget> first;
+  EXPECT_EQ(messagesOf([&] { first = snapshotTarget(); }), 14u);
+  ASSERT_TRUE(first);
+  // The element at the point and its frame; the list's frame and children.
+  std::optional<DockTarget> again;
+  EXPECT_EQ(messagesOf([&] { again = snapshotTarget(); }), 4u);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->app.identity, first->app.identity);
+  EXPECT_EQ(again->buttonFrame, first->buttonFrame);
+  EXPECT_EQ(messagesOf([&] {
+              observer().refresh(*first, HoverLayoutOptions::defaults, Reading::snapshot);
+            }),
+            3u);
+  EXPECT_EQ(messagesOf([&] { observer().selectedApplication(*first, Reading::snapshot); }), 3u);
+
+  // A fresh reading reads everything, whatever the snapshot holds.
+  EXPECT_EQ(messagesOf([&] { targetOf(hovered); }), 14u);
+  EXPECT_EQ(messagesOf([&] { observer().selectedApplication(*first); }), 12u);
+}
+
+TEST_F(DockSnapshotReading, ReadsEverythingOnceTheSnapshotHasLivedItsTime) {
+  ASSERT_TRUE(snapshotTarget());
+  desktop.advance(DockObserver::snapshotLifetime - 0.01);
+  EXPECT_EQ(messagesOf([&] { snapshotTarget(); }), 4u);
+  desktop.advance(0.02);
+  EXPECT_EQ(messagesOf([&] { snapshotTarget(); }), 14u);
+}
+
+// Changes the checks see: the reading gives what a fresh one gives.
+class DockSnapshotChange : public DockSnapshotReading,
+                           public ::testing::WithParamInterface<
+                               std::pair<const char*, std::function<void(sim::Desktop&)>>> {};
+
+TEST_P(DockSnapshotChange, IsMeasuredAgain) {
+  ASSERT_TRUE(snapshotTarget());
+  GetParam().second(desktop);
+  const auto fromSnapshot = snapshotTarget();
+  const auto fresh = targetOf(hovered);
+  ASSERT_EQ(fromSnapshot.has_value(), fresh.has_value());
+  if (fresh) {
+    EXPECT_EQ(fromSnapshot->iconFrame, fresh->iconFrame);
+    EXPECT_EQ(fromSnapshot->buttonFrame, fresh->buttonFrame);
+    EXPECT_EQ(fromSnapshot->edge, fresh->edge);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, DockSnapshotChange,
+    ::testing::Values(
+        std::pair{"ItemAdded",
+                  [](sim::Desktop& d) { d.addDockItem(DockItemKind::folder, "Downloads"); }},
+        std::pair{"LargerIcons", [](sim::Desktop& d) { d.placeDock(DockEdge::bottom, 0, 80); }},
+        // Magnified around the hovered icon: the list and every frame but the far ones change.
+        std::pair{"Magnified",
+                  [](sim::Desktop& d) {
+                    d.placeDock(DockEdge::bottom, 0, 64, 128);
+                    const Rect icon = d.itemFrame(DockSnapshotReading::hovered);
+                    d.movePointer({icon.midX(), icon.midY()});
+                  }},
+        std::pair{"MovedToTheLeft", [](sim::Desktop& d) { d.placeDock(DockEdge::left); }},
+        std::pair{"Restarted", [](sim::Desktop& d) { d.restartDock(); }}),
+    [](const auto& info) { return std::string(info.param.first); });
+
+TEST_F(DockSnapshotReading, AClickIsCheckedAgainstWhatOnlyAFreshReadingSees) {
+  // A neighbour reports a frame over the hovered icon's ×, while the list, its children and the
+  // hovered icon stay as they were: nothing a snapshot reading checks has changed.
+  bool grown = false;
+  Rect button;
+  accessibility.rewrite = [&](const platform::ElementRef& element, std::string_view name,
+                              AXValue& value) {
+    if (!grown || (name != "AXPosition" && name != "AXSize") || !isTitled(element, "App3")) {
+      return;
+    }
+    if (name == "AXPosition") {
+      value = Point{button.x, button.y};
+    } else {
+      value = platform::AXSize{button.width, button.height};
+    }
+  };
+  const auto target = snapshotTarget();
+  ASSERT_TRUE(target);
+  button = target->buttonFrame;
+  grown = true;
+
+  // The × may stay up on the snapshot's frames...
+  EXPECT_TRUE(snapshotTarget());
+  EXPECT_TRUE(observer().selectedApplication(*target, Reading::snapshot));
+  // ...but a click reads every frame and is refused, and what it read is the snapshot now.
   EXPECT_FALSE(observer().selectedApplication(*target));
+  EXPECT_FALSE(observer().selectedApplication(*target, Reading::snapshot));
+  EXPECT_FALSE(snapshotTarget());
+}
+
+TEST_F(DockSnapshotReading, ResolvesTheApplicationOfTheMoment) {
+  const auto target = snapshotTarget();
+  ASSERT_TRUE(target);
+  const int32_t relaunched = desktop.relaunch(pids["App2"]);
+  const auto hit = hitItem(hovered, HoverLayoutOptions::defaults, Reading::snapshot);
+  ASSERT_TRUE(hit && hit->application && hit->target);
+  EXPECT_EQ(hit->application->identity.pid(), relaunched);
+  EXPECT_EQ(hit->target->app.identity.pid(), relaunched);
+
+  desktop.endByItself(relaunched);
+  const auto gone = hitItem(hovered, HoverLayoutOptions::defaults, Reading::snapshot);
+  ASSERT_TRUE(gone);
+  EXPECT_FALSE(gone->application);
 }
 
 // A Dock on each edge of the primary display and of a secondary display whose bottom-left

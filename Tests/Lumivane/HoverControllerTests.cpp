@@ -1,8 +1,11 @@
 #include "TriggerDesktop.hpp"
 
+#include <array>
+#include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 // Timelines of the hover feature on the simulated desktop. The loop ticks every 1/30 s, so a
 // check placed a tick or two after a delay tells "not yet" from "done" without depending on
@@ -95,6 +98,138 @@ INSTANTIATE_TEST_SUITE_P(Docks, HoverTravel,
                          ::testing::Values(DockSetup{},
                                            DockSetup{.iconSize = 48, .magnifiedSize = 128}));
 
+// On a magnifying Dock the icons grow under the pointer and shrink behind it, so on the way
+// from an icon to its × the pointer may pass over a neighbour that has grown into the path. The
+// × must stay with the application it was shown for, even when the pointer hesitates over the
+// neighbour: a click there quits the application the × was shown for.
+struct MagnifiedTrip {
+  DockEdge edge;
+  HoverPosition position;
+  // The trip runs parallel to the way from the icon's middle to the ×'s, this many points
+  // along the Dock away from it (within the 16 points the path allows).
+  double along;
+};
+
+std::string tripName(const MagnifiedTrip& trip) {
+  constexpr std::array<const char*, 3> edges{"Bottom", "Left", "Right"};
+  constexpr std::array<const char*, 3> positions{"Automatic", "Leading", "Trailing"};
+  return std::string(edges[static_cast<std::size_t>(trip.edge)]) +
+         positions[static_cast<std::size_t>(trip.position)] +
+         (trip.along == 0 ? "" : "Off" + std::to_string(static_cast<int>(std::abs(trip.along))));
+}
+
+class MagnifiedTripDesktop {
+public:
+  explicit MagnifiedTripDesktop(const MagnifiedTrip& trip)
+      : d(DockSetup{.edge = trip.edge, .iconSize = 48, .magnifiedSize = 128}), trip_(trip) {
+    d.hover->layout = {trip.position, HoverDistance::standard};
+  }
+
+  // Shows Mail's × with the pointer in the middle of its grown icon, where the × has followed
+  // it; then travels to the × in 30 steps, resting half a second where it first finds itself
+  // over another item (long enough for a × to show there, were that item the target). `check`
+  // runs after every step.
+  template <typename Check> void travel(Check check) {
+    showButton(d, "Mail");
+    d.desktop.movePointer(d.centre("Mail"));
+    d.desktop.advance(0.5);
+    ASSERT_EQ(d.desktop.pointer(), d.centre("Mail"));
+    button = d.panelFrame();
+    ASSERT_EQ(button, d.observer->hit(d.centre("Mail"), d.hover->layout)->target->buttonFrame);
+
+    const Point shift =
+        trip_.edge == DockEdge::bottom ? Point{trip_.along, 0} : Point{0, trip_.along};
+    const Point from{d.desktop.pointer().x + shift.x, d.desktop.pointer().y + shift.y};
+    const Point to{centreOf(button).x + shift.x, centreOf(button).y + shift.y};
+    const int mailItem = *d.desktop.dockItemNamed("Mail");
+    constexpr int legs = 30;
+    for (int leg = 1; leg <= legs; ++leg) {
+      const double share = static_cast<double>(leg) / legs;
+      d.desktop.movePointer({from.x + (to.x - from.x) * share, from.y + (to.y - from.y) * share});
+      d.desktop.advance(tick);
+      bool overNeighbour = false;
+      for (int item = 0; item < static_cast<int>(d.desktop.dockItemCount()); ++item) {
+        overNeighbour = overNeighbour || (item != mailItem &&
+                                          contains(d.desktop.itemFrame(item), d.desktop.pointer()));
+      }
+      if (overNeighbour && !crossedNeighbour) {
+        crossedNeighbour = true;
+        d.desktop.advance(0.5);
+      }
+      check(leg);
+    }
+  }
+
+  TriggerDesktop d;
+  Rect button;
+  bool crossedNeighbour = false;
+
+private:
+  MagnifiedTrip trip_;
+};
+
+class HoverMagnifiedTravel : public ::testing::TestWithParam<MagnifiedTrip> {};
+
+TEST_P(HoverMagnifiedTravel, KeepsTheButtonForItsApplicationAcrossGrownNeighbours) {
+  MagnifiedTripDesktop trip(GetParam());
+  TriggerDesktop& d = trip.d;
+  trip.travel([&](int leg) {
+    ASSERT_EQ(d.desktop.panel().label, "退出 Mail") << "× moved on leg " << leg;
+    ASSERT_TRUE(d.panelVisible()) << "× lost on leg " << leg;
+  });
+  if (::testing::Test::HasFatalFailure()) {
+    return;
+  }
+  // Straight up from the middle of a bottom Dock's icon no neighbour is in the way.
+  EXPECT_EQ(trip.crossedNeighbour,
+            GetParam().edge != DockEdge::bottom || GetParam().position != HoverPosition::automatic);
+  EXPECT_EQ(d.desktop.panel().fadeCount, 1);
+  d.desktop.advance(1.0);
+  ASSERT_TRUE(d.panelVisible());
+  EXPECT_EQ(d.panelFrame(), trip.button);
+
+  d.desktop.click();
+  ASSERT_EQ(d.desktop.quitRequests().size(), 1u);
+  EXPECT_EQ(d.desktop.quitRequests()[0].pid, d.pid("Mail"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EdgesAndPositions, HoverMagnifiedTravel,
+    ::testing::Values(MagnifiedTrip{DockEdge::bottom, HoverPosition::automatic, 0},
+                      MagnifiedTrip{DockEdge::bottom, HoverPosition::leading, 0},
+                      MagnifiedTrip{DockEdge::bottom, HoverPosition::trailing, 0},
+                      MagnifiedTrip{DockEdge::left, HoverPosition::automatic, -6},
+                      MagnifiedTrip{DockEdge::left, HoverPosition::trailing, 6},
+                      MagnifiedTrip{DockEdge::right, HoverPosition::automatic, -6},
+                      MagnifiedTrip{DockEdge::right, HoverPosition::trailing, 6}),
+    [](const auto& info) { return tripName(info.param); });
+
+// Farther off the middle line the icon slides away from under the × as the pointer moves along
+// the Dock, and the × is withdrawn once its icon no longer holds the place it was shown for.
+// Withdrawn, never moved: no other application's × shows on the way.
+class HoverMagnifiedWideTravel : public ::testing::TestWithParam<MagnifiedTrip> {};
+
+TEST_P(HoverMagnifiedWideTravel, NeverMovesTheButtonToANeighbour) {
+  MagnifiedTripDesktop trip(GetParam());
+  TriggerDesktop& d = trip.d;
+  trip.travel([&](int leg) {
+    EXPECT_EQ(d.desktop.panel().label, "退出 Mail") << "× moved on leg " << leg;
+  });
+  EXPECT_TRUE(trip.crossedNeighbour);
+  EXPECT_EQ(d.desktop.panel().fadeCount, 1);
+  d.desktop.click();
+  for (const sim::QuitRequestRecord& request : d.desktop.quitRequests()) {
+    EXPECT_EQ(request.pid, d.pid("Mail"));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edges, HoverMagnifiedWideTravel,
+    ::testing::Values(MagnifiedTrip{DockEdge::bottom, HoverPosition::leading, -12},
+                      MagnifiedTrip{DockEdge::left, HoverPosition::automatic, -12},
+                      MagnifiedTrip{DockEdge::right, HoverPosition::trailing, 12}),
+    [](const auto& info) { return tripName(info.param); });
+
 TEST(HoverPath, LeavingThePathHidesTheButtonAfterTheHideDelay) {
   TriggerDesktop d;
   showButton(d, "Safari");
@@ -118,6 +253,87 @@ TEST(HoverPath, AButtonItsIconHasOutgrownIsWithdrawnAtOnce) {
   d.desktop.advance(2 * tick);
   EXPECT_FALSE(d.panelVisible());
   EXPECT_FALSE(d.hover->isLooping());
+}
+
+// A pointer resting on a shown × costs the Dock few messages, yet a change of the Dock under it
+// shows within 0.2 s, wherever the change falls between two of the loop's steps.
+struct DockChange {
+  const char* name;
+  std::function<void(TriggerDesktop&)> change;
+  bool keepsButton; // the × moves to the icon's new place rather than going
+};
+
+class HoverRestingDockChange
+    : public ::testing::TestWithParam<std::tuple<DockChange, int /* eighths of a tick */>> {};
+
+TEST_P(HoverRestingDockChange, IsNoticedWithinAFifthOfASecond) {
+  const auto& [change, eighths] = GetParam();
+  TriggerDesktop d;
+  showButton(d, "Safari");
+  d.desktop.advance(1.0 + eighths * tick / 8);
+  const std::size_t messagesBefore = d.desktop.accessibilityMessageCount();
+  d.desktop.advance(1.0);
+  // Every fifth of a second: the element at the point, the icon's frame, the list's frame and
+  // children; and one full measurement at most.
+  EXPECT_LE(d.desktop.accessibilityMessageCount() - messagesBefore, 5 * 4 + 14u);
+  ASSERT_TRUE(d.panelVisible());
+  const Rect before = d.panelFrame();
+
+  change.change(d);
+  d.desktop.advance(0.2);
+  if (change.keepsButton) {
+    ASSERT_TRUE(d.panelVisible());
+    EXPECT_NE(d.panelFrame(), before);
+    EXPECT_EQ(d.panelFrame(), TriggerDesktop::buttonAbove(d.icon("Safari")));
+  } else {
+    EXPECT_FALSE(d.panelVisible());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, HoverRestingDockChange,
+    ::testing::Combine(
+        ::testing::Values(
+            // The row grows by one tile and stays centred: Safari slides out from under the
+            // pointer, half a tile to the left.
+            DockChange{"ItemAdded",
+                       [](TriggerDesktop& d) {
+                         d.desktop.addDockItem(sim::DockItemKind::folder, "Documents");
+                       },
+                       false},
+            // The icon under the pointer grows in place.
+            DockChange{"MagnificationOn",
+                       [](TriggerDesktop& d) { d.desktop.placeDock(DockEdge::bottom, 0, 64, 128); },
+                       true},
+            DockChange{"DockMovedToTheLeft",
+                       [](TriggerDesktop& d) { d.desktop.placeDock(DockEdge::left); }, false}),
+        ::testing::Range(0, 8)),
+    [](const auto& info) {
+      return std::string(std::get<0>(info.param).name) + "At" +
+             std::to_string(std::get<1>(info.param)) + "Eighths";
+    });
+
+// The element under a pointer on the × is our own panel's: a question about it would go to
+// this process, whose main thread is the one waiting for the answer. None is asked; the ×
+// stays and its click counts.
+TEST(HoverOwnPanel, APointerOnTheButtonAsksNothingAboutIt) {
+  TriggerDesktop d;
+  showButton(d, "Safari");
+  const Point button = centreOf(d.panelFrame());
+  travelKeepingButton(d, button);
+  // From here on, every question about what lies at a point hangs for the message time-out.
+  d.desktop.addFault(
+      {sim::FaultKind::timeout, sim::FaultTarget::anyElement, "AXElementAtPosition"});
+  const double stallBefore = d.desktop.runLoop().longestStall();
+  for (int step = 0; step < 30; ++step) {
+    d.desktop.movePointer({button.x + (step % 2 == 0 ? 3 : -3), button.y});
+    d.desktop.advance(tick);
+  }
+  EXPECT_EQ(d.desktop.runLoop().longestStall(), stallBefore);
+  ASSERT_TRUE(d.panelVisible());
+  d.desktop.click();
+  ASSERT_EQ(d.desktop.quitRequests().size(), 1u);
+  EXPECT_EQ(d.desktop.quitRequests()[0].pid, d.pid("Safari"));
 }
 
 TEST(HoverClick, QuitsAfterValidationAndShowsNoButtonWhileTheRequestIsPending) {

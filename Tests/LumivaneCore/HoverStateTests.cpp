@@ -137,6 +137,28 @@ TEST(HoverStateDelays, ZeroShowDelayShowsInTheFirstSample) {
   EXPECT_EQ(state.target(), std::nullopt);
 }
 
+// Settled: nothing would change if the same samples kept coming.
+TEST(HoverStateSettled, OnlyWhileNoDelayRuns) {
+  HoverState state = controllerState();
+  EXPECT_TRUE(state.isSettled());
+  state.update(safari, false, true, 1.0);
+  EXPECT_FALSE(state.isSettled()); // the show delay runs
+  state.update(safari, false, true, 1.25);
+  EXPECT_TRUE(state.isSettled());
+  state.update(std::nullopt, true, true, 1.5);
+  EXPECT_TRUE(state.isSettled()); // on the path to the ×
+  state.update(std::nullopt, false, true, 1.625);
+  EXPECT_FALSE(state.isSettled()); // the hide delay runs
+  state.update(safari, false, true, 1.75);
+  EXPECT_TRUE(state.isSettled());
+  state.update(safari, false, false, 2.0);
+  EXPECT_FALSE(state.isSettled()); // the layout wait runs
+  state.update(mail, false, true, 2.125);
+  EXPECT_FALSE(state.isSettled());
+  state.reset();
+  EXPECT_TRUE(state.isSettled());
+}
+
 TEST(HoverStateReset, ForgetsTheTargetButKeepsTheDelays) {
   HoverState state = controllerState();
   state.update(safari, false, true, 1);

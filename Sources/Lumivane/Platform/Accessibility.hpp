@@ -64,6 +64,9 @@ public:
                                                       float y) = 0;
   // AXUIElementGetPid.
   virtual std::optional<int32_t> processID(const ElementRef& element) = 0;
+  // CFEqual: the two handles stand for one element (handles from separate messages may). A local
+  // comparison; no message is sent.
+  virtual bool isSameElement(const ElementRef& a, const ElementRef& b) = 0;
   // AXUIElementCopyAttributeValue.
   virtual std::optional<AXValue> attribute(const ElementRef& element, std::string_view name) = 0;
   // AXUIElementCopyMultipleAttributeValues with options 0: one message, values in the order
