@@ -19,6 +19,7 @@ public:
   std::optional<platform::ElementRef> elementAtPosition(const platform::ElementRef& system, float x,
                                                         float y) override;
   std::optional<int32_t> processID(const platform::ElementRef& element) override;
+  bool isSameElement(const platform::ElementRef& a, const platform::ElementRef& b) override;
   std::optional<platform::AXValue> attribute(const platform::ElementRef& element,
                                              std::string_view name) override;
   std::optional<std::vector<platform::AXValue>>

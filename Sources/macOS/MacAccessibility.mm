@@ -150,6 +150,13 @@ std::optional<int32_t> MacAccessibility::processID(const platform::ElementRef& e
   return pid;
 }
 
+// AXUIElement.h: AXUIElementRefs are CFTypes and compare with CFEqual.
+bool MacAccessibility::isSameElement(const platform::ElementRef& a, const platform::ElementRef& b) {
+  AXUIElementRef first = unwrap(a);
+  AXUIElementRef second = unwrap(b);
+  return first != nullptr && second != nullptr && CFEqual(first, second);
+}
+
 std::optional<platform::AXValue> MacAccessibility::attribute(const platform::ElementRef& element,
                                                              std::string_view name) {
   AXUIElementRef target = unwrap(element);
