@@ -123,11 +123,15 @@ void AppDelegate::applicationDidFinishLaunching() {
       self->showStatus(QuitLine{report.outcome, report.name});
     }
   };
-  quitter_->isProtected =
+  // The user's list is asked by both the observer (no ×, no middle-click quit) and the quit
+  // service (never sent).
+  const auto isProtected =
       [settings = std::weak_ptr<SettingsManager>(settings_)](std::string_view bundleIdentifier) {
         const auto store = settings.lock();
         return store && store->protectedApps().contains(bundleIdentifier);
       };
+  observer_->isProtected = isProtected;
+  quitter_->isProtected = isProtected;
   // A × shown for an application the user just protected goes at once.
   settings_->onProtectedAppsChange = [weak] {
     if (const auto self = weak.lock()) {

@@ -484,7 +484,11 @@ std::optional<RunningApp> DockObserver::resolveApp(const platform::ElementRef& e
       instances.push_back(std::move(*app));
     }
   }
-  return AppResolver::resolve(*path, instances, platform_.process.pid());
+  std::optional<RunningApp> app = AppResolver::resolve(*path, instances, platform_.process.pid());
+  if (app && isProtected && isProtected(app->bundleIdentifier)) {
+    return std::nullopt;
+  }
+  return app;
 }
 
 // The canonical bundle path of an application item, in the same normal form as the bundle paths

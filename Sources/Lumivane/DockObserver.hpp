@@ -6,9 +6,11 @@
 #include "LumivaneCore/Geometry.hpp"
 #include "LumivaneCore/HoverLayout.hpp"
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumivane {
@@ -86,6 +88,10 @@ public:
   std::vector<RunningApp> runningApps();
   // The Dock's edge now; bottom when it cannot be read.
   DockEdge currentEdge();
+
+  // True for a bundle identifier the user asked Lumivane to leave alone: its item resolves to
+  // no application, like an excluded system process's. Absent: none is.
+  std::function<bool(std::string_view bundleIdentifier)> isProtected;
 
   // One frame per display, top-left space, primary first.
   const std::vector<Rect>& screens() const { return screens_; }

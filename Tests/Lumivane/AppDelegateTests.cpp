@@ -212,6 +212,40 @@ TEST_F(TapFailure, IsIgnoredWhileSwitchedOffOrSuspended) {
   EXPECT_EQ(desktop.shell().statusSymbol, "dock.rectangle");
 }
 
+using ProtectedApps = CoordinatorTest;
+
+// The user's list, as the popover's editor changes it: no ×, and a middle click on the icon is
+// swallowed whole but quits nothing.
+TEST_F(ProtectedApps, GetNoCrossAndAMiddleClickSendsNothing) {
+  launch();
+  app->settings()->setProtected("COM.APPLE.SAFARI", true);
+  const Rect safari = desktop.itemFrame(*desktop.dockItemNamed("Safari"));
+  desktop.movePointer({safari.midX(), safari.midY()});
+  desktop.advance(0.5);
+  EXPECT_FALSE(desktop.panel().visible);
+
+  desktop.middleClick();
+  desktop.runLoop().drain();
+  EXPECT_TRUE(desktop.quitRequests().empty());
+  EXPECT_TRUE(desktop.dockEvents().empty());
+  EXPECT_TRUE(desktop.isRunning(this->safari));
+
+  app->settings()->setProtected("com.apple.Safari", false);
+  desktop.movePointer({safari.midX() + 1, safari.midY()});
+  desktop.advance(0.5);
+  EXPECT_TRUE(desktop.panel().visible);
+}
+
+TEST_F(ProtectedApps, ProtectingTheAppOfAShownCrossWithdrawsIt) {
+  launch();
+  hoverOver("Mail");
+  app->settings()->setProtected("com.apple.mail", true);
+  EXPECT_FALSE(desktop.panel().visible);
+  desktop.movePointer({desktop.pointer().x + 1, desktop.pointer().y});
+  desktop.advance(0.5);
+  EXPECT_FALSE(desktop.panel().visible);
+}
+
 using QuitRouting = CoordinatorTest;
 
 // Notes stays running, so only the sent request itself can take the × away.
