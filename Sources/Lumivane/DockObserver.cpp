@@ -128,16 +128,21 @@ std::vector<RunningApp> DockObserver::runningApps() {
 }
 
 DockEdge DockObserver::currentEdge() {
+  const std::optional<List> list = dockList();
+  return list ? DockGeometry::edge(list->frame, list->screen) : DockEdge::bottom;
+}
+
+std::optional<DockObserver::List> DockObserver::dockList() {
   if (!platform_.accessibility.isProcessTrusted() || !beginQuery()) {
-    return DockEdge::bottom;
+    return std::nullopt;
   }
   const platform::ElementRef dock = platform_.accessibility.application(dockPID_);
   if (dock == nullptr || !withinBudget()) {
-    return DockEdge::bottom;
+    return std::nullopt;
   }
   const auto children = asElements(platform_.accessibility.attribute(dock, "AXChildren"));
   if (!children) {
-    return DockEdge::bottom;
+    return std::nullopt;
   }
   // The Dock's first top-level element with a frame on a screen is its item list.
   for (const platform::ElementRef& child : *children) {
@@ -146,10 +151,49 @@ DockEdge DockObserver::currentEdge() {
       continue;
     }
     if (const std::optional<Rect> screen = screenHolding(*childFrame)) {
-      return DockGeometry::edge(*childFrame, *screen);
+      return List{child, *childFrame, *screen};
     }
   }
-  return DockEdge::bottom;
+  return std::nullopt;
+}
+
+std::optional<DockObserver::DockReading> DockObserver::readDock() {
+  const std::optional<List> list = dockList();
+  if (!list) {
+    return std::nullopt;
+  }
+  DockReading reading{list->frame, DockGeometry::edge(list->frame, list->screen), {}};
+  const auto elements = asElements(platform_.accessibility.attribute(list->element, "AXChildren"));
+  if (!elements) {
+    return reading;
+  }
+  for (const platform::ElementRef& item : *elements) {
+    // A budget for each item: the report reads far more than one query may.
+    if (!beginQuery()) {
+      break;
+    }
+    ItemReading read;
+    read.subrole = text(item, "AXSubrole");
+    read.title = text(item, "AXTitle");
+    read.frame = frame(item);
+    if (const auto value = platform_.accessibility.attribute(item, "AXURL")) {
+      if (const auto* url = std::get_if<platform::AXURL>(&*value)) {
+        read.url = url->absoluteString;
+      } else if (const auto* urlText = std::get_if<platform::AXText>(&*value)) {
+        read.url = urlText->value;
+      }
+    }
+    read.resolution = resolution(item, Reading::fresh);
+    reading.items.push_back(std::move(read));
+  }
+  return reading;
+}
+
+std::optional<std::string> DockObserver::text(const platform::ElementRef& element,
+                                              std::string_view name) {
+  const std::optional<platform::AXValue> value = platform_.accessibility.attribute(element, name);
+  const auto* found = value ? std::get_if<platform::AXText>(&*value) : nullptr;
+  return found != nullptr ? std::optional(found->value) : std::nullopt;
 }
 
 std::optional<DockObserver::Hit>
@@ -467,48 +511,85 @@ std::optional<std::string> DockObserver::appURL(const platform::ElementRef& elem
 // the running applications of the moment.
 std::optional<RunningApp> DockObserver::resolveApp(const platform::ElementRef& element,
                                                    Reading reading) {
+  Resolution resolved = resolution(element, reading);
+  if (auto* app = std::get_if<RunningApp>(&resolved)) {
+    return std::move(*app);
+  }
+  return std::nullopt;
+}
+
+DockObserver::Resolution DockObserver::resolution(const platform::ElementRef& element,
+                                                  Reading reading) {
   if (platform_.accessibility.processID(element) != dockPID_ || !withinBudget()) {
-    return std::nullopt;
+    return NoApplication::unreadable;
   }
-  const std::optional<std::string> path = bundlePath(element, reading);
-  if (!path) {
-    return std::nullopt;
+  const std::variant<std::string, NoApplication> path = bundlePath(element, reading);
+  if (const auto* refusal = std::get_if<NoApplication>(&path)) {
+    return *refusal;
   }
+  const std::string& bundle = std::get<std::string>(path);
   // The resolver looks at instances of this bundle only; the others need no conversion.
   std::vector<RunningApp> instances;
   for (const platform::ApplicationInfo& info : platform_.workspace.runningApplications()) {
-    if (info.bundlePath != *path) {
+    if (info.bundlePath != bundle) {
       continue;
     }
     if (std::optional<RunningApp> app = runningApp(info)) {
       instances.push_back(std::move(*app));
     }
   }
-  std::optional<RunningApp> app = AppResolver::resolve(*path, instances, platform_.process.pid());
-  if (app && isProtected && isProtected(app->bundleIdentifier)) {
-    return std::nullopt;
+  std::variant<RunningApp, AppResolver::Refusal> decision =
+      AppResolver::decide(bundle, instances, platform_.process.pid());
+  if (const auto* refusal = std::get_if<AppResolver::Refusal>(&decision)) {
+    switch (*refusal) {
+    case AppResolver::Refusal::notRunning:
+      return NoApplication::notRunning;
+    case AppResolver::Refusal::severalCopies:
+      return NoApplication::severalCopies;
+    case AppResolver::Refusal::ownProcess:
+      return NoApplication::ownProcess;
+    case AppResolver::Refusal::notRegular:
+      return NoApplication::notRegular;
+    case AppResolver::Refusal::stillLaunching:
+      return NoApplication::stillLaunching;
+    case AppResolver::Refusal::excluded:
+      return NoApplication::excluded;
+    }
   }
-  return app;
+  RunningApp& app = std::get<RunningApp>(decision);
+  if (isProtected && isProtected(app.bundleIdentifier)) {
+    return NoApplication::protectedByUser;
+  }
+  return std::move(app);
 }
 
 // The canonical bundle path of an application item, in the same normal form as the bundle paths
 // of runningApps().
-std::optional<std::string> DockObserver::bundlePath(const platform::ElementRef& element,
-                                                    Reading reading) {
+std::variant<std::string, DockObserver::NoApplication>
+DockObserver::bundlePath(const platform::ElementRef& element, Reading reading) {
   if (reading == Reading::snapshot) {
     if (const std::optional<std::size_t> known = knownIndex(element);
         known && snapshot_->bundlePaths[*known]) {
-      return snapshot_->bundlePaths[*known];
+      return *snapshot_->bundlePaths[*known];
     }
   }
-  if (!isText(platform_.accessibility.attribute(element, "AXSubrole"), applicationItemSubrole)) {
-    return std::nullopt;
+  const std::optional<platform::AXValue> subrole =
+      platform_.accessibility.attribute(element, "AXSubrole");
+  if (!subrole) {
+    return NoApplication::unreadable;
+  }
+  if (!isText(subrole, applicationItemSubrole)) {
+    return NoApplication::notApplicationItem;
   }
   const std::optional<std::string> url = appURL(element);
   if (!url) {
-    return std::nullopt;
+    return NoApplication::noApplicationURL;
   }
-  return platform_.workspace.canonicalPath(*url);
+  std::optional<std::string> path = platform_.workspace.canonicalPath(*url);
+  if (!path) {
+    return NoApplication::noCanonicalPath;
+  }
+  return std::move(*path);
 }
 
 // A child of the snapshot's list has that list as its parent, while the snapshot lives.

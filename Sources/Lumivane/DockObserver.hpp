@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace lumivane {
@@ -56,6 +57,36 @@ public:
   //    a full measurement, so the × never rests on frames the Dock has visibly changed.
   enum class Reading { fresh, snapshot };
 
+  // Why an item resolves to no application.
+  enum class NoApplication {
+    unreadable,         // a message failed, or the budget ran out
+    notApplicationItem, // a folder, the trash, a separator, another kind of item
+    noApplicationURL,   // "AXURL" names no local ".app" bundle
+    noCanonicalPath,    // the bundle's path cannot be put in canonical form
+    notRunning,
+    severalCopies,
+    ownProcess,
+    notRegular,
+    stillLaunching,
+    excluded,
+    protectedByUser,
+  };
+  using Resolution = std::variant<RunningApp, NoApplication>;
+
+  // One item of the Dock's list as the observer reads it. Top-left space.
+  struct ItemReading {
+    std::optional<std::string> subrole;
+    std::optional<std::string> title;
+    std::optional<Rect> frame;
+    std::optional<std::string> url; // "AXURL" as its text
+    Resolution resolution = NoApplication::unreadable;
+  };
+  struct DockReading {
+    Rect listFrame;
+    DockEdge edge = DockEdge::bottom;
+    std::vector<ItemReading> items;
+  };
+
   explicit DockObserver(platform::Platform& platform);
 
   // While one exists, the queries share the budget the first of them opens, so that a caller's
@@ -88,6 +119,9 @@ public:
   std::vector<RunningApp> runningApps();
   // The Dock's edge now; bottom when it cannot be read.
   DockEdge currentEdge();
+  // Every item of the Dock's list read afresh, each as a query of its own, for the diagnostics
+  // report; absent when the list cannot be found (no permission, no Dock, no list on a screen).
+  std::optional<DockReading> readDock();
 
   // True for a bundle identifier the user asked Lumivane to leave alone: its item resolves to
   // no application, like an excluded system process's. Absent: none is.
@@ -132,7 +166,18 @@ private:
   // The item's application URL as a file path, when it is a file URL of an ".app" bundle.
   std::optional<std::string> appURL(const platform::ElementRef& element);
   std::optional<RunningApp> resolveApp(const platform::ElementRef& element, Reading reading);
-  std::optional<std::string> bundlePath(const platform::ElementRef& element, Reading reading);
+  Resolution resolution(const platform::ElementRef& element, Reading reading);
+  std::variant<std::string, NoApplication> bundlePath(const platform::ElementRef& element,
+                                                      Reading reading);
+  // The Dock's item list: its first top-level element with a frame on a screen, that frame and
+  // the screen. Opens a query.
+  struct List {
+    platform::ElementRef element;
+    Rect frame;
+    Rect screen;
+  };
+  std::optional<List> dockList();
+  std::optional<std::string> text(const platform::ElementRef& element, std::string_view name);
   std::optional<platform::ElementRef> parent(const platform::ElementRef& element, Reading reading);
   std::optional<Rect> screenHolding(const Rect& frame);
   std::optional<DockTarget> target(const platform::ElementRef& item, const RunningApp& app,

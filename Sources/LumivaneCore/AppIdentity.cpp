@@ -30,8 +30,8 @@ bool isExcluded(std::string_view bundleIdentifier) {
   });
 }
 
-std::optional<RunningApp> resolve(std::string_view bundlePath,
-                                  std::span<const RunningApp> applications, int32_t ownPID) {
+std::variant<RunningApp, Refusal> decide(std::string_view bundlePath,
+                                         std::span<const RunningApp> applications, int32_t ownPID) {
   const RunningApp* survivor = nullptr;
   for (const RunningApp& app : applications) {
     if (app.isTerminated || app.identity.bundlePath() != bundlePath) {
@@ -39,15 +39,35 @@ std::optional<RunningApp> resolve(std::string_view bundlePath,
     }
     if (survivor != nullptr) {
       // Several instances run from one bundle: the Dock item is ambiguous.
-      return std::nullopt;
+      return Refusal::severalCopies;
     }
     survivor = &app;
   }
-  if (survivor == nullptr || survivor->identity.pid() == ownPID || !survivor->isRegular ||
-      !survivor->isFinishedLaunching || isExcluded(survivor->bundleIdentifier)) {
-    return std::nullopt;
+  if (survivor == nullptr) {
+    return Refusal::notRunning;
+  }
+  if (survivor->identity.pid() == ownPID) {
+    return Refusal::ownProcess;
+  }
+  if (!survivor->isRegular) {
+    return Refusal::notRegular;
+  }
+  if (!survivor->isFinishedLaunching) {
+    return Refusal::stillLaunching;
+  }
+  if (isExcluded(survivor->bundleIdentifier)) {
+    return Refusal::excluded;
   }
   return *survivor;
+}
+
+std::optional<RunningApp> resolve(std::string_view bundlePath,
+                                  std::span<const RunningApp> applications, int32_t ownPID) {
+  std::variant<RunningApp, Refusal> decision = decide(bundlePath, applications, ownPID);
+  if (auto* app = std::get_if<RunningApp>(&decision)) {
+    return std::move(*app);
+  }
+  return std::nullopt;
 }
 
 } // namespace AppResolver

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <variant>
 
 namespace lumivane {
 
@@ -53,9 +54,21 @@ const std::unordered_set<std::string>& excludedBundleIDs();
 // True when the bundle identifier, in lower case, is one of excludedBundleIDs().
 bool isExcluded(std::string_view bundleIdentifier);
 
-// The one quittable application running from `bundlePath`, or nothing: when no instance or
-// several run from it, when it is this program itself, a background or still-launching process,
-// or an excluded system process.
+// Why a bundle path resolves to no application.
+enum class Refusal {
+  notRunning,     // no instance runs from it
+  severalCopies,  // two or more do: the item is ambiguous
+  ownProcess,     // it is this program itself
+  notRegular,     // a background process
+  stillLaunching, // it has not finished launching
+  excluded,       // an excluded system process
+};
+
+// The one quittable application running from `bundlePath`, or why there is none.
+std::variant<RunningApp, Refusal> decide(std::string_view bundlePath,
+                                         std::span<const RunningApp> applications, int32_t ownPID);
+
+// decide(), without the reason: the one quittable application or nothing.
 std::optional<RunningApp> resolve(std::string_view bundlePath,
                                   std::span<const RunningApp> applications, int32_t ownPID);
 

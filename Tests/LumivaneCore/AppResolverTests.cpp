@@ -85,6 +85,31 @@ TEST(AppResolverEligibility, ResultIsTheWholeSnapshot) {
   EXPECT_EQ(resolved->name, "Safari");
 }
 
+// The reason decide() gives is the first check that fails, in the order the checks are made.
+TEST(AppResolverReasons, NameTheFirstCheckThatFails) {
+  const auto reason =
+      [](const std::vector<RunningApp>& apps) -> std::optional<AppResolver::Refusal> {
+    const auto decision = AppResolver::decide(safariPath, apps, ownPID);
+    const auto* refusal = std::get_if<AppResolver::Refusal>(&decision);
+    return refusal ? std::optional(*refusal) : std::nullopt;
+  };
+  using AppResolver::Refusal;
+  EXPECT_EQ(reason({}), Refusal::notRunning);
+  EXPECT_EQ(reason({app(2, safariPath), app(3, safariPath)}), Refusal::severalCopies);
+  RunningApp own = app(ownPID, safariPath);
+  own.isRegular = false;
+  EXPECT_EQ(reason({own}), Refusal::ownProcess);
+  RunningApp background = app(2, safariPath);
+  background.isRegular = false;
+  background.isFinishedLaunching = false;
+  EXPECT_EQ(reason({background}), Refusal::notRegular);
+  RunningApp launching = app(2, safariPath, "com.apple.finder");
+  launching.isFinishedLaunching = false;
+  EXPECT_EQ(reason({launching}), Refusal::stillLaunching);
+  EXPECT_EQ(reason({app(2, safariPath, "com.apple.Finder")}), Refusal::excluded);
+  EXPECT_EQ(reason({app(2, safariPath)}), std::nullopt);
+}
+
 class AppResolverExclusion : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(AppResolverExclusion, SystemProcessesInAnyCaseAreRefused) {
