@@ -1,0 +1,173 @@
+#include "Lumivane/Diagnostics.hpp"
+
+#include "LumivaneCore/DockGeometry.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <utility>
+#include <variant>
+
+namespace lumivane {
+
+namespace {
+
+std::string number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+std::string describe(const Rect& rect) {
+  return "(" + number(rect.x) + ", " + number(rect.y) + ", " + number(rect.width) + ", " +
+         number(rect.height) + ")";
+}
+
+std::string describe(Point point) {
+  return "(" + number(point.x) + ", " + number(point.y) + ")";
+}
+
+std::string_view granted(bool isGranted) {
+  return isGranted ? "granted" : "not granted";
+}
+
+std::string_view edgeName(DockEdge edge) {
+  switch (edge) {
+  case DockEdge::bottom:
+    return "bottom";
+  case DockEdge::left:
+    return "left";
+  case DockEdge::right:
+    return "right";
+  }
+  return "bottom";
+}
+
+std::string quoted(const std::optional<std::string>& text) {
+  return text ? "\"" + *text + "\"" : "(unreadable)";
+}
+
+std::string describe(const RunningApp& app) {
+  return app.name + " (pid " + std::to_string(app.identity.pid()) + ", " + app.bundleIdentifier +
+         ", " + app.identity.bundlePath() + ")";
+}
+
+std::string_view reason(DockObserver::NoApplication why) {
+  using NoApplication = DockObserver::NoApplication;
+  switch (why) {
+  case NoApplication::unreadable:
+    return "could not be read";
+  case NoApplication::notApplicationItem:
+    return "not an application item";
+  case NoApplication::noApplicationURL:
+    return "its URL names no application bundle";
+  case NoApplication::noCanonicalPath:
+    return "its bundle path cannot be resolved";
+  case NoApplication::notRunning:
+    return "not running";
+  case NoApplication::severalCopies:
+    return "several copies of the bundle run";
+  case NoApplication::ownProcess:
+    return "Lumivane itself";
+  case NoApplication::notRegular:
+    return "a background process";
+  case NoApplication::stillLaunching:
+    return "still launching";
+  case NoApplication::excluded:
+    return "a system process Lumivane never quits";
+  case NoApplication::protectedByUser:
+    return "protected by the user";
+  }
+  return "";
+}
+
+std::string describe(const DockObserver::Resolution& resolution) {
+  if (const auto* app = std::get_if<RunningApp>(&resolution)) {
+    return "quits " + describe(*app);
+  }
+  return "no application: " + std::string(reason(std::get<DockObserver::NoApplication>(resolution)));
+}
+
+} // namespace
+
+Diagnostics::Diagnostics(platform::Platform& platform, std::string systemVersion,
+                         std::function<void(std::string_view)> print)
+    : platform_(platform), systemVersion_(std::move(systemVersion)), print_(std::move(print)),
+      settings_(platform.defaults, platform.loginItems), observer_(platform) {
+  observer_.isProtected = [this](std::string_view bundleIdentifier) {
+    return settings_.protectedApps().contains(bundleIdentifier);
+  };
+}
+
+void Diagnostics::run(std::function<void()> done) {
+  done_ = std::move(done);
+  report();
+  print_("Hit tests at the pointer, once a second (top-left space):");
+  timer_ = platform_.runLoop.scheduleRepeating(hitTestInterval, hitTestInterval / 100,
+                                               [weak = weak_from_this()] {
+                                                 if (const auto self = weak.lock()) {
+                                                   self->hitTest();
+                                                 }
+                                               });
+}
+
+void Diagnostics::report() {
+  print_("Lumivane diagnostics");
+  print_("System: " + systemVersion_);
+  print_("Lumivane: pid " + std::to_string(platform_.process.pid()) + ", " +
+         platform_.process.bundlePath());
+  print_("Accessibility: " + std::string(granted(platform_.accessibility.isProcessTrusted())));
+  print_("Input Monitoring: " +
+         std::string(granted(platform_.eventTaps.preflightListenEventAccess())));
+  print_("Event posting (the middle-click tap): " +
+         std::string(granted(platform_.eventTaps.preflightPostEventAccess())));
+
+  const std::vector<Rect> frames = platform_.screens.frames();
+  print_("Displays (bottom-left space; top-left space): " + std::to_string(frames.size()));
+  for (std::size_t index = 0; index < frames.size(); ++index) {
+    print_("  " + std::to_string(index + 1) + ". " + describe(frames[index]) + "; " +
+           describe(observer_.screens()[index]) + (index == 0 ? " primary" : ""));
+  }
+
+  const std::vector<platform::ApplicationInfo> docks =
+      platform_.workspace.applications("com.apple.dock");
+  print_(docks.empty() ? std::string("Dock: not running")
+                       : "Dock: pid " + std::to_string(docks.front().pid));
+  const std::optional<DockObserver::DockReading> dock = observer_.readDock();
+  if (!dock) {
+    print_("Dock items: the item list cannot be read");
+    return;
+  }
+  print_("Dock list: " + describe(dock->listFrame) + ", edge " + std::string(edgeName(dock->edge)));
+  print_("Dock items (top-left space): " + std::to_string(dock->items.size()));
+  int index = 0;
+  for (const DockObserver::ItemReading& item : dock->items) {
+    print_("  " + std::to_string(++index) + ". " + item.subrole.value_or("(no subrole)") + " " +
+           quoted(item.title) + " " + (item.frame ? describe(*item.frame) : "(no frame)") + " " +
+           item.url.value_or("(no URL)"));
+    print_("     " + describe(item.resolution));
+  }
+}
+
+void Diagnostics::hitTest() {
+  const Point location = platform_.mouse.location();
+  const Point pointer{location.x, observer_.primaryTop() - location.y};
+  const std::optional<DockObserver::Hit> hit = observer_.hit(pointer, settings_.hoverLayout());
+  std::string line = "  " + std::to_string(++hitTestsDone_) + ". " + describe(pointer) + ": ";
+  if (!hit) {
+    line += "no Dock item";
+  } else if (!hit->application) {
+    line += "a Dock item without a quittable application";
+  } else {
+    line += "quits " + describe(*hit->application);
+    line += hit->target ? ", × at " + describe(hit->target->buttonFrame) : ", no × placement";
+  }
+  print_(line);
+  if (hitTestsDone_ >= hitTests) {
+    timer_.reset();
+    if (done_) {
+      done_();
+    }
+  }
+}
+
+} // namespace lumivane
