@@ -10,13 +10,12 @@
 // invariant, 2 for a malformed script or command line.
 
 #include "InteractiveDesktop.hpp"
-#include "Simulator/Invariants.hpp"
-#include "Simulator/Scenario.hpp"
-#include "Simulator/Soak.hpp"
+#include "Scenarios/Scenarios.hpp"
 #include "Snapshots.hpp"
 #include "Tour.hpp"
 
 #include <charconv>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -57,45 +56,6 @@ Exit status: 0 when every expectation held; 1 at the first failed expectation or
 step (the line, what was expected, what was found), or with --check and --soak at the first
 broken invariant; 2 for a malformed script (the line) or command line.
 
-Script language: one command per line, # starts a comment, "quoted" words may hold spaces.
-Points are X Y in the top-left space (origin at the primary display's top-left, y downward).
-Lines before the first launch set up the desktop; both permissions start granted.
-
-  screen 1440x900 [at X,Y]            a display; the first is the primary
-  dock bottom|left|right [icons=64] [magnify=128] [screen=N]    N counts from 1
-  app NAME [bundle=ID] [path=PATH] [quit=now|after:SECONDS|never|refuse]
-           [background] [launching] [copies=N]                  a Dock item and its app
-  folder NAME | trash | separator     further Dock items, in order; the trash is "Trash"
-  permission accessibility|input-monitoring on|off
-  default KEY VALUE                   a user default (true/false or text)
-  launch [--welcome]                  starts Lumivane; again: quits it and starts it anew
-  pointer X Y | pointer NAME | pointer button       an icon's centre; the ×'s centre
-  glide X Y|NAME|button SECONDS       moves there over time, sampled at 60 Hz
-  wait SECONDS
-  click | right-click | scroll | middle-click [X Y|NAME|button]   moves there first
-  drag [X Y|NAME|button]              a left drag there (default: 40 points up)
-  sleep | wake | display-sleep | display-wake | lock | unlock
-  session-resign | session-activate
-  relaunch NAME [same-pid] | quits NAME | dock-restart   quits: the app ends by itself
-  start NAME                          one more process of the app (a second copy if it runs)
-  finish-launching NAME | reuse-pid NAME BY         BY starts on the pid NAME had
-  dock-hide | dock-show | space-change
-  move-dock bottom|left|right [icons=64] [magnify=128] [screen=N]
-  screens 1440x900[@X,Y] ...          the displays now, primary first
-  fault error|timeout|wrong-type|non-finite item NAME|items|list|dock|any [ATTRIBUTE]
-  fault clear                         Accessibility faults on the Dock (AXPosition and AXSize
-                                      for the frame read, AXElementAtPosition for the hit)
-  latency SECONDS | extra-children N  slow messages; extra empty children in the item list
-  tap-disable timeout|user            the system disables the event tap
-  press BUTTON | release BUTTON       left, right, middle or a number (3, 4: side buttons)
-  permission accessibility|input-monitoring on|off  at any time
-  shutdown                            Lumivane quits
-  set hoverEnabled|middleEnabled on|off | set layout POSITION DISTANCE
-  close welcome|settings              closes the window as the user would
-  expect overlay hidden | expect overlay NAME
-  expect status "TEXT" [error]
-  expect running NAME | expect stopped NAME | expect quit-requests NAME N
-  expect symbol NAME | expect tooltip "TEXT" | expect window welcome|settings shown|hidden
 )";
 
 int runScript(const std::string& path, int (*run)(std::string_view, std::ostream&, std::ostream&)) {
@@ -133,6 +93,28 @@ int runSoak(const std::vector<std::string_view>& arguments) {
   return lumivane::sim::runSoak(*sessions, *seed, std::cout, std::cerr);
 }
 
+// Why the interactive desktop cannot open here, or nothing when a display seems at hand: Qt
+// would abort without one.
+std::optional<std::string> missingDisplay() {
+#ifdef __APPLE__
+  return std::nullopt;
+#else
+  const auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+  };
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  const std::string_view chosen = platform == nullptr ? "" : platform;
+  if (chosen.starts_with("offscreen") || chosen.starts_with("minimal")) {
+    return "the Qt platform '" + std::string(chosen) + "' (QT_QPA_PLATFORM) shows nothing";
+  }
+  if (chosen.empty() && !set("DISPLAY") && !set("WAYLAND_DISPLAY")) {
+    return std::string("neither DISPLAY nor WAYLAND_DISPLAY is set");
+  }
+  return std::nullopt;
+#endif
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -141,10 +123,16 @@ int main(int argc, char* argv[]) {
     return runScenarioText(tourScript(), std::cout, std::cerr);
   }
   if (arguments.size() == 1 && arguments[0] == "--help") {
-    std::cout << help;
+    std::cout << help << scriptLanguageHelp();
     return scenarioPassed;
   }
   if (arguments[0] == "--desktop") {
+    if (const auto why = missingDisplay()) {
+      std::cerr << "lumivane-sim: --desktop needs a display, and there is none: " << *why
+                << ".\nRun it on a desktop session or under xvfb-run; the tour, --script, "
+                   "--check, --soak and --snapshot need no display.\n";
+      return scenarioMalformed;
+    }
     return lumivane::shell::runDesktop(argc, argv);
   }
   if (arguments.size() == 2 && arguments[0] == "--snapshot") {

@@ -7,16 +7,29 @@ namespace lumivane::sim {
 
 class AccessibilityTree::Node final : public platform::Element {
 public:
-  enum class Kind { systemWide, application, list, item, inner, extra, panel, window };
+  enum class Kind {
+    systemWide,
+    application,
+    list,
+    item,
+    inner,
+    indicator,
+    label,
+    extra,
+    panel,
+    window
+  };
 
-  Node(Kind kind, int32_t pid, uint64_t generation = 0, std::size_t index = 0, int level = 0)
+  Node(Kind kind, int32_t pid, uint64_t generation = 0, uint64_t index = 0, int level = 0)
       : kind(kind), pid(pid), generation(generation), index(index), level(level) {}
 
   Kind kind;
   int32_t pid;
   uint64_t generation; // of the Dock process, for the Dock's elements
-  std::size_t index;   // item, extra child or window
-  int level;           // inner elements: 1 just inside the item
+  // The item's id (item, inner, indicator and label elements), or the extra child's or the
+  // window's index.
+  uint64_t index;
+  int level; // inner elements: 1 just inside the item
   // AXUIElementSetMessagingTimeout on this element; the system-wide setting otherwise.
   mutable std::optional<double> timeout;
 };
@@ -40,6 +53,12 @@ std::string_view subroleOf(DockItemKind kind) {
     return "AXTrashDockItem";
   case DockItemKind::separator:
     return "AXSeparatorDockItem";
+  case DockItemKind::document:
+    return "AXDocumentDockItem";
+  case DockItemKind::url:
+    return "AXURLDockItem";
+  case DockItemKind::minimizedWindow:
+    return "AXMinimizedWindowDockItem";
   }
   return "";
 }
@@ -150,13 +169,19 @@ AccessibilityTree::elementAtPosition(const platform::ElementRef& system, float x
   case Occupant::Kind::window:
     return std::make_shared<Node>(Node::Kind::window, foreignWindows_[occupant.index].pid, 0,
                                   occupant.index);
-  case Occupant::Kind::dockItem:
+  case Occupant::Kind::dockItem: {
+    const uint64_t id = dock_.items()[occupant.index].id;
     if (itemDepth_ > 0) {
-      return std::make_shared<Node>(Node::Kind::inner, dock_.pid(), dock_.generation(),
-                                    occupant.index, itemDepth_);
+      return std::make_shared<Node>(Node::Kind::inner, dock_.pid(), dock_.generation(), id,
+                                    itemDepth_);
     }
-    return std::make_shared<Node>(Node::Kind::item, dock_.pid(), dock_.generation(),
-                                  occupant.index);
+    return std::make_shared<Node>(Node::Kind::item, dock_.pid(), dock_.generation(), id);
+  }
+  case Occupant::Kind::label:
+  case Occupant::Kind::indicator:
+    return std::make_shared<Node>(
+        occupant.kind == Occupant::Kind::label ? Node::Kind::label : Node::Kind::indicator,
+        dock_.pid(), dock_.generation(), dock_.items()[occupant.index].id);
   case Occupant::Kind::dockList:
     return std::make_shared<Node>(Node::Kind::list, dock_.pid(), dock_.generation());
   }
@@ -249,9 +274,18 @@ Occupant AccessibilityTree::occupantAt(Point point) const {
   if (!dock_.running() || !layout) {
     return {};
   }
+  if (layout->labelled && contains(layout->label, point)) {
+    return {Occupant::Kind::label, *layout->labelled};
+  }
   for (std::size_t i = 0; i < layout->items.size(); ++i) {
+    if (!dock_.inDock(i)) {
+      continue;
+    }
     if (contains(layout->items[i], point)) {
       return {Occupant::Kind::dockItem, i};
+    }
+    if (contains(layout->indicators[i], point)) {
+      return {Occupant::Kind::indicator, i};
     }
   }
   if (contains(layout->list, point)) {
@@ -260,16 +294,26 @@ Occupant AccessibilityTree::occupantAt(Point point) const {
   return {};
 }
 
+void AccessibilityTree::addFault(const Fault& fault) {
+  const bool oneItem = fault.target == FaultTarget::item && fault.itemIndex >= 0;
+  const auto index = static_cast<std::size_t>(fault.itemIndex);
+  faults_.push_back(
+      {fault, oneItem && index < dock_.items().size() ? dock_.items()[index].id : uint64_t{0}});
+}
+
+std::optional<std::size_t> AccessibilityTree::itemIndex(const Node& node) const {
+  return dock_.indexOf(node.index);
+}
+
 const Fault* AccessibilityTree::faultFor(const Node& node, std::string_view attribute) const {
-  for (const Fault& fault : faults_) {
+  for (const auto& [fault, item] : faults_) {
     if (!fault.attribute.empty() && fault.attribute != attribute) {
       continue;
     }
     bool targeted = false;
     switch (fault.target) {
     case FaultTarget::item:
-      targeted = node.kind == Node::Kind::item &&
-                 (fault.itemIndex < 0 || node.index == static_cast<std::size_t>(fault.itemIndex));
+      targeted = node.kind == Node::Kind::item && (fault.itemIndex < 0 || node.index == item);
       break;
     case FaultTarget::list:
       targeted = node.kind == Node::Kind::list;
@@ -327,9 +371,25 @@ bool AccessibilityTree::alive(const Node& node) const {
   case Node::Kind::list:
     return dockElement;
   case Node::Kind::item:
-    return dockElement && node.index < dock_.items().size();
   case Node::Kind::inner:
-    return dockElement && node.index < dock_.items().size() && node.level <= itemDepth_;
+  case Node::Kind::indicator:
+  case Node::Kind::label: {
+    const auto index = dockElement ? itemIndex(node) : std::nullopt;
+    if (!index || !dock_.inDock(*index)) {
+      return false;
+    }
+    if (node.kind == Node::Kind::inner) {
+      return node.level <= itemDepth_;
+    }
+    if (node.kind == Node::Kind::indicator) {
+      return dock_.isRunning(*index);
+    }
+    if (node.kind == Node::Kind::label) {
+      const auto layout = dock_.layout(displays_.topLeftFrames());
+      return layout && layout->labelled == index;
+    }
+    return true;
+  }
   case Node::Kind::extra:
     return dockElement && node.index < static_cast<std::size_t>(extraChildren_);
   case Node::Kind::window:
@@ -349,12 +409,17 @@ std::optional<Rect> AccessibilityTree::frameOf(const Node& node) const {
   if (!layout) {
     return std::nullopt;
   }
+  const auto index = itemIndex(node);
   switch (node.kind) {
   case Node::Kind::list:
     return layout->list;
   case Node::Kind::item:
   case Node::Kind::inner:
-    return layout->items[node.index];
+    return index ? std::optional(layout->items[*index]) : std::nullopt;
+  case Node::Kind::indicator:
+    return index ? std::optional(layout->indicators[*index]) : std::nullopt;
+  case Node::Kind::label:
+    return layout->label;
   case Node::Kind::extra:
     return Rect{layout->list.x, layout->list.y, 0, 0};
   default:
@@ -363,7 +428,7 @@ std::optional<Rect> AccessibilityTree::frameOf(const Node& node) const {
 }
 
 std::optional<AXValue> AccessibilityTree::read(const Node& node, std::string_view name) {
-  const auto element = [&](Node::Kind kind, std::size_t index = 0, int level = 0) -> AXValue {
+  const auto element = [&](Node::Kind kind, uint64_t index = 0, int level = 0) -> AXValue {
     return platform::ElementRef(
         std::make_shared<Node>(kind, dock_.pid(), dock_.generation(), index, level));
   };
@@ -413,17 +478,21 @@ std::optional<AXValue> AccessibilityTree::read(const Node& node, std::string_vie
     if (name == "AXChildren") {
       std::vector<platform::ElementRef> list;
       for (std::size_t i = 0; i < dock_.items().size(); ++i) {
-        list.push_back(std::get<platform::ElementRef>(element(Node::Kind::item, i)));
+        if (dock_.inDock(i)) {
+          list.push_back(
+              std::get<platform::ElementRef>(element(Node::Kind::item, dock_.items()[i].id)));
+        }
       }
       for (int i = 0; i < extraChildren_; ++i) {
-        list.push_back(std::get<platform::ElementRef>(
-            element(Node::Kind::extra, static_cast<std::size_t>(i))));
+        list.push_back(
+            std::get<platform::ElementRef>(element(Node::Kind::extra, static_cast<uint64_t>(i))));
       }
       return children(std::move(list));
     }
     break;
   case Node::Kind::item: {
-    const DockItem& item = dock_.items()[node.index];
+    const std::size_t index = *itemIndex(node);
+    const DockItem& item = dock_.items()[index];
     if (name == "AXRole") {
       return text("AXDockItem");
     }
@@ -433,20 +502,53 @@ std::optional<AXValue> AccessibilityTree::read(const Node& node, std::string_vie
     if (name == "AXTitle") {
       return text(item.name);
     }
-    if (name == "AXURL" && item.kind == DockItemKind::application && !item.bundlePath.empty()) {
-      return platform::AXURL{fileURL(item.bundlePath, true)};
+    if (name == "AXURL" && !item.url.empty()) {
+      return platform::AXURL{item.url};
+    }
+    if (name == "AXIsApplicationRunning" && item.kind == DockItemKind::application) {
+      return platform::AXNumber{dock_.isRunning(index) ? 1.0 : 0.0};
     }
     if (name == "AXParent") {
       return element(Node::Kind::list);
     }
     if (name == "AXChildren") {
-      if (itemDepth_ == 0) {
-        return children({});
+      std::vector<platform::ElementRef> inside;
+      if (itemDepth_ > 0) {
+        inside.push_back(std::get<platform::ElementRef>(element(Node::Kind::inner, node.index, 1)));
       }
-      return children({std::get<platform::ElementRef>(element(Node::Kind::inner, node.index, 1))});
+      if (dock_.isRunning(index)) {
+        inside.push_back(
+            std::get<platform::ElementRef>(element(Node::Kind::indicator, node.index)));
+      }
+      return children(std::move(inside));
     }
     break;
   }
+  case Node::Kind::indicator:
+    if (name == "AXRole") {
+      return text("AXImage");
+    }
+    if (name == "AXDescription") {
+      return text("running");
+    }
+    if (name == "AXParent") {
+      return element(Node::Kind::item, node.index);
+    }
+    if (name == "AXChildren") {
+      return children({});
+    }
+    break;
+  case Node::Kind::label:
+    if (name == "AXRole") {
+      return text("AXStaticText");
+    }
+    if (name == "AXValue") {
+      return text(dock_.items()[*itemIndex(node)].name);
+    }
+    if (name == "AXParent") {
+      return application(dock_.pid());
+    }
+    break;
   case Node::Kind::inner:
     if (name == "AXRole") {
       return text("AXImage");

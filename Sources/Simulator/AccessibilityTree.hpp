@@ -17,21 +17,28 @@
 namespace lumivane::sim {
 
 // What lies topmost at a point: Lumivane's visible × panel, then other applications' windows
-// (the latest added on top), then the Dock's items, then the Dock's list.
+// (the latest added on top), then the Dock's name label, its items and their running
+// indicators, then the Dock's list.
 struct Occupant {
-  enum class Kind { nothing, panel, window, dockItem, dockList };
+  enum class Kind { nothing, panel, window, label, dockItem, indicator, dockList };
   Kind kind = Kind::nothing;
-  std::size_t index = 0; // the window or the Dock item
+  std::size_t index = 0; // the window or the Dock item (whose label or indicator it is)
 };
 
 // The Accessibility interface over the simulated desktop.
 //
 // Tree: the Dock's application element ("AXApplication") has one child, the item list
-// ("AXList"), whose children are the items ("AXDockItem" with subrole "AXApplicationDockItem",
-// "AXFolderDockItem", "AXTrashDockItem" or "AXSeparatorDockItem"; "AXTitle"; "AXURL" for an
-// application item with a bundle path; "AXPosition", "AXSize"; "AXParent"; "AXChildren") and
-// any extra empty children. With an item depth d, each item holds a chain of d "AXImage"
-// elements with the item's frame; the innermost is what lies at a point on the item.
+// ("AXList"), whose children are the items in the Dock ("AXDockItem" with subrole
+// "AXApplicationDockItem", "AXFolderDockItem", "AXTrashDockItem", "AXSeparatorDockItem",
+// "AXDocumentDockItem", "AXURLDockItem" or "AXMinimizedWindowDockItem"; "AXTitle"; "AXURL" when
+// the item has one; "AXIsApplicationRunning" for application items; "AXPosition", "AXSize";
+// "AXParent"; "AXChildren") and any extra empty children. With an item depth d, each item holds
+// a chain of d "AXImage" elements with the item's frame; the innermost is what lies at a point
+// on the item. A running application's item also holds its running indicator ("AXImage",
+// "AXDescription" "running") below the icon. The name label under the pointer ("AXStaticText",
+// its "AXValue" the item's name) is a child of the Dock's application element. Elements name
+// their item by its id: an item that left the Dock answers no more, and one that moved keeps
+// its elements.
 //
 // Messages: elementAtPosition, attribute and attributes. Each one counts, takes the message
 // latency (at most the messaging time-out: the system-wide setting, 6 s by default, or the
@@ -68,7 +75,8 @@ public:
   std::size_t trustPrompts() const { return trustPrompts_; }
   void setItemDepth(int depth) { itemDepth_ = std::max(depth, 0); }
   void setExtraListChildren(int count) { extraChildren_ = std::max(count, 0); }
-  void addFault(const Fault& fault) { faults_.push_back(fault); }
+  // A fault on one item by index names the item at that index now, wherever it moves.
+  void addFault(const Fault& fault);
   void clearFaults() { faults_.clear(); }
   void setMessageLatency(double seconds);
   std::size_t messageCount() const { return messages_; }
@@ -90,6 +98,8 @@ private:
 
   std::optional<platform::AXValue> read(const Node& node, std::string_view name);
   const Fault* faultFor(const Node& node, std::string_view attribute) const;
+  // The index of the Dock item an item, inner, label or indicator element stands for.
+  std::optional<std::size_t> itemIndex(const Node& node) const;
   // The common path of a message: counts it, applies the latency and the faults. False when the
   // message fails; `faults` collects the value faults to apply to a successful answer.
   bool deliver(const Node& node, std::span<const std::string_view> attributes,
@@ -107,7 +117,11 @@ private:
   std::size_t trustPrompts_ = 0;
   int itemDepth_ = 0;
   int extraChildren_ = 0;
-  std::vector<Fault> faults_;
+  struct Injected {
+    Fault fault;
+    uint64_t item = 0; // FaultTarget::item with an index: that item's id
+  };
+  std::vector<Injected> faults_;
   double latency_ = 0;
   double timeout_ = defaultMessagingTimeout;
   std::size_t messages_ = 0;

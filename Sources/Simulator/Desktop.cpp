@@ -10,6 +10,7 @@
 #include "Simulator/SimulatedWorkspace.hpp"
 
 #include <cmath>
+#include <set>
 
 namespace lumivane::sim {
 
@@ -38,8 +39,9 @@ AppProfile ownProfile() {
   return profile;
 }
 
+// Exact at both ends, whatever the distance.
 Point between(Point from, Point to, double share) {
-  return {from.x + (to.x - from.x) * share, from.y + (to.y - from.y) * share};
+  return {std::lerp(from.x, to.x, share), std::lerp(from.y, to.y, share)};
 }
 
 } // namespace
@@ -47,7 +49,7 @@ Point between(Point from, Point to, double share) {
 struct Desktop::State {
   VirtualRunLoop runLoop;
   FileSystem files;
-  DockModel dock;
+  DockModel dock{runLoop};
   Displays displays{dock};
   SimulatedNotifications notifications{runLoop};
   SimulatedLogger logger{runLoop};
@@ -60,15 +62,49 @@ struct Desktop::State {
   SimulatedLoginItems loginItems{workspace};
   platform::Platform platform{accessibility, workspace, input,      runLoop, notifications, input,
                               displays,      defaults,  loginItems, logger,  process};
-  uint64_t glide = 0; // the glide in progress; bumped to end it
+  uint64_t glide = 0;          // the glide in progress; bumped to end it
+  uint64_t restarts = 0;       // Dock restarts; a later one cancels an earlier one's pending start
+  std::set<uint64_t> unpinned; // ids of the application items that come and go with their app
 
-  std::optional<DockLayout> layout() const { return dock.layout(displays.topLeftFrames()); }
+  const DockLayout* layout() const { return dock.layout(displays.topLeftFrames()); }
   void startDock() { dock.start(workspace.launch(dockProfile())); }
+
+  // Whether processes run from an application item's bundle, and whether one is launching.
+  std::pair<bool, bool> processesOf(const DockItem& item,
+                                    const std::vector<platform::ApplicationInfo>& running) const {
+    const auto path = item.bundlePath.empty() ? std::nullopt : files.canonicalPath(item.bundlePath);
+    bool any = false;
+    bool launching = false;
+    for (const platform::ApplicationInfo& info : running) {
+      if (path && !info.isTerminated && info.bundlePath == path) {
+        any = true;
+        launching = launching || !info.isFinishedLaunching;
+      }
+    }
+    return {any, launching};
+  }
+
+  // The Dock follows the process table: indicators, launch bounces, unpinned tiles.
+  void syncDock() {
+    const std::vector<platform::ApplicationInfo> running = workspace.runningApplications();
+    for (std::size_t i = 0; i < dock.items().size(); ++i) {
+      const DockItem& item = dock.items()[i];
+      if (item.kind != DockItemKind::application) {
+        continue;
+      }
+      const auto [any, launching] = processesOf(item, running);
+      dock.setProcesses(i, any, launching);
+      if (unpinned.contains(item.id)) {
+        dock.setInDock(i, any);
+      }
+    }
+  }
   void screensChanged() { notifications.post(platform::Notification::screenParametersDidChange); }
 };
 
 Desktop::Desktop() : state_(std::make_unique<State>()) {
   State& s = *state_;
+  s.workspace.onChanged = [&s] { s.syncDock(); };
   s.workspace.onEnded = [&s](int32_t pid) {
     if (s.dock.running() && pid == s.dock.pid()) {
       s.dock.stop();
@@ -81,7 +117,7 @@ Desktop::Desktop() : state_(std::make_unique<State>()) {
         dockItem.bundlePath.empty() ? std::nullopt : s.files.canonicalPath(dockItem.bundlePath);
     if (path) {
       for (platform::ApplicationInfo& info : s.workspace.runningApplications()) {
-        if (info.bundlePath == path) {
+        if (!info.isTerminated && info.bundlePath == path) {
           running.push_back(std::move(info));
         }
       }
@@ -130,17 +166,62 @@ std::vector<Rect> Desktop::screenFrames() const {
 }
 
 void Desktop::placeDock(DockEdge edge, int screen, double iconSize,
-                        std::optional<double> magnifiedSize) {
-  state_->dock.place(edge, screen, iconSize, magnifiedSize);
+                        std::optional<double> magnifiedSize, bool autohide) {
+  state_->dock.place(edge, screen, iconSize, magnifiedSize, autohide);
 }
 
-int Desktop::addDockApplication(std::string name, std::string bundlePath) {
-  return state_->dock.add(
-      {DockItemKind::application, nfc(name).value_or(""), std::move(bundlePath)});
+int Desktop::addDockApplication(std::string name, std::string bundlePath, bool pinned) {
+  State& s = *state_;
+  DockItem item{DockItemKind::application, nfc(name).value_or(""), bundlePath,
+                bundlePath.empty() ? "" : fileURL(bundlePath, true)};
+  const auto [running, launching] = s.processesOf(item, s.workspace.runningApplications());
+  const int index = s.dock.add(std::move(item), pinned || running);
+  s.dock.setProcesses(static_cast<std::size_t>(index), running, launching);
+  if (!pinned) {
+    s.unpinned.insert(s.dock.items().back().id);
+  }
+  return index;
 }
 
-int Desktop::addDockItem(DockItemKind kind, std::string name) {
-  return state_->dock.add({kind, nfc(name).value_or(""), ""});
+int Desktop::addDockItem(DockItemKind kind, std::string name, std::string target) {
+  std::string url;
+  if (kind == DockItemKind::document && !target.empty()) {
+    url = fileURL(target, false);
+  } else if (kind == DockItemKind::url) {
+    url = std::move(target);
+  }
+  return state_->dock.add({kind, nfc(name).value_or(""), "", std::move(url)});
+}
+
+void Desktop::setDockItemInDock(int index, bool inDock) {
+  State& s = *state_;
+  if (index < 0 || static_cast<std::size_t>(index) >= s.dock.items().size()) {
+    return;
+  }
+  const auto at = static_cast<std::size_t>(index);
+  const DockItem& item = s.dock.items()[at];
+  if (item.kind != DockItemKind::application) {
+    s.dock.setInDock(at, inDock);
+    return;
+  }
+  if (inDock) {
+    s.unpinned.erase(item.id);
+  } else {
+    s.unpinned.insert(item.id);
+  }
+  s.dock.setInDock(at, inDock || s.dock.isRunning(at));
+}
+
+void Desktop::moveDockItem(int index, int to) {
+  if (index >= 0 && to >= 0) {
+    state_->dock.move(static_cast<std::size_t>(index), static_cast<std::size_t>(to));
+  }
+}
+
+void Desktop::bounceDockItem(int index, int hops) {
+  if (index >= 0) {
+    state_->dock.bounce(static_cast<std::size_t>(index), hops);
+  }
 }
 
 void Desktop::setItemDepth(int depth) {
@@ -150,9 +231,18 @@ std::size_t Desktop::dockItemCount() const {
   return state_->dock.items().size();
 }
 
-std::optional<int> Desktop::dockItemNamed(std::string_view name) const {
+std::optional<int> Desktop::dockItemIndex(std::string_view name) const {
   const auto normalized = nfc(name);
   return normalized ? state_->dock.indexNamed(*normalized) : std::nullopt;
+}
+
+std::optional<int> Desktop::dockItemNamed(std::string_view name) const {
+  const auto normalized = nfc(name);
+  const auto index = normalized ? state_->dock.indexNamed(*normalized) : std::nullopt;
+  if (!index || !state_->dock.inDock(static_cast<std::size_t>(*index))) {
+    return std::nullopt;
+  }
+  return index;
 }
 
 Rect Desktop::itemFrame(int index) const {
@@ -168,18 +258,45 @@ Rect Desktop::dockListFrame() const {
   return layout ? layout->list : Rect{};
 }
 
+std::optional<Point> Desktop::restingPoint(int index) const {
+  if (index < 0) {
+    return std::nullopt;
+  }
+  return state_->dock.restingPoint(static_cast<std::size_t>(index),
+                                   state_->displays.topLeftFrames());
+}
+
 void Desktop::setDockHidden(bool hidden) {
   state_->dock.setHidden(hidden);
 }
 
-void Desktop::restartDock() {
-  if (state_->dock.running()) {
-    state_->workspace.end(state_->dock.pid());
+double Desktop::dockShown() const {
+  return state_->dock.shown(state_->displays.topLeftFrames());
+}
+
+bool Desktop::dockConcealing() const {
+  return state_->dock.concealing(state_->displays.topLeftFrames());
+}
+
+void Desktop::restartDock(double absentFor) {
+  State& s = *state_;
+  const uint64_t restart = ++s.restarts;
+  if (s.dock.running()) {
+    s.workspace.end(s.dock.pid());
   }
-  state_->startDock();
+  if (!(absentFor > 0) || !std::isfinite(absentFor)) {
+    s.startDock();
+    return;
+  }
+  s.runLoop.schedule(absentFor, [&s, restart] {
+    if (s.restarts == restart && !s.dock.running()) {
+      s.startDock();
+    }
+  });
 }
 
 void Desktop::setDockRunning(bool running) {
+  ++state_->restarts;
   if (running && !state_->dock.running()) {
     state_->startDock();
   } else if (!running && state_->dock.running()) {
@@ -220,8 +337,12 @@ int32_t Desktop::relaunch(int32_t pid) {
   return state_->workspace.launch(*profile);
 }
 
-void Desktop::endByItself(int32_t pid) {
-  state_->workspace.end(pid);
+void Desktop::endByItself(int32_t pid, double listedFor) {
+  state_->workspace.end(pid, listedFor);
+}
+
+void Desktop::sleepFor(double seconds) {
+  state_->runLoop.sleep(seconds);
 }
 void Desktop::finishLaunching(int32_t pid) {
   state_->workspace.finishLaunching(pid);

@@ -4,6 +4,7 @@
 #include "Lumivane/Presentation.hpp"
 #include "LumivaneCore/DockGeometry.hpp"
 #include "LumivaneCore/Geometry.hpp"
+#include "Simulator/Records.hpp"
 #include "Simulator/VirtualRunLoop.hpp"
 
 #include <chrono>
@@ -48,132 +49,6 @@
 
 namespace lumivane::sim {
 
-// How an application answers the normal quit request. Every request is recorded
-// (quitRequests()); an application that ends leaves the workspace and the workspace centre
-// posts didTerminateApplication.
-enum class QuitBehaviour {
-  immediately, // ends as soon as the quit request arrives: on the next run-loop turn
-  afterDelay,  // ends `quitDelay` seconds later
-  never,       // shows a save prompt and keeps running
-  refuse,      // the request cannot be delivered: terminate answers false
-};
-
-// A process to launch. Bundle paths and names the ports report are NFC, and bundle paths are
-// standardised with symbolic links resolved (addSymlink).
-struct AppProfile {
-  std::string name; // localized name; empty for none
-  std::string bundleIdentifier;
-  // The bundle path as launched; may run through symbolic links or be in NFD. Empty: none.
-  std::string bundlePath;
-  QuitBehaviour quit = QuitBehaviour::immediately;
-  double quitDelay = 0;
-  platform::ActivationPolicy policy = platform::ActivationPolicy::regular;
-  bool finishedLaunching = true;
-  bool hasLaunchDate = true;
-};
-
-enum class DockItemKind { application, folder, trash, separator };
-
-struct QuitRequestRecord {
-  double time;
-  int32_t pid;
-  std::string name;
-  bool delivered; // false when the app refused delivery
-  // The process at that moment as the workspace reports it, and how many running processes
-  // (itself included) then had its canonical bundle path; 0 when it has none.
-  platform::ApplicationInfo process;
-  int copies = 0;
-};
-
-// One other-mouse event (middle and side buttons) and where it went.
-struct OtherMouseRecord {
-  uint32_t type; // platform::TapEventType: press, drag or release
-  int64_t button;
-  bool listened;  // post-event access was granted, so taps could see it
-  bool swallowed; // a tap swallowed it
-  bool toDock;    // the Dock received it
-  // A press on a Dock application item: the item, and the processes then running from its
-  // bundle (canonical paths equal), as the workspace reports them.
-  std::optional<int> dockItem;
-  std::vector<platform::ApplicationInfo> itemProcesses;
-};
-
-struct LogRecord {
-  double time;
-  std::string category;
-  platform::LogLevel level;
-  std::string message;
-};
-
-// An Accessibility fault, injected for one attribute ("AXPosition" and "AXSize" stand for the
-// multiple-attribute read), on one Dock item (by index), the item list, the Dock application
-// element, or every element. An error or time-out on either of "AXPosition" and "AXSize" fails
-// the whole multiple-attribute message; wrongType and nonFinite change only the named value.
-// "AXElementAtPosition" names the element-at-position message (asked of the system-wide
-// element, so only FaultTarget::anyElement reaches it). The first matching fault applies.
-enum class FaultKind {
-  error,     // the message fails
-  timeout,   // the message takes the messaging time-out, then fails
-  wrongType, // the value comes back with another type: a text as a number, a position as a
-             // size and a size as a position, an element list as AXOther, an element as text
-  nonFinite, // positions and sizes come back as NaN / infinity
-};
-enum class FaultTarget { item, list, dockApplication, anyElement };
-struct Fault {
-  FaultKind kind;
-  FaultTarget target;
-  std::string attribute; // empty: every attribute of the target
-  int itemIndex = -1;    // for FaultTarget::item; -1: every item
-};
-
-// The simulator's record of the × panel.
-struct PanelRecord {
-  Rect frame; // bottom-left space
-  bool visible = false;
-  double alpha = 0;
-  std::string label;
-  std::string identifier;
-  int32_t pid = 0;      // the process the × stands for; 0 before it stood for one
-  int fadeCount = 0;    // animations started; an animation sets `alpha` when it ends
-  int frameChanges = 0; // setFrame calls
-  int clicks = 0;       // times its button acted (a click on it, or activatePanelButton)
-};
-
-// One of Lumivane's windows. A window whose last handle is released counts as closed, without
-// its will-close callback.
-struct WindowRecord {
-  std::string title;
-  bool visible = false;
-  bool centred = false;
-  bool key = false;
-  bool fullSizeContentView = false;
-  bool transparentTitlebar = false;
-  bool titleHidden = false;
-  bool movableByBackground = false;
-  std::string content; // "menu" or "welcome"
-};
-
-// Everything the coordinator did to the status item, the popover, the menu and the windows.
-struct ShellRecord {
-  std::optional<platform::ActivationPolicy> activationPolicy;
-  int activations = 0;
-  bool terminated = false;
-  std::string menuTitle;
-  std::vector<presentation::MenuItem> menuItems;
-  bool hasStatusItem = false;
-  std::string statusSymbol;
-  std::string statusSymbolDescription;
-  std::string statusToolTip;
-  std::string statusIdentifier;
-  // The popover shows only with content and a status-item button on a display; any left or
-  // right press closes it (transient), running its did-close callback.
-  bool popoverShown = false;
-  bool popoverHasContent = false;
-  std::optional<presentation::MenuContentModel> lastMenuContent;
-  std::optional<presentation::WelcomeContentModel> lastWelcomeContent;
-  std::vector<WindowRecord> windows; // every window ever created, in order
-};
-
 class Desktop {
 public:
   Desktop();
@@ -198,26 +73,48 @@ public:
   std::vector<Rect> screenFrames() const;
 
   // The Dock: its edge and display, icon size, optional magnification (the largest size an icon
-  // grows to under the pointer). Items are laid out centred along the edge, in order; see
-  // DockModel.hpp for the exact layout and magnification. Item names are NFC'd; the bundle path
-  // of an application item is kept as given and handed out as its "AXURL"
-  // ("file:///Applications/A%20B.app/").
+  // grows to under the pointer), and whether it hides automatically. Items are laid out centred
+  // along the edge, in order; see DockModel.hpp for the exact layout, magnification, motion and
+  // hiding. Item names are NFC'd; the bundle path of an application item is kept as given and
+  // handed out as its "AXURL" ("file:///Applications/A%20B.app/").
   void placeDock(DockEdge edge, int screen = 0, double iconSize = 64,
-                 std::optional<double> magnifiedSize = std::nullopt);
-  int addDockApplication(std::string name, std::string bundlePath);
-  int addDockItem(DockItemKind kind, std::string name);
+                 std::optional<double> magnifiedSize = std::nullopt, bool autohide = false);
+  // An application item. An unpinned one is in the Dock only while a process runs from its
+  // bundle (canonical paths equal): its tile comes when the first starts and goes when the last
+  // ends. Items of running applications show a running indicator; the icon bounces while one of
+  // them is still launching.
+  int addDockApplication(std::string name, std::string bundlePath, bool pinned = true);
+  // Another item; `target` is a document's path or a URL item's URL (its "AXURL"), and nothing
+  // for the other kinds.
+  int addDockItem(DockItemKind kind, std::string name, std::string target = {});
+  // The user takes an item out of the Dock or puts it back, or moves it to position `to`. An
+  // application item taken out is unpinned (its tile stays while the app runs); put back, pinned.
+  void setDockItemInDock(int index, bool inDock);
+  void moveDockItem(int index, int to);
+  // The item's icon bounces `hops` times, as an application asking for attention makes it.
+  void bounceDockItem(int index, int hops);
   // Wraps each item's image in `depth` inner elements, so the hit test walks up to the item.
   void setItemDepth(int depth);
   std::size_t dockItemCount() const;
+  // The index of the item of that name while it is in the Dock; of the item in it or out of it.
   std::optional<int> dockItemNamed(std::string_view name) const;
+  std::optional<int> dockItemIndex(std::string_view name) const;
   // The item's current frame (with magnification at the current pointer), top-left space.
   // An empty rectangle for an unknown index or without displays.
   Rect itemFrame(int index) const;
   Rect dockListFrame() const;
-  // An automatically hidden Dock: its list and items lie just beyond the screen edge, unmagnified.
+  // Where the pointer rests on an item's centre as the Dock magnifies around it; nothing for an
+  // item out of the Dock or without displays.
+  std::optional<Point> restingPoint(int index) const;
+  // A Dock out of sight: its list and items lie just beyond the screen edge, unmagnified, and
+  // stay there.
   void setDockHidden(bool hidden);
-  // Quits the Dock process and starts a new one: new pid, new elements.
-  void restartDock();
+  // How much of the Dock is in sight, from 0 to 1; and whether it is going or gone out of it.
+  double dockShown() const;
+  bool dockConcealing() const;
+  // Quits the Dock process and starts a new one `absentFor` seconds later (at once for 0): new
+  // pid, new elements.
+  void restartDock(double absentFor = 0);
   // A Dock that is not running has no process, no elements, and receives nothing.
   void setDockRunning(bool running);
   // 0 while the Dock is not running.
@@ -235,7 +132,8 @@ public:
   // never launched.
   int32_t relaunch(int32_t pid);
   // Ends the process by itself (not through a quit request) and posts the termination notice.
-  void endByItself(int32_t pid);
+  // With `listedFor`, the workspace still lists it that long, terminated.
+  void endByItself(int32_t pid, double listedFor = 0);
   void finishLaunching(int32_t pid);
   bool isRunning(int32_t pid) const;
   std::optional<int32_t> pidOf(std::string_view name) const;
@@ -250,6 +148,9 @@ public:
   // Grows whenever a process starts, ends or finishes launching, so that an observer can tell
   // the process table has not changed.
   uint64_t processChanges() const;
+  // The Mac sleeps for `seconds`: the wall clock (and launch dates after it) moves on, uptime
+  // and everything on it does not.
+  void sleepFor(double seconds);
   // A symbolic link in the simulated file system (`to` absolute, or relative to the link's
   // folder); bundle paths are resolved through it.
   void addSymlink(std::string from, std::string to);

@@ -90,6 +90,12 @@ std::string fileURL(std::string_view path, bool directory) {
   return url;
 }
 
+FileSystem::FileSystem() {
+  for (const char* folder : {"etc", "tmp", "var"}) {
+    addSymlink(std::string("/") + folder, std::string("private/") + folder);
+  }
+}
+
 void FileSystem::addSymlink(std::string_view from, std::string_view to) {
   const auto source = standardizePath(from);
   const auto normalizedSource = source ? nfc(*source) : std::nullopt;

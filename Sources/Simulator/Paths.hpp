@@ -18,10 +18,13 @@ std::optional<std::string> standardizePath(std::string_view path);
 // trailing "/" for a directory (an application bundle is one).
 std::string fileURL(std::string_view path, bool directory);
 
-// The simulated file system: only its symbolic links exist. Like APFS it does not tell
-// canonically equivalent names apart.
+// The simulated file system: only its symbolic links exist, starting with the ones every Mac
+// has (/etc, /tmp and /var lead into /private). Like APFS it does not tell canonically
+// equivalent names apart.
 class FileSystem {
 public:
+  FileSystem();
+
   // A link at `from` (absolute) pointing to `to` (absolute, or relative to the link's folder).
   // A relative `from` is ignored.
   void addSymlink(std::string_view from, std::string_view to);

@@ -154,7 +154,7 @@ bool SimulatedInput::requestPostEventAccess() {
 
 void SimulatedInput::movePointer(Point to) {
   pointer_ = to;
-  dock_.setPointer(to);
+  dock_.setPointer(to, displays_.topLeftFrames());
   if ((pressed_ & 1) != 0) {
     deliverToMonitors(platform::MouseEventType::leftMouseDragged, leftPressOnPanel_ || overPanel());
   } else if ((pressed_ & 2) != 0) {
@@ -287,15 +287,20 @@ void SimulatedInput::deliverToMonitors(int type, bool local) {
 
 void SimulatedInput::otherMouse(uint32_t type, int button) {
   const platform::TapEvent event{type, button, pointer_};
-  OtherMouseRecord record{type, button, postAccess_, false, false, std::nullopt, {}};
-  if (const Occupant occupant = scene_.occupantAt(pointer_);
-      type == platform::TapEventType::otherMouseDown && occupant.kind == Occupant::Kind::dockItem &&
-      dock_.items()[occupant.index].kind == DockItemKind::application) {
-    record.dockItem = static_cast<int>(occupant.index);
-    if (processesOfItem) {
-      record.itemProcesses = processesOfItem(occupant.index);
+  OtherMouseRecord record{type, button, postAccess_, false, false, std::nullopt, {}, {}, {}};
+  const auto itemUnderPointer = [&](std::optional<int>& item,
+                                    std::vector<platform::ApplicationInfo>& processes) {
+    if (const Occupant occupant = scene_.occupantAt(pointer_);
+        type == platform::TapEventType::otherMouseDown &&
+        occupant.kind == Occupant::Kind::dockItem &&
+        dock_.items()[occupant.index].kind == DockItemKind::application) {
+      item = static_cast<int>(occupant.index);
+      if (processesOfItem) {
+        processes = processesOfItem(occupant.index);
+      }
     }
-  }
+  };
+  itemUnderPointer(record.dockItem, record.itemProcesses);
   // Head-inserted taps: the newest sees the event first. Taps made meanwhile are not asked.
   for (std::size_t i = taps_->taps.size(); i-- > 0;) {
     const TapRegistry::Tap& tap = taps_->taps[i];
@@ -305,10 +310,12 @@ void SimulatedInput::otherMouse(uint32_t type, int button) {
     const auto callback = tap.callback;
     if (call(i, *callback, event)) {
       record.swallowed = true;
+      itemUnderPointer(record.dockItemAfter, record.itemProcessesAfter);
       otherMouseEvents_.push_back(std::move(record));
       return;
     }
   }
+  itemUnderPointer(record.dockItemAfter, record.itemProcessesAfter);
   const uint64_t bit = uint64_t{1} << button;
   const bool toDock = dock_.running() && (overDock() || (dockButtons_ & bit) != 0);
   record.toDock = toDock;
@@ -330,7 +337,8 @@ bool SimulatedInput::overPanel() const {
 
 bool SimulatedInput::overDock() const {
   const Occupant::Kind kind = scene_.occupantAt(pointer_).kind;
-  return kind == Occupant::Kind::dockItem || kind == Occupant::Kind::dockList;
+  return kind == Occupant::Kind::dockItem || kind == Occupant::Kind::dockList ||
+         kind == Occupant::Kind::label || kind == Occupant::Kind::indicator;
 }
 
 } // namespace lumivane::sim

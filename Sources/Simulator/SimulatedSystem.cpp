@@ -20,7 +20,8 @@ std::optional<Rect> Displays::mainVisibleFrame() {
   Rect visible = standardized(toBottomLeft(frames_.front()));
   visible.height -= menuBarHeight;
   const auto layout = dock_.layout(frames_);
-  if (dock_.running() && !dock_.hidden() && layout && dock_.screenIndex(frames_) == 0) {
+  if (dock_.running() && !dock_.hidden() && !dock_.autohides() && layout &&
+      dock_.screenIndex(frames_) == 0) {
     switch (dock_.edge()) {
     case DockEdge::bottom:
       visible.y += layout->thickness;

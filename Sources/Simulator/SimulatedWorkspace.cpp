@@ -34,8 +34,9 @@ bool parsesAsURL(std::string_view url) {
 
 std::vector<platform::ApplicationInfo> SimulatedWorkspace::runningApplications() {
   std::vector<platform::ApplicationInfo> result;
+  const double now = runLoop_.uptime();
   for (const Process& process : processes_) {
-    if (process.running) {
+    if (process.running || now < process.listedUntil) {
       result.push_back(info(process));
     }
   }
@@ -126,29 +127,37 @@ int32_t SimulatedWorkspace::launch(const AppProfile& profile, std::optional<int3
     }
     chosen = nextPID_++;
   }
-  auto date = bootDate + duration_cast<system_clock::duration>(duration<double>(runLoop_.uptime()));
+  auto date =
+      bootDate + duration_cast<system_clock::duration>(duration<double>(runLoop_.wallClock()));
   if (!processes_.empty() && date <= lastLaunchDate_) {
     date = lastLaunchDate_ + milliseconds{1};
   }
   lastLaunchDate_ = date;
   processes_.push_back(
-      {profile, chosen, date, true, profile.finishedLaunching, false, nfc(profile.name)});
+      {profile, chosen, date, true, profile.finishedLaunching, false, 0, nfc(profile.name)});
   latest_.insert_or_assign(chosen, processes_.size() - 1);
   ++changes_;
+  if (onChanged) {
+    onChanged();
+  }
   return chosen;
 }
 
-bool SimulatedWorkspace::end(int32_t pid) {
+bool SimulatedWorkspace::end(int32_t pid, double listedFor) {
   Process* process = running(pid);
   if (process == nullptr) {
     return false;
   }
   process->running = false;
+  process->listedUntil = runLoop_.uptime() + std::max(listedFor, 0.0);
   ++changes_;
   if (onEnded) {
     onEnded(pid);
   }
   notifications_.post(platform::Notification::didTerminateApplication);
+  if (onChanged) {
+    onChanged();
+  }
   return true;
 }
 
@@ -156,6 +165,9 @@ void SimulatedWorkspace::finishLaunching(int32_t pid) {
   if (Process* process = running(pid)) {
     process->finishedLaunching = true;
     ++changes_;
+    if (onChanged) {
+      onChanged();
+    }
   }
 }
 
@@ -217,7 +229,7 @@ platform::ApplicationInfo SimulatedWorkspace::info(const Process& process) {
   }
   result.activationPolicy = profile.policy;
   result.isFinishedLaunching = process.finishedLaunching;
-  result.isTerminated = false;
+  result.isTerminated = !process.running;
   return result;
 }
 

@@ -18,7 +18,7 @@ namespace lumivane::sim {
 // The running applications and the workspace (NSWorkspace, NSRunningApplication).
 //
 // Process ids count up from `firstPID` and are never handed out while in use. Launch dates are
-// the simulated boot date plus the uptime at launch, strictly increasing (a launch in the same
+// the simulated boot date plus the wall clock at launch, strictly increasing (a launch in the same
 // instant as the previous one comes 1 ms later). An application that ends leaves the list at
 // once and the workspace centre posts didTerminateApplication. Bundle paths, names and texts
 // handed out are NFC; bundle paths are standardised with symbolic links resolved.
@@ -43,7 +43,8 @@ public:
   // A new process; with `pid`, that exact id (0 when it is in use).
   int32_t launch(const AppProfile& profile, std::optional<int32_t> pid = std::nullopt);
   // Ends a running process and posts didTerminateApplication; false when it was not running.
-  bool end(int32_t pid);
+  // With `listedFor`, it stays that long among the running applications, terminated.
+  bool end(int32_t pid, double listedFor = 0);
   void finishLaunching(int32_t pid);
   bool isRunning(int32_t pid) const;
   // The AppProfile a process was launched with, running or not.
@@ -61,6 +62,8 @@ public:
 
   // Told after a process ended (before the notification is delivered).
   std::function<void(int32_t pid)> onEnded;
+  // Told after a process started, ended or finished launching.
+  std::function<void()> onChanged;
 
 private:
   struct Process {
@@ -70,6 +73,7 @@ private:
     bool running = true;
     bool finishedLaunching = false;
     bool quitting = false;           // a delivered quit request will end it
+    double listedUntil = 0;          // uptime until which an ended process is still listed
     std::optional<std::string> name; // profile.name in NFC, made once at launch
   };
 

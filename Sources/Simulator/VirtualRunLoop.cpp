@@ -39,7 +39,8 @@ struct VirtualRunLoop::State {
   };
 
   double now = 0;
-  double stall = 0; // of the call under way
+  double asleep = 0; // seconds slept, on the wall clock only
+  double stall = 0;  // of the call under way
   double longestStall = 0;
   uint64_t seq = 0;
   std::vector<Timer> timers;
@@ -128,6 +129,16 @@ VirtualRunLoop::~VirtualRunLoop() = default;
 
 double VirtualRunLoop::uptime() {
   return state_->now;
+}
+
+void VirtualRunLoop::sleep(double seconds) {
+  if (std::isfinite(seconds) && seconds > 0) {
+    state_->asleep += seconds;
+  }
+}
+
+double VirtualRunLoop::wallClock() const {
+  return state_->now + state_->asleep;
 }
 
 std::unique_ptr<platform::Timer>

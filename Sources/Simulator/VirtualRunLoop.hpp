@@ -36,6 +36,10 @@ public:
   // Moves the clock forward without running anything: the main thread was blocked (a slow
   // Accessibility message). What fell due runs at the next advance or drain.
   void block(double seconds);
+  // The Mac sleeps this long: the wall clock moves on, uptime (and everything on it) does not.
+  void sleep(double seconds);
+  // Seconds of the wall clock since boot: uptime plus the time asleep.
+  double wallClock() const;
 
   // Main-thread stalls: the time block() moved the clock, summed per main-thread call. A call
   // begins with each timer, async block or system event the loop runs, and at beginCall() (an

@@ -1,5 +1,5 @@
 #include "Lumivane/AppDelegate.hpp"
-#include "Simulator/Invariants.hpp"
+#include "Scenarios/Scenarios.hpp"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -231,6 +231,31 @@ TEST_F(Invariants, AButtonWithoutAccessibilityMayNotStay) {
   EXPECT_EQ(check(), "");
   desktop.advance(InvariantChecker::loopGrace * 1.5);
   EXPECT_TRUE(says(check(), "shows without Accessibility"));
+}
+
+// While the left button is held on the ×, the hover loop leaves it be until the click lands:
+// what only the loop would notice is not asked of it meanwhile, and the click decides.
+TEST_F(Invariants, AButtonHeldDownMayOutstayWhatItStoodFor) {
+  EXPECT_EQ(step("glide Notes 0.3"), "");
+  EXPECT_EQ(step("wait 0.35"), "");
+  EXPECT_EQ(step("pointer button"), "");
+  EXPECT_EQ(step("press left"), "");
+  // A second copy: the item no longer names one application, and nothing tells the loop.
+  EXPECT_EQ(step("start Notes"), "");
+  EXPECT_EQ(step("wait 1"), "");
+  EXPECT_TRUE(desktop.panel().visible);
+  EXPECT_EQ(step("release left"), "");
+  EXPECT_FALSE(desktop.panel().visible);
+  EXPECT_EQ(checker.quitRequests(), 0u);
+}
+
+// A Dock that slides out of sight takes its × with it.
+TEST_F(Invariants, NoButtonStaysWhileTheDockIsOutOfSight) {
+  showButtonFor("Mail");
+  desktop.setDockHidden(true);
+  EXPECT_EQ(check(), "");
+  desktop.advance(InvariantChecker::loopGrace * 1.5);
+  EXPECT_TRUE(says(check(), "a × for Mail shows while the Dock is out of sight"));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,4 +1,4 @@
-#include "Simulator/Scenario.hpp"
+#include "Scenarios/Scenarios.hpp"
 
 #include <gtest/gtest.h>
 #include <ostream>
@@ -135,7 +135,31 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"app Mail\nlaunch\nrelaunch Mail same\n",
                   "line 3: usage: relaunch NAME [same-pid]"},
         Malformed{"app Mail\nlaunch\nreuse-pid Mail Notes\n", "line 3: unknown app 'Notes'"},
-        Malformed{"shutdown\n", "line 1: 'shutdown' needs a 'launch' before it"}),
+        Malformed{"shutdown\n", "line 1: 'shutdown' needs a 'launch' before it"},
+        // The changeable Dock, time and links.
+        Malformed{"symlink Apps/A.app /B.app\n",
+                  "line 1: a link must be an absolute path: 'Apps/A.app'"},
+        Malformed{"launch\nsymlink /A.app /B.app\n", "line 2: 'symlink' must come before 'launch'"},
+        Malformed{"app Mail\nlaunch\ndock-move Mail 0\n", "line 3: bad position '0'"},
+        Malformed{"app Mail\nlaunch\ndock-add Mail 2\n", "line 3: unknown option '2'"},
+        Malformed{"app Mail\nlaunch\ndock-remove Mial\n", "line 3: unknown Dock item 'Mial'"},
+        Malformed{"app Mail\nlaunch\nbounce Mail 101\n", "line 3: bad number of bounces '101'"},
+        Malformed{"folder Docs\nlaunch\nbounce Docs\n", "line 3: unknown app 'Docs'"},
+        Malformed{"launch\nqueue hold\nwait 1\n",
+                  "line 3: 'wait' cannot take time while the main queue is held"},
+        Malformed{"app Mail\nlaunch\nqueue hold\nglide Mail 0.5\n",
+                  "line 4: 'glide' cannot take time while the main queue is held"},
+        Malformed{"queue now\n", "line 1: usage: queue hold|release"},
+        Malformed{"app Mail\nquits Mail listed=-1\n", "line 2: usage: quits NAME [listed=SECONDS]"},
+        Malformed{"dock-restart soon\n", "line 1: usage: dock-restart [SECONDS]"},
+        Malformed{"url Apple\n", "line 1: usage: url NAME URL"},
+        Malformed{"document Report size=3\n", "line 1: unknown option 'size=3'"},
+        Malformed{"launchpad\nlaunchpad\n", "line 2: duplicate name 'Launchpad'"},
+        // Control characters are shown escaped.
+        Malformed{"glid\x01 Safari\n", "line 1: unknown command 'glid\\x01'"},
+        Malformed{"app A\x1b[31m\nlaunch\nquits A\n", "line 3: unknown app 'A'"},
+        Malformed{"folder \"x\xC2\x85y\"\nfolder \"x\xC2\x85y\"\n",
+                  "line 2: duplicate name 'x\\u0085y'"}),
     [](const testing::TestParamInfo<Malformed>& info) {
       return "Case" + std::to_string(info.index);
     });
@@ -169,6 +193,15 @@ TEST(ScenarioParserWords, SourceDropsCommentAndBlanksAndCountsEveryLine) {
   EXPECT_EQ(scenario.commands[0].source, "app  Safari");
   EXPECT_EQ(scenario.commands[2].line, 5);
   EXPECT_EQ(scenario.commands[2].source, "expect status \"a # b\"");
+}
+
+// A name written decomposed or composed is one name.
+TEST(ScenarioParserWords, NamesAreTheSameInEitherUnicodeForm) {
+  const Scenario scenario = parsed("app \"Cafe\u0301\"\nlaunch\nglide Caf\u00e9 0.5\n"
+                                   "expect overlay \"Cafe\u0301\"\n");
+  ASSERT_EQ(scenario.commands.size(), 4u);
+  EXPECT_EQ(std::get<command::App>(scenario.commands[0].action).profile.name, "Caf\u00e9");
+  EXPECT_EQ(std::get<command::ExpectOverlay>(scenario.commands[3].action).name, "Caf\u00e9");
 }
 
 TEST(ScenarioParserWords, QuotedKeywordsAreNames) {
@@ -353,6 +386,9 @@ TEST(ScenarioRunnerOutcome, ImpossibleStepFails) {
   const Outcome ended = run(std::string(desktop) + "quits Safari\nquits Safari\n");
   EXPECT_EQ(ended.code, scenarioFailed);
   EXPECT_EQ(ended.errors, "line 7: 'Safari' is not running\n");
+  const Outcome control = run("app \"M\tx\"\nlaunch\nquits \"M\tx\"\nquits \"M\tx\"\n");
+  EXPECT_EQ(control.errors, "line 4: 'M\\tx' is not running\n");
+  EXPECT_NE(control.timeline.find("> quits \"M\\tx\""), std::string::npos) << control.timeline;
 }
 
 TEST(ScenarioRunnerOutcome, ExpectationMessagesSayWhatWasFound) {

@@ -1,9 +1,10 @@
+#include "Scenarios/Scenarios.hpp"
 #include "Simulator/Desktop.hpp"
-#include "Simulator/Soak.hpp"
 
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace lumivane::sim {
 namespace {
@@ -36,6 +37,29 @@ TEST(SoakSessions, LastAFewSimulatedMinutesWithFaultsAndQuits) {
   EXPECT_GT(figures.faults, 0u);
   EXPECT_GT(figures.quitRequests, 0u);
   EXPECT_EQ(figures.violations, 0u);
+}
+
+// The soak runs commands as values; their printed lines are the replay script, which must read
+// back as exactly those commands.
+TEST(SoakSessions, TheReplayScriptReadsBackAsTheCommandsThatRan) {
+  for (const uint64_t seed : {3u, 11u}) {
+    SoakFigures figures;
+    std::vector<Command> ran;
+    ASSERT_FALSE(runSoakSession(seed, figures, &ran));
+    std::string script = "# replay\n";
+    for (const Command& command : ran) {
+      script += command.source + "\n";
+    }
+    const auto parsed = parseScenario(script);
+    ASSERT_TRUE(std::holds_alternative<Scenario>(parsed))
+        << std::get<ScenarioError>(parsed).describe();
+    const std::vector<Command>& read = std::get<Scenario>(parsed).commands;
+    ASSERT_EQ(read.size(), ran.size());
+    for (std::size_t i = 0; i < ran.size(); ++i) {
+      EXPECT_EQ(read[i].line, ran[i].line);
+      EXPECT_TRUE(read[i].action == ran[i].action) << ran[i].source;
+    }
+  }
 }
 
 TEST(SoakSessions, PrintOneLineOfFigures) {
@@ -104,6 +128,39 @@ TEST_F(SoakRecords, AMiddlePressOnAnItemNamesItsProcessesAndWhereItWent) {
   EXPECT_TRUE(events[1].toDock);
   EXPECT_FALSE(events[1].dockItem);
   EXPECT_EQ(events[2].button, 3);
+}
+
+// A tap that takes its time reads a Dock that moved on: the record keeps the item under the
+// pointer when the press came and when the taps were done with it.
+TEST_F(SoakRecords, APressRecordsTheItemUnderItBeforeAndAfterTheTaps) {
+  const int maps = desktop.addDockApplication("Maps", "/Applications/Maps.app", false);
+  desktop.launch({.name = "Maps",
+                  .bundleIdentifier = "com.example.maps",
+                  .bundlePath = "/Applications/Maps.app"});
+  // Maps' tile grows in from nothing; the pointer waits where its centre will be.
+  const Rect grown = [&] {
+    desktop.advance(1);
+    return desktop.itemFrame(maps);
+  }();
+  desktop.endByItself(*desktop.pidOf("Maps"));
+  desktop.advance(1);
+  desktop.movePointer({grown.midX(), grown.midY()});
+  desktop.launch({.name = "Maps",
+                  .bundleIdentifier = "com.example.maps",
+                  .bundlePath = "/Applications/Maps.app"});
+  const auto tap =
+      desktop.platform().eventTaps.createSessionTap(~uint64_t{0}, [&](const platform::TapEvent&) {
+        desktop.runLoop().block(0.2);
+        return false;
+      });
+  tap->addToMainRunLoop();
+  tap->setEnabled(true);
+  desktop.press(2);
+  const OtherMouseRecord& press = desktop.otherMouseEvents().back();
+  EXPECT_NE(press.dockItem, maps);
+  EXPECT_EQ(press.dockItemAfter, maps);
+  ASSERT_EQ(press.itemProcessesAfter.size(), 1u);
+  EXPECT_EQ(press.itemProcessesAfter[0].pid, desktop.pidOf("Maps"));
 }
 
 TEST_F(SoakRecords, AHiddenDockLiesBeyondTheScreenEdge) {

@@ -208,5 +208,97 @@ TEST_F(DockTree, FaultsOnTheListAndTheDockApplicationStayThere) {
   EXPECT_EQ(text(first, "AXRole"), "AXDockItem");
 }
 
+// The rest of a real Dock: other kinds of item, the Dock's own applications, running
+// indicators and the name label.
+TEST(FullerDockTree, EveryKindOfItemHasItsSubroleAndURL) {
+  Desktop desktop;
+  desktop.addScreen({0, 0, 1440, 900});
+  desktop.setAccessibility(true);
+  desktop.launch({.name = "Mail",
+                  .bundleIdentifier = "com.example.mail",
+                  .bundlePath = "/Applications/Mail.app"});
+  desktop.addDockApplication("Mail", "/Applications/Mail.app");
+  desktop.addDockApplication("Launchpad", "/System/Applications/Launchpad.app");
+  desktop.addDockItem(DockItemKind::document, "Mail.app", "/Applications/Mail.app");
+  desktop.addDockItem(DockItemKind::url, "Apple", "https://www.apple.com/");
+  desktop.addDockItem(DockItemKind::minimizedWindow, "Inbox");
+  platform::Accessibility& ax = desktop.platform().accessibility;
+  const auto list = std::get<std::vector<ElementRef>>(
+                        *ax.attribute(ax.application(desktop.dockPID()), "AXChildren"))
+                        .at(0);
+  const auto items = std::get<std::vector<ElementRef>>(*ax.attribute(list, "AXChildren"));
+  ASSERT_EQ(items.size(), 5u);
+  const auto text = [&](const ElementRef& element, std::string_view name) {
+    const auto value = ax.attribute(element, name);
+    return value ? std::get<platform::AXText>(*value).value : "<none>";
+  };
+  const auto url = [&](const ElementRef& element) {
+    const auto value = ax.attribute(element, "AXURL");
+    return value ? std::get<platform::AXURL>(*value).absoluteString : "<none>";
+  };
+  const auto running = [&](const ElementRef& element) {
+    const auto value = ax.attribute(element, "AXIsApplicationRunning");
+    return value ? std::optional(std::get<platform::AXNumber>(*value).value) : std::nullopt;
+  };
+  EXPECT_EQ(running(items[0]), 1);
+  EXPECT_EQ(text(items[1], "AXSubrole"), "AXApplicationDockItem");
+  EXPECT_EQ(running(items[1]), 0);
+  // A document may be an application bundle; it is still a document.
+  EXPECT_EQ(text(items[2], "AXSubrole"), "AXDocumentDockItem");
+  EXPECT_EQ(url(items[2]), "file:///Applications/Mail.app");
+  EXPECT_FALSE(running(items[2]));
+  EXPECT_EQ(text(items[3], "AXSubrole"), "AXURLDockItem");
+  EXPECT_EQ(url(items[3]), "https://www.apple.com/");
+  EXPECT_EQ(text(items[4], "AXSubrole"), "AXMinimizedWindowDockItem");
+  EXPECT_EQ(url(items[4]), "<none>");
+}
+
+TEST_F(DockTree, ARunningAppsIndicatorAndTheLabelUnderThePointerAreElementsOfTheDock) {
+  desktop.launch({.name = "Café",
+                  .bundleIdentifier = "com.example.cafe",
+                  .bundlePath = "/Applications/Café Au Lait.app"});
+  const Rect icon = desktop.itemFrame(0);
+  // The indicator: below the icon, in the Dock's padding, a child of the item.
+  const auto dot = ax.elementAtPosition(ax.systemWide(), static_cast<float>(icon.midX()),
+                                        static_cast<float>(icon.maxY() + 3));
+  ASSERT_TRUE(dot);
+  EXPECT_EQ(text(*dot, "AXRole"), "AXImage");
+  EXPECT_EQ(text(*dot, "AXDescription"), "running");
+  EXPECT_EQ(text(element(*dot, "AXParent"), "AXTitle"), "Café");
+  EXPECT_EQ(children(item(0)).size(), 1u);
+  EXPECT_FALSE(ax.elementAtPosition(ax.systemWide(), static_cast<float>(icon.midX()), 800));
+
+  // The label shows above the icon under the pointer and belongs to the Dock's application.
+  desktop.movePointer({icon.midX(), icon.midY()});
+  const auto label = ax.elementAtPosition(ax.systemWide(), static_cast<float>(icon.midX()),
+                                          static_cast<float>(icon.minY() - 15));
+  ASSERT_TRUE(label);
+  EXPECT_EQ(text(*label, "AXRole"), "AXStaticText");
+  EXPECT_EQ(text(*label, "AXValue"), "Café");
+  EXPECT_EQ(text(element(*label, "AXParent"), "AXRole"), "AXApplication");
+  EXPECT_FALSE(element(element(*label, "AXParent"), "AXParent"));
+  // Gone with the pointer.
+  desktop.movePointer({700, 300});
+  EXPECT_FALSE(read(*label, "AXRole"));
+}
+
+TEST_F(DockTree, ElementsFollowTheirItemAndDieWhenItLeavesTheDock) {
+  const ElementRef trash = item(2);
+  desktop.addFault({FaultKind::error, FaultTarget::item, "AXTitle", 2});
+  desktop.moveDockItem(2, 0);
+  const auto position = read(trash, "AXPosition");
+  ASSERT_TRUE(position);
+  EXPECT_EQ(std::get<Point>(*position).x, desktop.itemFrame(0).x);
+  // The fault named the trash, not its old place.
+  EXPECT_FALSE(read(trash, "AXTitle"));
+  EXPECT_EQ(text(item(2), "AXTitle"), "Downloads");
+
+  desktop.setDockItemInDock(0, false);
+  EXPECT_FALSE(read(trash, "AXRole"));
+  EXPECT_EQ(children(list()).size(), 2u);
+  desktop.setDockItemInDock(0, true);
+  EXPECT_EQ(text(trash, "AXRole"), "AXDockItem");
+}
+
 } // namespace
 } // namespace lumivane::sim

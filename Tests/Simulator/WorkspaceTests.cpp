@@ -1,5 +1,7 @@
 #include "Simulator/Desktop.hpp"
 
+#include <algorithm>
+#include <chrono>
 #include <gtest/gtest.h>
 
 namespace lumivane::sim {
@@ -123,6 +125,36 @@ TEST(Processes, TheWorkspaceReportsCanonicalNFCPathsAndOnlyWhatIsKnown) {
   EXPECT_EQ(all[0].bundleIdentifier, "com.apple.dock");
   EXPECT_EQ(all[1].pid, desktop.ownPID());
   EXPECT_EQ(desktop.platform().process.bundlePath(), all[1].bundlePath);
+}
+
+TEST(Processes, AnEndedAppMayStayListedAsTerminatedForAWhile) {
+  Desktop desktop;
+  const int32_t pid = desktop.launch(notes());
+  desktop.endByItself(pid, 1);
+  EXPECT_FALSE(desktop.isRunning(pid));
+  EXPECT_FALSE(desktop.platform().workspace.application(pid));
+  auto listed = desktop.platform().workspace.runningApplications();
+  const auto entry = std::ranges::find(listed, pid, &platform::ApplicationInfo::pid);
+  ASSERT_NE(entry, listed.end());
+  EXPECT_TRUE(entry->isTerminated);
+  desktop.advance(1);
+  listed = desktop.platform().workspace.runningApplications();
+  EXPECT_EQ(std::ranges::find(listed, pid, &platform::ApplicationInfo::pid), listed.end());
+}
+
+TEST(Processes, SleepMovesTheWallClockButNotUptime) {
+  Desktop desktop;
+  const int32_t before = desktop.launch(notes());
+  desktop.advance(1);
+  desktop.sleepFor(3600);
+  EXPECT_DOUBLE_EQ(desktop.now(), 1);
+  const int32_t after = desktop.launch({.name = "Maps",
+                                        .bundleIdentifier = "com.apple.Maps",
+                                        .bundlePath = "/System/Applications/Maps.app"});
+  // Launches in one instant are a millisecond apart: Notes came just after the Dock and Lumivane.
+  const std::chrono::duration<double> apart =
+      desktop.launchDate(after) - desktop.launchDate(before);
+  EXPECT_NEAR(apart.count(), 3601, 0.005);
 }
 
 } // namespace

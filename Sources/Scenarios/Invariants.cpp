@@ -1,7 +1,8 @@
-#include "Simulator/Invariants.hpp"
+#include "Invariants.hpp"
 
 #include "Lumivane/AppDelegate.hpp"
 #include "LumivaneCore/DockGeometry.hpp"
+#include "Timeline.hpp"
 
 #include <algorithm>
 #include <array>
@@ -38,6 +39,11 @@ std::optional<AppIdentity> identityOf(const platform::ApplicationInfo& info) {
     return std::nullopt;
   }
   return AppIdentity(info.pid, *info.bundlePath, *info.launchDate);
+}
+
+// The processes of the item under a press are exactly this one.
+bool onlyOne(const std::vector<platform::ApplicationInfo>& processes, const AppIdentity& identity) {
+  return processes.size() == 1 && identityOf(processes.front()) == identity;
 }
 
 // The name Lumivane knows a process by: its localized name, else its bundle's file name without
@@ -93,8 +99,10 @@ std::string describe(const QuitReport& report) {
 }
 
 bool endedIn(const AppIdentity& identity, const std::vector<platform::ApplicationInfo>& running) {
+  // A terminated process the workspace still lists has ended.
   return std::ranges::none_of(running, [&](const platform::ApplicationInfo& info) {
-    return info.pid == identity.pid() && info.launchDate == identity.launchedAt();
+    return !info.isTerminated && info.pid == identity.pid() &&
+           info.launchDate == identity.launchedAt();
   });
 }
 
@@ -127,28 +135,47 @@ template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
 
 } // namespace
 
-InvariantChecker::InvariantChecker(ScenarioRunner& runner)
-    : runner_(runner), desktop_(runner.desktop()) {
+InvariantChecker::Impl::Impl(ScenarioRunner& runner) : runner_(runner), desktop_(runner.desktop()) {
   runner_.onCommand = [this](const Command& command) { willRun(command); };
   runner_.onCheck = [this] { return check(); };
+  // Suspended as Lumivane can know it: from the notices as they are delivered, which may be a
+  // turn of the main queue after the event.
+  using platform::Notification;
+  for (const Notification notification :
+       {Notification::willSleep, Notification::didWake, Notification::screensDidSleep,
+        Notification::screensDidWake, Notification::sessionDidResignActive,
+        Notification::sessionDidBecomeActive, Notification::screenIsLocked,
+        Notification::screenIsUnlocked}) {
+    const auto centre = notification == Notification::screenIsLocked ||
+                                notification == Notification::screenIsUnlocked
+                            ? platform::NotificationCenter::distributed
+                            : platform::NotificationCenter::workspace;
+    desktop_.platform().notifications.subscribe(centre, notification, [this, notification] {
+      bool begins = false;
+      if (const auto reason = suspensionReason(notification, begins)) {
+        if (begins) {
+          suspensions_.insert(*reason);
+        } else {
+          suspensions_.erase(*reason);
+        }
+      }
+    });
+  }
 }
 
-void InvariantChecker::willRun(const Command& command) {
+void InvariantChecker::Impl::willRun(const Command& command) {
   std::visit(Overloaded{
+                 // Where each item says its bundle is: what the user points at.
                  [&](const command::App& app) {
-                   bundlePaths_.insert_or_assign(app.profile.name, app.profile.bundlePath);
+                   bundlePaths_.insert_or_assign(app.profile.name, app.itemPath.empty()
+                                                                       ? app.profile.bundlePath
+                                                                       : app.itemPath);
                  },
-                 [&](const command::Post& post) {
-                   bool begins = false;
-                   if (const auto reason = suspensionReason(post.notification, begins)) {
-                     if (begins) {
-                       suspensions_.insert(*reason);
-                     } else {
-                       suspensions_.erase(*reason);
-                     }
+                 [&](const command::DockItem& item) {
+                   if (item.kind == DockItemKind::application) {
+                     bundlePaths_.insert_or_assign(item.name, item.target);
                    }
                  },
-                 [&](const command::DockHidden& dock) { dockHidden_ = dock.hidden; },
                  [&](const command::Launch&) {
                    ++session_;
                    suspensions_.clear();
@@ -157,16 +184,25 @@ void InvariantChecker::willRun(const Command& command) {
                  [](const auto&) {},
              },
              command.action);
-  panelClicksBefore_ = desktop_.panel().clicks;
-  shownBefore_ = desktop_.panel().visible ? shownFor_ : std::nullopt;
-  otherMouseBefore_ = desktop_.otherMouseEvents().size();
+  // While the main queue is held, what the user pointed at waits with it: a quit deferred by a
+  // press runs in the turn at the release.
+  const auto* queue = std::get_if<command::Queue>(&command.action);
+  if (!queueHeld_) {
+    panelClicksBefore_ = desktop_.panel().clicks;
+    shownBefore_ = desktop_.panel().visible ? shownFor_ : std::nullopt;
+    otherMouseBefore_ = desktop_.otherMouseEvents().size();
+  }
+  if (queue != nullptr) {
+    queueHeld_ = queue->hold;
+  }
 }
 
-std::optional<std::string> InvariantChecker::check() {
+std::optional<std::string> InvariantChecker::Impl::check() {
   auto failure = checkRequestsAndMessages();
   attach();
-  for (const auto part : {&InvariantChecker::checkOutstanding, &InvariantChecker::checkPresses,
-                          &InvariantChecker::checkOverlay, &InvariantChecker::checkTimers}) {
+  for (const auto part :
+       {&InvariantChecker::Impl::checkOutstanding, &InvariantChecker::Impl::checkPresses,
+        &InvariantChecker::Impl::checkOverlay, &InvariantChecker::Impl::checkTimers}) {
     if (failure) {
       return failure;
     }
@@ -182,7 +218,7 @@ std::optional<std::string> InvariantChecker::check() {
 
 // A new coordinator gets its quit service's messages recorded on their way to the status line;
 // requests of one that quit are no longer followed.
-void InvariantChecker::attach() {
+void InvariantChecker::Impl::attach() {
   AppDelegate* coordinator = runner_.coordinator();
   // A new coordinator may take the address of the one before it.
   if (coordinator == attached_ && attachedSession_ == session_) {
@@ -208,7 +244,7 @@ void InvariantChecker::attach() {
   };
 }
 
-std::optional<std::string> InvariantChecker::checkRequestsAndMessages() {
+std::optional<std::string> InvariantChecker::Impl::checkRequestsAndMessages() {
   const auto& records = desktop_.quitRequests();
   const auto unanswered = [&] {
     return "invariant 3: the quit request to " + records[*awaitedMessage_].name +
@@ -251,7 +287,8 @@ std::optional<std::string> InvariantChecker::checkRequestsAndMessages() {
   return std::nullopt;
 }
 
-std::optional<std::string> InvariantChecker::checkQuitRequest(const QuitRequestRecord& record) {
+std::optional<std::string>
+InvariantChecker::Impl::checkQuitRequest(const QuitRequestRecord& record) {
   const platform::ApplicationInfo& process = record.process;
   const std::string who =
       "a quit request to " + displayName(process) + " (pid " + std::to_string(record.pid) + ")";
@@ -283,8 +320,9 @@ std::optional<std::string> InvariantChecker::checkQuitRequest(const QuitRequestR
   const bool pressed = std::any_of(events.begin() + static_cast<std::ptrdiff_t>(otherMouseBefore_),
                                    events.end(), [&](const OtherMouseRecord& event) {
                                      return event.type == platform::TapEventType::otherMouseDown &&
-                                            event.button == 2 && event.itemProcesses.size() == 1 &&
-                                            identityOf(event.itemProcesses[0]) == identity;
+                                            event.button == 2 &&
+                                            (onlyOne(event.itemProcesses, *identity) ||
+                                             onlyOne(event.itemProcessesAfter, *identity));
                                    });
   if (!clicked && !pressed) {
     const std::string shown = shownBefore_ ? describe(*shownBefore_) : "nothing";
@@ -304,7 +342,7 @@ std::optional<std::string> InvariantChecker::checkQuitRequest(const QuitRequestR
   return std::nullopt;
 }
 
-std::optional<std::string> InvariantChecker::checkStatus(const Status& status) {
+std::optional<std::string> InvariantChecker::Impl::checkStatus(const Status& status) {
   const QuitReport& report = status.report;
   // Every report replaces the one time-out whose late end may still come.
   const std::optional<std::size_t> lateEnd = std::exchange(lateEnd_, std::nullopt);
@@ -361,7 +399,7 @@ std::optional<std::string> InvariantChecker::checkStatus(const Status& status) {
   return std::nullopt;
 }
 
-std::optional<std::string> InvariantChecker::checkOutstanding() {
+std::optional<std::string> InvariantChecker::Impl::checkOutstanding() {
   const double now = desktop_.now();
   for (Request& request : requests_) {
     if (request.state != Request::State::waiting) {
@@ -385,7 +423,7 @@ std::optional<std::string> InvariantChecker::checkOutstanding() {
   return std::nullopt;
 }
 
-std::optional<std::string> InvariantChecker::checkPresses() {
+std::optional<std::string> InvariantChecker::Impl::checkPresses() {
   const auto& events = desktop_.otherMouseEvents();
   for (; otherMouseSeen_ < events.size(); ++otherMouseSeen_) {
     const OtherMouseRecord& event = events[otherMouseSeen_];
@@ -416,17 +454,18 @@ std::optional<std::string> InvariantChecker::checkPresses() {
   return std::nullopt;
 }
 
-std::optional<AppIdentity> InvariantChecker::quittable(const std::string& name) {
-  const Quittable key{name, desktop_.processChanges(), dockHidden_, desktop_.dockPID()};
+std::optional<AppIdentity> InvariantChecker::Impl::quittable(const std::string& name) {
+  const Quittable key{name, desktop_.processChanges(), desktop_.dockConcealing(),
+                      desktop_.dockPID(), desktop_.dockItemNamed(name).has_value()};
   if (!quittable_ || quittable_->first != key) {
     quittable_.emplace(key, findQuittable(name));
   }
   return quittable_->second;
 }
 
-std::optional<AppIdentity> InvariantChecker::findQuittable(const std::string& name) {
+std::optional<AppIdentity> InvariantChecker::Impl::findQuittable(const std::string& name) {
   const auto path = bundlePaths_.find(name);
-  if (path == bundlePaths_.end() || dockHidden_ || desktop_.dockPID() == 0 ||
+  if (path == bundlePaths_.end() || desktop_.dockConcealing() || desktop_.dockPID() == 0 ||
       !desktop_.dockItemNamed(name)) {
     return std::nullopt;
   }
@@ -435,7 +474,7 @@ std::optional<AppIdentity> InvariantChecker::findQuittable(const std::string& na
   std::optional<platform::ApplicationInfo> found;
   int copies = 0;
   for (platform::ApplicationInfo& info : workspace.runningApplications()) {
-    if (bundlePath && info.bundlePath == bundlePath) {
+    if (bundlePath && !info.isTerminated && info.bundlePath == bundlePath) {
       ++copies;
       found = std::move(info);
     }
@@ -448,13 +487,12 @@ std::optional<AppIdentity> InvariantChecker::findQuittable(const std::string& na
   return identityOf(*found);
 }
 
-std::optional<std::string> InvariantChecker::checkOverlay() {
+std::optional<std::string> InvariantChecker::Impl::checkOverlay() {
   const PanelRecord& panel = desktop_.panel();
   if (!panel.visible) {
     shownPID_.reset();
     shownFor_.reset();
-    since_.erase("accessibility");
-    since_.erase("quittable");
+    forgetLasting();
     return std::nullopt;
   }
   if (shownPID_ != panel.pid) {
@@ -482,6 +520,16 @@ std::optional<std::string> InvariantChecker::checkOverlay() {
   if (pending) {
     return shows + " while its quit request is pending";
   }
+  // A left press held on the × freezes the hover loop until the click lands, whose own checks
+  // decide then: what only the loop would notice cannot be asked of it meanwhile.
+  const Rect button = DockGeometry::appKitRect(panel.frame, primaryTop(desktop_));
+  if (desktop_.platform().mouse.pressedButtons() == 1 && contains(button, desktop_.pointer())) {
+    forgetLasting();
+    return std::nullopt;
+  }
+  if (lasting("concealed", desktop_.dockConcealing(), loopGrace)) {
+    return shows + " while the Dock is out of sight or sliding away";
+  }
   if (lasting("accessibility", !desktop_.platform().accessibility.isProcessTrusted(), loopGrace)) {
     return shows + " without Accessibility";
   }
@@ -492,7 +540,7 @@ std::optional<std::string> InvariantChecker::checkOverlay() {
   return std::nullopt;
 }
 
-std::optional<std::string> InvariantChecker::checkTimers() {
+std::optional<std::string> InvariantChecker::Impl::checkTimers() {
   if (attached_ == nullptr) {
     const std::size_t left = desktop_.runLoop().activeTimerCount();
     if (session_ > 0 && left != 0) {
@@ -516,7 +564,13 @@ std::optional<std::string> InvariantChecker::checkTimers() {
   return std::nullopt;
 }
 
-bool InvariantChecker::lasting(const std::string& key, bool condition, double grace) {
+void InvariantChecker::Impl::forgetLasting() {
+  for (const std::string_view key : {"accessibility", "concealed", "quittable"}) {
+    since_.erase(std::string(key));
+  }
+}
+
+bool InvariantChecker::Impl::lasting(const std::string& key, bool condition, double grace) {
   if (!condition) {
     since_.erase(key);
     return false;
@@ -524,6 +578,15 @@ bool InvariantChecker::lasting(const std::string& key, bool condition, double gr
   const double now = desktop_.now();
   const auto entry = since_.try_emplace(key, now).first;
   return now - entry->second > grace;
+}
+
+InvariantChecker::InvariantChecker(ScenarioRunner& runner)
+    : impl_(std::make_unique<Impl>(runner)) {}
+
+InvariantChecker::~InvariantChecker() = default;
+
+std::size_t InvariantChecker::quitRequests() const {
+  return impl_->quitRequests();
 }
 
 int runCheckedScenarioText(std::string_view text, std::ostream& timeline, std::ostream& errors) {

@@ -3,7 +3,7 @@
 #include "Lumivane/AppQuitService.hpp"
 #include "Lumivane/Platform/Workspace.hpp"
 #include "LumivaneCore/AppIdentity.hpp"
-#include "Simulator/Scenario.hpp"
+#include "Scenarios/Scenarios.hpp"
 
 #include <chrono>
 #include <cstddef>
@@ -18,47 +18,16 @@
 #include <utility>
 #include <vector>
 
-// What must hold on the simulated desktop whatever the user and the system do, checked between
-// the steps of a scenario (and between the slices of time a step lets pass):
-//
-//  1. A quit request goes only to the exact process (pid, canonical bundle path, launch date)
-//     the user pointed at (the × clicked, or the Dock item under a middle press), and only when
-//     that process is regular, finished launching, not excluded, not Lumivane and the only
-//     running copy of its bundle. (The workspace port knows no other request than the normal
-//     one.)
-//  2. The Dock never receives a release whose press a tap swallowed, and receives every release
-//     whose press it received, while Input Monitoring lets taps see both.
-//  3. Every accepted request gets its waiting or refusal message at once and then exactly one
-//     outcome: the end, or the time-out and at most one late end; texts and error flags exact,
-//     none missing, none twice.
-//  4. No × shows while suspended, without Accessibility, with hover switched off, for an item
-//     that is not one quittable application, or for an application with a pending request.
-//  5. No hover loop while the pointer is far from every Dock edge and no × shows; no pending
-//     check while nothing is pending; no timer after shutdown.
-//  6. No main-thread call blocks the clock longer than one Dock query's budget plus one
-//     Accessibility message time-out.
-//
-// Where Lumivane can only notice a change on its next look (a permission poll is not needed:
-// the hover loop's next step sees it), the condition must last longer than a short grace before
-// it counts. Main thread.
+// The invariant checks behind InvariantChecker (Scenarios.hpp lists the invariants).
 
 namespace lumivane::sim {
 
-class InvariantChecker {
+class InvariantChecker::Impl {
 public:
-  // Seconds a condition that only the hover loop's next steps can notice may last.
-  static constexpr double loopGrace = 0.3;
-  // Seconds a hover loop without a × may run far from the Dock: the hide delay and a few steps.
-  static constexpr double idleLoopGrace = 0.6;
-  // Seconds after an application's end, or after its time-out is due, for the message.
-  static constexpr double messageGrace = 0.5;
-  // One Dock query's budget plus one Accessibility message time-out.
-  static constexpr double stallLimit = 0.065 + 0.02;
-
   // Watches the runner: takes its onCommand and onCheck slots.
-  explicit InvariantChecker(ScenarioRunner& runner);
-  InvariantChecker(const InvariantChecker&) = delete;
-  InvariantChecker& operator=(const InvariantChecker&) = delete;
+  explicit Impl(ScenarioRunner& runner);
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
 
   // Quit requests seen so far.
   std::size_t quitRequests() const { return quitRequestsSeen_; }
@@ -101,6 +70,8 @@ private:
   std::optional<AppIdentity> findQuittable(const std::string& name);
   // True while `condition` has held for longer than `grace`, counted from its first check.
   bool lasting(const std::string& key, bool condition, double grace);
+  // The × has gone or the loop cannot look: the conditions about it start afresh.
+  void forgetLasting();
 
   ScenarioRunner& runner_;
   Desktop& desktop_;
@@ -115,10 +86,10 @@ private:
   // The world as the commands made it.
   std::map<std::string, std::string, std::less<>> bundlePaths_; // by app name, as declared
   std::set<std::string> suspensions_;
-  bool dockHidden_ = false;
   uint64_t session_ = 0; // bumped at every launch and shutdown
 
-  // At the start of the current step.
+  bool queueHeld_ = false;
+  // At the start of the current step (or of the held queue's steps).
   int panelClicksBefore_ = 0;
   std::optional<AppIdentity> shownBefore_;
   std::size_t otherMouseBefore_ = 0;
@@ -139,15 +110,12 @@ private:
   struct Quittable {
     std::string name;
     uint64_t processChanges = 0;
-    bool dockHidden = false;
+    bool concealing = false;
     int32_t dockPID = 0;
+    bool inDock = false;
     friend bool operator==(const Quittable&, const Quittable&) = default;
   };
   std::optional<std::pair<Quittable, std::optional<AppIdentity>>> quittable_;
 };
-
-// Parses and runs a script as runScenarioText does, with the invariants checked throughout: the
-// replay of a soak's violation. Returns scenarioPassed, scenarioFailed or scenarioMalformed.
-int runCheckedScenarioText(std::string_view text, std::ostream& timeline, std::ostream& errors);
 
 } // namespace lumivane::sim

@@ -1,0 +1,81 @@
+#include "Runner.hpp"
+
+#include <algorithm>
+
+namespace lumivane::sim {
+
+namespace {
+
+Failure mismatch(const std::string& expected, const std::string& found) {
+  return "expected " + expected + ", found " + found;
+}
+
+} // namespace
+
+Failure ScenarioRunner::Impl::perform(const command::ExpectOverlay& expect) const {
+  const PanelRecord& panel = desktop_.panel();
+  const std::string found =
+      panel.visible ? "overlay " + panelName(desktop_, panel) : "overlay hidden";
+  const std::string expected = "overlay " + expect.name.value_or("hidden");
+  return found == expected ? std::nullopt : mismatch(expected, found);
+}
+
+Failure ScenarioRunner::Impl::perform(const command::ExpectStatus& expect) const {
+  const std::string found =
+      delegate_ ? describeStatus(delegate_->runtime()->message(), delegate_->runtime()->isError())
+                : describeStatus("", false);
+  const std::string expected = describeStatus(expect.text, expect.isError);
+  return found == expected ? std::nullopt : mismatch(expected, found);
+}
+
+Failure ScenarioRunner::Impl::perform(const command::ExpectApp& expect) const {
+  const bool running = desktop_.pidOf(expect.name).has_value();
+  if (running == expect.running) {
+    return std::nullopt;
+  }
+  return mismatch(expect.name + (expect.running ? " running" : " stopped"),
+                  running ? "it running" : "it stopped");
+}
+
+Failure ScenarioRunner::Impl::perform(const command::ExpectQuitRequests& expect) const {
+  const auto& requests = desktop_.quitRequests();
+  const auto count = std::count_if(requests.begin(), requests.end(), [&](const auto& request) {
+    return request.name == expect.name;
+  });
+  if (count == expect.count) {
+    return std::nullopt;
+  }
+  const auto requestsFor = [&](long n) {
+    return std::to_string(n) + (n == 1 ? " quit request for " : " quit requests for ") +
+           expect.name;
+  };
+  return mismatch(requestsFor(expect.count), std::to_string(count));
+}
+
+Failure ScenarioRunner::Impl::perform(const command::ExpectSymbol& expect) const {
+  const std::string& symbol = desktop_.shell().statusSymbol;
+  if (symbol == expect.name) {
+    return std::nullopt;
+  }
+  return mismatch("symbol " + expect.name, symbol.empty() ? "no symbol" : "symbol " + symbol);
+}
+
+Failure ScenarioRunner::Impl::perform(const command::ExpectTooltip& expect) const {
+  const std::string& toolTip = desktop_.shell().statusToolTip;
+  if (toolTip == expect.text) {
+    return std::nullopt;
+  }
+  return mismatch("tooltip " + scriptQuoted(expect.text), "tooltip " + scriptQuoted(toolTip));
+}
+
+Failure ScenarioRunner::Impl::perform(const command::ExpectWindow& expect) const {
+  const bool shown = shownWindow(expect.window).has_value();
+  if (shown == expect.shown) {
+    return std::nullopt;
+  }
+  const std::string name(windowName(expect.window));
+  return mismatch(name + " window " + (expect.shown ? "shown" : "hidden"),
+                  shown ? "shown" : "hidden");
+}
+
+} // namespace lumivane::sim
