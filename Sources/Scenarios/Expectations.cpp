@@ -78,4 +78,12 @@ Failure ScenarioRunner::Impl::perform(const command::ExpectWindow& expect) const
                   shown ? "shown" : "hidden");
 }
 
+Failure ScenarioRunner::Impl::perform(const command::ExpectDockEvents& expect) const {
+  const auto count = static_cast<int>(desktop_.dockEvents().size());
+  if (count == expect.count) {
+    return std::nullopt;
+  }
+  return mismatch(std::to_string(expect.count) + " Dock events", std::to_string(count));
+}
+
 } // namespace lumivane::sim

@@ -1,9 +1,13 @@
+#include "Lumivane/SettingsManager.hpp"
 #include "Verbs.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace lumivane::sim::verbs {
 
@@ -281,6 +285,26 @@ Parsed parsePermission(Words words) {
   return permission;
 }
 
+namespace {
+
+// "A,B,C": the parts between the commas; an empty text is an empty list.
+std::vector<std::string> commaSeparated(std::string_view text) {
+  std::vector<std::string> parts;
+  if (text.empty()) {
+    return parts;
+  }
+  for (;;) {
+    const std::size_t comma = text.find(',');
+    parts.emplace_back(text.substr(0, comma));
+    if (comma == std::string_view::npos) {
+      return parts;
+    }
+    text.remove_prefix(comma + 1);
+  }
+}
+
+} // namespace
+
 Parsed parseDefault(Words words) {
   if (words.size() != 2 || words[0].text.empty()) {
     return usage();
@@ -288,6 +312,8 @@ Parsed parseDefault(Words words) {
   command::Default value{words[0].text, words[1].text};
   if (words[1].isBare("true") || words[1].isBare("false")) {
     value.value = words[1].isBare("true");
+  } else if (words[0].text == SettingsManager::protectedAppsKey) {
+    value.value = commaSeparated(words[1].text);
   }
   return value;
 }

@@ -104,6 +104,13 @@ Parsed parseSet(Words words) {
   return usage();
 }
 
+Parsed parseProtect(bool isProtected, Words words) {
+  if (words.size() != 1 || words[0].text.empty()) {
+    return usage();
+  }
+  return command::Protect{name(words[0]), isProtected};
+}
+
 Parsed parseClose(Words words) {
   const auto window = words.size() == 1 ? shellWindow(words[0]) : std::nullopt;
   if (!window) {
@@ -153,6 +160,13 @@ Parsed parseExpect(Words words) {
       return usage();
     }
     return command::ExpectWindow{*window, shown};
+  }
+  if (what.isBare("dock-events") && rest.size() == 1) {
+    const auto count = parseCount(rest[0].text);
+    if (!count) {
+      return problem("bad count '" + rest[0].text + "'");
+    }
+    return command::ExpectDockEvents{*count};
   }
   return usage();
 }

@@ -84,6 +84,7 @@ public:
               }
               return "unknown Dock item '" + inject.item + "'";
             },
+            [&](const command::Protect& change) { return app(change.name); },
             [&](const command::ExpectApp& expect) { return app(expect.name); },
             [&](const command::ExpectQuitRequests& expect) { return app(expect.name); },
             [&](const command::ExpectOverlay& expect) -> std::optional<std::string> {

@@ -206,6 +206,21 @@ std::string fault(const command::InjectFault& inject) {
   return text;
 }
 
+std::string defaultValue(const std::variant<bool, std::string, std::vector<std::string>>& value) {
+  if (const auto* flag = std::get_if<bool>(&value)) {
+    return *flag ? "true" : "false";
+  }
+  if (const auto* text = std::get_if<std::string>(&value)) {
+    return scriptQuoted(*text);
+  }
+  const auto& items = std::get<std::vector<std::string>>(value);
+  std::string list;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    list += (i == 0 ? "" : ",") + items[i];
+  }
+  return scriptQuoted(list);
+}
+
 std::string_view windowName(ShellWindow window) {
   return window == ShellWindow::welcome ? "welcome" : "settings";
 }
@@ -243,10 +258,7 @@ std::string arguments(const Action& action) {
             return scriptQuoted(link.from) + " " + scriptQuoted(link.to);
           },
           [](const command::Default& value) {
-            const auto* flag = std::get_if<bool>(&value.value);
-            return word(value.key) + " " +
-                   (flag ? std::string(*flag ? "true" : "false")
-                         : scriptQuoted(std::get<std::string>(value.value)));
+            return word(value.key) + " " + defaultValue(value.value);
           },
           [](const command::Permission& permission) {
             return std::string(permission.kind == command::Permission::Kind::accessibility
@@ -331,6 +343,7 @@ std::string arguments(const Action& action) {
                    std::string(rawValue(layout.options.distance));
           },
           [](const command::Close& close) { return std::string(windowName(close.window)); },
+          [](const command::Protect& change) { return scriptQuoted(change.name); },
           [](const command::ExpectOverlay& expect) {
             return "overlay " + (expect.name ? scriptQuoted(*expect.name) : "hidden");
           },
@@ -352,6 +365,9 @@ std::string arguments(const Action& action) {
           [](const command::ExpectWindow& expect) {
             return "window " + std::string(windowName(expect.window)) +
                    (expect.shown ? " shown" : " hidden");
+          },
+          [](const command::ExpectDockEvents& expect) {
+            return "dock-events " + std::to_string(expect.count);
           },
       },
       action);
@@ -401,6 +417,9 @@ std::string_view verbs::nameOf(const Action& action) {
           [](const command::Switch&) -> std::string_view { return "set"; },
           [](const command::Layout&) -> std::string_view { return "set"; },
           [](const command::Close&) -> std::string_view { return "close"; },
+          [](const command::Protect& change) -> std::string_view {
+            return change.isProtected ? "protect" : "unprotect";
+          },
           [](const command::ExpectOverlay&) -> std::string_view { return "expect"; },
           [](const command::ExpectStatus&) -> std::string_view { return "expect"; },
           [](const command::ExpectApp&) -> std::string_view { return "expect"; },
@@ -408,6 +427,7 @@ std::string_view verbs::nameOf(const Action& action) {
           [](const command::ExpectSymbol&) -> std::string_view { return "expect"; },
           [](const command::ExpectTooltip&) -> std::string_view { return "expect"; },
           [](const command::ExpectWindow&) -> std::string_view { return "expect"; },
+          [](const command::ExpectDockEvents&) -> std::string_view { return "expect"; },
       },
       action);
 }

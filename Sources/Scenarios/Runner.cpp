@@ -17,6 +17,11 @@ constexpr Rect defaultScreen{0, 0, 1440, 900};
 constexpr std::string_view lumivaneExecutable =
     "/Applications/Lumivane.app/Contents/MacOS/Lumivane";
 
+// A step that needs Lumivane after a shutdown.
+Failure notRunning() {
+  return std::string("Lumivane is not running");
+}
+
 // Desktop set-up, not echoed before the first launch.
 bool isSetUp(const Action& action) {
   const verbs::Verb* verb = verbs::of(action);
@@ -130,8 +135,10 @@ Failure ScenarioRunner::Impl::perform(const command::DockItem& item) {
 Failure ScenarioRunner::Impl::perform(const command::Default& value) {
   if (const auto* flag = std::get_if<bool>(&value.value)) {
     desktop_.setDefault(value.key, *flag);
+  } else if (const auto* text = std::get_if<std::string>(&value.value)) {
+    desktop_.setDefault(value.key, std::string_view(*text));
   } else {
-    desktop_.setDefault(value.key, std::string_view(std::get<std::string>(value.value)));
+    desktop_.setDefault(value.key, std::get<std::vector<std::string>>(value.value));
   }
   return std::nullopt;
 }
@@ -178,7 +185,7 @@ Failure ScenarioRunner::Impl::perform(const command::Wait& wait) {
 // Lumivane quits; its services stay until the next launch, so what it left running shows.
 Failure ScenarioRunner::Impl::perform(const command::Shutdown&) {
   if (!delegate_) {
-    return std::string("Lumivane is not running");
+    return notRunning();
   }
   delegate_->runtime()->removeObserver(statusToken_);
   delegate_->applicationWillTerminate();
@@ -187,6 +194,9 @@ Failure ScenarioRunner::Impl::perform(const command::Shutdown&) {
 }
 
 Failure ScenarioRunner::Impl::perform(const command::Switch& change) {
+  if (!delegate_) {
+    return notRunning();
+  }
   if (change.feature == command::Switch::Feature::hover) {
     delegate_->settings()->setHoverEnabled(change.on);
   } else {
@@ -196,7 +206,23 @@ Failure ScenarioRunner::Impl::perform(const command::Switch& change) {
 }
 
 Failure ScenarioRunner::Impl::perform(const command::Layout& layout) {
+  if (!delegate_) {
+    return notRunning();
+  }
   delegate_->settings()->setHoverLayout(layout.options);
+  return std::nullopt;
+}
+
+// By the app's bundle identifier, as the list editor's switch does.
+Failure ScenarioRunner::Impl::perform(const command::Protect& change) {
+  const auto profile = profiles_.find(change.name);
+  if (profile == profiles_.end()) {
+    return "no app '" + change.name + "'";
+  }
+  if (!delegate_) {
+    return notRunning();
+  }
+  delegate_->settings()->setProtected(profile->second.bundleIdentifier, change.isProtected);
   return std::nullopt;
 }
 

@@ -71,6 +71,7 @@ private:
   Failure perform(const command::Switch& change);
   Failure perform(const command::Layout& layout);
   Failure perform(const command::Close& close);
+  Failure perform(const command::Protect& change);
   Failure perform(const command::ExpectOverlay& expect) const;
   Failure perform(const command::ExpectStatus& expect) const;
   Failure perform(const command::ExpectApp& expect) const;
@@ -78,6 +79,7 @@ private:
   Failure perform(const command::ExpectSymbol& expect) const;
   Failure perform(const command::ExpectTooltip& expect) const;
   Failure perform(const command::ExpectWindow& expect) const;
+  Failure perform(const command::ExpectDockEvents& expect) const;
   Failure passTime(double seconds, const std::function<void(double)>& sample);
   std::optional<std::size_t> shownWindow(ShellWindow kind) const;
 

@@ -89,7 +89,8 @@ struct DockItem {
 };
 struct Default {
   std::string key;
-  std::variant<bool, std::string> value;
+  // A Boolean, a text, or for the protected-apps key the list of bundle identifiers.
+  std::variant<bool, std::string, std::vector<std::string>> value;
 
   friend bool operator==(const Default&, const Default&) = default;
 };
@@ -247,6 +248,13 @@ struct Close {
 
   friend bool operator==(const Close&, const Close&) = default;
 };
+// The user flips an app's switch in the protected-apps editor.
+struct Protect {
+  std::string name;
+  bool isProtected = true;
+
+  friend bool operator==(const Protect&, const Protect&) = default;
+};
 
 // Expectations.
 struct ExpectOverlay {
@@ -288,20 +296,25 @@ struct ExpectWindow {
 
   friend bool operator==(const ExpectWindow&, const ExpectWindow&) = default;
 };
+// Middle and side button events the Dock itself has received since the start.
+struct ExpectDockEvents {
+  int count = 0;
+
+  friend bool operator==(const ExpectDockEvents&, const ExpectDockEvents&) = default;
+};
 
 } // namespace command
 
-using Action =
-    std::variant<command::Symlink, command::Screen, command::Dock, command::App, command::DockItem,
-                 command::Default, command::Permission, command::Launch, command::Pointer,
-                 command::Glide, command::Wait, command::Mouse, command::Post, command::AppEvent,
-                 command::ReusePID, command::DockRestart, command::DockChange, command::Bounce,
-                 command::Queue, command::DockHidden, command::MoveDock, command::Screens,
-                 command::InjectFault, command::Latency, command::ExtraChildren,
-                 command::TapDisable, command::Button, command::Shutdown, command::Switch,
-                 command::Layout, command::Close, command::ExpectOverlay, command::ExpectStatus,
-                 command::ExpectApp, command::ExpectQuitRequests, command::ExpectSymbol,
-                 command::ExpectTooltip, command::ExpectWindow>;
+using Action = std::variant<
+    command::Symlink, command::Screen, command::Dock, command::App, command::DockItem,
+    command::Default, command::Permission, command::Launch, command::Pointer, command::Glide,
+    command::Wait, command::Mouse, command::Post, command::AppEvent, command::ReusePID,
+    command::DockRestart, command::DockChange, command::Bounce, command::Queue, command::DockHidden,
+    command::MoveDock, command::Screens, command::InjectFault, command::Latency,
+    command::ExtraChildren, command::TapDisable, command::Button, command::Shutdown,
+    command::Switch, command::Layout, command::Close, command::Protect, command::ExpectOverlay,
+    command::ExpectStatus, command::ExpectApp, command::ExpectQuitRequests, command::ExpectSymbol,
+    command::ExpectTooltip, command::ExpectWindow, command::ExpectDockEvents>;
 
 struct Command {
   int line = 0;       // 1-based line in the script

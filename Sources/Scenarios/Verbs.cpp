@@ -41,7 +41,9 @@ constexpr Verb table[] = {
      parseLaunchpad},
     {"mission-control", "mission-control", Phase::setUp,
      "the Dock's Mission Control item, named \"Mission Control\"", parseMissionControl},
-    {"default", "default KEY VALUE", Phase::setUp, "a user default (true/false or text)",
+    {"default", "default KEY VALUE", Phase::setUp,
+     "a user default (true/false or text); for protectedApps a text is the list of bundle "
+     "identifiers, comma-separated, and true/false a stored value of the wrong type",
      parseDefault},
     {"permission", "permission accessibility|input-monitoring on|off", Phase::either,
      "grants or revokes a permission, at any time", parsePermission},
@@ -54,6 +56,11 @@ constexpr Verb table[] = {
      "a switch or the × layout, as the popover sets it", parseSet},
     {"close", "close welcome|settings", Phase::launched, "closes the window as the user would",
      parseClose},
+    {"protect", "protect NAME", Phase::launched,
+     "the user protects the app in the list editor: no ×, no middle-click quit, at once",
+     protection<true>},
+    {"unprotect", "unprotect NAME", Phase::launched, "the user takes the app off that list",
+     protection<false>},
 
     // The pointer and the buttons.
     {"pointer", "pointer X Y | pointer NAME | pointer button", Phase::step,
@@ -147,8 +154,11 @@ constexpr Verb table[] = {
     {"expect",
      "expect overlay hidden|NAME | expect status \"TEXT\" [error] | expect running|stopped NAME "
      "| expect quit-requests NAME N | expect symbol NAME | expect tooltip \"TEXT\" | expect "
-     "window welcome|settings shown|hidden",
-     Phase::step, "fails the run unless the desktop shows this now", parseExpect},
+     "window welcome|settings shown|hidden | expect dock-events N",
+     Phase::step,
+     "fails the run unless the desktop shows this now; dock-events: the middle and side button "
+     "events the Dock has received since the start",
+     parseExpect},
 };
 
 // --help's layout: the usage indented, the summary beside it when it fits, else below.

@@ -84,6 +84,7 @@ Parsed parseExpect(Words words);
 Parsed parseDockChange(command::DockChange::Kind kind, Words words);
 Parsed parseBounce(Words words);
 Parsed parseQueue(Words words);
+Parsed parseProtect(bool isProtected, Words words);
 
 // A verb without arguments.
 template <class Action> Parsed bare(Words words) {
@@ -110,6 +111,9 @@ template <bool press> Parsed button(Words words) {
 }
 template <command::DockChange::Kind kind> Parsed dockChange(Words words) {
   return parseDockChange(kind, words);
+}
+template <bool isProtected> Parsed protection(Words words) {
+  return parseProtect(isProtected, words);
 }
 
 // The name the trash item goes by in scripts.

@@ -107,12 +107,22 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"launch\nexpect window popover shown\n",
                   "line 2: usage: expect overlay hidden|NAME | expect status \"TEXT\" [error] | "
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
-                  "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden"},
+                  "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
+                  "expect dock-events N"},
         Malformed{"launch\nexpect status \"a\" fatal\n",
                   "line 2: usage: expect overlay hidden|NAME | expect status \"TEXT\" [error] | "
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
-                  "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden"},
+                  "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
+                  "expect dock-events N"},
         Malformed{"lock now\n", "line 1: usage: lock"},
+        // The protected-apps list.
+        Malformed{"app Mail\nprotect Mail\n", "line 2: 'protect' needs a 'launch' before it"},
+        Malformed{"app Mail\nlaunch\nprotect Mial\n", "line 3: unknown app 'Mial'"},
+        Malformed{"folder Docs\nlaunch\nunprotect Docs\n", "line 3: unknown app 'Docs'"},
+        Malformed{"app Mail\nlaunch\nunprotect Mail Notes\n", "line 3: usage: unprotect NAME"},
+        Malformed{"launch\ndefault protectedApps \"com.example.mail\"\n",
+                  "line 2: 'default' must come before 'launch'"},
+        Malformed{"launch\nexpect dock-events -2\n", "line 2: bad count '-2'"},
         // Faults and system steps.
         Malformed{"fault melt any\n", "line 1: unknown fault 'melt'"},
         Malformed{"fault error window\n", "line 1: unknown fault target 'window'"},
@@ -283,6 +293,30 @@ TEST(ScenarioParserCommands, SettingsAndDefaults) {
   EXPECT_TRUE(last<command::Launch>("launch --welcome\n").welcome);
 }
 
+// The protected-apps key stores its text as the list of identifiers; true and false stay a
+// Boolean, the stored value of another type that the list must read as empty.
+TEST(ScenarioParserCommands, ProtectedAppsAndTheirStoredList) {
+  using List = std::vector<std::string>;
+  EXPECT_EQ(std::get<List>(last<command::Default>(
+                               "default protectedApps \"com.example.mail,com.Example.Notes\"\n")
+                               .value),
+            (List{"com.example.mail", "com.Example.Notes"}));
+  EXPECT_EQ(std::get<List>(last<command::Default>("default protectedApps \"\"\n").value), List{});
+  EXPECT_EQ(std::get<List>(last<command::Default>("default protectedApps \"a,,b,\"\n").value),
+            (List{"a", "", "b", ""}));
+  EXPECT_EQ(std::get<bool>(last<command::Default>("default protectedApps true\n").value), true);
+  EXPECT_EQ(std::get<std::string>(last<command::Default>("default other \"a,b\"\n").value), "a,b");
+
+  const Scenario scenario =
+      parsed("app \"Caf\u00e9\"\nlaunch\nprotect \"Cafe\u0301\"\nunprotect Caf\u00e9\n");
+  ASSERT_EQ(scenario.commands.size(), 4u);
+  EXPECT_EQ(std::get<command::Protect>(scenario.commands[2].action),
+            (command::Protect{"Caf\u00e9", true}));
+  EXPECT_EQ(std::get<command::Protect>(scenario.commands[3].action),
+            (command::Protect{"Caf\u00e9", false}));
+  EXPECT_EQ(last<command::ExpectDockEvents>("launch\nexpect dock-events 4\n").count, 4);
+}
+
 TEST(ScenarioParserCommands, SystemEvents) {
   EXPECT_EQ(last<command::Post>("lock\n").notification, platform::Notification::screenIsLocked);
   EXPECT_EQ(last<command::Post>("display-wake\n").notification,
@@ -405,6 +439,19 @@ TEST(ScenarioRunnerOutcome, ExpectationMessagesSayWhatWasFound) {
             "line 6: expected tooltip \"Lumivane · 请检查权限\", found tooltip \"Lumivane\"\n");
   EXPECT_EQ(run(script + "expect window welcome hidden\n").errors,
             "line 6: expected welcome window hidden, found shown\n");
+  EXPECT_EQ(
+      run(script + "set middleEnabled off\nmiddle-click Safari\nexpect dock-events 0\n").errors,
+      "line 8: expected 0 Dock events, found 2\n");
+}
+
+// The steps that change Lumivane's settings need it running, also after a shutdown.
+TEST(ScenarioRunnerOutcome, SettingsStepsAfterAShutdownFail) {
+  for (const std::string_view step : {"protect Safari", "unprotect Safari", "set hoverEnabled on",
+                                      "set layout leading compact"}) {
+    const Outcome result = run(std::string(desktop) + "shutdown\n" + std::string(step) + "\n");
+    EXPECT_EQ(result.code, scenarioFailed) << step;
+    EXPECT_EQ(result.errors, "line 7: Lumivane is not running\n") << step;
+  }
 }
 
 // Each status message is one line with the error flag it ended up with, though the runtime

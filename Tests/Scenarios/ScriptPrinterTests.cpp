@@ -40,6 +40,9 @@ constexpr std::string_view samples[] = {
     "default hoverEnabled false",
     "default hoverPosition leading",
     "default \"odd key\" \"true\"",
+    "default protectedApps \"com.example.mail,com.example.notes\"",
+    "default protectedApps \"\"",
+    "default protectedApps false",
     "permission accessibility off",
     "permission input-monitoring on",
     "launch",
@@ -50,6 +53,8 @@ constexpr std::string_view samples[] = {
     "set layout trailing spacious",
     "close welcome",
     "close settings",
+    "protect Mail",
+    "unprotect \"Café Menu\"",
     "pointer 10.5 -3",
     "pointer \"Visual Studio Code\"",
     "pointer \"button\"",
@@ -122,6 +127,7 @@ constexpr std::string_view samples[] = {
     "expect tooltip \"Lumivane · 请检查权限\"",
     "expect window welcome shown",
     "expect window settings hidden",
+    "expect dock-events 2",
 };
 
 Command parsedLine(std::string_view line) {
