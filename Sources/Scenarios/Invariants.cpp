@@ -26,13 +26,23 @@ constexpr double quitTimeout = 12;
 // Times the checks compare are sums of the same slices; this absorbs their rounding.
 constexpr double epsilon = 1e-6;
 
-bool isExcluded(std::string_view bundleIdentifier) {
-  std::string lower(bundleIdentifier);
+// Bundle identifiers compare without regard to ASCII letter case.
+std::string lowerASCII(std::string_view text) {
+  std::string lower(text);
   std::ranges::transform(lower, lower.begin(), [](char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   });
-  return std::ranges::find(excludedBundleIDs, lower) != excludedBundleIDs.end();
+  return lower;
 }
+
+bool isExcluded(std::string_view bundleIdentifier) {
+  return std::ranges::find(excludedBundleIDs, lowerASCII(bundleIdentifier)) !=
+         excludedBundleIDs.end();
+}
+
+// The key Lumivane keeps its protected-apps list under. Spelled out here rather than taken
+// from Lumivane, like the excluded identifiers.
+constexpr std::string_view protectedAppsKey = "protectedApps";
 
 std::optional<AppIdentity> identityOf(const platform::ApplicationInfo& info) {
   if (!info.bundlePath || !info.launchDate) {
@@ -184,6 +194,7 @@ void InvariantChecker::Impl::willRun(const Command& command) {
                  [](const auto&) {},
              },
              command.action);
+  followProtectedList(command.action);
   // While the main queue is held, what the user pointed at waits with it: a quit deferred by a
   // press runs in the turn at the release.
   const auto* queue = std::get_if<command::Queue>(&command.action);
@@ -315,6 +326,10 @@ InvariantChecker::Impl::checkQuitRequest(const QuitRequestRecord& record) {
   if (record.copies != 1) {
     return refuse("while " + std::to_string(record.copies) + " copies of its bundle run");
   }
+  if (isProtected(process.bundleIdentifier)) {
+    return "invariant 7: " + who + " that the user protected (" +
+           process.bundleIdentifier.value_or("") + ")";
+  }
   const bool clicked = desktop_.panel().clicks > panelClicksBefore_ && shownBefore_ == identity;
   const auto& events = desktop_.otherMouseEvents();
   const bool pressed = std::any_of(events.begin() + static_cast<std::ptrdiff_t>(otherMouseBefore_),
@@ -340,6 +355,40 @@ InvariantChecker::Impl::checkQuitRequest(const QuitRequestRecord& record) {
         {*identity, displayName(process), record.time, Request::State::waiting, std::nullopt});
   }
   return std::nullopt;
+}
+
+// The list as Lumivane reads it at launch (a stored list of texts; nothing from any other
+// value), then as the user changes it.
+void InvariantChecker::Impl::followProtectedList(const Action& action) {
+  if (const auto* app = std::get_if<command::App>(&action)) {
+    bundleIdentifiers_.insert_or_assign(app->profile.name, app->profile.bundleIdentifier);
+  }
+  if (const auto* value = std::get_if<command::Default>(&action);
+      value != nullptr && value->key == protectedAppsKey) {
+    protected_.clear();
+    if (const auto* list = std::get_if<std::vector<std::string>>(&value->value)) {
+      for (const std::string& identifier : *list) {
+        if (!identifier.empty()) {
+          protected_.insert(lowerASCII(identifier));
+        }
+      }
+    }
+  }
+  if (const auto* change = std::get_if<command::Protect>(&action)) {
+    const auto identifier = bundleIdentifiers_.find(change->name);
+    if (identifier == bundleIdentifiers_.end()) {
+      return;
+    }
+    if (change->isProtected) {
+      protected_.insert(lowerASCII(identifier->second));
+    } else {
+      protected_.erase(lowerASCII(identifier->second));
+    }
+  }
+}
+
+bool InvariantChecker::Impl::isProtected(const std::optional<std::string>& bundleIdentifier) const {
+  return bundleIdentifier && protected_.contains(lowerASCII(*bundleIdentifier));
 }
 
 std::optional<std::string> InvariantChecker::Impl::checkStatus(const Status& status) {
@@ -519,6 +568,13 @@ std::optional<std::string> InvariantChecker::Impl::checkOverlay() {
   });
   if (pending) {
     return shows + " while its quit request is pending";
+  }
+  // Protecting an app takes its × away at once, even from under a pressed button.
+  if (!protected_.empty()) {
+    const auto process = desktop_.platform().workspace.application(panel.pid);
+    if (process && isProtected(process->bundleIdentifier)) {
+      return "invariant 7: a × for " + name + " shows though the user protected it";
+    }
   }
   // A left press held on the × freezes the hover loop until the click lands, whose own checks
   // decide then: what only the loop would notice cannot be asked of it meanwhile.

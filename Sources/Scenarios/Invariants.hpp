@@ -60,6 +60,9 @@ private:
   void attach();
   std::optional<std::string> checkRequestsAndMessages();
   std::optional<std::string> checkQuitRequest(const QuitRequestRecord& record);
+  void followProtectedList(const Action& action);
+  // The user protected the process's bundle identifier.
+  bool isProtected(const std::optional<std::string>& bundleIdentifier) const;
   std::optional<std::string> checkStatus(const Status& status);
   std::optional<std::string> checkOutstanding();
   std::optional<std::string> checkPresses();
@@ -84,7 +87,9 @@ private:
   std::optional<std::size_t> awaitedMessage_; // the quit request whose message must come next
 
   // The world as the commands made it.
-  std::map<std::string, std::string, std::less<>> bundlePaths_; // by app name, as declared
+  std::map<std::string, std::string, std::less<>> bundlePaths_;       // by app name, as declared
+  std::map<std::string, std::string, std::less<>> bundleIdentifiers_; // the same
+  std::set<std::string> protected_; // the bundle identifiers the user protected, in lower case
   std::set<std::string> suspensions_;
   uint64_t session_ = 0; // bumped at every launch and shutdown
 

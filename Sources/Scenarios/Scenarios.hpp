@@ -449,6 +449,9 @@ int runScenarioText(std::string_view text, std::ostream& timeline, std::ostream&
 //     check while nothing is pending; no timer after shutdown.
 //  6. No main-thread call blocks the clock longer than one Dock query's budget plus one
 //     Accessibility message time-out.
+//  7. No quit request goes to an application the user protected, by the list in effect at that
+//     moment (what the script stored and the protect steps since; a stored value that is no
+//     list protects nothing), and no × shows for one.
 //
 // Where Lumivane can only notice a change on its next look (a permission poll is not needed:
 // the hover loop's next step sees it), the condition must last longer than a short grace before

@@ -61,6 +61,7 @@ std::vector<Action> Session::setUp() {
     actions.emplace_back(command::Permission{command::Permission::Kind::inputMonitoring, false});
     inputMonitoring_ = false;
   }
+  drawProtectedList(actions);
   actions.emplace_back(command::Launch{});
   duration_ = random_.uniform(shortestSession, longestSession);
   return actions;
@@ -215,7 +216,32 @@ void Session::addApp(std::vector<Action>& actions, command::App app) {
   }
   apps_.push_back(profile.name);
   items_.push_back(profile.name);
+  bundleIdentifiers_.insert_or_assign(profile.name, profile.bundleIdentifier);
   actions.emplace_back(std::move(app));
+}
+
+void Session::drawProtectedList(std::vector<Action>& actions) {
+  const double kind = random_.uniform(0, 1);
+  if (kind < 0.03) {
+    actions.emplace_back(command::Default{"protectedApps", true});
+    return;
+  }
+  if (kind >= 0.15) {
+    return;
+  }
+  std::vector<std::string> identifiers;
+  for (int count = random_.between(1, 3); count > 0; --count) {
+    const std::string& name = random_.pick(apps_);
+    std::string identifier = bundleIdentifiers_.at(name);
+    if (random_.chance(0.3)) {
+      std::ranges::transform(identifier, identifier.begin(), [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+      });
+    }
+    identifiers.push_back(std::move(identifier));
+    protected_.insert(name);
+  }
+  actions.emplace_back(command::Default{"protectedApps", std::move(identifiers)});
 }
 
 void Session::varyItem(std::vector<Action>& actions, command::App& app) {

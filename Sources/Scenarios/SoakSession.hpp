@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -74,6 +75,9 @@ private:
   // goes with the app.
   void varyItem(std::vector<Action>& actions, command::App& app);
   std::string otherItem(std::vector<Action>& actions, const std::string& name);
+  // Now and then a stored protected-apps list, some identifiers in another letter case, or a
+  // stored value that is no list.
+  void drawProtectedList(std::vector<Action>& actions);
 
   // The steps.
   Step draw(Desktop& desktop);
@@ -98,6 +102,7 @@ private:
   Step middle(Desktop&);
   Step otherButtons(Desktop&);
   Step switches(Desktop&);
+  Step protection(Desktop& desktop);
   Step layout(Desktop&);
   Step appEvent(Desktop& desktop);
   Step accessibility(Desktop&);
@@ -125,7 +130,9 @@ private:
   bool autohide_ = false;
   std::size_t dockScreen_ = 0;
   std::vector<std::string> apps_;
-  std::vector<std::string> items_; // every named Dock item
+  std::map<std::string, std::string> bundleIdentifiers_; // by app name
+  std::set<std::string> protected_;                      // app names the user protected
+  std::vector<std::string> items_;                       // every named Dock item
   double duration_ = 0;
   std::deque<std::pair<Action, bool>> planned_; // the step, and whether it needs the ×
   std::set<int> pressed_;

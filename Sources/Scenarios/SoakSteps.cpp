@@ -119,7 +119,7 @@ Session::Step Session::draw(Desktop& desktop) {
     double weight;
     Step (Session::*make)(Desktop&);
   };
-  static constexpr std::array<Kind, 29> kinds{{
+  static constexpr std::array<Kind, 30> kinds{{
       {16, &Session::rest},        {12, &Session::pause},       {14, &Session::toButton},
       {10, &Session::clickButton}, {4, &Session::sweep},        {5, &Session::away},
       {4, &Session::aroundDock},   {2, &Session::jump},         {5, &Session::mouse},
@@ -129,7 +129,7 @@ Session::Step Session::draw(Desktop& desktop) {
       {1, &Session::tap},          {3, &Session::power},        {1, &Session::displays},
       {1, &Session::space},        {10, &Session::restore},     {3, &Session::race},
       {2, &Session::rearrange},    {1, &Session::attention},    {2, &Session::holdButton},
-      {1, &Session::oneTurn},      {3, &Session::toEdge},
+      {1, &Session::oneTurn},      {3, &Session::toEdge},       {2, &Session::protection},
   }};
   double total = 0;
   for (const Kind& kind : kinds) {
@@ -286,6 +286,35 @@ Session::Step Session::switches(Desktop&) {
     switchedOff_.insert(feature);
   }
   return command::Switch{feature, on};
+}
+
+// The user protects an app or takes one off the list. Now and then it is the app whose × shows,
+// with the pointer on the ×, and the user clicks there or middle-clicks the icon at once.
+Session::Step Session::protection(Desktop& desktop) {
+  const PanelRecord& panel = desktop.panel();
+  const std::optional<std::string> shown =
+      panel.visible ? desktop.appName(panel.pid) : std::nullopt;
+  if (shown && std::ranges::find(apps_, *shown) != apps_.end() && !protected_.contains(*shown) &&
+      random_.chance(0.5)) {
+    protected_.insert(*shown);
+    planned_.emplace_back(command::Protect{*shown, true}, false);
+    if (random_.chance(0.5)) {
+      planned_.emplace_back(command::Mouse{command::Mouse::Action::click, std::nullopt}, false);
+    } else {
+      planned_.emplace_back(command::Mouse{command::Mouse::Action::middleClick, itemTarget(*shown)},
+                            false);
+    }
+    return command::Pointer{buttonTarget()};
+  }
+  if (!protected_.empty() && random_.chance(0.5)) {
+    const std::string name = *std::next(
+        protected_.begin(), static_cast<std::ptrdiff_t>(random_.next() % protected_.size()));
+    protected_.erase(name);
+    return command::Protect{name, false};
+  }
+  const std::string& name = random_.pick(apps_);
+  protected_.insert(name);
+  return command::Protect{name, true};
 }
 
 Session::Step Session::layout(Desktop&) {

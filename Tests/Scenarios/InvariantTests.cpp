@@ -259,6 +259,53 @@ TEST_F(Invariants, NoButtonStaysWhileTheDockIsOutOfSight) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// 7. Protected apps: never a quit request, never a ×, by the list in effect at the moment.
+
+TEST_F(Invariants, NoRequestForAProtectedApp) {
+  EXPECT_EQ(step("protect Mail"), "");
+  desktop.platform().workspace.terminate(*desktop.pidOf("Mail"));
+  EXPECT_TRUE(says(check(), "invariant 7: a quit request to Mail (pid "));
+}
+
+TEST_F(Invariants, NoButtonForAProtectedApp) {
+  EXPECT_EQ(step("protect Notes"), "");
+  showButtonFor("Notes");
+  EXPECT_TRUE(says(check(), "invariant 7: a × for Notes shows though the user protected it"));
+}
+
+TEST_F(Invariants, TakenOffTheListAnAppMayBeQuitAgain) {
+  EXPECT_EQ(step("protect Mail"), "");
+  EXPECT_EQ(step("middle-click Mail"), "");
+  EXPECT_EQ(step("unprotect Mail"), "");
+  EXPECT_EQ(step("middle-click Mail"), "");
+  EXPECT_EQ(checker.quitRequests(), 1u);
+}
+
+// Lumivane launched on a stored protected-apps value; a request sent to Mail behind the user's
+// back, and what the checks say of it.
+std::string rogueRequestWithStoredList(std::string_view storedValue) {
+  std::ostringstream timeline;
+  ScenarioRunner runner(timeline);
+  InvariantChecker checker(runner);
+  const auto scenario =
+      parseScenario("app Mail\ndefault protectedApps " + std::string(storedValue) + "\nlaunch\n");
+  if (!std::holds_alternative<Scenario>(scenario) ||
+      !runner.run(std::get<Scenario>(scenario)).passed) {
+    return "no run";
+  }
+  runner.desktop().platform().workspace.terminate(*runner.desktop().pidOf("Mail"));
+  return runner.onCheck().value_or("");
+}
+
+TEST(InvariantSeven, FollowsTheStoredListInAnyLetterCase) {
+  EXPECT_TRUE(says(rogueRequestWithStoredList("\"com.example.notes,COM.Example.Mail\""),
+                   "invariant 7: a quit request to Mail"));
+  // A stored value that is no list protects nothing: the request is only one nobody pointed at.
+  EXPECT_TRUE(says(rogueRequestWithStoredList("true"), "invariant 1: a quit request to Mail"));
+  EXPECT_TRUE(says(rogueRequestWithStoredList("\"com.example.notes\""), "invariant 1:"));
+}
+
+// ---------------------------------------------------------------------------------------------
 // 5 and 6. Timers, and how long the main thread may be held.
 
 TEST_F(Invariants, NoTimerOutlivesShutdown) {
