@@ -306,8 +306,11 @@ std::optional<RunningApp> DockObserver::selectedApplication(const DockTarget& se
   if (!listFrame) {
     return std::nullopt;
   }
+  // An icon sliding off its screen (a Dock that hides itself) stops standing for its × as soon
+  // as the hit test would stop finding it there.
   const std::optional<Rect> screen = screenHolding(selected.iconFrame);
-  if (!screen || DockGeometry::edge(*listFrame, *screen) != selected.edge ||
+  if (!screen || !isMostlyOn(*icon, *screen) ||
+      DockGeometry::edge(*listFrame, *screen) != selected.edge ||
       !DockGeometry::canRetainSelection(selected.buttonFrame, selected.iconFrame, *icon,
                                         selected.edge, *screen)) {
     return std::nullopt;

@@ -313,6 +313,55 @@ INSTANTIATE_TEST_SUITE_P(
              std::to_string(std::get<1>(info.param)) + "Eighths";
     });
 
+// An auto-hidden Dock slides out half a second after the pointer left it for the ×. The × goes
+// within the loop's resting re-read of its icon having less than 85 percent of itself on the
+// display, well before the icons are out of sight; a click on it meanwhile quits nothing.
+class HoverAutoHiddenDock : public ::testing::Test {
+protected:
+  void SetUp() override {
+    d.desktop.placeDock(DockEdge::bottom, 0, 64, std::nullopt, true);
+    d.hover->start();
+    // At the screen's edge until the Dock has slid in.
+    d.desktop.movePointer({d.centre("Safari").x, 899.5});
+    d.desktop.advance(1.0);
+    showButton(d, "Safari");
+    d.desktop.movePointer(centreOf(d.panelFrame()));
+  }
+
+  // Advances tick by tick until the icon has less than 85 percent of itself on the display.
+  void slideUntilMostlyOff() {
+    const auto share = [&] {
+      const Rect icon = d.icon("Safari");
+      return area(intersection(icon, {0, 0, 1440, 900})) / area(icon);
+    };
+    for (int step = 0; step < 60 && share() >= DockObserver::minimumOnScreenShare; ++step) {
+      d.desktop.advance(tick);
+    }
+    ASSERT_LT(share(), DockObserver::minimumOnScreenShare);
+    ASSERT_GT(share(), 0.5);
+  }
+
+  TriggerDesktop d;
+};
+
+TEST_F(HoverAutoHiddenDock, TheButtonGoesAsTheDockSlidesAway) {
+  slideUntilMostlyOff();
+  d.desktop.advance(HoverController::restingReadInterval + tick);
+  EXPECT_FALSE(d.panelVisible());
+  EXPECT_LT(d.icon("Safari").minY(), 900);
+}
+
+TEST_F(HoverAutoHiddenDock, AClickWhileItSlidesQuitsNothing) {
+  slideUntilMostlyOff();
+  ASSERT_TRUE(d.panelVisible());
+  d.desktop.click();
+  EXPECT_TRUE(d.desktop.quitRequests().empty());
+  EXPECT_FALSE(d.panelVisible());
+  const auto log = d.hoverLog();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back().message, notRefreshed);
+}
+
 // The element under a pointer on the × is our own panel's: a question about it would go to
 // this process, whose main thread is the one waiting for the answer. None is asked; the ×
 // stays and its click counts.
