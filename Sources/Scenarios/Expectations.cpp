@@ -78,6 +78,17 @@ Failure ScenarioRunner::Impl::perform(const command::ExpectWindow& expect) const
                   shown ? "shown" : "hidden");
 }
 
+Failure ScenarioRunner::Impl::perform(const command::ExpectPointer& expect) const {
+  const auto index = desktop_.dockItemNamed(expect.item);
+  if (!index) {
+    return "the Dock has no item '" + expect.item + "'";
+  }
+  if (contains(desktop_.itemFrame(*index), desktop_.pointer())) {
+    return std::nullopt;
+  }
+  return mismatch("pointer on " + expect.item, "it off that icon");
+}
+
 Failure ScenarioRunner::Impl::perform(const command::ExpectDockEvents& expect) const {
   const auto count = static_cast<int>(desktop_.dockEvents().size());
   if (count == expect.count) {

@@ -171,6 +171,22 @@ InvariantChecker::Impl::Impl(ScenarioRunner& runner) : runner_(runner), desktop_
       }
     });
   }
+  // Every movement of the pointer that reaches the monitors, over Lumivane's panel or elsewhere,
+  // and every left press: a tap may swallow the drags of a held middle button, never the press
+  // that clicks the ×.
+  using namespace platform::MouseEventType;
+  constexpr uint64_t looks = uint64_t{1} << mouseMoved | uint64_t{1} << leftMouseDragged |
+                             uint64_t{1} << rightMouseDragged | uint64_t{1} << otherMouseDragged |
+                             uint64_t{1} << leftMouseDown;
+  platform::Mouse& mouse = desktop_.platform().mouse;
+  monitors_ = {mouse.addGlobalMonitor(looks, [this](int) { lookAtPointer(); }),
+               mouse.addLocalMonitor(looks, [this](int) { lookAtPointer(); })};
+}
+
+InvariantChecker::Impl::~Impl() {
+  for (const platform::MonitorToken token : monitors_) {
+    desktop_.platform().mouse.removeMonitor(token);
+  }
 }
 
 void InvariantChecker::Impl::willRun(const Command& command) {
@@ -209,6 +225,7 @@ void InvariantChecker::Impl::willRun(const Command& command) {
 }
 
 std::optional<std::string> InvariantChecker::Impl::check() {
+  lookAtPointer();
   auto failure = checkRequestsAndMessages();
   attach();
   for (const auto part :
@@ -343,6 +360,12 @@ InvariantChecker::Impl::checkQuitRequest(const QuitRequestRecord& record) {
     const std::string shown = shownBefore_ ? describe(*shownBefore_) : "nothing";
     return refuse("(" + describe(*identity) + ") the user did not point at; the × stood for " +
                   shown);
+  }
+  if (clicked && !pressed && leftIconFor_ != identity) {
+    return "invariant 8: a click on the × quit " + displayName(process) + " (" +
+           describe(*identity) +
+           "), but the × showing when the pointer last left its icon stood for " +
+           (leftIconFor_ ? describe(*leftIconFor_) : "nothing");
   }
   if (record.delivered) {
     const bool repeated = std::ranges::any_of(requests_, [&](const Request& request) {
@@ -618,6 +641,27 @@ std::optional<std::string> InvariantChecker::Impl::checkTimers() {
     return std::string("invariant 5: the pending check runs while nothing is pending");
   }
   return std::nullopt;
+}
+
+// The pointer leaves the icon while its × shows, or the × shows with the pointer already off the
+// icon (it left between two looks): the user is on the way to that application's ×.
+void InvariantChecker::Impl::lookAtPointer() {
+  const PanelRecord& panel = desktop_.panel();
+  if (!panel.visible || panel.pid == 0) {
+    lookedAtButtonFor_ = 0;
+    return;
+  }
+  const std::optional<std::string> name = desktop_.appName(panel.pid);
+  const std::optional<int> item = name ? desktop_.dockItemNamed(*name) : std::nullopt;
+  const bool onIcon = item && contains(desktop_.itemFrame(*item), desktop_.pointer());
+  const bool left = lookedAtButtonFor_ == panel.pid ? lookedOnIcon_ && !onIcon
+                                                    : lookedAtButtonFor_ == 0 && !onIcon;
+  if (left) {
+    const auto process = desktop_.platform().workspace.application(panel.pid);
+    leftIconFor_ = process ? identityOf(*process) : std::nullopt;
+  }
+  lookedAtButtonFor_ = panel.pid;
+  lookedOnIcon_ = onIcon;
 }
 
 void InvariantChecker::Impl::forgetLasting() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Lumivane/AppQuitService.hpp"
+#include "Lumivane/Platform/Mouse.hpp"
 #include "Lumivane/Platform/Workspace.hpp"
 #include "LumivaneCore/AppIdentity.hpp"
 #include "Scenarios/Scenarios.hpp"
@@ -26,6 +27,7 @@ class InvariantChecker::Impl {
 public:
   // Watches the runner: takes its onCommand and onCheck slots.
   explicit Impl(ScenarioRunner& runner);
+  ~Impl();
   Impl(const Impl&) = delete;
   Impl& operator=(const Impl&) = delete;
 
@@ -68,6 +70,9 @@ private:
   std::optional<std::string> checkPresses();
   std::optional<std::string> checkOverlay();
   std::optional<std::string> checkTimers();
+  // Where the pointer is against the icon of the application whose × shows; called at every
+  // check and every pointer movement.
+  void lookAtPointer();
   // The one process the user can quit from the item named `name` now, if there is one.
   std::optional<AppIdentity> quittable(const std::string& name);
   std::optional<AppIdentity> findQuittable(const std::string& name);
@@ -104,6 +109,14 @@ private:
   std::optional<int32_t> shownPID_;
   std::string shownName_;
   std::optional<AppIdentity> shownFor_;
+
+  // The way to the ×: at the last look, the process the visible × stood for (0: none shown) and
+  // whether the pointer was on that process's icon; and the process whose × showed when the
+  // pointer last left its icon, the only one a click on the × may quit.
+  int32_t lookedAtButtonFor_ = 0;
+  bool lookedOnIcon_ = false;
+  std::optional<AppIdentity> leftIconFor_;
+  std::vector<platform::MonitorToken> monitors_;
 
   std::vector<Request> requests_;
   std::optional<std::size_t> lateEnd_; // the request whose late end may still be reported

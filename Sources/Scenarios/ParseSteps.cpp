@@ -161,6 +161,9 @@ Parsed parseExpect(Words words) {
     }
     return command::ExpectWindow{*window, shown};
   }
+  if (what.isBare("pointer") && rest.size() == 1 && !rest[0].text.empty()) {
+    return command::ExpectPointer{name(rest[0])};
+  }
   if (what.isBare("dock-events") && rest.size() == 1) {
     const auto count = parseCount(rest[0].text);
     if (!count) {

@@ -86,6 +86,9 @@ public:
             },
             [&](const command::Protect& change) { return app(change.name); },
             [&](const command::ExpectApp& expect) { return app(expect.name); },
+            [&](const command::ExpectPointer& expect) {
+              return item({PointerTarget::Kind::item, {}, expect.item});
+            },
             [&](const command::ExpectQuitRequests& expect) { return app(expect.name); },
             [&](const command::ExpectOverlay& expect) -> std::optional<std::string> {
               return expect.name ? app(*expect.name) : std::nullopt;

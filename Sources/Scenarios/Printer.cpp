@@ -366,6 +366,9 @@ std::string arguments(const Action& action) {
             return "window " + std::string(windowName(expect.window)) +
                    (expect.shown ? " shown" : " hidden");
           },
+          [](const command::ExpectPointer& expect) {
+            return "pointer " + scriptQuoted(expect.item);
+          },
           [](const command::ExpectDockEvents& expect) {
             return "dock-events " + std::to_string(expect.count);
           },
@@ -427,6 +430,7 @@ std::string_view verbs::nameOf(const Action& action) {
           [](const command::ExpectSymbol&) -> std::string_view { return "expect"; },
           [](const command::ExpectTooltip&) -> std::string_view { return "expect"; },
           [](const command::ExpectWindow&) -> std::string_view { return "expect"; },
+          [](const command::ExpectPointer&) -> std::string_view { return "expect"; },
           [](const command::ExpectDockEvents&) -> std::string_view { return "expect"; },
       },
       action);

@@ -79,6 +79,7 @@ private:
   Failure perform(const command::ExpectSymbol& expect) const;
   Failure perform(const command::ExpectTooltip& expect) const;
   Failure perform(const command::ExpectWindow& expect) const;
+  Failure perform(const command::ExpectPointer& expect) const;
   Failure perform(const command::ExpectDockEvents& expect) const;
   Failure passTime(double seconds, const std::function<void(double)>& sample);
   std::optional<std::size_t> shownWindow(ShellWindow kind) const;

@@ -296,6 +296,12 @@ struct ExpectWindow {
 
   friend bool operator==(const ExpectWindow&, const ExpectWindow&) = default;
 };
+// The pointer is on the Dock item's icon, as the Dock shows it now (magnified around it).
+struct ExpectPointer {
+  std::string item;
+
+  friend bool operator==(const ExpectPointer&, const ExpectPointer&) = default;
+};
 // Middle and side button events the Dock itself has received since the start.
 struct ExpectDockEvents {
   int count = 0;
@@ -305,16 +311,18 @@ struct ExpectDockEvents {
 
 } // namespace command
 
-using Action = std::variant<
-    command::Symlink, command::Screen, command::Dock, command::App, command::DockItem,
-    command::Default, command::Permission, command::Launch, command::Pointer, command::Glide,
-    command::Wait, command::Mouse, command::Post, command::AppEvent, command::ReusePID,
-    command::DockRestart, command::DockChange, command::Bounce, command::Queue, command::DockHidden,
-    command::MoveDock, command::Screens, command::InjectFault, command::Latency,
-    command::ExtraChildren, command::TapDisable, command::Button, command::Shutdown,
-    command::Switch, command::Layout, command::Close, command::Protect, command::ExpectOverlay,
-    command::ExpectStatus, command::ExpectApp, command::ExpectQuitRequests, command::ExpectSymbol,
-    command::ExpectTooltip, command::ExpectWindow, command::ExpectDockEvents>;
+using Action =
+    std::variant<command::Symlink, command::Screen, command::Dock, command::App, command::DockItem,
+                 command::Default, command::Permission, command::Launch, command::Pointer,
+                 command::Glide, command::Wait, command::Mouse, command::Post, command::AppEvent,
+                 command::ReusePID, command::DockRestart, command::DockChange, command::Bounce,
+                 command::Queue, command::DockHidden, command::MoveDock, command::Screens,
+                 command::InjectFault, command::Latency, command::ExtraChildren,
+                 command::TapDisable, command::Button, command::Shutdown, command::Switch,
+                 command::Layout, command::Close, command::Protect, command::ExpectOverlay,
+                 command::ExpectStatus, command::ExpectApp, command::ExpectQuitRequests,
+                 command::ExpectSymbol, command::ExpectTooltip, command::ExpectWindow,
+                 command::ExpectPointer, command::ExpectDockEvents>;
 
 struct Command {
   int line = 0;       // 1-based line in the script
@@ -452,6 +460,9 @@ int runScenarioText(std::string_view text, std::ostream& timeline, std::ostream&
 //  7. No quit request goes to an application the user protected, by the list in effect at that
 //     moment (what the script stored and the protect steps since; a stored value that is no
 //     list protects nothing), and no × shows for one.
+//  8. A click on the × quits only the application whose × was showing when the pointer last
+//     left that application's icon on its way to the ×: on a magnifying Dock the × stays with
+//     it while the pointer crosses grown neighbours.
 //
 // Where Lumivane can only notice a change on its next look (a permission poll is not needed:
 // the hover loop's next step sees it), the condition must last longer than a short grace before

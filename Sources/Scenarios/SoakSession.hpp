@@ -93,6 +93,7 @@ private:
   Step rest(Desktop&);
   Step pause(Desktop&);
   Step toButton(Desktop& desktop);
+  Step travel(Desktop& desktop);
   Step clickButton(Desktop& desktop);
   Step sweep(Desktop&);
   Step away(Desktop&);

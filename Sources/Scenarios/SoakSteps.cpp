@@ -1,4 +1,5 @@
 #include "SoakSession.hpp"
+#include "Timeline.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -119,7 +120,7 @@ Session::Step Session::draw(Desktop& desktop) {
     double weight;
     Step (Session::*make)(Desktop&);
   };
-  static constexpr std::array<Kind, 30> kinds{{
+  static constexpr std::array<Kind, 31> kinds{{
       {16, &Session::rest},        {12, &Session::pause},       {14, &Session::toButton},
       {10, &Session::clickButton}, {4, &Session::sweep},        {5, &Session::away},
       {4, &Session::aroundDock},   {2, &Session::jump},         {5, &Session::mouse},
@@ -130,6 +131,7 @@ Session::Step Session::draw(Desktop& desktop) {
       {1, &Session::space},        {10, &Session::restore},     {3, &Session::race},
       {2, &Session::rearrange},    {1, &Session::attention},    {2, &Session::holdButton},
       {1, &Session::oneTurn},      {3, &Session::toEdge},       {2, &Session::protection},
+      {6, &Session::travel},
   }};
   double total = 0;
   for (const Kind& kind : kinds) {
@@ -176,6 +178,30 @@ Session::Step Session::toButton(Desktop& desktop) {
     planned_.emplace_back(clickOnButton(), true);
   }
   return command::Glide{buttonTarget(), seconds(0.05, 0.3)};
+}
+
+// From the icon to its × the long way round: through a point off the straight line but within
+// the path's width, with a pause there (on a magnifying Dock often over a grown neighbour), then
+// on to the ×, mostly clicking it.
+Session::Step Session::travel(Desktop& desktop) {
+  const PanelRecord& panel = desktop.panel();
+  if (!panel.visible) {
+    return std::nullopt;
+  }
+  const Rect button = DockGeometry::appKitRect(panel.frame, primaryTop(desktop));
+  const Point from = desktop.pointer();
+  const double share = random_.uniform(0.3, 0.8);
+  const double aside = random_.uniform(-14, 14);
+  const Point via{from.x + (button.midX() - from.x) * share,
+                  from.y + (button.midY() - from.y) * share};
+  planned_.emplace_back(command::Wait{seconds(0, 0.6)}, true);
+  planned_.emplace_back(command::Glide{buttonTarget(), seconds(0.05, 0.3)}, true);
+  if (random_.chance(0.7)) {
+    planned_.emplace_back(clickOnButton(), true);
+  }
+  const Point across =
+      dockEdge_ == DockEdge::bottom ? Point{via.x + aside, via.y} : Point{via.x, via.y + aside};
+  return command::Glide{pointTarget(across), seconds(0.05, 0.3)};
 }
 
 Session::Step Session::clickButton(Desktop& desktop) {

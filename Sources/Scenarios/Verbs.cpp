@@ -154,10 +154,10 @@ constexpr Verb table[] = {
     {"expect",
      "expect overlay hidden|NAME | expect status \"TEXT\" [error] | expect running|stopped NAME "
      "| expect quit-requests NAME N | expect symbol NAME | expect tooltip \"TEXT\" | expect "
-     "window welcome|settings shown|hidden | expect dock-events N",
+     "window welcome|settings shown|hidden | expect pointer NAME | expect dock-events N",
      Phase::step,
-     "fails the run unless the desktop shows this now; dock-events: the middle and side button "
-     "events the Dock has received since the start",
+     "fails the run unless the desktop shows this now; pointer: on that item's icon as the Dock "
+     "shows it; dock-events: the middle and side button events the Dock has received so far",
      parseExpect},
 };
 

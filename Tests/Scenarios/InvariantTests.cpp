@@ -306,6 +306,27 @@ TEST(InvariantSeven, FollowsTheStoredListInAnyLetterCase) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// 8. A click on the × quits only the app whose × showed when the pointer left its icon.
+
+TEST_F(Invariants, AButtonThatTookAnotherAppOnTheWayMayNotQuitIt) {
+  EXPECT_EQ(step("glide Mail 0.3"), "");
+  EXPECT_EQ(step("wait 0.35"), "");
+  EXPECT_EQ(step("pointer button"), "");
+  // On the ×, which a faulty controller now hands over to Notes and quits Notes from.
+  showButtonFor("Notes");
+  EXPECT_EQ(check(), "");
+  lumivane().overlay()->onClick = [this] {
+    desktop.platform().workspace.terminate(*desktop.pidOf("Notes"));
+  };
+  runner.onCommand(*std::get<std::optional<Command>>(parseLine("click button", 99)));
+  desktop.activatePanelButton();
+  const std::string failure = check();
+  EXPECT_TRUE(says(failure, "invariant 8: a click on the × quit Notes (pid "));
+  EXPECT_TRUE(says(failure, "but the × showing when the pointer last left its icon stood for pid " +
+                                std::to_string(*desktop.pidOf("Mail"))));
+}
+
+// ---------------------------------------------------------------------------------------------
 // 5 and 6. Timers, and how long the main thread may be held.
 
 TEST_F(Invariants, NoTimerOutlivesShutdown) {

@@ -108,12 +108,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "line 2: usage: expect overlay hidden|NAME | expect status \"TEXT\" [error] | "
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
                   "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
-                  "expect dock-events N"},
+                  "expect pointer NAME | expect dock-events N"},
         Malformed{"launch\nexpect status \"a\" fatal\n",
                   "line 2: usage: expect overlay hidden|NAME | expect status \"TEXT\" [error] | "
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
                   "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
-                  "expect dock-events N"},
+                  "expect pointer NAME | expect dock-events N"},
         Malformed{"lock now\n", "line 1: usage: lock"},
         // The protected-apps list.
         Malformed{"app Mail\nprotect Mail\n", "line 2: 'protect' needs a 'launch' before it"},
@@ -123,6 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"launch\ndefault protectedApps \"com.example.mail\"\n",
                   "line 2: 'default' must come before 'launch'"},
         Malformed{"launch\nexpect dock-events -2\n", "line 2: bad count '-2'"},
+        Malformed{"app Mail\nlaunch\nexpect pointer Mial\n", "line 3: unknown Dock item 'Mial'"},
         // Faults and system steps.
         Malformed{"fault melt any\n", "line 1: unknown fault 'melt'"},
         Malformed{"fault error window\n", "line 1: unknown fault target 'window'"},
@@ -442,6 +443,8 @@ TEST(ScenarioRunnerOutcome, ExpectationMessagesSayWhatWasFound) {
   EXPECT_EQ(
       run(script + "set middleEnabled off\nmiddle-click Safari\nexpect dock-events 0\n").errors,
       "line 8: expected 0 Dock events, found 2\n");
+  EXPECT_EQ(run(script + "pointer Notes\nexpect pointer Safari\n").errors,
+            "line 7: expected pointer on Safari, found it off that icon\n");
 }
 
 // The steps that change Lumivane's settings need it running, also after a shutdown.

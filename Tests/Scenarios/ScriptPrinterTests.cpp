@@ -127,6 +127,7 @@ constexpr std::string_view samples[] = {
     "expect tooltip \"Lumivane · 请检查权限\"",
     "expect window welcome shown",
     "expect window settings hidden",
+    "expect pointer \"Café Menu\"",
     "expect dock-events 2",
 };
 
