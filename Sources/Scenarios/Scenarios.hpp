@@ -506,10 +506,11 @@ int runCheckedScenarioText(std::string_view text, std::ostream& timeline, std::o
 //
 // A session is drawn from its seed alone: a desktop (one to three displays, the Dock on any
 // edge, 5 to 40 items, magnification on or off, applications that quit at once, late, never or
-// refuse), then a stream of commands chosen as it runs (pointer paths, clicks, presses,
-// application events, Accessibility faults, latency, permission and power changes). The
-// commands run so far, printed as script lines, replay the session exactly. Main thread;
-// deterministic.
+// refuse, now and then a stored protected-apps list), then a stream of commands chosen as it
+// runs (pointer paths, among them trips from an icon to its × off the straight line, clicks,
+// presses, application events, Accessibility faults, latency, permission and power changes,
+// apps protected and unprotected). The commands run so far, printed as script lines, replay the
+// session exactly. Main thread; deterministic.
 
 struct SoakFigures {
   std::size_t sessions = 0;
