@@ -239,6 +239,17 @@ void desktop(Writer& writer) {
   writer.save(session.window->snapshot(), QStringLiteral("desktop-popover"));
 }
 
+// A refused quit: the badge on the status item in the menu bar.
+void refusedQuit(Writer& writer) {
+  DesktopSession session(QSize(1280, 800));
+  const Rect icon = session.desktop.itemFrame(session.desktop.dockItemNamed("Music").value_or(1));
+  session.desktop.movePointer({icon.midX(), icon.midY()});
+  session.desktop.middleClick();
+  session.desktop.movePointer({640, 300});
+  session.settle();
+  writer.save(session.window->snapshot(), QStringLiteral("desktop-badge"));
+}
+
 // The layout section opened in the popover on a 1440×900 display: the preview, its note and
 // the reset button are in view.
 void openedLayout(Writer& writer) {
@@ -286,6 +297,7 @@ int writeSnapshots(int argc, char** argv, const std::string& directory) {
     welcome(writer);
     closeButtons(writer);
     desktop(writer);
+    refusedQuit(writer);
     openedLayout(writer);
     smallScreenWelcome(writer);
     failures += writer.failures();

@@ -224,7 +224,8 @@ void AppDelegate::reconcile() {
 
 void AppDelegate::showStatus(StatusLine line) {
   // The badge stands for the line on show: a line read as it arrives needs none, and one that
-  // replaces a marked line takes the mark away with it.
+  // replaces a marked line takes the mark away with it. It changes first, so that observers of
+  // the line find it already changed.
   setBadge(marksStatusItem(line) && !isStatusLineInView());
   runtime_->show(std::move(line));
   // A one-shot: the repeating timer is dropped at its first fire.
@@ -232,8 +233,8 @@ void AppDelegate::showStatus(StatusLine line) {
                                                       [weak = weak_from_this()] {
                                                         if (const auto self = weak.lock()) {
                                                           self->statusExpiry_.reset();
-                                                          self->runtime_->clear();
                                                           self->setBadge(false);
+                                                          self->runtime_->clear();
                                                         }
                                                       });
 }

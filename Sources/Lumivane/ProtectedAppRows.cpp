@@ -19,8 +19,8 @@ ProtectedAppRow* findRow(std::vector<ProtectedAppRow>& rows, std::string_view id
 
 bool foldedLess(std::string_view a, std::string_view b) {
   // Bytes compared unsigned: UTF-8 then orders by code point.
-  return std::ranges::lexicographical_compare(
-      a, b, {}, [](char c) { return static_cast<unsigned char>(asciiLower(c)); });
+  const auto folded = [](char c) { return static_cast<unsigned char>(asciiLower(c)); };
+  return std::ranges::lexicographical_compare(a, b, {}, folded, folded);
 }
 
 void sortByName(std::vector<ProtectedAppRow>& rows) {

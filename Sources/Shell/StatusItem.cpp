@@ -19,9 +19,9 @@ QPixmap statusItemImage(std::string_view name, double size, const QColor& ink,
   if (!badge) {
     return image;
   }
-  // A dot of about a third of the symbol, in a notch a little wider than the dot.
-  const double diameter = std::round(size * 0.36);
-  const double notch = std::max(1.0, size * 0.09);
+  // A dot of under a third of the symbol, in a notch a point or so wider than the dot.
+  const double diameter = std::round(size * 0.3);
+  const double notch = std::max(1.0, size * 0.07);
   const QRectF dot(size - diameter, 0, diameter, diameter);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
