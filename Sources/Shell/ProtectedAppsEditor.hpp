@@ -35,8 +35,6 @@ public:
 
   bool isExpanded() const;
   void setExpanded(bool expanded);
-  // What the list shows; empty until the section first opens.
-  const std::vector<ProtectedAppRow>& rows() const { return rows_; }
 
   // Runs after the section opened.
   std::function<void()> onExpand;
@@ -51,6 +49,7 @@ private:
   std::shared_ptr<SettingsManager> settings_;
   std::function<std::vector<ProtectableApp>()> runningApps_;
   uint64_t observation_ = 0;
+  // What the list shows; empty until the section first opens.
   std::vector<ProtectedAppRow> rows_;
   QLabel* count_ = nullptr;
   Disclosure* disclosure_ = nullptr;
