@@ -1,9 +1,10 @@
 // The program the macOS check links for arm64 and x86_64 into one universal Mach-O and never runs:
-// the adapter aggregate and the shell's native seam, reached from plain C++ as the app reaches
-// them, linked with every source of the layers the check lists, so that a definition missing from
-// any of them fails the link. To link more in, add its folder to the check's list and reach its
-// entry point from main() below.
+// the adapter aggregate, the shell's native seam and `--diagnose`, reached from plain C++ as the
+// app reaches them, linked with every source of the layers the check lists, so that a definition
+// missing from any of them fails the link. To link more in, add its folder to the check's list and
+// reach its entry point from main() below.
 
+#include "macOS/MacDiagnose.hpp"
 #include "macOS/MacPlatform.hpp"
 #include "macOS/OverlayPanelNative.hpp"
 #include "macOS/StatusItemNative.hpp"
@@ -41,7 +42,11 @@ bool nativeSeamAnswers() {
 
 } // namespace
 
-int main() {
+int main(int argc, char* argv[]) {
+  (void)argv;
+  if (argc > 1) {
+    return lumivane::mac::runDiagnose();
+  }
   lumivane::mac::MacPlatform mac;
   return portsAnswer(mac.platform()) && nativeSeamAnswers() ? 0 : 1;
 }

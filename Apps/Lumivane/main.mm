@@ -1,14 +1,18 @@
 // The entry point of Lumivane.app: AppKit's shared application with a Qt application on top, the
 // macOS adapters of the platform ports plus the Qt shell's windows, and one coordinator. Returns
-// 0 when the event loop ends.
+// 0 when the event loop ends. `Lumivane --diagnose` (from Terminal, inside the bundle:
+// Lumivane.app/Contents/MacOS/Lumivane --diagnose) prints the diagnostics report instead and
+// exits.
 
 #include "Lumivane/AppDelegate.hpp"
 #include "Shell/QtWindows.hpp"
 #include "Shell/ScreenSpace.hpp"
+#include "macOS/MacDiagnose.hpp"
 #include "macOS/MacPlatform.hpp"
 
 #import <AppKit/AppKit.h>
 #include <QApplication>
+#include <cstring>
 #include <memory>
 
 // Hands AppKit's application events to the coordinator, on the main thread; launch and
@@ -106,6 +110,9 @@
 @end
 
 int main(int argc, char* argv[]) {
+  if (argc == 2 && std::strcmp(argv[1], "--diagnose") == 0) {
+    return lumivane::mac::runDiagnose();
+  }
   @autoreleasepool {
     NSApplication* application = [NSApplication sharedApplication];
     // NSApplication.delegate is weak: this local keeps the object alive for the whole run.

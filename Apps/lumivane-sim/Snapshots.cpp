@@ -5,6 +5,7 @@
 #include "Shell/MenuContent.hpp"
 #include "Shell/OverlayPanel.hpp"
 #include "Shell/Popover.hpp"
+#include "Shell/ProtectedAppsEditor.hpp"
 #include "Shell/QtWindows.hpp"
 #include "Shell/ScreenSpace.hpp"
 #include "Shell/Style.hpp"
@@ -19,8 +20,10 @@
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
+#include <functional>
 #include <iostream>
 #include <memory>
+#include <vector>
 
 namespace lumivane::shell {
 
@@ -72,10 +75,16 @@ QImage onWallpaper(const QImage& window) {
 }
 
 // The popover as the user sees it: the menu content in the popover's window, on wallpaper.
-void savePopover(Writer& writer, const presentation::MenuContentModel& model, const QString& name) {
+// `prepare` readies the content before it is shown (opens a section).
+void savePopover(Writer& writer, const presentation::MenuContentModel& model, const QString& name,
+                 const std::function<void(MenuContent&)>& prepare = {}) {
   SystemScreenSpace space;
   Popover popover(space);
-  popover.setContent(std::make_shared<WidgetController>(new MenuContent(model, 900)));
+  auto* content = new MenuContent(model, 900);
+  if (prepare) {
+    prepare(*content);
+  }
+  popover.setContent(std::make_shared<WidgetController>(content));
   QWidget& window = popover.window();
   window.show();
   QApplication::processEvents();
@@ -128,6 +137,35 @@ void layouts(Writer& writer) {
   HoverLayoutPreview hidden(leading, DockEdge::left, {0, 50, 288, 100});
   hidden.setAutoFillBackground(true);
   writer.save(hidden, QStringLiteral("preview-hidden"));
+}
+
+// The protected-apps section opened: running applications, one of them protected, and a
+// protected one that is not running; alone and in the popover.
+void protectedApps(Writer& writer) {
+  ViewServices services;
+  services.grantAccessibility(true);
+  services.permissions->setMiddleAvailable(true);
+  services.settings->setProtected("com.apple.Terminal", true);
+  services.settings->setProtected("com.example.ScreenRecorder", true);
+  const auto running = [] {
+    return std::vector<ProtectableApp>{{"com.apple.Safari", "Safari"},
+                                       {"com.apple.Terminal", "终端"},
+                                       {"com.apple.Notes", "备忘录"},
+                                       {"com.parallels.desktop.console", "Parallels Desktop"}};
+  };
+  ProtectedAppsEditor section(services.settings, running);
+  section.setFixedWidth(320);
+  section.setAutoFillBackground(true);
+  section.setExpanded(true);
+  writer.save(section, QStringLiteral("protected-apps"));
+
+  presentation::MenuContentModel model;
+  model.settings = services.settings;
+  model.permissions = services.permissions;
+  model.runtime = services.runtime;
+  model.runningApps = running;
+  savePopover(writer, model, QStringLiteral("popover-protected-apps"),
+              [](MenuContent& content) { content.protectedAppsEditor().setExpanded(true); });
 }
 
 void welcome(Writer& writer) {
@@ -201,6 +239,17 @@ void desktop(Writer& writer) {
   writer.save(session.window->snapshot(), QStringLiteral("desktop-popover"));
 }
 
+// A refused quit: the badge on the status item in the menu bar.
+void refusedQuit(Writer& writer) {
+  DesktopSession session(QSize(1280, 800));
+  const Rect icon = session.desktop.itemFrame(session.desktop.dockItemNamed("Music").value_or(1));
+  session.desktop.movePointer({icon.midX(), icon.midY()});
+  session.desktop.middleClick();
+  session.desktop.movePointer({640, 300});
+  session.settle();
+  writer.save(session.window->snapshot(), QStringLiteral("desktop-badge"));
+}
+
 // The layout section opened in the popover on a 1440×900 display: the preview, its note and
 // the reset button are in view.
 void openedLayout(Writer& writer) {
@@ -244,9 +293,11 @@ int writeSnapshots(int argc, char** argv, const std::string& directory) {
     Writer writer(target, suffix);
     popovers(writer);
     layouts(writer);
+    protectedApps(writer);
     welcome(writer);
     closeButtons(writer);
     desktop(writer);
+    refusedQuit(writer);
     openedLayout(writer);
     smallScreenWelcome(writer);
     failures += writer.failures();

@@ -4,11 +4,13 @@
 //   lumivane-sim --script FILE   runs a scenario script and prints its timeline
 //   lumivane-sim --check FILE    the same, with the soak's invariants checked throughout
 //   lumivane-sim --soak N        runs N random sessions with faults injected
+//   lumivane-sim --diagnose [FILE]  prints the report of `Lumivane --diagnose` on a desktop
 //   lumivane-sim --help          explains the options and the script language
 //
 // Exit status: 0 when every expectation held, 1 at the first failed expectation or broken
 // invariant, 2 for a malformed script or command line.
 
+#include "Diagnose.hpp"
 #include "InteractiveDesktop.hpp"
 #include "Scenarios/Scenarios.hpp"
 #include "Snapshots.hpp"
@@ -30,8 +32,8 @@ namespace {
 using namespace lumivane::sim;
 
 constexpr std::string_view usage =
-    "usage: lumivane-sim [--script FILE | --check FILE | --soak N [--seed S] | --desktop |\n"
-    "                     --snapshot DIR | --help]\n";
+    "usage: lumivane-sim [--script FILE | --check FILE | --soak N [--seed S] |\n"
+    "                     --diagnose [FILE] | --desktop | --snapshot DIR | --help]\n";
 
 constexpr std::string_view help =
     R"(lumivane-sim: Lumivane on a simulated macOS desktop, on a virtual clock.
@@ -43,6 +45,11 @@ constexpr std::string_view help =
                                S+1, ...; S is 1 by default), check the invariants after
                                every step, print one line of figures; at the first violation
                                print its seed, step and a script that replays it
+  lumivane-sim --diagnose [FILE]   print the report of `Lumivane --diagnose` on the desktop
+                               that FILE's set-up lines describe (without FILE, a built-in
+                               one): the permissions, displays, the Dock's items as Lumivane
+                               reads them, then a hit test a second for 10 s while the
+                               pointer rests on one item after another
   lumivane-sim --desktop       open the interactive simulated desktop (needs a display)
   lumivane-sim --snapshot DIR  write PNG snapshots of the interface into DIR (offscreen)
   lumivane-sim --help          show this text
@@ -143,6 +150,12 @@ int main(int argc, char* argv[]) {
   }
   if (arguments.size() == 2 && arguments[0] == "--check") {
     return runScript(std::string(arguments[1]), runCheckedScenarioText);
+  }
+  if (arguments.size() == 1 && arguments[0] == "--diagnose") {
+    return runDiagnose(diagnoseDesktopScript(), std::cout, std::cerr);
+  }
+  if (arguments.size() == 2 && arguments[0] == "--diagnose") {
+    return runScript(std::string(arguments[1]), runDiagnose);
   }
   if (arguments[0] == "--soak") {
     return runSoak(arguments);

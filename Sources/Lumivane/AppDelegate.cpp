@@ -17,6 +17,15 @@ constexpr std::string_view statusItemIdentifier = "lumivane.status-item";
 // Until the menu content has measured itself.
 constexpr double initialContentHeight = 500;
 
+// The outcomes the user must act on mark the status item: the request never reached the
+// application, or it still runs after the wait (most likely at a save prompt). An interrupted
+// event tap has an attention symbol of its own.
+bool marksStatusItem(const StatusLine& line) {
+  const auto* quit = std::get_if<QuitLine>(&line);
+  return quit != nullptr &&
+         (quit->outcome == QuitOutcome::refused || quit->outcome == QuitOutcome::timedOut);
+}
+
 } // namespace
 
 // RuntimeStatus
@@ -214,15 +223,42 @@ void AppDelegate::reconcile() {
 }
 
 void AppDelegate::showStatus(StatusLine line) {
+  // The badge stands for the line on show: a line read as it arrives needs none, and one that
+  // replaces a marked line takes the mark away with it. It changes first, so that observers of
+  // the line find it already changed.
+  setBadge(marksStatusItem(line) && !isStatusLineInView());
   runtime_->show(std::move(line));
   // A one-shot: the repeating timer is dropped at its first fire.
   statusExpiry_ = platform_.runLoop.scheduleRepeating(statusLineLifetime, statusLineLifetime / 100,
                                                       [weak = weak_from_this()] {
                                                         if (const auto self = weak.lock()) {
                                                           self->statusExpiry_.reset();
+                                                          self->setBadge(false);
                                                           self->runtime_->clear();
                                                         }
                                                       });
+}
+
+void AppDelegate::setBadge(bool badge) {
+  if (badge == badged_) {
+    return;
+  }
+  badged_ = badge;
+  // Independent of the symbol, which reconciliation sets again at every change.
+  if (statusItem_ && statusItem_->hasButton()) {
+    statusItem_->setBadge(badge);
+  }
+}
+
+bool AppDelegate::isStatusLineInView() const {
+  return popover_->isShown() || (settingsWindow_ && settingsWindow_->isVisible());
+}
+
+void AppDelegate::clearBadgeOnceInView() {
+  // The line the badge stood for is before the user now.
+  if (isStatusLineInView()) {
+    setBadge(false);
+  }
 }
 
 void AppDelegate::setSuspended(bool suspended, SuspensionReason reason) {
@@ -355,6 +391,7 @@ void AppDelegate::presentSettings() {
     popover_->setContent(menuController());
     popover_->show(*statusItem_);
     popover_->makeContentKey();
+    clearBadgeOnceInView();
     return;
   }
   // The popover cannot be placed under the button: the same content in a window instead.
@@ -366,6 +403,7 @@ void AppDelegate::presentSettings() {
     settingsWindow_->center();
   }
   settingsWindow_->makeKeyAndOrderFront();
+  clearBadgeOnceInView();
 }
 
 std::shared_ptr<presentation::ViewController> AppDelegate::menuController() {
@@ -378,7 +416,24 @@ std::shared_ptr<presentation::ViewController> AppDelegate::menuController() {
   model.contentHeight = initialContentHeight;
   model.showWelcome = weakAction(&AppDelegate::showWelcome);
   model.quit = [&windows = windows_] { windows.terminate(); };
+  model.runningApps = [weak = weak_from_this()] {
+    const auto self = weak.lock();
+    return self ? self->protectableApps() : std::vector<ProtectableApp>{};
+  };
   return windows_.menuContent(model);
+}
+
+std::vector<ProtectableApp> AppDelegate::protectableApps() const {
+  std::vector<ProtectableApp> apps;
+  const int32_t ownPID = platform_.process.pid();
+  for (const platform::ApplicationInfo& app : platform_.workspace.runningApplications()) {
+    if (app.isTerminated || app.pid == ownPID ||
+        app.activationPolicy != platform::ActivationPolicy::regular) {
+      continue;
+    }
+    apps.push_back({app.bundleIdentifier.value_or(""), app.localizedName.value_or("")});
+  }
+  return apps;
 }
 
 void AppDelegate::showWelcome() {

@@ -81,6 +81,8 @@ public:
   const std::shared_ptr<presentation::Window>& welcome() const { return welcome_; }
   const std::shared_ptr<presentation::Window>& settingsWindow() const { return settingsWindow_; }
   bool isSuspended() const { return !suspensionReasons_.empty(); }
+  // The status item's badge is on: a refused quit or a time-out the user has not seen yet.
+  bool isBadged() const { return badged_; }
 
 private:
   enum class SuspensionReason { sleep, display, session, lock };
@@ -88,6 +90,10 @@ private:
   void reconcile();
   // Shows the line and lets it go after statusLineLifetime, unless another replaces it first.
   void showStatus(StatusLine line);
+  void setBadge(bool badge);
+  // The popover or the settings window is on screen: the status line is in view.
+  bool isStatusLineInView() const;
+  void clearBadgeOnceInView();
   void setSuspended(bool suspended, SuspensionReason reason);
   void configureLifecycle();
   void observe(platform::NotificationCenter center, platform::Notification name,
@@ -96,6 +102,8 @@ private:
   void configureStatusItem();
   void presentSettings();
   std::shared_ptr<presentation::ViewController> menuController();
+  // The regular applications running besides Lumivane, for the protected-apps editor.
+  std::vector<ProtectableApp> protectableApps() const;
   // Routes the window's will-close to windowWillClose, holding this coordinator weakly.
   void reportClose(presentation::Window& window);
   void applyLayout(const HoverLayoutOptions& layout);
@@ -119,6 +127,7 @@ private:
   std::vector<std::pair<platform::NotificationCenter, platform::SubscriptionToken>> notifications_;
   std::set<SuspensionReason> suspensionReasons_;
   std::unique_ptr<platform::Timer> statusExpiry_;
+  bool badged_ = false;
 };
 
 } // namespace lumivane

@@ -46,6 +46,11 @@ std::string quoted(const std::optional<std::string>& text) {
   return text ? "\"" + *text + "\"" : "(unreadable)";
 }
 
+std::string describe(const DockObserver::ItemReading& item) {
+  return item.subrole.value_or("(no subrole)") + " " + quoted(item.title) + " " +
+         (item.frame ? describe(*item.frame) : "(no frame)") + " " + item.url.value_or("(no URL)");
+}
+
 std::string describe(const RunningApp& app) {
   return app.name + " (pid " + std::to_string(app.identity.pid()) + ", " + app.bundleIdentifier +
          ", " + app.identity.bundlePath() + ")";
@@ -84,7 +89,8 @@ std::string describe(const DockObserver::Resolution& resolution) {
   if (const auto* app = std::get_if<RunningApp>(&resolution)) {
     return "quits " + describe(*app);
   }
-  return "no application: " + std::string(reason(std::get<DockObserver::NoApplication>(resolution)));
+  return "no application: " +
+         std::string(reason(std::get<DockObserver::NoApplication>(resolution)));
 }
 
 } // namespace
@@ -141,9 +147,7 @@ void Diagnostics::report() {
   print_("Dock items (top-left space): " + std::to_string(dock->items.size()));
   int index = 0;
   for (const DockObserver::ItemReading& item : dock->items) {
-    print_("  " + std::to_string(++index) + ". " + item.subrole.value_or("(no subrole)") + " " +
-           quoted(item.title) + " " + (item.frame ? describe(*item.frame) : "(no frame)") + " " +
-           item.url.value_or("(no URL)"));
+    print_("  " + std::to_string(++index) + ". " + describe(item));
     print_("     " + describe(item.resolution));
   }
 }
@@ -152,16 +156,16 @@ void Diagnostics::hitTest() {
   const Point location = platform_.mouse.location();
   const Point pointer{location.x, observer_.primaryTop() - location.y};
   const std::optional<DockObserver::Hit> hit = observer_.hit(pointer, settings_.hoverLayout());
-  std::string line = "  " + std::to_string(++hitTestsDone_) + ". " + describe(pointer) + ": ";
-  if (!hit) {
-    line += "no Dock item";
-  } else if (!hit->application) {
-    line += "a Dock item without a quittable application";
-  } else {
-    line += "quits " + describe(*hit->application);
-    line += hit->target ? ", × at " + describe(hit->target->buttonFrame) : ", no × placement";
+  const std::optional<DockObserver::ItemReading> item = observer_.readItemAt(pointer);
+  print_("  " + std::to_string(++hitTestsDone_) + ". " + describe(pointer) + ": " +
+         (item ? describe(*item) : "no Dock item"));
+  if (item) {
+    std::string line = "     " + describe(item->resolution);
+    if (hit && hit->application) {
+      line += hit->target ? ", × at " + describe(hit->target->buttonFrame) : ", no × placement";
+    }
+    print_(line);
   }
-  print_(line);
   if (hitTestsDone_ >= hitTests) {
     timer_.reset();
     if (done_) {

@@ -172,21 +172,34 @@ std::optional<DockObserver::DockReading> DockObserver::readDock() {
     if (!beginQuery()) {
       break;
     }
-    ItemReading read;
-    read.subrole = text(item, "AXSubrole");
-    read.title = text(item, "AXTitle");
-    read.frame = frame(item);
-    if (const auto value = platform_.accessibility.attribute(item, "AXURL")) {
-      if (const auto* url = std::get_if<platform::AXURL>(&*value)) {
-        read.url = url->absoluteString;
-      } else if (const auto* urlText = std::get_if<platform::AXText>(&*value)) {
-        read.url = urlText->value;
-      }
-    }
-    read.resolution = resolution(item, Reading::fresh);
-    reading.items.push_back(std::move(read));
+    reading.items.push_back(readItem(item));
   }
   return reading;
+}
+
+std::optional<DockObserver::ItemReading> DockObserver::readItemAt(Point point) {
+  if (!platform_.accessibility.isProcessTrusted() ||
+      !DockGeometry::nearDockEdge(point, screens_, edgeMargin) || !beginQuery()) {
+    return std::nullopt;
+  }
+  const std::optional<platform::ElementRef> item = itemAt(point, Reading::fresh);
+  return item ? std::optional(readItem(*item)) : std::nullopt;
+}
+
+DockObserver::ItemReading DockObserver::readItem(const platform::ElementRef& item) {
+  ItemReading read;
+  read.subrole = text(item, "AXSubrole");
+  read.title = text(item, "AXTitle");
+  read.frame = frame(item);
+  if (const auto value = platform_.accessibility.attribute(item, "AXURL")) {
+    if (const auto* url = std::get_if<platform::AXURL>(&*value)) {
+      read.url = url->absoluteString;
+    } else if (const auto* urlText = std::get_if<platform::AXText>(&*value)) {
+      read.url = urlText->value;
+    }
+  }
+  read.resolution = resolution(item, Reading::fresh);
+  return read;
 }
 
 std::optional<std::string> DockObserver::text(const platform::ElementRef& element,
@@ -205,40 +218,12 @@ DockObserver::hit(Point point, const std::optional<HoverLayoutOptions>& layout, 
   if (!DockGeometry::nearDockEdge(point, screens_, edgeMargin)) {
     return std::nullopt;
   }
-  const std::optional<std::pair<float, float>> position = asFloats(point);
-  if (!position || !beginQuery()) {
+  if (!beginQuery()) {
     return std::nullopt;
   }
-  std::optional<platform::ElementRef> current =
-      platform_.accessibility.elementAtPosition(system_, position->first, position->second);
-  if (!current || *current == nullptr) {
+  const std::optional<platform::ElementRef> item = itemAt(point, reading);
+  if (!item) {
     return std::nullopt;
-  }
-  // Walk up from the element at the point to its Dock item, through the Dock's elements only.
-  std::optional<platform::ElementRef> item;
-  for (int depth = 0; depth < maxWalk; ++depth) {
-    if (platform_.accessibility.processID(*current) != dockPID_) {
-      return std::nullopt;
-    }
-    if (reading == Reading::snapshot) {
-      if (const std::optional<std::size_t> known = knownIndex(*current);
-          known && snapshot_->isItem[*known]) {
-        item = std::move(current);
-        break;
-      }
-    }
-    if (withinBudget() &&
-        isText(platform_.accessibility.attribute(*current, "AXRole"), dockItemRole)) {
-      item = std::move(current);
-      break;
-    }
-    if (depth + 1 == maxWalk || !withinBudget()) {
-      return std::nullopt;
-    }
-    current = parent(*current, reading);
-    if (!current) {
-      return std::nullopt;
-    }
   }
   const std::optional<Rect> itemFrame = frame(*item);
   if (!itemFrame || !contains(*itemFrame, point) || !isUsableItemFrame(*itemFrame)) {
@@ -258,6 +243,42 @@ DockObserver::hit(Point point, const std::optional<HoverLayoutOptions>& layout, 
     result.target = target(*item, *result.application, *itemFrame, *layout, reading);
   }
   return result;
+}
+
+std::optional<platform::ElementRef> DockObserver::itemAt(Point point, Reading reading) {
+  const std::optional<std::pair<float, float>> position = asFloats(point);
+  if (!position) {
+    return std::nullopt;
+  }
+  std::optional<platform::ElementRef> current =
+      platform_.accessibility.elementAtPosition(system_, position->first, position->second);
+  if (!current || *current == nullptr) {
+    return std::nullopt;
+  }
+  // Walk up from the element at the point to its Dock item, through the Dock's elements only.
+  for (int depth = 0; depth < maxWalk; ++depth) {
+    if (platform_.accessibility.processID(*current) != dockPID_) {
+      return std::nullopt;
+    }
+    if (reading == Reading::snapshot) {
+      if (const std::optional<std::size_t> known = knownIndex(*current);
+          known && snapshot_->isItem[*known]) {
+        return current;
+      }
+    }
+    if (withinBudget() &&
+        isText(platform_.accessibility.attribute(*current, "AXRole"), dockItemRole)) {
+      return current;
+    }
+    if (depth + 1 == maxWalk || !withinBudget()) {
+      return std::nullopt;
+    }
+    current = parent(*current, reading);
+    if (!current) {
+      return std::nullopt;
+    }
+  }
+  return std::nullopt;
 }
 
 std::optional<DockTarget> DockObserver::refresh(const DockTarget& remembered,

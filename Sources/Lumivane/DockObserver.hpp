@@ -122,6 +122,9 @@ public:
   // Every item of the Dock's list read afresh, each as a query of its own, for the diagnostics
   // report; absent when the list cannot be found (no permission, no Dock, no list on a screen).
   std::optional<DockReading> readDock();
+  // The item under `point` (top-left space) read as readDock reads each item, for the
+  // diagnostics' hit tests; absent where hit() finds no Dock item to walk up to.
+  std::optional<ItemReading> readItemAt(Point point);
 
   // True for a bundle identifier the user asked Lumivane to leave alone: its item resolves to
   // no application, like an excluded system process's. Absent: none is.
@@ -151,6 +154,9 @@ private:
 
   bool beginQuery();
   bool withinBudget();
+  // The Dock item at or above the element under `point`; within a query's budget.
+  std::optional<platform::ElementRef> itemAt(Point point, Reading reading);
+  ItemReading readItem(const platform::ElementRef& item);
   std::optional<Rect> frame(const platform::ElementRef& element);
   // The obstacles for `item` (whose frame was just read as `icon`) in `list`: reused from the
   // snapshot when the reading allows it and the Dock has not visibly changed, measured otherwise.

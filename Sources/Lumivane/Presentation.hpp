@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Lumivane/Platform/Workspace.hpp"
+#include "Lumivane/ProtectedAppRows.hpp"
 #include "LumivaneCore/DockGeometry.hpp"
 #include "LumivaneCore/Geometry.hpp"
 
@@ -57,6 +58,9 @@ public:
   virtual void setSymbol(std::string_view symbolName,
                          std::string_view accessibilityDescription) = 0;
   virtual void setToolTip(std::string_view toolTip) = 0;
+  // A small dot on the symbol: an outcome the user has not seen yet. It stays through changes of
+  // the symbol until it is taken off.
+  virtual void setBadge(bool badge) = 0;
   // The button's frame in screen coordinates (bottom-left space); empty when it has no window.
   virtual Rect buttonScreenFrame() = 0;
 };
@@ -76,6 +80,9 @@ struct MenuContentModel {
   double contentHeight = 500; // until the content has measured itself
   std::function<void()> showWelcome;
   std::function<void()> quit;
+  // The running applications the protected-apps editor offers, asked each time it shows them;
+  // absent: none.
+  std::function<std::vector<ProtectableApp>()> runningApps;
 };
 
 // What the welcome window's content is built from.

@@ -123,6 +123,10 @@ void Timeline::collectShell(double time) {
     toolTip_ = shell.statusToolTip;
     note(time, "tooltip " + scriptQuoted(toolTip_));
   }
+  if (shell.statusBadge != badge_) {
+    badge_ = shell.statusBadge;
+    note(time, badge_ ? "badge on" : "badge off");
+  }
   windowsShown_.resize(shell.windows.size(), false);
   for (std::size_t i = 0; i < shell.windows.size(); ++i) {
     const WindowRecord& window = shell.windows[i];

@@ -79,6 +79,7 @@ private:
   std::string symbol_;
   std::string symbolDescription_;
   std::string toolTip_;
+  bool badge_ = false;
   std::vector<bool> windowsShown_;
   std::size_t quitRequestsSeen_ = 0;
   std::size_t logsSeen_ = 0;

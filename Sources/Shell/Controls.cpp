@@ -402,6 +402,16 @@ void RoundedPanel::paintEvent(QPaintEvent*) {
   painter.drawRoundedRect(shape, radius_, radius_);
 }
 
+QWidget* disclosureTitle(const QString& title, QLabel* note) {
+  auto* label = new QWidget;
+  auto* row = new QHBoxLayout(label);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addWidget(makeLabel(title, 13, QFont::Medium));
+  row->addStretch(1);
+  row->addWidget(note);
+  return label;
+}
+
 Disclosure::Disclosure(QWidget* label, QWidget* content, QWidget* parent)
     : QWidget(parent), header_(new DisclosureHeader(label)), content_(content) {
   auto* column = new QVBoxLayout(this);

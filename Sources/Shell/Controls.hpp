@@ -194,6 +194,10 @@ private:
   QVBoxLayout* column_;
 };
 
+// A disclosure header's label: `title` (13 points, medium) and, on the trailing side, `note` (a
+// secondary label that the caller keeps, to change its text).
+QWidget* disclosureTitle(const QString& title, QLabel* note);
+
 // A disclosure group: a header with a chevron that shows or hides the content below it.
 class Disclosure : public QWidget {
   Q_OBJECT

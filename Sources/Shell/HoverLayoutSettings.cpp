@@ -180,15 +180,8 @@ HoverLayoutSettings::HoverLayoutSettings(std::shared_ptr<SettingsManager> settin
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(14, 14, 14, 14);
 
-  auto* label = new QWidget;
-  auto* labelRow = new QHBoxLayout(label);
-  labelRow->setContentsMargins(0, 0, 0, 0);
-  labelRow->addWidget(makeLabel(QStringLiteral("退出按钮布局"), 13, QFont::Medium));
-  labelRow->addStretch(1);
   badge_ = makeLabel(QString(), 11, QFont::Normal, style::Ink::secondary());
-  labelRow->addWidget(badge_);
-
-  disclosure_ = new Disclosure(label, controls());
+  disclosure_ = new Disclosure(disclosureTitle(QStringLiteral("退出按钮布局"), badge_), controls());
   disclosure_->onExpandedChange = [this](bool expanded) {
     if (expanded && onExpand) {
       onExpand();

@@ -7,6 +7,7 @@
 #include "Shell/Controls.hpp"
 #include "Shell/HoverLayoutSettings.hpp"
 #include "Shell/PermissionHelp.hpp"
+#include "Shell/ProtectedAppsEditor.hpp"
 #include "Shell/SettingRow.hpp"
 #include "Shell/Style.hpp"
 #include "Shell/Symbols.hpp"
@@ -20,6 +21,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace lumivane::shell {
 
@@ -105,11 +107,14 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
   methods->addWidget(methodsCard);
   column->addLayout(methods);
 
+  // Opened, a section brings itself into view at the next layout: what it holds would otherwise
+  // open below the fold of a popover that scrolls.
   layout_ = new HoverLayoutSettings(settings_, model.previewEdge);
-  // Opened, the section brings itself into view at the next layout: its preview, note and reset
-  // button would otherwise open below the fold of a popover that scrolls.
-  layout_->onExpand = [this] { revealLayout_ = true; };
+  layout_->onExpand = [this] { reveal_ = layout_; };
   column->addWidget(layout_);
+  protectedApps_ = new ProtectedAppsEditor(settings_, model.runningApps);
+  protectedApps_->onExpand = [this] { reveal_ = protectedApps_; };
+  column->addWidget(protectedApps_);
 
   auto* general = new QVBoxLayout;
   general->setSpacing(8);
@@ -194,12 +199,11 @@ void MenuContent::setVisibleHeight(std::optional<double> visibleHeight) {
 bool MenuContent::eventFilter(QObject* watched, QEvent* event) {
   if (watched == content_ && event->type() == QEvent::LayoutRequest) {
     measureContent();
-    if (revealLayout_) {
-      revealLayout_ = false;
+    if (QWidget* section = std::exchange(reveal_, nullptr)) {
       // The scroll range follows the content's new height first.
       QEvent request(QEvent::LayoutRequest);
       QCoreApplication::sendEvent(this, &request);
-      ensureWidgetVisible(layout_, 0, 0);
+      ensureWidgetVisible(section, 0, 0);
     }
   }
   return QScrollArea::eventFilter(watched, event);

@@ -22,6 +22,7 @@ class SettingsManager;
 namespace lumivane::shell {
 class Dot;
 class HoverLayoutSettings;
+class ProtectedAppsEditor;
 class SettingRow;
 class SymbolLabel;
 } // namespace lumivane::shell
@@ -41,7 +42,8 @@ struct MenuHeight {
 };
 
 // The popover's content (also the fallback settings window's): readiness, the permission
-// notices, the two switches, the × layout, the login item, the status line and the footer.
+// notices, the two switches, the × layout, the protected applications, the login item, the status
+// line and the footer.
 // Re-renders on every change of the settings store, the permission monitor and the runtime status.
 class MenuContent : public QScrollArea {
   Q_OBJECT
@@ -64,6 +66,7 @@ public:
   void setVisibleHeight(std::optional<double> visibleHeight);
   QWidget& content() const { return *content_; }
   HoverLayoutSettings& layoutSettings() const { return *layout_; }
+  ProtectedAppsEditor& protectedAppsEditor() const { return *protectedApps_; }
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -80,7 +83,8 @@ private:
   std::shared_ptr<RuntimeStatus> runtime_;
   std::optional<double> visibleHeight_;
   double contentHeight_;
-  bool revealLayout_ = false;
+  // The section that opened and is brought into view at the next layout.
+  QWidget* reveal_ = nullptr;
   std::function<void()> showWelcome_;
   std::function<void()> quit_;
   std::vector<std::pair<Observable*, uint64_t>> observations_;
@@ -96,6 +100,7 @@ private:
   SettingRow* middleRow_;
   SettingRow* loginRow_;
   HoverLayoutSettings* layout_;
+  ProtectedAppsEditor* protectedApps_;
   QWidget* approval_;
   QLabel* loginError_;
   SymbolLabel* operationStatus_;

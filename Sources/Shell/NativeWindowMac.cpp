@@ -84,6 +84,7 @@ public:
     button_->setSymbol(symbolName, description, maskPixels(symbolName, 16, scale), scale);
   }
   void setToolTip(std::string_view toolTip) override { button_->setToolTip(toolTip); }
+  void setBadge(bool badge) override { button_->setBadge(badge); }
   Rect buttonScreenFrame() override {
     const auto frame = button_->screenFrame();
     return {frame.x, frame.y, frame.width, frame.height};

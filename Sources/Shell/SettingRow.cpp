@@ -16,9 +16,11 @@ SettingRow::SettingRow(std::string_view symbol, const QString& title, const QStr
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(14, 13, 14, 13);
   row->setSpacing(12);
-  auto* icon = new SymbolView(symbol, 17, style::Ink::secondary());
-  icon->setFixedSize(24, 17);
-  row->addWidget(icon, 0, Qt::AlignVCenter);
+  if (!symbol.empty()) {
+    auto* icon = new SymbolView(symbol, 17, style::Ink::secondary());
+    icon->setFixedSize(24, 17);
+    row->addWidget(icon, 0, Qt::AlignVCenter);
+  }
   auto* texts = new QVBoxLayout;
   texts->setSpacing(4);
   texts->addWidget(makeLabel(title, 13, QFont::Medium));

@@ -14,7 +14,8 @@ struct BoolBinding {
   std::function<void(bool)> set;
 };
 
-// One switch row: symbol, title and subtitle, and a switch bound to a Boolean.
+// One switch row: symbol, title and subtitle, and a switch bound to a Boolean. An empty symbol
+// leaves the symbol's column out.
 class SettingRow : public QWidget {
   Q_OBJECT
 

@@ -6,8 +6,34 @@
 #include "Shell/Text.hpp"
 
 #include <QGuiApplication>
+#include <QIcon>
+#include <QPainter>
+#include <cmath>
 
 namespace lumivane::shell {
+
+QPixmap statusItemImage(std::string_view name, double size, const QColor& ink,
+                        std::optional<QColor> badge, double devicePixelRatio,
+                        QFont::Weight weight) {
+  QPixmap image = Symbols::pixmap(name, size, ink, weight, devicePixelRatio);
+  if (!badge) {
+    return image;
+  }
+  // A dot of under a third of the symbol, in a notch a point or so wider than the dot.
+  const double diameter = std::round(size * 0.3);
+  const double notch = std::max(1.0, size * 0.07);
+  const QRectF dot(size - diameter, 0, diameter, diameter);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setCompositionMode(QPainter::CompositionMode_Clear);
+  painter.setBrush(Qt::black);
+  painter.drawEllipse(dot.adjusted(-notch, -notch, notch, notch));
+  painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  painter.setBrush(*badge);
+  painter.drawEllipse(dot);
+  return image;
+}
 
 TrayStatusItem::TrayStatusItem(const ScreenSpace& space) : space_(space) {
   QObject::connect(&tray_, &QSystemTrayIcon::activated, &tray_,
@@ -32,11 +58,28 @@ void TrayStatusItem::setButtonAccessibilityIdentifier(std::string_view identifie
 }
 
 void TrayStatusItem::setSymbol(std::string_view symbolName, std::string_view) {
-  // A tray icon has no accessibility description of its own; its tooltip names it. The mask
-  // becomes a template image where the tray has them (macOS), which follows the menu bar's
-  // appearance and inverts while pressed; elsewhere it shows in the text colour.
-  QIcon icon =
-      Symbols::icon(symbolName, 18, QGuiApplication::palette().color(QPalette::WindowText));
+  // A tray icon has no accessibility description of its own; its tooltip names it.
+  symbol_ = symbolName;
+  showIcon();
+}
+
+void TrayStatusItem::setBadge(bool badge) {
+  badge_ = badge;
+  if (!symbol_.empty()) {
+    showIcon();
+  }
+}
+
+void TrayStatusItem::showIcon() {
+  // The mask becomes a template image where the tray has them (macOS), which follows the menu
+  // bar's appearance and inverts while pressed; elsewhere it shows in the text colour.
+  const QColor ink = QGuiApplication::palette().color(QPalette::WindowText);
+  const std::optional<QColor> badge =
+      badge_ ? std::optional<QColor>(style::orange()) : std::nullopt;
+  QIcon icon;
+  for (const double ratio : {1.0, 2.0}) {
+    icon.addPixmap(statusItemImage(symbol_, 18, ink, badge, ratio));
+  }
   icon.setIsMask(true);
   tray_.setIcon(icon);
   tray_.show();

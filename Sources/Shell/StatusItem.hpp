@@ -2,12 +2,26 @@
 
 #include "Lumivane/Presentation.hpp"
 
+#include <QColor>
+#include <QFont>
+#include <QPixmap>
 #include <QSystemTrayIcon>
 #include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace lumivane::shell {
 
 class ScreenSpace;
+
+// The status item's image: the symbol `name` in a square of `size` points, in `ink`, and with a
+// `badge` colour a dot at its top trailing corner. The dot sits in a notch cut out of the symbol,
+// so that it still reads as a dot of its own where the image is drawn as a template, in one
+// colour.
+QPixmap statusItemImage(std::string_view name, double size, const QColor& ink,
+                        std::optional<QColor> badge, double devicePixelRatio,
+                        QFont::Weight weight = QFont::Normal);
 
 // A status item as the shell shows it: besides the coordinator's calls, its button can look
 // pressed while the popover it opened is shown.
@@ -19,7 +33,8 @@ public:
 // The status item as an icon in the system tray. Its button frame is the tray icon's geometry;
 // it is empty when the system has no tray or does not report where the icon is, and the
 // coordinator then shows the settings window instead of the popover. The icon is a mask (a
-// template image where the tray knows them). A tray icon has no pressed state of its own.
+// template image where the tray knows them); its badge is drawn in the accent orange. A tray
+// icon has no pressed state of its own.
 class TrayStatusItem final : public StatusButton {
 public:
   explicit TrayStatusItem(const ScreenSpace& space);
@@ -33,15 +48,21 @@ public:
   void setButtonAccessibilityIdentifier(std::string_view identifier) override;
   void setSymbol(std::string_view symbolName, std::string_view accessibilityDescription) override;
   void setToolTip(std::string_view toolTip) override;
+  void setBadge(bool badge) override;
   Rect buttonScreenFrame() override;
   void setHighlighted(bool) override {}
 
   QSystemTrayIcon& tray() { return tray_; }
 
 private:
+  // Draws the symbol and the badge as they are now.
+  void showIcon();
+
   const ScreenSpace& space_;
   QSystemTrayIcon tray_;
   std::function<void()> action_;
+  std::string symbol_;
+  bool badge_ = false;
 };
 
 } // namespace lumivane::shell

@@ -230,14 +230,6 @@ QPixmap pixmap(std::string_view name, double size, const QColor& colour, QFont::
   return image;
 }
 
-QIcon icon(std::string_view name, double size, const QColor& colour, QFont::Weight weight) {
-  QIcon result;
-  for (const double ratio : {1.0, 2.0}) {
-    result.addPixmap(pixmap(name, size, colour, weight, ratio));
-  }
-  return result;
-}
-
 void paint(QPainter& painter, const QRectF& box, std::string_view name, const QColor& colour,
            QFont::Weight weight) {
   const double side = std::min(box.width(), box.height());

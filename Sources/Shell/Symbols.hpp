@@ -2,7 +2,6 @@
 
 #include <QColor>
 #include <QFont>
-#include <QIcon>
 #include <QPixmap>
 #include <QRectF>
 #include <string_view>
@@ -40,8 +39,6 @@ QRectF fit(const QSizeF& symbol, const QRectF& square);
 // An unknown name gives a transparent image of the same size.
 QPixmap pixmap(std::string_view name, double size, const QColor& colour,
                QFont::Weight weight = QFont::Normal, double devicePixelRatio = 2);
-QIcon icon(std::string_view name, double size, const QColor& colour,
-           QFont::Weight weight = QFont::Normal);
 // Draws the symbol centred in `box` (a square of the box's smaller side).
 void paint(QPainter& painter, const QRectF& box, std::string_view name, const QColor& colour,
            QFont::Weight weight = QFont::Normal);

@@ -141,6 +141,8 @@ struct ShellRecord {
   std::string statusSymbol;
   std::string statusSymbolDescription;
   std::string statusToolTip;
+  // The dot on the symbol, kept apart from it: setting a symbol leaves it as it is.
+  bool statusBadge = false;
   std::string statusIdentifier;
   // The popover shows only with content and a status-item button on a display; any left or
   // right press closes it (transient), running its did-close callback.

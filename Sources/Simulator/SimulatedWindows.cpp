@@ -154,6 +154,8 @@ public:
   ~StatusItem() override {
     if (const auto state = state_.lock()) {
       state->shell.hasStatusItem = false;
+      // Its badge leaves the menu bar with it.
+      state->shell.statusBadge = false;
       state->statusAction = nullptr;
     }
   }
@@ -178,6 +180,11 @@ public:
   void setToolTip(std::string_view toolTip) override {
     if (const auto state = state_.lock()) {
       state->shell.statusToolTip = toolTip;
+    }
+  }
+  void setBadge(bool badge) override {
+    if (const auto state = state_.lock()) {
+      state->shell.statusBadge = badge;
     }
   }
   Rect buttonScreenFrame() override {

@@ -10,7 +10,9 @@ namespace lumivane::mac {
 
 // A square-length NSStatusItem in the system status bar, for what Qt's tray icon does not reach:
 // the button's accessibility identifier set exactly, a template image (which follows the menu
-// bar's appearance and inverts while pressed), and the highlight while the popover is open.
+// bar's appearance and inverts while pressed), the highlight while the popover is open, and a
+// badge: an orange dot over the image's top trailing corner, a view of its own so that the image
+// stays a template and a new symbol leaves the badge as it is.
 class StatusItemButton {
 public:
   struct Frame {
@@ -36,6 +38,7 @@ public:
                  double scale);
   void setToolTip(std::string_view toolTip);
   void setHighlighted(bool highlighted);
+  void setBadge(bool badge);
   // The button's frame in the bottom-left space; empty while it has no window.
   Frame screenFrame() const;
 

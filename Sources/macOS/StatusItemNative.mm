@@ -32,6 +32,27 @@ namespace {
 
 // Menu-bar symbols at the size AppKit's own status items use.
 constexpr double symbolPointSize = 15;
+// The badge's diameter and its inset from the button's top and trailing edges, in points.
+constexpr double badgeDiameter = 6;
+constexpr double badgeInset = 3;
+
+// A hidden orange dot pinned to the button's top trailing corner.
+NSView* makeBadge(NSStatusBarButton* button) {
+  NSView* badge = [[NSView alloc] initWithFrame:NSZeroRect];
+  badge.wantsLayer = YES;
+  badge.layer.backgroundColor = NSColor.systemOrangeColor.CGColor;
+  badge.layer.cornerRadius = badgeDiameter / 2;
+  badge.hidden = YES;
+  badge.translatesAutoresizingMaskIntoConstraints = NO;
+  [button addSubview:badge];
+  [NSLayoutConstraint activateConstraints:@[
+    [badge.widthAnchor constraintEqualToConstant:badgeDiameter],
+    [badge.heightAnchor constraintEqualToConstant:badgeDiameter],
+    [badge.topAnchor constraintEqualToAnchor:button.topAnchor constant:badgeInset],
+    [badge.trailingAnchor constraintEqualToAnchor:button.trailingAnchor constant:-badgeInset],
+  ]];
+  return badge;
+}
 
 NSImage* maskImage(const SymbolPixels& pixels, double scale) {
   if (pixels.width <= 0 || pixels.height <= 0 || scale <= 0 ||
@@ -67,6 +88,7 @@ NSImage* maskImage(const SymbolPixels& pixels, double scale) {
 struct StatusItemButton::Objects {
   NSStatusItem* item;
   LMVStatusItemTarget* target;
+  NSView* badge;
 };
 
 StatusItemButton::StatusItemButton(std::unique_ptr<Objects> objects)
@@ -85,8 +107,8 @@ std::unique_ptr<StatusItemButton> StatusItemButton::create() {
   LMVStatusItemTarget* target = [[LMVStatusItemTarget alloc] init];
   item.button.target = target;
   item.button.action = @selector(clicked:);
-  return std::unique_ptr<StatusItemButton>(
-      new StatusItemButton(std::make_unique<Objects>(Objects{item, target})));
+  return std::unique_ptr<StatusItemButton>(new StatusItemButton(
+      std::make_unique<Objects>(Objects{item, target, makeBadge(item.button)})));
 }
 
 void StatusItemButton::setAction(std::function<void()> action) {
@@ -123,6 +145,10 @@ void StatusItemButton::setToolTip(std::string_view toolTip) {
 
 void StatusItemButton::setHighlighted(bool highlighted) {
   [objects_->item.button highlight:highlighted];
+}
+
+void StatusItemButton::setBadge(bool badge) {
+  objects_->badge.hidden = !badge;
 }
 
 StatusItemButton::Frame StatusItemButton::screenFrame() const {

@@ -262,26 +262,16 @@ TEST_F(QuitRouting, MiddleClickQuitHidesTheCrossAndReportsStatus) {
 }
 
 // An outcome is news for a minute; then the popover shows the ready line alone again.
-class StatusLineAge : public CoordinatorTest {
-protected:
-  // A middle click on the item, then the pointer away from the Dock.
-  void quit(std::string_view item) {
-    const Rect frame = desktop.itemFrame(*desktop.dockItemNamed(item));
-    desktop.movePointer({frame.midX(), frame.midY()});
-    desktop.middleClick();
-    desktop.movePointer({720, 300});
-    desktop.runLoop().drain();
-  }
-};
+using StatusLineAge = CoordinatorTest;
 
 TEST_F(StatusLineAge, AnOutcomeGivesWayAfterAMinuteUnlessAnotherReplacesIt) {
   launch();
-  quit("Safari");
+  middleClickQuit("Safari");
   const auto& runtime = *app->runtime();
   EXPECT_EQ(runtime.line(), StatusLine(QuitLine{QuitOutcome::ended, "Safari"}));
 
   desktop.advance(50);
-  quit("Notes");
+  middleClickQuit("Notes");
   desktop.advance(12.5);
   EXPECT_EQ(runtime.line(), StatusLine(QuitLine{QuitOutcome::timedOut, "Notes"}));
   // The minute counts from the time-out, which came in the last half second.
@@ -294,16 +284,93 @@ TEST_F(StatusLineAge, AnOutcomeGivesWayAfterAMinuteUnlessAnotherReplacesIt) {
 
 TEST_F(StatusLineAge, TheLinesTimerGoesWithItAndWithLumivane) {
   launch();
-  quit("Safari");
+  middleClickQuit("Safari");
   desktop.advance(1);
   const std::size_t withLine = desktop.runLoop().activeTimerCount();
   desktop.advance(60);
   EXPECT_FALSE(app->runtime()->line().has_value());
   EXPECT_EQ(desktop.runLoop().activeTimerCount(), withLine - 1);
 
-  quit("Mail");
+  middleClickQuit("Mail");
   app->applicationWillTerminate();
   EXPECT_EQ(desktop.runLoop().activeTimerCount(), 0u);
+}
+
+// A refused request or a time-out marks the status item while its line waits to be seen.
+class StatusBadge : public CoordinatorTest {
+protected:
+  StatusBadge() { launchApp("Pages", "com.apple.iWork.Pages", sim::QuitBehaviour::refuse); }
+
+  bool badged() const { return desktop.shell().statusBadge; }
+
+  void openPopover() {
+    app->togglePopover();
+    desktop.runLoop().drain();
+  }
+};
+
+TEST_F(StatusBadge, ARefusalStaysThroughPausesUntilThePopoverOpens) {
+  launch();
+  middleClickQuit("Safari");
+  EXPECT_FALSE(badged());
+
+  middleClickQuit("Pages");
+  EXPECT_TRUE(badged());
+  // Reconciliation sets the symbol again at each change; the badge is not the symbol's.
+  post(Notification::screenIsLocked);
+  post(Notification::screenIsUnlocked);
+  desktop.setAccessibility(false);
+  desktop.advance(2.5);
+  EXPECT_EQ(desktop.shell().statusSymbol, "exclamationmark.circle");
+  desktop.setAccessibility(true);
+  desktop.advance(2.5);
+  EXPECT_EQ(desktop.shell().statusSymbol, "dock.rectangle");
+  EXPECT_TRUE(badged());
+
+  openPopover();
+  ASSERT_TRUE(desktop.shell().popoverShown);
+  EXPECT_FALSE(badged());
+  EXPECT_EQ(app->runtime()->line(), StatusLine(QuitLine{QuitOutcome::refused, "Pages"}));
+  // Seen is seen: closing the popover and another pause bring nothing back.
+  app->togglePopover();
+  post(Notification::screenIsLocked);
+  post(Notification::screenIsUnlocked);
+  EXPECT_FALSE(badged());
+}
+
+TEST_F(StatusBadge, GoesWithItsLine) {
+  launch();
+  middleClickQuit("Pages");
+  middleClickQuit("Mail");
+  EXPECT_FALSE(badged()) << "a later outcome replaced the refusal";
+
+  middleClickQuit("Notes");
+  desktop.advance(11.5);
+  EXPECT_FALSE(badged());
+  desktop.advance(1);
+  EXPECT_TRUE(badged());
+  EXPECT_TRUE(app->isBadged());
+  desktop.advance(60);
+  EXPECT_FALSE(app->runtime()->line().has_value());
+  EXPECT_FALSE(badged());
+}
+
+// The settings window stands in for a popover that cannot be placed, status line and all.
+TEST_F(StatusBadge, NeedsNoneForALineInViewAndTheSettingsWindowClearsIt) {
+  launch();
+  openPopover();
+  middleClickQuit("Pages");
+  EXPECT_FALSE(badged());
+  app->togglePopover();
+
+  desktop.setStatusBarAvailable(false);
+  middleClickQuit("Pages");
+  EXPECT_TRUE(badged());
+  openPopover();
+  ASSERT_NE(app->settingsWindow(), nullptr);
+  EXPECT_FALSE(badged());
+  middleClickQuit("Pages");
+  EXPECT_FALSE(badged()) << "the settings window shows the line";
 }
 
 class HoverReset : public CoordinatorTest, public ::testing::WithParamInterface<Notification> {};

@@ -49,6 +49,15 @@ protected:
     desktop.runLoop().drain();
   }
 
+  // A middle click on the item, then the pointer away from the Dock.
+  void middleClickQuit(std::string_view item) {
+    const Rect frame = desktop.itemFrame(*desktop.dockItemNamed(item));
+    desktop.movePointer({frame.midX(), frame.midY()});
+    desktop.middleClick();
+    desktop.movePointer({720, 300});
+    desktop.runLoop().drain();
+  }
+
   // Rests the pointer on an item until its × shows.
   void hoverOver(std::string_view item) {
     const Rect frame = desktop.itemFrame(*desktop.dockItemNamed(item));

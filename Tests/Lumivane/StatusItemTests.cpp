@@ -78,6 +78,29 @@ TEST_F(Popover, OpeningRereadsPermissionsAndLoginItemAndHidesTheCross) {
   EXPECT_TRUE(app->settings()->loginEnabled());
 }
 
+// The protected-apps editor is offered what may be protected: regular applications, running.
+TEST_F(Popover, OffersTheEditorTheRegularApplicationsRunning) {
+  sim::AppProfile helper;
+  helper.name = "Helper";
+  helper.bundleIdentifier = "com.example.helper";
+  helper.bundlePath = "/Applications/Helper.app";
+  helper.policy = platform::ActivationPolicy::accessory;
+  desktop.launch(helper);
+  launch();
+  app->togglePopover();
+  desktop.runLoop().drain();
+  ASSERT_TRUE(desktop.shell().lastMenuContent && desktop.shell().lastMenuContent->runningApps);
+  const auto runningApps = desktop.shell().lastMenuContent->runningApps;
+  const std::vector<ProtectableApp> expected{
+      {"com.apple.Safari", "Safari"}, {"com.apple.mail", "Mail"}, {"com.apple.Notes", "Notes"}};
+  EXPECT_EQ(runningApps(), expected);
+
+  desktop.endByItself(safari);
+  EXPECT_EQ(runningApps().size(), expected.size() - 1) << "asked anew at each call";
+  app.reset();
+  EXPECT_TRUE(runningApps().empty());
+}
+
 TEST_F(Popover, WithoutAStatusBarTheSettingsWindowStandsIn) {
   desktop.setStatusBarAvailable(false);
   launch();

@@ -9,6 +9,7 @@
 #include "Shell/QtWindows.hpp"
 #include "Shell/ScreenSpace.hpp"
 #include "Shell/StatusItem.hpp"
+#include "Shell/Style.hpp"
 #include "Shell/Symbols.hpp"
 
 #include <QEnterEvent>
@@ -176,6 +177,34 @@ private slots:
     // A mask: a template image where the tray has them.
     item.setSymbol(Symbols::dockRectangle, "Lumivane");
     QVERIFY(item.tray().icon().isMask());
+  }
+
+  // The badge belongs to the status item, not to its symbol: reconciliation sets a symbol at
+  // every change and the badge stays until it is taken off. It sits in a notch of the symbol.
+  void trayBadgeOutlastsNewSymbols() {
+    SystemScreenSpace space;
+    TrayStatusItem item(space);
+    const auto dot = [&item] {
+      return item.tray().icon().pixmap(QSize(18, 18)).toImage().pixelColor(15, 2);
+    };
+    item.setSymbol(Symbols::dockRectangle, "Lumivane");
+    QVERIFY(!near(dot(), style::orange()));
+    item.setBadge(true);
+    QVERIFY(near(dot(), style::orange()));
+    item.setSymbol(Symbols::exclamationmarkCircle, "Lumivane");
+    QVERIFY(near(dot(), style::orange()));
+    QVERIFY(item.tray().icon().isMask());
+    item.setBadge(false);
+    QVERIFY(!near(dot(), style::orange()));
+
+    const QImage plain =
+        statusItemImage(Symbols::exclamationmarkCircle, 18, Qt::black, std::nullopt, 1).toImage();
+    const QImage badged =
+        statusItemImage(Symbols::exclamationmarkCircle, 18, Qt::black, Qt::red, 1).toImage();
+    // The circle's ink passes under the notch at the top trailing corner.
+    QVERIFY(plain.pixelColor(12, 2).alpha() > 0);
+    QCOMPARE(badged.pixelColor(12, 2).alpha(), 0);
+    QCOMPARE(badged.pixelColor(3, 9), plain.pixelColor(3, 9));
   }
 
   void spacesFlipAboutThePrimaryDisplay() {

@@ -87,6 +87,7 @@ QColor menuBarText(const QPalette& palette) {
 class MenuBarButton : public QAbstractButton {
 public:
   std::string symbol;
+  bool badge = false;
 
   explicit MenuBarButton(QWidget* parent) : QAbstractButton(parent) {
     setAttribute(Qt::WA_Hover);
@@ -117,10 +118,11 @@ protected:
       painter.drawRoundedRect(pill, 4, 4);
     }
     const double glyph = 16;
-    Symbols::paint(
-        painter,
-        QRectF(QRectF(rect()).center() - QPointF(glyph / 2, glyph / 2), QSizeF(glyph, glyph)),
-        symbol, ink, QFont::Medium);
+    const std::optional<QColor> dot =
+        badge ? std::optional<QColor>(style::orange(palette())) : std::nullopt;
+    painter.drawPixmap(QRectF(rect()).center() - QPointF(glyph / 2, glyph / 2),
+                       statusItemImage(symbol, glyph, ink, dot,
+                                       2 * std::max(1.0, devicePixelRatioF()), QFont::Medium));
   }
 };
 
@@ -410,6 +412,12 @@ public:
   void setToolTip(std::string_view toolTip) override {
     if (button_) {
       button_->setToolTip(qtext(toolTip));
+    }
+  }
+  void setBadge(bool badge) override {
+    if (button_) {
+      button_->badge = badge;
+      button_->update();
     }
   }
   Rect buttonScreenFrame() override {
