@@ -109,7 +109,8 @@ void ProtectedAppsEditor::showRows(std::vector<ProtectedAppRow> rows) {
     // The old list may hold the switch whose change led here: it goes later.
     QWidget* replaced = list_;
     list_ = makeList();
-    content_->replaceWidget(replaced, list_);
+    // The layout hands back the item that held the old list; it is ours to delete.
+    delete content_->replaceWidget(replaced, list_);
     replaced->hide();
     replaced->deleteLater();
   }
