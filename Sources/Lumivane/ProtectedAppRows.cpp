@@ -10,7 +10,9 @@ namespace lumivane {
 
 namespace {
 
-ProtectedAppRow* findRow(std::vector<ProtectedAppRow>& rows, std::string_view identifier) {
+// The row for `identifier`, ASCII letter case aside; null when there is none. Rows: a vector
+// to change the row in, or a span of rows to read.
+template <typename Rows> auto* findRow(Rows& rows, std::string_view identifier) {
   const auto found = std::ranges::find_if(rows, [&](const ProtectedAppRow& row) {
     return equalsIgnoringASCIICase(row.identifier, identifier);
   });
@@ -37,12 +39,7 @@ void sortByName(std::vector<ProtectedAppRow>& rows) {
 std::vector<ProtectedAppRow> protectedAppRows(std::span<const ProtectableApp> running,
                                               const ProtectedApps& protectedApps,
                                               std::span<const ProtectedAppRow> shown) {
-  const auto shownRow = [&](std::string_view identifier) -> const ProtectedAppRow* {
-    const auto found = std::ranges::find_if(shown, [&](const ProtectedAppRow& row) {
-      return equalsIgnoringASCIICase(row.identifier, identifier);
-    });
-    return found == shown.end() ? nullptr : &*found;
-  };
+  const auto shownRow = [&](std::string_view identifier) { return findRow(shown, identifier); };
   // A row that was shown keeps its name when its application has ended.
   const auto nameOf = [&](const std::string& identifier) {
     const ProtectedAppRow* row = shownRow(identifier);
