@@ -66,7 +66,8 @@ public:
     auto found = positions_.find(key);
     if (found == positions_.end()) {
       auto element = recorded_.elementAtPosition(recording(system).inner, x, y);
-      found = positions_.emplace(key, element ? std::optional(wrap(*element)) : std::nullopt).first;
+      found = positions_.emplace(key, element && *element ? std::optional(wrap(*element)) : element)
+                  .first;
     }
     return found->second;
   }

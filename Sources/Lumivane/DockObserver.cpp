@@ -182,8 +182,9 @@ std::optional<DockObserver::ItemReading> DockObserver::readItemAt(Point point) {
       !DockGeometry::nearDockEdge(point, screens_, edgeMargin) || !beginQuery()) {
     return std::nullopt;
   }
-  const std::optional<platform::ElementRef> item = itemAt(point, Reading::fresh);
-  return item ? std::optional(readItem(*item)) : std::nullopt;
+  const auto item = itemAt(point, Reading::fresh);
+  const auto* element = std::get_if<platform::ElementRef>(&item);
+  return element != nullptr ? std::optional(readItem(*element)) : std::nullopt;
 }
 
 DockObserver::ItemReading DockObserver::readItem(const platform::ElementRef& item) {
@@ -211,74 +212,108 @@ std::optional<std::string> DockObserver::text(const platform::ElementRef& elemen
 
 std::optional<DockObserver::Hit>
 DockObserver::hit(Point point, const std::optional<HoverLayoutOptions>& layout, Reading reading) {
+  Look found = look(point, layout, reading);
+  if (auto* hit = std::get_if<Hit>(&found)) {
+    return std::move(*hit);
+  }
+  return std::nullopt;
+}
+
+DockObserver::Look DockObserver::look(Point point, const std::optional<HoverLayoutOptions>& layout,
+                                      Reading reading) {
   if (!platform_.accessibility.isProcessTrusted()) {
-    return std::nullopt;
+    return Miss::unreadable;
   }
   // No Accessibility message while the pointer is far from where a Dock could be.
   if (!DockGeometry::nearDockEdge(point, screens_, edgeMargin)) {
-    return std::nullopt;
+    return Miss::nothing;
   }
+  // No Dock process: nothing there to be on.
   if (!beginQuery()) {
-    return std::nullopt;
+    return Miss::nothing;
   }
-  const std::optional<platform::ElementRef> item = itemAt(point, reading);
-  if (!item) {
-    return std::nullopt;
+  const std::variant<platform::ElementRef, Miss> item = itemAt(point, reading);
+  if (const Miss* miss = std::get_if<Miss>(&item)) {
+    return *miss;
   }
-  const std::optional<Rect> itemFrame = frame(*item);
-  if (!itemFrame || !contains(*itemFrame, point) || !isUsableItemFrame(*itemFrame)) {
-    return std::nullopt;
+  const platform::ElementRef& element = std::get<platform::ElementRef>(item);
+  const std::optional<Rect> itemFrame = frame(element);
+  if (!itemFrame) {
+    return Miss::unreadable;
+  }
+  if (!contains(*itemFrame, point) || !isUsableItemFrame(*itemFrame)) {
+    return Miss::nothing;
   }
   const std::optional<Rect> screen = screenHolding(*itemFrame);
   if (!screen || !isMostlyOn(*itemFrame, *screen)) {
-    return std::nullopt;
+    return Miss::nothing;
   }
-  Hit result{resolveApp(*item, reading), std::nullopt};
+  Hit result{resolveApp(element, reading), std::nullopt};
   if (!withinBudget()) {
     platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
                          identityBudgetExhausted);
-    return std::nullopt;
+    return Miss::unreadable;
   }
   if (result.application && layout) {
-    result.target = target(*item, *result.application, *itemFrame, *layout, reading);
+    result.target = target(element, *result.application, *itemFrame, *layout, reading);
   }
   return result;
 }
 
-std::optional<platform::ElementRef> DockObserver::itemAt(Point point, Reading reading) {
+// Walks up from the element at the point to its Dock item, through the Dock's elements only. The
+// walk finds nothing when it reaches the top of the tree, another process's element or its
+// fourth element with every read answered, and finds the Dock unreadable when a read failed or
+// the budget ran out on the way.
+std::variant<platform::ElementRef, DockObserver::Miss> DockObserver::itemAt(Point point,
+                                                                            Reading reading) {
   const std::optional<std::pair<float, float>> position = asFloats(point);
   if (!position) {
-    return std::nullopt;
+    return Miss::nothing;
   }
-  std::optional<platform::ElementRef> current =
+  const std::optional<platform::ElementRef> atPoint =
       platform_.accessibility.elementAtPosition(system_, position->first, position->second);
-  if (!current || *current == nullptr) {
-    return std::nullopt;
+  if (!atPoint) {
+    return Miss::unreadable;
   }
-  // Walk up from the element at the point to its Dock item, through the Dock's elements only.
+  if (*atPoint == nullptr) {
+    return Miss::nothing;
+  }
+  platform::ElementRef current = *atPoint;
+  bool answered = true;
   for (int depth = 0; depth < maxWalk; ++depth) {
-    if (platform_.accessibility.processID(*current) != dockPID_) {
-      return std::nullopt;
+    const std::optional<int32_t> pid = platform_.accessibility.processID(current);
+    if (!pid) {
+      return Miss::unreadable;
+    }
+    if (*pid != dockPID_) {
+      return Miss::nothing;
     }
     if (reading == Reading::snapshot) {
-      if (const std::optional<std::size_t> known = knownIndex(*current);
+      if (const std::optional<std::size_t> known = knownIndex(current);
           known && snapshot_->isItem[*known]) {
         return current;
       }
     }
-    if (withinBudget() &&
-        isText(platform_.accessibility.attribute(*current, "AXRole"), dockItemRole)) {
+    if (!withinBudget()) {
+      return Miss::unreadable;
+    }
+    const std::optional<platform::AXValue> role =
+        platform_.accessibility.attribute(current, "AXRole");
+    if (isText(role, dockItemRole)) {
       return current;
     }
+    // An unreadable role counts as not being the item, but leaves the walk's answer in doubt.
+    answered = answered && role.has_value();
     if (depth + 1 == maxWalk || !withinBudget()) {
-      return std::nullopt;
+      break;
     }
-    current = parent(*current, reading);
-    if (!current) {
-      return std::nullopt;
+    const std::optional<platform::ElementRef> above = parent(current, reading);
+    if (!above) {
+      break;
     }
+    current = *above;
   }
-  return std::nullopt;
+  return answered && withinBudget() ? Miss::nothing : Miss::unreadable;
 }
 
 std::optional<DockTarget> DockObserver::refresh(const DockTarget& remembered,
@@ -337,8 +372,10 @@ std::optional<RunningApp> DockObserver::selectedApplication(const DockTarget& se
     return std::nullopt;
   }
   // The × may not cover any Dock item now, whichever item moved under it.
-  const auto items = obstacles(*list, *listFrame, selected.element, *icon, reading);
-  if (!items || std::ranges::any_of(*items, [&](const Rect& item) {
+  const std::optional<bool> reused =
+      currentFrames(*list, *listFrame, selected.element, *icon, reading);
+  if (!reused || (*reused && !refreshLane(selected.buttonFrame, selected.element, selected.edge)) ||
+      std::ranges::any_of(snapshot_->obstacles, [&](const Rect& item) {
         return intersects(item, selected.buttonFrame);
       })) {
     return std::nullopt;
@@ -457,10 +494,10 @@ bool DockObserver::measure(const platform::ElementRef& list, const Rect& listFra
   return true;
 }
 
-std::optional<std::span<const Rect>> DockObserver::obstacles(const platform::ElementRef& list,
-                                                             const Rect& listFrame,
-                                                             const platform::ElementRef& item,
-                                                             const Rect& icon, Reading reading) {
+std::optional<bool> DockObserver::currentFrames(const platform::ElementRef& list,
+                                                const Rect& listFrame,
+                                                const platform::ElementRef& item, const Rect& icon,
+                                                Reading reading) {
   std::optional<std::vector<platform::ElementRef>> elements = children(list);
   if (!elements) {
     return std::nullopt;
@@ -478,10 +515,58 @@ std::optional<std::span<const Rect>> DockObserver::obstacles(const platform::Ele
     const std::optional<std::size_t> index = snapshotIndex(item);
     return index && snapshot_->frames[*index] == icon;
   };
-  if (!holds() && !measure(list, listFrame, std::move(*elements))) {
+  if (holds()) {
+    return true;
+  }
+  if (!measure(list, listFrame, std::move(*elements))) {
     return std::nullopt;
   }
-  return std::span<const Rect>(snapshot_->obstacles);
+  return false;
+}
+
+// The snapshot's frames may be as old as the snapshot; of the items other than `item`, those that
+// share `rect`'s lane across the Dock are the only ones whose own motion (a bounce) can bring
+// them onto it without the Dock visibly changing otherwise. They are read again.
+std::optional<bool> DockObserver::refreshLane(const Rect& rect, const platform::ElementRef& item,
+                                              DockEdge edge) {
+  const std::optional<std::size_t> own = snapshotIndex(item);
+  bool changed = false;
+  for (std::size_t index = 0; index < snapshot_->children.size(); ++index) {
+    const Rect& known = snapshot_->frames[index];
+    if (index == own || !(area(known) > 0) || !DockGeometry::sharesLane(known, rect, edge)) {
+      continue;
+    }
+    const std::optional<Rect> now = frame(snapshot_->children[index]);
+    if (!now) {
+      return std::nullopt;
+    }
+    if (*now != known) {
+      snapshot_->frames[index] = *now;
+      changed = true;
+    }
+  }
+  if (changed) {
+    snapshot_->obstacles.clear();
+    for (const Rect& known : snapshot_->frames) {
+      if (area(known) > 0) {
+        snapshot_->obstacles.push_back(known);
+      }
+    }
+  }
+  return changed;
+}
+
+bool DockObserver::isUnchanged(const DockTarget& target) {
+  if (target.element == nullptr || !platform_.accessibility.isProcessTrusted() || !beginQuery() ||
+      !snapshot_ || !isYoung(snapshot_->measuredAt) || !snapshotIndex(target.element)) {
+    return false;
+  }
+  const std::optional<Rect> icon = frame(target.element);
+  if (icon != target.iconFrame) {
+    return false;
+  }
+  const std::optional<bool> changed = refreshLane(target.buttonFrame, target.element, target.edge);
+  return changed == false && withinBudget();
 }
 
 std::optional<std::size_t> DockObserver::snapshotIndex(const platform::ElementRef& element) {
@@ -630,6 +715,47 @@ std::optional<Rect> DockObserver::screenHolding(const Rect& frame) {
   return DockGeometry::screen(frame, screens_);
 }
 
+// The × for `icon` against the snapshot's frames. Frames reused from the snapshot are first
+// brought up to date in the lane of the × they give; when nothing fits, everything is measured
+// again before the answer stands. Absent when nothing fits or a frame cannot be read (then the
+// snapshot is dropped, so that the caller reports it incomplete).
+std::optional<HoverPlacement> DockObserver::place(const platform::ElementRef& item,
+                                                  const Rect& icon, DockEdge edge,
+                                                  const Rect& screen,
+                                                  const HoverLayoutOptions& layout, bool reused) {
+  const auto placed = [&] {
+    return HoverLayout::placement(icon, edge, screen, layout, snapshot_->obstacles);
+  };
+  std::optional<HoverPlacement> placement = placed();
+  if (!reused) {
+    return placement;
+  }
+  if (!placement) {
+    const platform::ElementRef list = snapshot_->list;
+    const Rect listFrame = snapshot_->listFrame;
+    std::vector<platform::ElementRef> elements = snapshot_->children;
+    if (!measure(list, listFrame, std::move(elements))) {
+      snapshot_.reset();
+      return std::nullopt;
+    }
+    return placed();
+  }
+  // A lane brought up to date may move the × to its fallback place, whose lane is read next.
+  constexpr int maxRounds = 3;
+  for (int round = 0; round < maxRounds && placement; ++round) {
+    const std::optional<bool> changed = refreshLane(placement->frame, item, edge);
+    if (!changed) {
+      snapshot_.reset();
+      return std::nullopt;
+    }
+    if (!*changed) {
+      break;
+    }
+    placement = placed();
+  }
+  return placement;
+}
+
 std::optional<DockTarget> DockObserver::target(const platform::ElementRef& item,
                                                const RunningApp& app, const Rect& icon,
                                                const HoverLayoutOptions& layout, Reading reading) {
@@ -647,15 +773,14 @@ std::optional<DockTarget> DockObserver::target(const platform::ElementRef& item,
   }
   const DockEdge edge = DockGeometry::edge(*listFrame, *screen);
   // Every Dock item is an obstacle: the × never covers another icon.
-  const std::optional<std::span<const Rect>> obstacleFrames =
-      obstacles(*list, *listFrame, item, icon, reading);
-  if (!obstacleFrames) {
+  const std::optional<bool> reused = currentFrames(*list, *listFrame, item, icon, reading);
+  const std::optional<HoverPlacement> placement =
+      reused ? place(item, icon, edge, *screen, layout, *reused) : std::nullopt;
+  if (!reused || !snapshot_) {
     platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
                          incompleteSnapshot);
     return std::nullopt;
   }
-  const std::optional<HoverPlacement> placement =
-      HoverLayout::placement(icon, edge, *screen, layout, *obstacleFrames);
   if (!placement) {
     platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
                          noSafePlacement);

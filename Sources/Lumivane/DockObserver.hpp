@@ -38,6 +38,11 @@ public:
     // The full description for the hover feature; absent without layout options.
     std::optional<DockTarget> target;
   };
+  // Why a hit test found no item: none is there (a gap, the list's padding, a window above the
+  // Dock, a point far from it), or the Dock could not be read there (no permission, an error,
+  // a time-out, the budget spent).
+  enum class Miss { nothing, unreadable };
+  using Look = std::variant<Hit, Miss>;
 
   static constexpr double queryBudget = 0.065;
   static constexpr float messagingTimeout = 0.02f;
@@ -108,6 +113,9 @@ public:
   // What lies under `point` (top-left space). Without layout options no target is built.
   std::optional<Hit> hit(Point point, const std::optional<HoverLayoutOptions>& layout,
                          Reading reading = Reading::fresh);
+  // The same, telling why nothing was found.
+  Look look(Point point, const std::optional<HoverLayoutOptions>& layout,
+            Reading reading = Reading::fresh);
   // The remembered item measured again; absent when it no longer shows the same application.
   std::optional<DockTarget> refresh(const DockTarget& target, const HoverLayoutOptions& layout,
                                     Reading reading = Reading::fresh);
@@ -115,6 +123,12 @@ public:
   // reading, the one the × may stay up for.
   std::optional<RunningApp> selectedApplication(const DockTarget& target,
                                                 Reading reading = Reading::fresh);
+
+  // The cheapest look that tells whether a step of the hover loop would see the target as it
+  // was: its icon's frame read again, and the items that could have come onto its × (those in
+  // its lane across the Dock); true when none has moved since the snapshot. False when anything
+  // moved, cannot be read, or no snapshot of this Dock holds the target's item.
+  bool isUnchanged(const DockTarget& target);
 
   std::vector<RunningApp> runningApps();
   // The Dock's edge now; bottom when it cannot be read.
@@ -155,16 +169,22 @@ private:
   bool beginQuery();
   bool withinBudget();
   // The Dock item at or above the element under `point`; within a query's budget.
-  std::optional<platform::ElementRef> itemAt(Point point, Reading reading);
+  std::variant<platform::ElementRef, Miss> itemAt(Point point, Reading reading);
   ItemReading readItem(const platform::ElementRef& item);
   std::optional<Rect> frame(const platform::ElementRef& element);
-  // The obstacles for `item` (whose frame was just read as `icon`) in `list`: reused from the
-  // snapshot when the reading allows it and the Dock has not visibly changed, measured otherwise.
-  // Valid until the next query.
-  std::optional<std::span<const Rect>> obstacles(const platform::ElementRef& list,
-                                                 const Rect& listFrame,
-                                                 const platform::ElementRef& item, const Rect& icon,
-                                                 Reading reading);
+  // Brings the snapshot to the frames of the items in `list` for `item` (whose frame was just
+  // read as `icon`): true when they are reused because the reading allows it and the Dock has
+  // not visibly changed, false when they were measured now, absent when they cannot be read.
+  std::optional<bool> currentFrames(const platform::ElementRef& list, const Rect& listFrame,
+                                    const platform::ElementRef& item, const Rect& icon,
+                                    Reading reading);
+  // Reads again the items other than `item` that share `rect`'s lane across the Dock; whether
+  // any had moved, absent when one cannot be read. Needs a snapshot.
+  std::optional<bool> refreshLane(const Rect& rect, const platform::ElementRef& item,
+                                  DockEdge edge);
+  std::optional<HoverPlacement> place(const platform::ElementRef& item, const Rect& icon,
+                                      DockEdge edge, const Rect& screen,
+                                      const HoverLayoutOptions& layout, bool reused);
   std::optional<std::vector<platform::ElementRef>> children(const platform::ElementRef& list);
   // Measures every child into a new snapshot; false, and the snapshot kept, when one fails.
   bool measure(const platform::ElementRef& list, const Rect& listFrame,

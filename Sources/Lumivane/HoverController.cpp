@@ -71,9 +71,9 @@ void HoverController::reset() {
     timer_.reset();
   }
   lastPointer_.reset();
-  state_.reset();
-  target_.reset();
-  retainingSelection_ = false;
+  memory_ = HoverMemory();
+  app_.reset();
+  element_.reset();
   hidePanel();
 }
 
@@ -84,7 +84,15 @@ Point HoverController::pointer() {
 }
 
 bool HoverController::isOnVisibleButton(Point point) {
-  return target_ && contains(target_->buttonFrame, point) && overlay_->panel().isVisible();
+  return HoverDecision::isOnVisibleButton(memory_, point, overlay_->panel().isVisible());
+}
+
+std::optional<DockTarget> HoverController::target() const {
+  if (!memory_.mark || !app_) {
+    return std::nullopt;
+  }
+  const HoverMark& mark = *memory_.mark;
+  return DockTarget{*app_, element_, mark.icon, mark.button, mark.edge};
 }
 
 void HoverController::hidePanel() {
@@ -121,7 +129,7 @@ void HoverController::wake() {
     return;
   }
   // Without a target the loop runs only near a Dock edge, so an idle pointer costs nothing.
-  if (!target_ &&
+  if (!memory_.mark &&
       !DockGeometry::nearDockEdge(pointer(), observer_->screens(), DockObserver::edgeMargin)) {
     return;
   }
@@ -137,184 +145,133 @@ void HoverController::wake() {
 }
 
 void HoverController::tick() {
-  // The hit test and a re-measure or validation after it hold the main thread no longer
+  // The hit test and a validation or re-measure after it hold the main thread no longer
   // together than one query may.
   const DockObserver::SharedBudget budget(*observer_);
   lastTick_ = platform_.runLoop.uptime();
-  const Point point = pointer();
-
+  HoverSample sample;
+  sample.pointer = pointer();
+  sample.panelVisible = overlay_->panel().isVisible();
   if (const uint64_t buttons = platform_.mouse.pressedButtons(); buttons != 0) {
-    // A left press on the × is a click under way: leave everything as it is until it lands.
-    if (buttons != leftButtonOnly || !isOnVisibleButton(point)) {
-      reset();
-    }
+    sample.pressed = buttons == leftButtonOnly ? PressedButtons::leftOnly : PressedButtons::other;
+    sample.now = lastTick_;
+    act(HoverDecision::decide(memory_, sample), std::nullopt);
     return;
   }
-
-  const double now = platform_.runLoop.uptime();
-  if (isResting(point, now)) {
+  sample.now = platform_.runLoop.uptime();
+  if (isResting(sample.pointer, sample.now)) {
     return;
   }
-  lastReading_ = now;
-  lastPointer_ = point;
-  step(point, now);
+  lastReading_ = sample.now;
+  lastPointer_ = sample.pointer;
+  step(std::move(sample));
 }
 
-// The step would read the same Dock and come to the same decision: the pointer is where the last
-// reading found it, the × shows with nothing due, and what can change on this side of the Dock
-// (the permission, a pending request) has not. Only the Dock itself can have changed, and it is
-// read again every restingReadInterval.
+// The step would come to the same decision: the pointer is where the last whole step found it,
+// nothing is due, what can change on this side of the Dock (the permission, a pending request)
+// has not, and neither has anything of the Dock that places the ×: the target's icon and the
+// items in its ×'s lane. Everything else of the Dock is read again every restingReadInterval.
 bool HoverController::isResting(Point point, double now) {
-  return target_ && state_.isVisible() && state_.isSettled() && lastPointer_ == point &&
-         now - lastReading_ < restingReadInterval && platform_.accessibility.isProcessTrusted() &&
-         !quitter_->isPending(target_->app.identity);
+  const std::optional<DockTarget> current = target();
+  return current && memory_.state.isVisible() && HoverDecision::isSettled(memory_) &&
+         lastPointer_ == point && now - lastReading_ < restingReadInterval &&
+         platform_.accessibility.isProcessTrusted() &&
+         !quitter_->isPending(current->app.identity) && observer_->isUnchanged(*current);
 }
 
-void HoverController::step(Point point, double now) {
-  const bool heading = isHeadingForButton(point);
+void HoverController::step(HoverSample sample) {
   // Over the visible × the element at the point is our own panel's, and the question would go
   // to this very process, which cannot answer while its main thread waits for the answer. The
   // Dock is not under the pointer there.
-  const std::optional<DockObserver::Hit> hit =
-      isOnVisibleButton(point)
-          ? std::nullopt
-          : passedOver(observer_->hit(point, layout, Reading::snapshot), heading);
-  std::optional<DockTarget> candidate;
-  if (hit && hit->target && !quitter_->isPending(hit->target->app.identity)) {
-    candidate = hit->target;
+  std::optional<DockObserver::Hit> hit;
+  if (!isOnVisibleButton(sample.pointer)) {
+    DockObserver::Look look = observer_->look(sample.pointer, layout, Reading::snapshot);
+    sample.sighting = sight(look);
+    if (auto* found = std::get_if<DockObserver::Hit>(&look)) {
+      hit = std::move(*found);
+    }
   }
+  const std::optional<DockTarget> current = target();
+  switch (HoverDecision::check(memory_, sample)) {
+  case HoverDecision::Check::none:
+    break;
+  case HoverDecision::Check::validate: {
+    const auto app = observer_->selectedApplication(*current, Reading::snapshot);
+    sample.validated = app && !quitter_->isPending(app->identity);
+    break;
+  }
+  case HoverDecision::Check::remeasure:
+    if (const auto fresh = observer_->refresh(*current, layout, Reading::snapshot);
+        fresh && !quitter_->isPending(fresh->app.identity)) {
+      sample.remeasured =
+          HoverMark{fresh->app.identity, fresh->iconFrame, fresh->buttonFrame, fresh->edge};
+    }
+    break;
+  }
+  act(HoverDecision::decide(memory_, sample), hit);
+}
 
-  if (heading && candidate && candidate->edge == target_->edge &&
-      DockGeometry::canRetain(target_->buttonFrame, target_->iconFrame, candidate->iconFrame,
-                              target_->edge)) {
-    // Its own icon, grown or shrunk under the pointer on the way: the × stays where the pointer
-    // is heading, and so does the path to it, as long as the × still validates there.
-    if (!isStillSelectable()) {
-      reset();
-      return;
-    }
-    retainingSelection_ = false;
-    state_.update(candidate->app.identity, false, true, now);
-    return;
+HoverSighting HoverController::sight(const DockObserver::Look& look) {
+  if (const auto* miss = std::get_if<DockObserver::Miss>(&look)) {
+    return *miss == DockObserver::Miss::nothing ? HoverSighting::nothing()
+                                                : HoverSighting::unreadable();
   }
+  const DockObserver::Hit& hit = std::get<DockObserver::Hit>(look);
+  if (!hit.application || quitter_->isPending(hit.application->identity)) {
+    return HoverSighting::item();
+  }
+  if (!hit.target) {
+    return HoverSighting::appWithoutButton(hit.application->identity);
+  }
+  const DockTarget& found = *hit.target;
+  return HoverSighting::app(
+      HoverMark{found.app.identity, found.iconFrame, found.buttonFrame, found.edge});
+}
 
-  if (hit && !candidate) {
-    // An item under the pointer, but no usable × for it.
-    if (!hit->application || quitter_->isPending(hit->application->identity)) {
-      reset();
-      return;
-    }
-    hidePanel();
-    target_.reset();
-    retainingSelection_ = false;
-    state_.update(hit->application->identity, false, false, now);
-    if (!state_.target()) {
-      reset();
-    }
-    return;
-  }
-
-  if (!candidate && target_) {
-    // The pointer left the remembered item.
-    const bool onPath = DockGeometry::isOnButtonPath(point, target_->iconFrame,
-                                                     target_->buttonFrame, target_->edge);
-    if (state_.isVisible() && (onPath || retainingSelection_)) {
-      // Heading for the ×: validate the remembered item instead of re-measuring it.
-      if (!isStillSelectable()) {
-        reset();
-        return;
-      }
-      retainingSelection_ = true;
-      state_.update(std::nullopt, onPath, true, now);
-      if (!state_.target()) {
-        reset();
-      }
-      return;
-    }
-
-    const auto fresh = observer_->refresh(*target_, layout, Reading::snapshot);
-    if (!fresh || quitter_->isPending(fresh->app.identity)) {
-      reset();
-      return;
-    }
-    if (state_.isVisible()) {
-      if (fresh->edge != target_->edge ||
-          !DockGeometry::canRetain(target_->buttonFrame, target_->iconFrame, fresh->iconFrame,
-                                   target_->edge)) {
-        reset();
-        return;
-      }
-      // The icon moved under the pointer (magnification): keep the × where it is while the
-      // pointer is on its way there.
-      if (DockGeometry::isOnButtonPath(point, fresh->iconFrame, target_->buttonFrame,
-                                       target_->edge) &&
-          !contains(fresh->iconFrame, point)) {
-        state_.update(std::nullopt, true, true, now);
-        return;
-      }
-    }
-  }
-
-  std::optional<AppIdentity> sample;
-  if (candidate) {
-    sample = candidate->app.identity;
-    target_ = std::move(candidate);
-    retainingSelection_ = false;
-  }
-  state_.update(std::move(sample), false, true, now);
-  if (state_.isVisible() && target_) {
-    overlay_->show(*target_, observer_->primaryTop());
-  } else {
-    hidePanel();
-  }
-  if (!state_.target()) {
+void HoverController::act(const HoverVerdict& verdict,
+                          const std::optional<DockObserver::Hit>& hit) {
+  if (verdict.effect == HoverEffect::reset) {
     reset();
+    return;
   }
-}
-
-// On the way from an icon to its shown ×: the pointer is on the path from the icon, as it was
-// when the × was placed, to the ×. On a magnifying Dock the icons grow and shrink under the
-// pointer meanwhile, and a neighbour may grow into the path; the × stays with the application it
-// was shown for while the pointer is on the path, wherever the icons have gone.
-bool HoverController::isHeadingForButton(Point point) {
-  return target_ && state_.isVisible() &&
-         DockGeometry::isOnButtonPath(point, target_->iconFrame, target_->buttonFrame,
-                                      target_->edge);
-}
-
-// The remembered item still validates for its × (against the observer's snapshot) and has no
-// quit request pending.
-bool HoverController::isStillSelectable() {
-  const auto app = observer_->selectedApplication(*target_, Reading::snapshot);
-  return app && !quitter_->isPending(app->identity);
-}
-
-// Another item on the way to the ×: passed over, as if nothing were under the pointer.
-std::optional<DockObserver::Hit> HoverController::passedOver(std::optional<DockObserver::Hit> hit,
-                                                             bool heading) const {
-  if (heading && hit &&
-      (!hit->application || hit->application->identity != target_->app.identity)) {
-    return std::nullopt;
+  memory_ = verdict.memory;
+  if (verdict.adoptedSighting) {
+    app_ = hit->target->app;
+    element_ = hit->target->element;
+  } else if (!memory_.mark) {
+    app_.reset();
+    element_.reset();
   }
-  return hit;
+  switch (verdict.effect) {
+  case HoverEffect::show:
+    overlay_->show(*target(), observer_->primaryTop());
+    break;
+  case HoverEffect::hide:
+    hidePanel();
+    break;
+  case HoverEffect::keep:
+  case HoverEffect::reset:
+    break;
+  }
 }
 
 void HoverController::click() {
   auto& log = platform_.logger;
-  if (!enabled_ || !state_.isVisible() || !overlay_->panel().isVisible() || !target_) {
+  const std::optional<DockTarget> current = target();
+  if (!enabled_ || !memory_.state.isVisible() || !overlay_->panel().isVisible() || !current) {
     log.log(platform::LogCategory::hover, LogLevel::standard,
             "Quit button rejected: inactive interaction");
     reset();
     return;
   }
-  const auto app = observer_->selectedApplication(*target_);
+  const auto app = observer_->selectedApplication(*current);
   if (!app) {
     log.log(platform::LogCategory::hover, LogLevel::standard,
             "Quit button rejected: target could not be refreshed");
     reset();
     return;
   }
-  if (!contains(target_->buttonFrame, pointer()) || quitter_->isPending(app->identity)) {
+  if (!contains(current->buttonFrame, pointer()) || quitter_->isPending(app->identity)) {
     log.log(platform::LogCategory::hover, LogLevel::standard,
             "Quit button rejected: geometry, pointer, or pending request changed");
     reset();

@@ -4,8 +4,8 @@
 #include "Lumivane/DockObserver.hpp"
 #include "Lumivane/Platform/Platform.hpp"
 #include "Lumivane/QuitOverlay.hpp"
+#include "LumivaneCore/HoverDecision.hpp"
 #include "LumivaneCore/HoverLayout.hpp"
-#include "LumivaneCore/HoverState.hpp"
 
 #include <memory>
 #include <optional>
@@ -13,20 +13,20 @@
 namespace lumivane {
 
 // Hover to quit: watches the mouse and, while the pointer is near a Dock edge or a × is tracked,
-// runs a 30 Hz loop that asks the Dock observer what lies under the pointer and shows, moves or
-// hides the × as the hover state decides. The loop's steps read the Dock through the observer's
-// last measurement where the Dock has not visibly changed, and only five times a second while
-// the pointer rests on a shown × or on its way there; a click is always checked against a fresh
-// reading. Main thread; monitor handlers and the loop's timer reach it weakly.
+// runs a 30 Hz loop that asks the Dock observer what lies under the pointer, hands what it sees
+// to the hover decision and shows, moves or hides the × as that decides. The loop's steps read
+// the Dock through the observer's last measurement where the Dock has not visibly changed; while
+// the pointer rests with nothing due, a step reads only the target's icon and the items that
+// could reach its ×, and a whole step follows when any of them moved (and twice a second
+// regardless). A click is always checked against a fresh reading. Main thread; monitor handlers
+// and the loop's timer reach it weakly.
 class HoverController : public std::enable_shared_from_this<HoverController> {
 public:
   static constexpr double tickInterval = 1.0 / 30.0;
   static constexpr double tickTolerance = 0.004;
-  // While the pointer rests on a shown × or its icon, the loop reads the Dock only this often
-  // (every sixth step): a change of the Dock under a resting pointer still shows within 0.2 s.
-  static constexpr double restingReadInterval = 0.2 - tickInterval / 2;
-  static constexpr double showDelay = 0.25;
-  static constexpr double hideDelay = 0.15;
+  // While the pointer rests with nothing due, a whole step runs at least this often (every
+  // fifteenth step); the steps between look only at what can move the × (isUnchanged).
+  static constexpr double restingReadInterval = 0.5 - tickInterval / 2;
   // Left and right mouse down, mouse moved, left and right dragged, scroll wheel, other dragged.
   static constexpr uint64_t eventMask = 0x84000EA;
 
@@ -56,11 +56,12 @@ private:
   void wake();
   void tick();
   bool isResting(Point point, double now);
-  void step(Point point, double now);
-  bool isHeadingForButton(Point point);
-  bool isStillSelectable();
-  std::optional<DockObserver::Hit> passedOver(std::optional<DockObserver::Hit> hit,
-                                              bool heading) const;
+  void step(HoverSample sample);
+  // What lies under the pointer, as the decision sees it.
+  HoverSighting sight(const DockObserver::Look& look);
+  // The item the × stands for (or will): the memory's mark with the element it was read from.
+  std::optional<DockTarget> target() const;
+  void act(const HoverVerdict& verdict, const std::optional<DockObserver::Hit>& hit);
   void click();
   Point pointer();
   // The pointer is on the visible × panel.
@@ -71,9 +72,10 @@ private:
   std::shared_ptr<QuitOverlay> overlay_;
   std::shared_ptr<AppQuitService> quitter_;
   platform::Platform& platform_;
-  HoverState state_{showDelay, hideDelay};
-  std::optional<DockTarget> target_;
-  bool retainingSelection_ = false;
+  HoverMemory memory_;
+  // The application and Dock item behind memory_.mark.
+  std::optional<RunningApp> app_;
+  platform::ElementRef element_;
   std::unique_ptr<platform::Timer> timer_;
   double lastReading_ = 0;           // when a step last read the Dock
   std::optional<Point> lastPointer_; // ...and where the pointer was then

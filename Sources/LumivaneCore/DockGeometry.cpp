@@ -159,6 +159,13 @@ bool canRetainSelection(const Rect& button, const Rect& previousIcon, const Rect
           innerEdgeHolds(previousIcon, icon, edge, screen));
 }
 
+bool sharesLane(const Rect& item, const Rect& rect, DockEdge edge) {
+  if (edge == DockEdge::bottom) {
+    return item.minX() < rect.maxX() && rect.minX() < item.maxX();
+  }
+  return item.minY() < rect.maxY() && rect.minY() < item.maxY();
+}
+
 Rect appKitRect(const Rect& rect, double primaryTop) {
   return {rect.minX(), primaryTop - rect.maxY(), rect.absWidth(), rect.absHeight()};
 }

@@ -41,6 +41,11 @@ bool canRetain(const Rect& button, const Rect& previousIcon, const Rect& icon, D
 bool canRetainSelection(const Rect& button, const Rect& previousIcon, const Rect& icon,
                         DockEdge edge, const Rect& screen);
 
+// Whether `item` and `rect` overlap along the Dock (across x for a bottom Dock, across y for a
+// side one): an item moving across the Dock, as a bounce moves it, can come to cover `rect` only
+// then.
+bool sharesLane(const Rect& item, const Rect& rect, DockEdge edge);
+
 // Converts a top-left rectangle into the window system's bottom-left space. `primaryTop` is the
 // primary display's top edge in that space.
 Rect appKitRect(const Rect& rect, double primaryTop);

@@ -30,6 +30,8 @@ public:
   double showDelay() const { return showDelay_; }
   double hideDelay() const { return hideDelay_; }
 
+  friend bool operator==(const HoverState&, const HoverState&) = default;
+
 private:
   std::optional<AppIdentity> target_;
   bool isVisible_ = false;

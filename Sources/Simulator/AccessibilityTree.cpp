@@ -163,7 +163,7 @@ AccessibilityTree::elementAtPosition(const platform::ElementRef& system, float x
   const Occupant occupant = occupantAt({x, y});
   switch (occupant.kind) {
   case Occupant::Kind::nothing:
-    return std::nullopt;
+    return platform::ElementRef{};
   case Occupant::Kind::panel:
     return std::make_shared<Node>(Node::Kind::panel, process_.pid());
   case Occupant::Kind::window:

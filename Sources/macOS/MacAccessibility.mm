@@ -135,6 +135,10 @@ MacAccessibility::elementAtPosition(const platform::ElementRef& system, float x,
   AXUIElementRef found = nullptr;
   const AXError error = AXUIElementCopyElementAtPosition(target, x, y, &found);
   platform::ElementRef element = adopt(found);
+  // AXUIElement.h: kAXErrorNoValue, "the requested value or AXUIElementRef does not exist".
+  if (error == kAXErrorNoValue) {
+    return platform::ElementRef{};
+  }
   if (error != kAXErrorSuccess || element == nullptr) {
     return std::nullopt;
   }

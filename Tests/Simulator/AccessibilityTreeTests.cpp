@@ -90,7 +90,8 @@ TEST_F(DockTree, ThePointIsAnsweredByTheInnermostElementWhoseAncestorIsTheItem) 
                                         static_cast<float>(list.midY()));
   ASSERT_TRUE(gap);
   EXPECT_EQ(text(*gap, "AXRole"), "AXList");
-  EXPECT_FALSE(ax.elementAtPosition(ax.systemWide(), 700, 300));
+  // Nothing there: no element, and no error either.
+  EXPECT_EQ(ax.elementAtPosition(ax.systemWide(), 700, 300), platform::ElementRef{});
 }
 
 TEST_F(DockTree, WindowsAboveTheDockBelongToOtherProcesses) {
@@ -130,7 +131,7 @@ TEST_F(DockTree, ARestartedDockHasNewElementsAndTheOldOnesAreDead) {
 
   desktop.setDockRunning(false);
   EXPECT_TRUE(desktop.platform().workspace.applications("com.apple.dock").empty());
-  EXPECT_FALSE(at(desktop.itemFrame(0)));
+  EXPECT_EQ(at(desktop.itemFrame(0)), ElementRef{});
 }
 
 TEST_F(DockTree, EachMessageTakesTheLatencyUpToTheTimeOut) {
@@ -266,7 +267,8 @@ TEST_F(DockTree, ARunningAppsIndicatorAndTheLabelUnderThePointerAreElementsOfThe
   EXPECT_EQ(text(*dot, "AXDescription"), "running");
   EXPECT_EQ(text(element(*dot, "AXParent"), "AXTitle"), "Café");
   EXPECT_EQ(children(item(0)).size(), 1u);
-  EXPECT_FALSE(ax.elementAtPosition(ax.systemWide(), static_cast<float>(icon.midX()), 800));
+  EXPECT_EQ(ax.elementAtPosition(ax.systemWide(), static_cast<float>(icon.midX()), 800),
+            platform::ElementRef{});
 
   // The label shows above the icon under the pointer and belongs to the Dock's application.
   desktop.movePointer({icon.midX(), icon.midY()});

@@ -59,7 +59,8 @@ public:
   // AXUIElementSetMessagingTimeout; on the system-wide element it bounds every later message.
   virtual void setMessagingTimeout(const ElementRef& element, float seconds) = 0;
 
-  // AXUIElementCopyElementAtPosition, asked of `system`; top-left space, single precision.
+  // AXUIElementCopyElementAtPosition, asked of `system`; top-left space, single precision. An
+  // empty handle when no element is there (kAXErrorNoValue), nothing on any other error.
   virtual std::optional<ElementRef> elementAtPosition(const ElementRef& system, float x,
                                                       float y) = 0;
   // AXUIElementGetPid.
