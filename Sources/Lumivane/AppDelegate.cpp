@@ -28,34 +28,6 @@ bool marksStatusItem(const StatusLine& line) {
 
 } // namespace
 
-// RuntimeStatus
-
-void RuntimeStatus::show(StatusLine line) {
-  if (line == line_) {
-    return;
-  }
-  message_ = texts::statusLine(line);
-  line_ = std::move(line);
-  publish();
-}
-
-void RuntimeStatus::clear() {
-  if (!line_) {
-    return;
-  }
-  line_.reset();
-  message_.clear();
-  publish();
-}
-
-void RuntimeStatus::setSuspended(bool isSuspended) {
-  if (isSuspended == isSuspended_) {
-    return;
-  }
-  isSuspended_ = isSuspended;
-  publish();
-}
-
 // AppDelegate: construction and services
 
 AppDelegate::AppDelegate(platform::Platform& platform, presentation::Windows& windows)

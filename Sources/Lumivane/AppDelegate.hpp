@@ -4,11 +4,11 @@
 #include "Lumivane/DockObserver.hpp"
 #include "Lumivane/HoverController.hpp"
 #include "Lumivane/MiddleClickMonitor.hpp"
-#include "Lumivane/Observable.hpp"
 #include "Lumivane/PermissionManager.hpp"
 #include "Lumivane/Platform/Platform.hpp"
 #include "Lumivane/Presentation.hpp"
 #include "Lumivane/QuitOverlay.hpp"
+#include "Lumivane/RuntimeStatus.hpp"
 #include "Lumivane/SettingsManager.hpp"
 #include "Lumivane/Texts.hpp"
 
@@ -20,28 +20,6 @@
 #include <vector>
 
 namespace lumivane {
-
-// The status line the popover shows, and its retry action. Main thread.
-class RuntimeStatus : public Observable {
-public:
-  // The latest outcome; absent before the first.
-  const std::optional<StatusLine>& line() const { return line_; }
-  void show(StatusLine line);
-  // No line: the popover shows only the ready line.
-  void clear();
-  // The line in words; empty without one.
-  const std::string& message() const { return message_; }
-  bool isError() const { return line_ && lumivane::isError(*line_); }
-  bool isSuspended() const { return isSuspended_; }
-  void setSuspended(bool isSuspended);
-
-  std::function<void()> onRetry;
-
-private:
-  std::optional<StatusLine> line_;
-  std::string message_;
-  bool isSuspended_ = false;
-};
 
 // The coordinator: owns every service, wires them together, decides which feature runs
 // (reconciliation), pauses both while the Mac sleeps or is locked, and drives the status item,

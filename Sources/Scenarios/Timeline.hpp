@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Lumivane/AppDelegate.hpp"
+#include "Lumivane/RuntimeStatus.hpp"
 #include "Scenarios/Scenarios.hpp"
 
 #include <chrono>

@@ -1,0 +1,33 @@
+#include "Lumivane/RuntimeStatus.hpp"
+
+#include <utility>
+
+namespace lumivane {
+
+void RuntimeStatus::show(StatusLine line) {
+  if (line == line_) {
+    return;
+  }
+  message_ = texts::statusLine(line);
+  line_ = std::move(line);
+  publish();
+}
+
+void RuntimeStatus::clear() {
+  if (!line_) {
+    return;
+  }
+  line_.reset();
+  message_.clear();
+  publish();
+}
+
+void RuntimeStatus::setSuspended(bool isSuspended) {
+  if (isSuspended == isSuspended_) {
+    return;
+  }
+  isSuspended_ = isSuspended;
+  publish();
+}
+
+} // namespace lumivane
