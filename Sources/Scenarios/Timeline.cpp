@@ -127,6 +127,10 @@ void Timeline::collectShell(double time) {
     badge_ = shell.statusBadge;
     note(time, badge_ ? "badge on" : "badge off");
   }
+  if (shell.popoverShown != popover_) {
+    popover_ = shell.popoverShown;
+    note(time, popover_ ? "popover shown" : "popover closed");
+  }
   windowsShown_.resize(shell.windows.size(), false);
   for (std::size_t i = 0; i < shell.windows.size(); ++i) {
     const WindowRecord& window = shell.windows[i];
