@@ -139,7 +139,6 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::applicationWillTerminate() {
-  statusExpiry_.reset();
   hover().stop();
   middle_->stop(true);
   permissions_->stop();
@@ -195,20 +194,14 @@ void AppDelegate::reconcile() {
 }
 
 void AppDelegate::showStatus(StatusLine line) {
-  // The badge stands for the line on show: a line read as it arrives needs none, and one that
-  // replaces a marked line takes the mark away with it. It changes first, so that observers of
-  // the line find it already changed.
-  setBadge(marksStatusItem(line) && !isStatusLineInView());
+  // The badge stands for news the user has not seen: only showing the status line takes it
+  // away, so a later line that replaces the marked one leaves it on. A line that arrives in view
+  // is seen as it comes. The badge changes first, so that observers of the line find it
+  // already changed.
+  if (marksStatusItem(line) && !isStatusLineInView()) {
+    setBadge(true);
+  }
   runtime_->show(std::move(line));
-  // A one-shot: the repeating timer is dropped at its first fire.
-  statusExpiry_ = platform_.runLoop.scheduleRepeating(statusLineLifetime, statusLineLifetime / 100,
-                                                      [weak = weak_from_this()] {
-                                                        if (const auto self = weak.lock()) {
-                                                          self->statusExpiry_.reset();
-                                                          self->setBadge(false);
-                                                          self->runtime_->clear();
-                                                        }
-                                                      });
 }
 
 void AppDelegate::setBadge(bool badge) {

@@ -28,8 +28,6 @@ namespace lumivane {
 class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 public:
   static constexpr std::string_view welcomeArgument = "--welcome";
-  // An outcome line gives way to the ready line this many seconds after it was shown.
-  static constexpr double statusLineLifetime = 60;
 
   AppDelegate(platform::Platform& platform, presentation::Windows& windows);
 
@@ -59,14 +57,16 @@ public:
   const std::shared_ptr<presentation::Window>& welcome() const { return welcome_; }
   const std::shared_ptr<presentation::Window>& settingsWindow() const { return settingsWindow_; }
   bool isSuspended() const { return !suspensionReasons_.empty(); }
-  // The status item's badge is on: a refused quit or a time-out the user has not seen yet.
+  // The status item's badge is on: a refused quit or a time-out came since the popover or the
+  // settings window last showed the status line.
   bool isBadged() const { return badged_; }
 
 private:
   enum class SuspensionReason { sleep, display, session, lock };
 
   void reconcile();
-  // Shows the line and lets it go after statusLineLifetime, unless another replaces it first.
+  // Shows the line until a service reports another; a refusal or a time-out out of view also
+  // raises the badge.
   void showStatus(StatusLine line);
   void setBadge(bool badge);
   // The popover or the settings window is on screen: the status line is in view.
@@ -104,7 +104,6 @@ private:
   std::shared_ptr<presentation::Window> settingsWindow_;
   std::vector<std::pair<platform::NotificationCenter, platform::SubscriptionToken>> notifications_;
   std::set<SuspensionReason> suspensionReasons_;
-  std::unique_ptr<platform::Timer> statusExpiry_;
   bool badged_ = false;
 };
 

@@ -13,15 +13,6 @@ void RuntimeStatus::show(StatusLine line) {
   publish();
 }
 
-void RuntimeStatus::clear() {
-  if (!line_) {
-    return;
-  }
-  line_.reset();
-  message_.clear();
-  publish();
-}
-
 void RuntimeStatus::setSuspended(bool isSuspended) {
   if (isSuspended == isSuspended_) {
     return;

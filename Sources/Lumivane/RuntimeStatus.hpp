@@ -9,15 +9,13 @@
 
 namespace lumivane {
 
-// The status line the popover shows, and its retry action. Main thread; observers are told
-// after every change of a published field.
+// The status line the popover shows, and its retry action. A line stays until a service reports
+// another. Main thread; observers are told after every change of a published field.
 class RuntimeStatus : public Observable {
 public:
   // The latest outcome; absent before the first.
   const std::optional<StatusLine>& line() const { return line_; }
   void show(StatusLine line);
-  // No line: the popover shows only the ready line.
-  void clear();
   // The line in words; empty without one.
   const std::string& message() const { return message_; }
   bool isError() const { return line_ && lumivane::isError(*line_); }
