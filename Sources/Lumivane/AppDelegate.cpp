@@ -140,7 +140,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 
 void AppDelegate::applicationWillTerminate() {
   hover().stop();
-  middle_->stop(true);
+  middle_->stop(MiddleClickMonitor::Stop::immediately);
   permissions_->stop();
   quitter_->stop();
   for (const auto& [center, token] : notifications_) {
@@ -168,7 +168,7 @@ void AppDelegate::reconcile() {
   const bool trusted = permissions_->accessibility();
   if (!trusted || isSuspended()) {
     hover().stop();
-    middle_->stop(false);
+    middle_->stop(MiddleClickMonitor::Stop::afterGesture);
     permissions_->setMiddleAvailable(false);
   } else {
     if (settings_->hoverEnabled()) {
@@ -179,7 +179,7 @@ void AppDelegate::reconcile() {
     if (settings_->middleEnabled()) {
       permissions_->setMiddleAvailable(middle_->start());
     } else {
-      middle_->stop(false);
+      middle_->stop(MiddleClickMonitor::Stop::afterGesture);
       permissions_->setMiddleAvailable(false);
     }
   }
