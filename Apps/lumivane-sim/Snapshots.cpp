@@ -111,8 +111,8 @@ void popovers(Writer& writer) {
   services.runtime->show(QuitLine{QuitOutcome::timedOut, "TextEdit"});
   services.runtime->setSuspended(true);
   savePopover(writer, model, QStringLiteral("popover-suspended"));
-  services.runtime->setSuspended(false);
-  services.runtime->clear();
+  // Before any outcome: no status line, nothing paused.
+  model.runtime = std::make_shared<RuntimeStatus>();
   services.settings->setHoverEnabled(false);
   services.settings->setMiddleEnabled(false);
   savePopover(writer, model, QStringLiteral("popover-switches-off"));

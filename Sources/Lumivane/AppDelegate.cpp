@@ -28,34 +28,6 @@ bool marksStatusItem(const StatusLine& line) {
 
 } // namespace
 
-// RuntimeStatus
-
-void RuntimeStatus::show(StatusLine line) {
-  if (line == line_) {
-    return;
-  }
-  message_ = texts::statusLine(line);
-  line_ = std::move(line);
-  publish();
-}
-
-void RuntimeStatus::clear() {
-  if (!line_) {
-    return;
-  }
-  line_.reset();
-  message_.clear();
-  publish();
-}
-
-void RuntimeStatus::setSuspended(bool isSuspended) {
-  if (isSuspended == isSuspended_) {
-    return;
-  }
-  isSuspended_ = isSuspended;
-  publish();
-}
-
 // AppDelegate: construction and services
 
 AppDelegate::AppDelegate(platform::Platform& platform, presentation::Windows& windows)
@@ -167,9 +139,8 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::applicationWillTerminate() {
-  statusExpiry_.reset();
   hover().stop();
-  middle_->stop(true);
+  middle_->stop(MiddleClickMonitor::Stop::immediately);
   permissions_->stop();
   quitter_->stop();
   for (const auto& [center, token] : notifications_) {
@@ -197,7 +168,7 @@ void AppDelegate::reconcile() {
   const bool trusted = permissions_->accessibility();
   if (!trusted || isSuspended()) {
     hover().stop();
-    middle_->stop(false);
+    middle_->stop(MiddleClickMonitor::Stop::afterGesture);
     permissions_->setMiddleAvailable(false);
   } else {
     if (settings_->hoverEnabled()) {
@@ -208,7 +179,7 @@ void AppDelegate::reconcile() {
     if (settings_->middleEnabled()) {
       permissions_->setMiddleAvailable(middle_->start());
     } else {
-      middle_->stop(false);
+      middle_->stop(MiddleClickMonitor::Stop::afterGesture);
       permissions_->setMiddleAvailable(false);
     }
   }
@@ -223,20 +194,14 @@ void AppDelegate::reconcile() {
 }
 
 void AppDelegate::showStatus(StatusLine line) {
-  // The badge stands for the line on show: a line read as it arrives needs none, and one that
-  // replaces a marked line takes the mark away with it. It changes first, so that observers of
-  // the line find it already changed.
-  setBadge(marksStatusItem(line) && !isStatusLineInView());
+  // The badge stands for news the user has not seen: only showing the status line takes it
+  // away, so a later line that replaces the marked one leaves it on. A line that arrives in view
+  // is seen as it comes. The badge changes first, so that observers of the line find it
+  // already changed.
+  if (marksStatusItem(line) && !isStatusLineInView()) {
+    setBadge(true);
+  }
   runtime_->show(std::move(line));
-  // A one-shot: the repeating timer is dropped at its first fire.
-  statusExpiry_ = platform_.runLoop.scheduleRepeating(statusLineLifetime, statusLineLifetime / 100,
-                                                      [weak = weak_from_this()] {
-                                                        if (const auto self = weak.lock()) {
-                                                          self->statusExpiry_.reset();
-                                                          self->setBadge(false);
-                                                          self->runtime_->clear();
-                                                        }
-                                                      });
 }
 
 void AppDelegate::setBadge(bool badge) {

@@ -4,11 +4,11 @@
 #include "Lumivane/DockObserver.hpp"
 #include "Lumivane/HoverController.hpp"
 #include "Lumivane/MiddleClickMonitor.hpp"
-#include "Lumivane/Observable.hpp"
 #include "Lumivane/PermissionManager.hpp"
 #include "Lumivane/Platform/Platform.hpp"
 #include "Lumivane/Presentation.hpp"
 #include "Lumivane/QuitOverlay.hpp"
+#include "Lumivane/RuntimeStatus.hpp"
 #include "Lumivane/SettingsManager.hpp"
 #include "Lumivane/Texts.hpp"
 
@@ -21,28 +21,6 @@
 
 namespace lumivane {
 
-// The status line the popover shows, and its retry action. Main thread.
-class RuntimeStatus : public Observable {
-public:
-  // The latest outcome; absent before the first.
-  const std::optional<StatusLine>& line() const { return line_; }
-  void show(StatusLine line);
-  // No line: the popover shows only the ready line.
-  void clear();
-  // The line in words; empty without one.
-  const std::string& message() const { return message_; }
-  bool isError() const { return line_ && lumivane::isError(*line_); }
-  bool isSuspended() const { return isSuspended_; }
-  void setSuspended(bool isSuspended);
-
-  std::function<void()> onRetry;
-
-private:
-  std::optional<StatusLine> line_;
-  std::string message_;
-  bool isSuspended_ = false;
-};
-
 // The coordinator: owns every service, wires them together, decides which feature runs
 // (reconciliation), pauses both while the Mac sleeps or is locked, and drives the status item,
 // the popover and the windows. Main thread; every callback it installs holds it weakly.
@@ -50,8 +28,6 @@ private:
 class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 public:
   static constexpr std::string_view welcomeArgument = "--welcome";
-  // An outcome line gives way to the ready line this many seconds after it was shown.
-  static constexpr double statusLineLifetime = 60;
 
   AppDelegate(platform::Platform& platform, presentation::Windows& windows);
 
@@ -81,14 +57,16 @@ public:
   const std::shared_ptr<presentation::Window>& welcome() const { return welcome_; }
   const std::shared_ptr<presentation::Window>& settingsWindow() const { return settingsWindow_; }
   bool isSuspended() const { return !suspensionReasons_.empty(); }
-  // The status item's badge is on: a refused quit or a time-out the user has not seen yet.
+  // The status item's badge is on: a refused quit or a time-out came since the popover or the
+  // settings window last showed the status line.
   bool isBadged() const { return badged_; }
 
 private:
   enum class SuspensionReason { sleep, display, session, lock };
 
   void reconcile();
-  // Shows the line and lets it go after statusLineLifetime, unless another replaces it first.
+  // Shows the line until a service reports another; a refusal or a time-out out of view also
+  // raises the badge.
   void showStatus(StatusLine line);
   void setBadge(bool badge);
   // The popover or the settings window is on screen: the status line is in view.
@@ -126,7 +104,6 @@ private:
   std::shared_ptr<presentation::Window> settingsWindow_;
   std::vector<std::pair<platform::NotificationCenter, platform::SubscriptionToken>> notifications_;
   std::set<SuspensionReason> suspensionReasons_;
-  std::unique_ptr<platform::Timer> statusExpiry_;
   bool badged_ = false;
 };
 

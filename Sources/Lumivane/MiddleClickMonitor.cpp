@@ -26,10 +26,15 @@ MiddleClickMonitor::MiddleClickMonitor(platform::EventTaps& eventTaps, platform:
 
 // The tap must not outlive the monitor it calls back into.
 MiddleClickMonitor::~MiddleClickMonitor() {
-  stop(true);
+  stop(Stop::immediately);
 }
 
 bool MiddleClickMonitor::start() {
+  if (!accepting_) {
+    // While stopped, a kept tap may have missed the release of a press it swallowed (a revoked
+    // Accessibility grant keeps events from it).
+    gesture_.resume();
+  }
   accepting_ = true;
   if (tap_ && tap_->isValid()) {
     if (!tap_->isEnabled()) {
@@ -41,7 +46,7 @@ bool MiddleClickMonitor::start() {
   }
   if (tap_) {
     // Invalid, or it would not enable: discard it and make a new one.
-    stop(true);
+    stop(Stop::immediately);
     accepting_ = true;
   }
 
@@ -60,13 +65,13 @@ bool MiddleClickMonitor::start() {
   if (isRunning()) {
     return true;
   }
-  stop(true);
+  stop(Stop::immediately);
   return false;
 }
 
-void MiddleClickMonitor::stop(bool immediately) {
+void MiddleClickMonitor::stop(Stop when) {
   accepting_ = false;
-  if (gesture_.isConsuming() && !immediately) {
+  if (gesture_.isConsuming() && when == Stop::afterGesture) {
     // Keep the tap so that the release of the swallowed press is swallowed too; handle()
     // finishes the stop once the gesture ends.
     return;
@@ -112,7 +117,10 @@ bool MiddleClickMonitor::decide(const platform::TapEvent& event) {
       tap_->setEnabled(true);
     }
     const bool restored = tap_ && tap_->isValid() && tap_->isEnabled();
-    if (!restored) {
+    if (restored) {
+      // Events passed the disabled tap by, a release among them perhaps.
+      gesture_.resume();
+    } else {
       // The tap stays in place, disabled: the next start() replaces it, stop() removes it.
       accepting_ = false;
     }
@@ -150,7 +158,7 @@ bool MiddleClickMonitor::decide(const platform::TapEvent& event) {
     });
   }
   if (!accepting_ && !gesture_.isConsuming()) {
-    stop(false);
+    stop(Stop::afterGesture);
   }
   return decision.consume;
 }

@@ -25,11 +25,17 @@ public:
   MiddleClickMonitor(platform::EventTaps& eventTaps, platform::RunLoop& runLoop);
   ~MiddleClickMonitor();
 
-  // Installs (or revives) the tap and begins accepting; true when the tap runs.
+  // What stop() does with a press the tap swallowed and whose release has not come yet.
+  enum class Stop {
+    afterGesture, // the tap stays until that release, so that the release is swallowed too
+    immediately,  // the tap goes at once
+  };
+
+  // Installs (or revives) the tap and begins accepting; true when the tap runs. After a stop, a
+  // press starts a new gesture even when the last one's release never reached the tap.
   bool start();
-  // Stops accepting and removes the tap; unless `immediately`, a swallowed press keeps the tap
-  // until its release so that the release is swallowed too.
-  void stop(bool immediately);
+  // Stops accepting and removes the tap.
+  void stop(Stop when);
   bool isRunning() const;
 
   // What lies under a point (top-left space); absent when it is not over a Dock item.

@@ -28,4 +28,9 @@ MiddleGesture::Decision MiddleGesture::handle(int64_t button, Phase phase, bool 
   return {};
 }
 
+void MiddleGesture::resume() {
+  // A press seen now is a new one: the release of the old press may have been lost.
+  isDown_ = false;
+}
+
 } // namespace lumivane

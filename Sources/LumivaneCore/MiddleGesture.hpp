@@ -19,6 +19,10 @@ public:
   // `button` numbers as the event system does: 0 left, 1 right, 2 middle. `isDockItem` and
   // `canQuit` matter only for the first press of a sequence.
   Decision handle(int64_t button, Phase phase, bool isDockItem, bool canQuit);
+  // The events come again after a time in which some may have been lost (the tap was stopped
+  // or disabled): the next press starts a sequence of its own, while the drags and the release
+  // of a swallowed press, should they still come, are swallowed too.
+  void resume();
 
   bool isDown() const { return isDown_; }
   bool isConsuming() const { return isConsuming_; }

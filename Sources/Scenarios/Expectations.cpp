@@ -78,6 +78,22 @@ Failure ScenarioRunner::Impl::perform(const command::ExpectWindow& expect) const
                   shown ? "shown" : "hidden");
 }
 
+Failure ScenarioRunner::Impl::perform(const command::ExpectBadge& expect) const {
+  const bool on = desktop_.shell().statusBadge;
+  if (on == expect.on) {
+    return std::nullopt;
+  }
+  return mismatch(expect.on ? "badge on" : "badge off", on ? "badge on" : "badge off");
+}
+
+Failure ScenarioRunner::Impl::perform(const command::ExpectPopover& expect) const {
+  const bool shown = desktop_.shell().popoverShown;
+  if (shown == expect.shown) {
+    return std::nullopt;
+  }
+  return mismatch(expect.shown ? "popover shown" : "popover hidden", shown ? "shown" : "hidden");
+}
+
 Failure ScenarioRunner::Impl::perform(const command::ExpectPointer& expect) const {
   const auto index = desktop_.dockItemNamed(expect.item);
   if (!index) {

@@ -285,6 +285,14 @@ Parsed parsePermission(Words words) {
   return permission;
 }
 
+Parsed parseStatusBar(Words words) {
+  const auto available = words.size() == 1 ? parseSwitch(words[0]) : std::nullopt;
+  if (!available) {
+    return usage();
+  }
+  return command::StatusBar{*available};
+}
+
 namespace {
 
 // "A,B,C": the parts between the commas; an empty text is an empty list.

@@ -111,7 +111,17 @@ Parsed parseProtect(bool isProtected, Words words) {
   return command::Protect{name(words[0]), isProtected};
 }
 
+Parsed parseOpen(Words words) {
+  if (words.size() != 1 || !words[0].isBare("popover")) {
+    return usage();
+  }
+  return command::Popover{true};
+}
+
 Parsed parseClose(Words words) {
+  if (words.size() == 1 && words[0].isBare("popover")) {
+    return command::Popover{false};
+  }
   const auto window = words.size() == 1 ? shellWindow(words[0]) : std::nullopt;
   if (!window) {
     return usage();
@@ -160,6 +170,17 @@ Parsed parseExpect(Words words) {
       return usage();
     }
     return command::ExpectWindow{*window, shown};
+  }
+  if (what.isBare("badge") && rest.size() == 1) {
+    const auto on = parseSwitch(rest[0]);
+    if (!on) {
+      return usage();
+    }
+    return command::ExpectBadge{*on};
+  }
+  if (what.isBare("popover") && rest.size() == 1 &&
+      (rest[0].isBare("shown") || rest[0].isBare("hidden"))) {
+    return command::ExpectPopover{rest[0].isBare("shown")};
   }
   if (what.isBare("pointer") && rest.size() == 1 && !rest[0].text.empty()) {
     return command::ExpectPointer{name(rest[0])};

@@ -343,6 +343,8 @@ std::string arguments(const Action& action) {
                    std::string(rawValue(layout.options.distance));
           },
           [](const command::Close& close) { return std::string(windowName(close.window)); },
+          [](const command::Popover&) { return std::string("popover"); },
+          [](const command::StatusBar& bar) { return std::string(bar.available ? "on" : "off"); },
           [](const command::Protect& change) { return scriptQuoted(change.name); },
           [](const command::ExpectOverlay& expect) {
             return "overlay " + (expect.name ? scriptQuoted(*expect.name) : "hidden");
@@ -365,6 +367,12 @@ std::string arguments(const Action& action) {
           [](const command::ExpectWindow& expect) {
             return "window " + std::string(windowName(expect.window)) +
                    (expect.shown ? " shown" : " hidden");
+          },
+          [](const command::ExpectBadge& expect) {
+            return std::string(expect.on ? "badge on" : "badge off");
+          },
+          [](const command::ExpectPopover& expect) {
+            return std::string(expect.shown ? "popover shown" : "popover hidden");
           },
           [](const command::ExpectPointer& expect) {
             return "pointer " + scriptQuoted(expect.item);
@@ -420,6 +428,10 @@ std::string_view verbs::nameOf(const Action& action) {
           [](const command::Switch&) -> std::string_view { return "set"; },
           [](const command::Layout&) -> std::string_view { return "set"; },
           [](const command::Close&) -> std::string_view { return "close"; },
+          [](const command::Popover& popover) -> std::string_view {
+            return popover.shown ? "open" : "close";
+          },
+          [](const command::StatusBar&) -> std::string_view { return "status-bar"; },
           [](const command::Protect& change) -> std::string_view {
             return change.isProtected ? "protect" : "unprotect";
           },
@@ -430,6 +442,8 @@ std::string_view verbs::nameOf(const Action& action) {
           [](const command::ExpectSymbol&) -> std::string_view { return "expect"; },
           [](const command::ExpectTooltip&) -> std::string_view { return "expect"; },
           [](const command::ExpectWindow&) -> std::string_view { return "expect"; },
+          [](const command::ExpectBadge&) -> std::string_view { return "expect"; },
+          [](const command::ExpectPopover&) -> std::string_view { return "expect"; },
           [](const command::ExpectPointer&) -> std::string_view { return "expect"; },
           [](const command::ExpectDockEvents&) -> std::string_view { return "expect"; },
       },

@@ -235,6 +235,25 @@ Failure ScenarioRunner::Impl::perform(const command::Close& close) {
   return std::nullopt;
 }
 
+// One click on the status item, whose action opens the popover or closes it.
+Failure ScenarioRunner::Impl::perform(const command::Popover& popover) {
+  if (!delegate_) {
+    return notRunning();
+  }
+  if (desktop_.shell().popoverShown == popover.shown) {
+    return std::string(popover.shown ? "the popover is already shown" : "no popover is shown");
+  }
+  if (!desktop_.clickStatusItem()) {
+    return std::string("Lumivane has no status item");
+  }
+  return std::nullopt;
+}
+
+Failure ScenarioRunner::Impl::perform(const command::StatusBar& bar) {
+  desktop_.setStatusBarAvailable(bar.available);
+  return std::nullopt;
+}
+
 // Advances `seconds` in slices of about 1/60 s; `sample` runs after each with the share of
 // the way done, and the timeline is written and the run checked after each.
 Failure ScenarioRunner::Impl::passTime(double seconds, const std::function<void(double)>& sample) {

@@ -71,6 +71,8 @@ private:
   Failure perform(const command::Switch& change);
   Failure perform(const command::Layout& layout);
   Failure perform(const command::Close& close);
+  Failure perform(const command::Popover& popover);
+  Failure perform(const command::StatusBar& bar);
   Failure perform(const command::Protect& change);
   Failure perform(const command::ExpectOverlay& expect) const;
   Failure perform(const command::ExpectStatus& expect) const;
@@ -79,6 +81,8 @@ private:
   Failure perform(const command::ExpectSymbol& expect) const;
   Failure perform(const command::ExpectTooltip& expect) const;
   Failure perform(const command::ExpectWindow& expect) const;
+  Failure perform(const command::ExpectBadge& expect) const;
+  Failure perform(const command::ExpectPopover& expect) const;
   Failure perform(const command::ExpectPointer& expect) const;
   Failure perform(const command::ExpectDockEvents& expect) const;
   Failure passTime(double seconds, const std::function<void(double)>& sample);

@@ -248,6 +248,19 @@ struct Close {
 
   friend bool operator==(const Close&, const Close&) = default;
 };
+// The user clicks the status item to open the popover or to close it again; where the popover
+// cannot be placed under the item, the click that opens it opens the settings window instead.
+struct Popover {
+  bool shown = true;
+
+  friend bool operator==(const Popover&, const Popover&) = default;
+};
+// Whether the status item's button is on a display, where the popover can be placed under it.
+struct StatusBar {
+  bool available = true;
+
+  friend bool operator==(const StatusBar&, const StatusBar&) = default;
+};
 // The user flips an app's switch in the protected-apps editor.
 struct Protect {
   std::string name;
@@ -302,6 +315,17 @@ struct ExpectPointer {
 
   friend bool operator==(const ExpectPointer&, const ExpectPointer&) = default;
 };
+// The dot on the status item.
+struct ExpectBadge {
+  bool on = true;
+
+  friend bool operator==(const ExpectBadge&, const ExpectBadge&) = default;
+};
+struct ExpectPopover {
+  bool shown = true;
+
+  friend bool operator==(const ExpectPopover&, const ExpectPopover&) = default;
+};
 // Middle and side button events the Dock itself has received since the start.
 struct ExpectDockEvents {
   int count = 0;
@@ -319,10 +343,11 @@ using Action =
                  command::Queue, command::DockHidden, command::MoveDock, command::Screens,
                  command::InjectFault, command::Latency, command::ExtraChildren,
                  command::TapDisable, command::Button, command::Shutdown, command::Switch,
-                 command::Layout, command::Close, command::Protect, command::ExpectOverlay,
-                 command::ExpectStatus, command::ExpectApp, command::ExpectQuitRequests,
-                 command::ExpectSymbol, command::ExpectTooltip, command::ExpectWindow,
-                 command::ExpectPointer, command::ExpectDockEvents>;
+                 command::Layout, command::Close, command::Popover, command::StatusBar,
+                 command::Protect, command::ExpectOverlay, command::ExpectStatus,
+                 command::ExpectApp, command::ExpectQuitRequests, command::ExpectSymbol,
+                 command::ExpectTooltip, command::ExpectWindow, command::ExpectBadge,
+                 command::ExpectPopover, command::ExpectPointer, command::ExpectDockEvents>;
 
 struct Command {
   int line = 0;       // 1-based line in the script

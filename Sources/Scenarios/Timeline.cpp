@@ -123,9 +123,9 @@ void Timeline::collectShell(double time) {
     toolTip_ = shell.statusToolTip;
     note(time, "tooltip " + scriptQuoted(toolTip_));
   }
-  if (shell.statusBadge != badge_) {
-    badge_ = shell.statusBadge;
-    note(time, badge_ ? "badge on" : "badge off");
+  if (shell.popoverShown != popover_) {
+    popover_ = shell.popoverShown;
+    note(time, popover_ ? "popover shown" : "popover closed");
   }
   windowsShown_.resize(shell.windows.size(), false);
   for (std::size_t i = 0; i < shell.windows.size(); ++i) {
@@ -137,6 +137,11 @@ void Timeline::collectShell(double time) {
                      scriptQuoted(window.title));
       windowsShown_[i] = window.visible;
     }
+  }
+  // After the windows: a window that shows the status line takes the badge away.
+  if (shell.statusBadge != badge_) {
+    badge_ = shell.statusBadge;
+    note(time, badge_ ? "badge on" : "badge off");
   }
 }
 

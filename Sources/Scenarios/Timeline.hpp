@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Lumivane/AppDelegate.hpp"
+#include "Lumivane/RuntimeStatus.hpp"
 #include "Scenarios/Scenarios.hpp"
 
 #include <chrono>
@@ -80,6 +80,7 @@ private:
   std::string symbolDescription_;
   std::string toolTip_;
   bool badge_ = false;
+  bool popover_ = false;
   std::vector<bool> windowsShown_;
   std::size_t quitRequestsSeen_ = 0;
   std::size_t logsSeen_ = 0;

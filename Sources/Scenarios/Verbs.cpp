@@ -54,7 +54,12 @@ constexpr Verb table[] = {
     {"shutdown", "shutdown", Phase::launched, "Lumivane quits", bare<command::Shutdown>},
     {"set", "set hoverEnabled|middleEnabled on|off | set layout POSITION DISTANCE", Phase::launched,
      "a switch or the × layout, as the popover sets it", parseSet},
-    {"close", "close welcome|settings", Phase::launched, "closes the window as the user would",
+    {"open", "open popover", Phase::launched,
+     "clicks the status item as the user does: the popover opens, or the settings window where "
+     "the popover cannot be placed under the item",
+     parseOpen},
+    {"close", "close welcome|settings|popover", Phase::launched,
+     "closes the window as the user would; the popover with a second click on the status item",
      parseClose},
     {"protect", "protect NAME", Phase::launched,
      "the user protects the app in the list editor: no ×, no middle-click quit, at once",
@@ -102,6 +107,9 @@ constexpr Verb table[] = {
      parseScreens},
     {"tap-disable", "tap-disable timeout|user", Phase::step, "the system disables the event tap",
      parseTapDisable},
+    {"status-bar", "status-bar on|off", Phase::either,
+     "off: the status item's button is on no display, so the popover cannot be placed under it",
+     parseStatusBar},
 
     // Applications.
     {"relaunch", "relaunch NAME [same-pid]", Phase::step,
@@ -154,10 +162,12 @@ constexpr Verb table[] = {
     {"expect",
      "expect overlay hidden|NAME | expect status \"TEXT\" [error] | expect running|stopped NAME "
      "| expect quit-requests NAME N | expect symbol NAME | expect tooltip \"TEXT\" | expect "
-     "window welcome|settings shown|hidden | expect pointer NAME | expect dock-events N",
+     "window welcome|settings shown|hidden | expect badge on|off | expect popover shown|hidden | "
+     "expect pointer NAME | expect dock-events N",
      Phase::step,
-     "fails the run unless the desktop shows this now; pointer: on that item's icon as the Dock "
-     "shows it; dock-events: the middle and side button events the Dock has received so far",
+     "fails the run unless the desktop shows this now; badge: the dot on the status item; "
+     "pointer: on that item's icon as the Dock shows it; dock-events: the middle and side button "
+     "events the Dock has received so far",
      parseExpect},
 };
 

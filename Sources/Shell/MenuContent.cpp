@@ -1,7 +1,7 @@
 #include "Shell/MenuContent.hpp"
 
-#include "Lumivane/AppDelegate.hpp"
 #include "Lumivane/PermissionManager.hpp"
+#include "Lumivane/RuntimeStatus.hpp"
 #include "Lumivane/SettingsManager.hpp"
 #include "Shell/Card.hpp"
 #include "Shell/Controls.hpp"

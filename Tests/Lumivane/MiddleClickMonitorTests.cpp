@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(Dock, MiddleClickIgnoredItem,
 TEST_F(MiddleClick, StopDuringAPressKeepsTheTapUntilTheReleaseAndDropsTheQuit) {
   d.desktop.movePointer(d.centre("Safari"));
   d.desktop.press(2);
-  d.monitor->stop(false);
+  d.monitor->stop(MiddleClickMonitor::Stop::afterGesture);
   EXPECT_TRUE(d.desktop.tapInstalled());
   EXPECT_FALSE(d.monitor->isRunning());
   d.desktop.release(2);
@@ -133,7 +133,7 @@ TEST_F(MiddleClick, StopDuringAPressKeepsTheTapUntilTheReleaseAndDropsTheQuit) {
 TEST_F(MiddleClick, AStartBeforeTheDeferredTeardownRunsOnATapOfItsOwn) {
   d.desktop.movePointer(d.centre("Safari"));
   d.desktop.press(2);
-  d.monitor->stop(false);
+  d.monitor->stop(MiddleClickMonitor::Stop::afterGesture);
   d.desktop.release(2);
   ASSERT_TRUE(d.monitor->start());
   d.desktop.advance(0.01);
@@ -146,10 +146,52 @@ TEST_F(MiddleClick, AStartBeforeTheDeferredTeardownRunsOnATapOfItsOwn) {
   EXPECT_EQ(d.desktop.quitRequests().size(), 1u);
 }
 
+// The grant goes while a swallowed press is held: the stop keeps the tap for the release, which
+// the tap no longer sees. Started again on the same tap, the monitor takes the next press as a
+// click of its own.
+TEST_F(MiddleClick, AReleaseTheTapMissedWhileStoppedDoesNotSwallowTheNextClick) {
+  d.desktop.movePointer(d.centre("Downloads"));
+  d.desktop.press(2);
+  d.monitor->stop(MiddleClickMonitor::Stop::afterGesture);
+  d.desktop.setPostEventAccess(false);
+  d.desktop.release(2);
+  d.desktop.setPostEventAccess(true);
+  ASSERT_TRUE(d.monitor->start());
+  EXPECT_EQ(d.desktop.tapsCreated(), 1u);
+  const std::size_t dockSaw = dockEvents(d).size();
+
+  const int32_t safari = d.pid("Safari");
+  d.desktop.movePointer(d.centre("Safari"));
+  d.desktop.middleClick();
+  d.desktop.advance(0.01);
+  ASSERT_EQ(d.desktop.quitRequests().size(), 1u);
+  EXPECT_EQ(d.desktop.quitRequests()[0].pid, safari);
+  EXPECT_EQ(dockEvents(d).size(), dockSaw) << "the click is swallowed whole";
+}
+
+// Stopped and started while the press is held and seen throughout: its release is still the
+// tap's to swallow, and the press after it is judged afresh.
+TEST_F(MiddleClick, AStopAndStartDuringAHeldPressStillSwallowItsRelease) {
+  d.desktop.movePointer(d.centre("Downloads"));
+  d.desktop.press(2);
+  d.monitor->stop(MiddleClickMonitor::Stop::afterGesture);
+  ASSERT_TRUE(d.monitor->start());
+  d.desktop.movePointer({d.centre("Downloads").x + 5, d.centre("Downloads").y});
+  d.desktop.release(2);
+  d.desktop.advance(0.01);
+  EXPECT_EQ(dockEvents(d), Events{});
+
+  d.desktop.movePointer(d.centre("Mail"));
+  d.desktop.middleClick();
+  d.desktop.advance(0.01);
+  EXPECT_EQ(d.desktop.quitRequests().size(), 1u);
+  EXPECT_EQ(dockEvents(d), Events{});
+}
+
 TEST_F(MiddleClick, ImmediateStopRemovesTheTapMidGesture) {
   d.desktop.movePointer(d.centre("Safari"));
   d.desktop.press(2);
-  d.monitor->stop(true);
+  d.monitor->stop(MiddleClickMonitor::Stop::immediately);
   EXPECT_FALSE(d.desktop.tapInstalled());
   d.desktop.release(2);
   d.desktop.advance(0.01);
@@ -217,7 +259,7 @@ TEST(MiddleClickStart, NeedsPostEventAccessNotInputMonitoringAndNeverPrompts) {
   TriggerDesktop d;
   d.desktop.setInputMonitoring(false);
   EXPECT_TRUE(d.monitor->start());
-  d.monitor->stop(true);
+  d.monitor->stop(MiddleClickMonitor::Stop::immediately);
 
   d.desktop.setInputMonitoring(true);
   d.desktop.setPostEventAccess(false);

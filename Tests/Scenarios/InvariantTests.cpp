@@ -146,7 +146,7 @@ TEST_F(Invariants, ANewProcessOnTheSamePidIsNotWhatTheUserPointedAt) {
 TEST_F(Invariants, ATapTornDownMidGestureLetsTheReleaseReachTheDock) {
   EXPECT_EQ(step("pointer Notes"), "");
   EXPECT_EQ(step("press middle"), "");
-  lumivane().middle()->stop(true);
+  lumivane().middle()->stop(MiddleClickMonitor::Stop::immediately);
   EXPECT_TRUE(says(step("release middle"),
                    "invariant 2: the Dock received the release of button 2 whose press was "
                    "swallowed"));

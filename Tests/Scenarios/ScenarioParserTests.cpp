@@ -108,13 +108,26 @@ INSTANTIATE_TEST_SUITE_P(
                   "line 2: usage: expect overlay hidden|NAME | expect status \"TEXT\" [error] | "
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
                   "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
-                  "expect pointer NAME | expect dock-events N"},
+                  "expect badge on|off | expect popover shown|hidden | expect pointer NAME | "
+                  "expect dock-events N"},
         Malformed{"launch\nexpect status \"a\" fatal\n",
                   "line 2: usage: expect overlay hidden|NAME | expect status \"TEXT\" [error] | "
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
                   "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
-                  "expect pointer NAME | expect dock-events N"},
+                  "expect badge on|off | expect popover shown|hidden | expect pointer NAME | "
+                  "expect dock-events N"},
         Malformed{"lock now\n", "line 1: usage: lock"},
+        // The status item, its popover and its badge.
+        Malformed{"open popover\n", "line 1: 'open' needs a 'launch' before it"},
+        Malformed{"launch\nopen settings\n", "line 2: usage: open popover"},
+        Malformed{"launch\nclose \"popover\"\n", "line 2: usage: close welcome|settings|popover"},
+        Malformed{"status-bar hidden\n", "line 1: usage: status-bar on|off"},
+        Malformed{"launch\nexpect badge shown\n",
+                  "line 2: usage: expect overlay hidden|NAME | expect status \"TEXT\" [error] | "
+                  "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
+                  "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
+                  "expect badge on|off | expect popover shown|hidden | expect pointer NAME | "
+                  "expect dock-events N"},
         // The protected-apps list.
         Malformed{"app Mail\nprotect Mail\n", "line 2: 'protect' needs a 'launch' before it"},
         Malformed{"app Mail\nlaunch\nprotect Mial\n", "line 3: unknown app 'Mial'"},
@@ -445,12 +458,40 @@ TEST(ScenarioRunnerOutcome, ExpectationMessagesSayWhatWasFound) {
       "line 8: expected 0 Dock events, found 2\n");
   EXPECT_EQ(run(script + "pointer Notes\nexpect pointer Safari\n").errors,
             "line 7: expected pointer on Safari, found it off that icon\n");
+  EXPECT_EQ(run(script + "expect badge on\n").errors,
+            "line 6: expected badge on, found badge off\n");
+  EXPECT_EQ(run(script + "open popover\nexpect popover hidden\n").errors,
+            "line 7: expected popover hidden, found shown\n");
 }
 
-// The steps that change Lumivane's settings need it running, also after a shutdown.
+// The status item's click opens the popover, or the settings window where the popover cannot be
+// placed; a second click closes the popover. Opening what is open or closing what is closed is
+// a step that cannot be done.
+TEST(ScenarioRunnerOutcome, ThePopoverOpensAndClosesWithClicksOnTheStatusItem) {
+  const Outcome popover = run(std::string(desktop) + "open popover\nclose popover\n");
+  ASSERT_EQ(popover.code, scenarioPassed) << popover.errors;
+  const auto shown = popover.timeline.find("popover shown\n");
+  ASSERT_NE(shown, std::string::npos) << popover.timeline;
+  EXPECT_NE(popover.timeline.find("popover closed\n", shown), std::string::npos)
+      << popover.timeline;
+
+  const Outcome window =
+      run("status-bar off\n" + std::string(desktop) + "open popover\nexpect popover hidden\n" +
+          "expect window settings shown\nstatus-bar on\nopen popover\nexpect popover shown\n" +
+          "expect window settings hidden\n");
+  EXPECT_EQ(window.code, scenarioPassed) << window.errors;
+  EXPECT_EQ(window.timeline.find("status-bar off"), std::string::npos) << "set-up is not echoed";
+
+  EXPECT_EQ(run(std::string(desktop) + "open popover\nopen popover\n").errors,
+            "line 7: the popover is already shown\n");
+  EXPECT_EQ(run(std::string(desktop) + "close popover\n").errors, "line 6: no popover is shown\n");
+}
+
+// The steps that change Lumivane's settings or open its popover need it running, also after a
+// shutdown.
 TEST(ScenarioRunnerOutcome, SettingsStepsAfterAShutdownFail) {
   for (const std::string_view step : {"protect Safari", "unprotect Safari", "set hoverEnabled on",
-                                      "set layout leading compact"}) {
+                                      "set layout leading compact", "open popover"}) {
     const Outcome result = run(std::string(desktop) + "shutdown\n" + std::string(step) + "\n");
     EXPECT_EQ(result.code, scenarioFailed) << step;
     EXPECT_EQ(result.errors, "line 7: Lumivane is not running\n") << step;

@@ -2,6 +2,7 @@
 // window that stands in for it, the welcome window's life, the application menu, and the × and
 // the middle click on the simulated desktop.
 
+#include "Lumivane/AppDelegate.hpp"
 #include "Shell/Controls.hpp"
 #include "Shell/HoverLayoutSettings.hpp"
 #include "Shell/MenuContent.hpp"

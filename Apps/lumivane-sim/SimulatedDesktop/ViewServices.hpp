@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Lumivane/AppDelegate.hpp"
 #include "Lumivane/PermissionManager.hpp"
+#include "Lumivane/RuntimeStatus.hpp"
 #include "Lumivane/SettingsManager.hpp"
 #include "Simulator/Desktop.hpp"
 
