@@ -10,13 +10,16 @@ function(lumivane_target target)
   endif()
 endfunction()
 
-# Puts one folder of Sources/ on the include path of `target` and of everything that links it,
-# as "<layer>/..." and nothing beside it: the include root is a folder of the build tree that
-# holds only a link to that layer. A target so sees the layers it links and no other; the
-# layering test (Tests/Layers) checks the edges between them.
-function(lumivane_include_root target layer)
-  set(root ${PROJECT_BINARY_DIR}/include-roots/${layer})
-  file(MAKE_DIRECTORY ${root})
-  file(CREATE_LINK ${PROJECT_SOURCE_DIR}/Sources/${layer} ${root}/${layer} SYMBOLIC)
+# Puts the calling folder on the include path of `target` and of everything that links it, as
+# "<name>/..." and nothing beside it: the include root is a folder of the build tree that holds
+# only a link to the calling folder. A target so sees the layers it links and no other; the
+# layering test (Tests/Layers) checks the edges between them. `name` may have more than one part
+# ("Shell/macOS").
+function(lumivane_include_root target name)
+  string(REPLACE "/" "-" root_name ${name})
+  set(root ${PROJECT_BINARY_DIR}/include-roots/${root_name})
+  get_filename_component(link_folder ${root}/${name} DIRECTORY)
+  file(MAKE_DIRECTORY ${link_folder})
+  file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${name} SYMBOLIC)
   target_include_directories(${target} PUBLIC ${root})
 endfunction()

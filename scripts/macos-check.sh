@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Checks the macOS build without a Mac: compiles the macOS adapters and the two standard-library
-# layers (LumivaneCore, Lumivane) for macOS 13 on arm64 and x86_64 with clang-14 and libc++
-# against a macOS SDK, compiles every header of those folders on its own (each must include what
-# it uses), then links the adapter aggregate and the layers with scripts/macos-link-main.cpp for
-# each architecture and joins the two into one universal Mach-O program. When this machine has
-# Qt 6 development headers it also compiles the app's entry point, Apps/Lumivane/main.mm, and the
-# shell's macOS seam, Sources/Shell/NativeWindowMac.cpp, against them (no Qt for macOS is here, so
-# those are compiled, not linked; the headers are the same for every platform but for their
-# configuration). Nothing it builds is kept. To check more code, add its folder to `layers`.
+# Checks the macOS build without a Mac: compiles the macOS adapters, the shell's native seam
+# (Sources/Shell/macOS) and the two standard-library layers (LumivaneCore, Lumivane) for macOS 13
+# on arm64 and x86_64 with clang-14 and libc++ against a macOS SDK, compiles every header of those
+# folders on its own (each must include what it uses), then links the adapter aggregate, the seam
+# and the layers with scripts/macos-link-main.cpp for each architecture and joins the two into one
+# universal Mach-O program. When this machine has Qt 6 development headers it also compiles the
+# app's entry point, Apps/LumivaneApp/main.mm, and the shell's side of its seam,
+# Sources/Shell/NativeWindowMac.cpp, against them (no Qt for macOS is here, so those are compiled,
+# not linked; the headers are the same for every platform but for their configuration). Nothing
+# it builds is kept. To check more code, add its folder to `layers`.
 #
 # Uses ../shared/tools/macos-check (or $MACOS_CHECK) and the SDK at $MACOS_SDK, by default
 # ${TMPDIR:-/tmp}/macsdk/MacOSX13.3.sdk, which ../shared/tools/macos-sdk assembles. When the SDK,
@@ -29,7 +30,7 @@ for tool in clang++-14 ld64.lld-14 llvm-lipo-14; do
   command -v "$tool" >/dev/null || skip "$tool is not installed (clang-14, lld-14, llvm-14)"
 done
 
-layers=(Sources/macOS Sources/LumivaneCore Sources/Lumivane)
+layers=(Sources/macOS Sources/Shell/macOS Sources/LumivaneCore Sources/Lumivane)
 frameworks=(AppKit ApplicationServices CoreGraphics Foundation ServiceManagement)
 mapfile -t sources < <(find "${layers[@]}" \( -name '*.mm' -o -name '*.cpp' \) | sort)
 mapfile -t headers < <(find "${layers[@]}" -name '*.hpp' | sort)
@@ -70,11 +71,11 @@ fi
 
 qt=$(pkg-config --variable=includedir Qt6Core 2>/dev/null)
 if [ -n "$qt" ] && [ -d "$qt/QtWidgets" ]; then
-  echo "== Apps/Lumivane/main.mm and the shell's macOS seam, with the Qt 6 headers in $qt =="
+  echo "== Apps/LumivaneApp/main.mm and the shell's macOS seam, with the Qt 6 headers in $qt =="
   "$check" -I Sources -I "$qt" -I "$qt/QtCore" -I "$qt/QtGui" -I "$qt/QtWidgets" \
-    Apps/Lumivane/main.mm Sources/Shell/NativeWindowMac.cpp || status=1
+    Apps/LumivaneApp/main.mm Sources/Shell/NativeWindowMac.cpp || status=1
 else
-  echo "== Apps/Lumivane/main.mm skipped: no Qt 6 headers (pkg-config Qt6Core) =="
+  echo "== Apps/LumivaneApp/main.mm skipped: no Qt 6 headers (pkg-config Qt6Core) =="
 fi
 
 if [ $status -eq 0 ]; then

@@ -4,12 +4,12 @@
 // missing from any of them fails the link. To link more in, add its folder to the check's list and
 // reach its entry point from main() below.
 
+#include "Shell/macOS/OverlayPanelNative.hpp"
+#include "Shell/macOS/StatusItemNative.hpp"
+#include "Shell/macOS/SystemSymbols.hpp"
+#include "Shell/macOS/WindowNative.hpp"
 #include "macOS/MacDiagnose.hpp"
 #include "macOS/MacPlatform.hpp"
-#include "macOS/OverlayPanelNative.hpp"
-#include "macOS/StatusItemNative.hpp"
-#include "macOS/SystemSymbols.hpp"
-#include "macOS/WindowNative.hpp"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "Shell/NativeWindow.hpp"
 #include "Shell/Symbols.hpp"
-#include "macOS/OverlayPanelNative.hpp"
-#include "macOS/StatusItemNative.hpp"
-#include "macOS/SystemSymbols.hpp"
-#include "macOS/WindowNative.hpp"
+#include "Shell/macOS/OverlayPanelNative.hpp"
+#include "Shell/macOS/StatusItemNative.hpp"
+#include "Shell/macOS/SystemSymbols.hpp"
+#include "Shell/macOS/WindowNative.hpp"
 
 #include <QImage>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "macOS/SystemSymbols.hpp"
+#include "Shell/macOS/SystemSymbols.hpp"
 
-#include "macOS/MacText.hpp"
+#include "Shell/macOS/NativeText.hpp"
 
 #import <AppKit/AppKit.h>
 #include <cmath>
@@ -12,7 +12,7 @@ std::optional<SymbolPixels> renderSystemSymbol(std::string_view name, double poi
   if (!std::isfinite(pointSize) || pointSize <= 0 || !std::isfinite(scale) || scale <= 0) {
     return std::nullopt;
   }
-  NSString* symbolName = CFBridgingRelease(createString(name));
+  NSString* symbolName = CFBridgingRelease(createNativeString(name));
   if (symbolName == nil) {
     return std::nullopt;
   }

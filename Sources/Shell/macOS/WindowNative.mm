@@ -1,4 +1,4 @@
-#include "macOS/WindowNative.hpp"
+#include "Shell/macOS/WindowNative.hpp"
 
 #import <AppKit/AppKit.h>
 #include <utility>

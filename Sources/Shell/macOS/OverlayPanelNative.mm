@@ -1,6 +1,6 @@
-#include "macOS/OverlayPanelNative.hpp"
+#include "Shell/macOS/OverlayPanelNative.hpp"
 
-#include "macOS/MacText.hpp"
+#include "Shell/macOS/NativeText.hpp"
 
 #import <AppKit/AppKit.h>
 #include <utility>
@@ -142,8 +142,8 @@ void OverlayPanelWindow::setAlpha(double alpha) {
 void OverlayPanelWindow::setAccessibility(std::string_view label, std::string_view identifier,
                                           std::function<void()> press) {
   LMVOverlayContentView* content = objects_->content;
-  content.accessibilityLabel = CFBridgingRelease(createString(label));
-  content.accessibilityIdentifier = CFBridgingRelease(createString(identifier));
+  content.accessibilityLabel = CFBridgingRelease(createNativeString(label));
+  content.accessibilityIdentifier = CFBridgingRelease(createNativeString(identifier));
   [content setPress:std::move(press)];
 }
 

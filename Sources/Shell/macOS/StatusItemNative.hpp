@@ -1,6 +1,6 @@
 #pragma once
 
-#include "macOS/SystemSymbols.hpp"
+#include "Shell/macOS/SystemSymbols.hpp"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "macOS/StatusItemNative.hpp"
+#include "Shell/macOS/StatusItemNative.hpp"
 
-#include "macOS/MacText.hpp"
+#include "Shell/macOS/NativeText.hpp"
 
 #import <AppKit/AppKit.h>
 #include <utility>
@@ -116,13 +116,13 @@ void StatusItemButton::setAction(std::function<void()> action) {
 }
 
 void StatusItemButton::setAccessibilityIdentifier(std::string_view identifier) {
-  objects_->item.button.accessibilityIdentifier = CFBridgingRelease(createString(identifier));
+  objects_->item.button.accessibilityIdentifier = CFBridgingRelease(createNativeString(identifier));
 }
 
 void StatusItemButton::setSymbol(std::string_view name, std::string_view description,
                                  const SymbolPixels& fallback, double scale) {
-  NSString* symbolName = CFBridgingRelease(createString(name));
-  NSString* label = CFBridgingRelease(createString(description));
+  NSString* symbolName = CFBridgingRelease(createNativeString(name));
+  NSString* label = CFBridgingRelease(createNativeString(description));
   NSImage* image = nil;
   if (symbolName != nil) {
     image = [[NSImage imageWithSystemSymbolName:symbolName accessibilityDescription:label]
@@ -140,7 +140,7 @@ void StatusItemButton::setSymbol(std::string_view name, std::string_view descrip
 }
 
 void StatusItemButton::setToolTip(std::string_view toolTip) {
-  objects_->item.button.toolTip = CFBridgingRelease(createString(toolTip));
+  objects_->item.button.toolTip = CFBridgingRelease(createNativeString(toolTip));
 }
 
 void StatusItemButton::setHighlighted(bool highlighted) {
