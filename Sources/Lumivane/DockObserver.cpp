@@ -716,9 +716,10 @@ std::optional<Rect> DockObserver::screenHolding(const Rect& frame) {
 }
 
 // The × for `icon` against the snapshot's frames. Frames reused from the snapshot are first
-// brought up to date in the lane of the × they give; when nothing fits, everything is measured
-// again before the answer stands. Absent when nothing fits or a frame cannot be read (then the
-// snapshot is dropped, so that the caller reports it incomplete).
+// brought up to date in the lanes of the place the × takes when nothing is in its way and of
+// the place it gets; when nothing fits, everything is measured again before the answer stands.
+// Absent when nothing fits or a frame cannot be read (then the snapshot is dropped, so that the
+// caller reports it incomplete).
 std::optional<HoverPlacement> DockObserver::place(const platform::ElementRef& item,
                                                   const Rect& icon, DockEdge edge,
                                                   const Rect& screen,
@@ -726,10 +727,16 @@ std::optional<HoverPlacement> DockObserver::place(const platform::ElementRef& it
   const auto placed = [&] {
     return HoverLayout::placement(icon, edge, screen, layout, snapshot_->obstacles);
   };
-  std::optional<HoverPlacement> placement = placed();
   if (!reused) {
-    return placement;
+    return placed();
   }
+  const std::optional<HoverPlacement> unobstructed =
+      HoverLayout::placement(icon, edge, screen, layout, {});
+  if (unobstructed && !refreshLane(unobstructed->frame, item, edge)) {
+    snapshot_.reset();
+    return std::nullopt;
+  }
+  std::optional<HoverPlacement> placement = placed();
   if (!placement) {
     const platform::ElementRef list = snapshot_->list;
     const Rect listFrame = snapshot_->listFrame;
@@ -742,7 +749,9 @@ std::optional<HoverPlacement> DockObserver::place(const platform::ElementRef& it
   }
   // A lane brought up to date may move the × to its fallback place, whose lane is read next.
   constexpr int maxRounds = 3;
-  for (int round = 0; round < maxRounds && placement; ++round) {
+  for (int round = 0;
+       round < maxRounds && placement && (!unobstructed || placement->frame != unobstructed->frame);
+       ++round) {
     const std::optional<bool> changed = refreshLane(placement->frame, item, edge);
     if (!changed) {
       snapshot_.reset();
