@@ -179,8 +179,8 @@ InvariantChecker::Impl::Impl(ScenarioRunner& runner) : runner_(runner), desktop_
                              uint64_t{1} << rightMouseDragged | uint64_t{1} << otherMouseDragged |
                              uint64_t{1} << leftMouseDown;
   platform::Mouse& mouse = desktop_.platform().mouse;
-  monitors_ = {mouse.addGlobalMonitor(looks, [this](int) { lookAtPointer(); }),
-               mouse.addLocalMonitor(looks, [this](int) { lookAtPointer(); })};
+  monitors_ = {mouse.addGlobalMonitor(looks, [this](int) { watchPointer(); }),
+               mouse.addLocalMonitor(looks, [this](int) { watchPointer(); })};
 }
 
 InvariantChecker::Impl::~Impl() {
@@ -225,12 +225,13 @@ void InvariantChecker::Impl::willRun(const Command& command) {
 }
 
 std::optional<std::string> InvariantChecker::Impl::check() {
-  lookAtPointer();
+  watchPointer();
   auto failure = checkRequestsAndMessages();
   attach();
   for (const auto part :
        {&InvariantChecker::Impl::checkOutstanding, &InvariantChecker::Impl::checkPresses,
-        &InvariantChecker::Impl::checkOverlay, &InvariantChecker::Impl::checkTimers}) {
+        &InvariantChecker::Impl::checkOverlay, &InvariantChecker::Impl::checkButtonPlace,
+        &InvariantChecker::Impl::checkTimers}) {
     if (failure) {
       return failure;
     }
@@ -360,12 +361,6 @@ InvariantChecker::Impl::checkQuitRequest(const QuitRequestRecord& record) {
     const std::string shown = shownBefore_ ? describe(*shownBefore_) : "nothing";
     return refuse("(" + describe(*identity) + ") the user did not point at; the × stood for " +
                   shown);
-  }
-  if (clicked && !pressed && leftIconFor_ != identity) {
-    return "invariant 8: a click on the × quit " + displayName(process) + " (" +
-           describe(*identity) +
-           "), but the × showing when the pointer last left its icon stood for " +
-           (leftIconFor_ ? describe(*leftIconFor_) : "nothing");
   }
   if (record.delivered) {
     const bool repeated = std::ranges::any_of(requests_, [&](const Request& request) {
@@ -643,25 +638,82 @@ std::optional<std::string> InvariantChecker::Impl::checkTimers() {
   return std::nullopt;
 }
 
-// The pointer leaves the icon while its × shows, or the × shows with the pointer already off the
-// icon (it left between two looks): the user is on the way to that application's ×.
-void InvariantChecker::Impl::lookAtPointer() {
+void InvariantChecker::Impl::watchPointer() {
+  const Point pointer = desktop_.pointer();
+  if (pointer != pointerAt_) {
+    pointerAt_ = pointer;
+    // A rest starts afresh wherever the pointer stops next.
+    since_.erase("rests elsewhere");
+    restingOn_.reset();
+  }
+}
+
+// Where the × is against the pointer and the Dock, as the user sees them: it appears only
+// beside the icon under the pointer, goes once the pointer has rested on another item for the
+// hide delay, and never covers another item. Frames are the Dock's as it shows them now.
+std::optional<std::string> InvariantChecker::Impl::checkButtonPlace() {
   const PanelRecord& panel = desktop_.panel();
-  if (!panel.visible || panel.pid == 0) {
-    lookedAtButtonFor_ = 0;
-    return;
+  const Point pointer = desktop_.pointer();
+  const auto onItem = [&](int item, double margin) {
+    const Rect frame = desktop_.itemFrame(item);
+    return area(frame) > 0 &&
+           contains(Rect{frame.minX() - margin, frame.minY() - margin,
+                         frame.absWidth() + 2 * margin, frame.absHeight() + 2 * margin},
+                    pointer);
+  };
+  std::set<std::string> underPointer;
+  for (int item = 0; item < static_cast<int>(desktop_.dockItemCount()); ++item) {
+    if (onItem(item, iconMargin)) {
+      underPointer.insert(desktop_.dockItemName(item));
+    }
   }
-  const std::optional<std::string> name = desktop_.appName(panel.pid);
-  const std::optional<int> item = name ? desktop_.dockItemNamed(*name) : std::nullopt;
-  const bool onIcon = item && contains(desktop_.itemFrame(*item), desktop_.pointer());
-  const bool left = lookedAtButtonFor_ == panel.pid ? lookedOnIcon_ && !onIcon
-                                                    : lookedAtButtonFor_ == 0 && !onIcon;
-  if (left) {
-    const auto process = desktop_.platform().workspace.application(panel.pid);
-    leftIconFor_ = process ? identityOf(*process) : std::nullopt;
+  const std::set<std::string> underPointerBefore =
+      std::exchange(itemsSeenUnderPointer_, std::move(underPointer));
+  const int32_t shown = panel.visible ? panel.pid : 0;
+  const bool appeared = shown != 0 && shown != buttonSeenFor_;
+  buttonSeenFor_ = shown;
+  if (shown == 0 || attached_ == nullptr) {
+    since_.erase("rests elsewhere");
+    since_.erase("covers");
+    return std::nullopt;
   }
-  lookedAtButtonFor_ = panel.pid;
-  lookedOnIcon_ = onIcon;
+  const std::string name = desktop_.appName(shown).value_or("pid " + std::to_string(shown));
+  const std::optional<int> own = desktop_.dockItemNamed(name);
+  if (appeared &&
+      (!own || (!itemsSeenUnderPointer_.contains(name) && !underPointerBefore.contains(name)))) {
+    return "invariant 8: a × for " + name + " appeared with the pointer off its icon";
+  }
+  std::optional<std::string> elsewhere;
+  bool covers = false;
+  const Rect button = DockGeometry::appKitRect(panel.frame, primaryTop(desktop_));
+  for (int item = 0; item < static_cast<int>(desktop_.dockItemCount()); ++item) {
+    if (item == own || !(area(desktop_.itemFrame(item)) > 0)) {
+      continue;
+    }
+    if (!elsewhere && onItem(item, 0)) {
+      elsewhere = desktop_.dockItemName(item);
+    }
+    covers = covers || intersects(desktop_.itemFrame(item), button);
+  }
+  // A left press held on the × freezes the hover loop until the click lands.
+  if (desktop_.platform().mouse.pressedButtons() == 1 && contains(button, pointer)) {
+    since_.erase("covers");
+    return std::nullopt;
+  }
+  // The rest is counted from when the pointer was first seen still on that item: an item that
+  // slides under a resting pointer starts a rest of its own.
+  if (elsewhere != restingOn_) {
+    since_.erase("rests elsewhere");
+    restingOn_ = elsewhere;
+  }
+  if (lasting("rests elsewhere", elsewhere.has_value(), hideDelay + restGrace)) {
+    return "invariant 8: a × for " + name + " shows while the pointer has rested on " + *elsewhere +
+           " for longer than the hide delay";
+  }
+  if (lasting("covers", covers, coverGrace)) {
+    return "invariant 8: the × for " + name + " covers another Dock item";
+  }
+  return std::nullopt;
 }
 
 void InvariantChecker::Impl::forgetLasting() {

@@ -69,10 +69,11 @@ private:
   std::optional<std::string> checkOutstanding();
   std::optional<std::string> checkPresses();
   std::optional<std::string> checkOverlay();
+  std::optional<std::string> checkButtonPlace();
   std::optional<std::string> checkTimers();
-  // Where the pointer is against the icon of the application whose × shows; called at every
-  // check and every pointer movement.
-  void lookAtPointer();
+  // Notes where the pointer moved, which starts any rest afresh; called at every check and
+  // every pointer movement.
+  void watchPointer();
   // The one process the user can quit from the item named `name` now, if there is one.
   std::optional<AppIdentity> quittable(const std::string& name);
   std::optional<AppIdentity> findQuittable(const std::string& name);
@@ -110,12 +111,15 @@ private:
   std::string shownName_;
   std::optional<AppIdentity> shownFor_;
 
-  // The way to the ×: at the last look, the process the visible × stood for (0: none shown) and
-  // whether the pointer was on that process's icon; and the process whose × showed when the
-  // pointer last left its icon, the only one a click on the × may quit.
-  int32_t lookedAtButtonFor_ = 0;
-  bool lookedOnIcon_ = false;
-  std::optional<AppIdentity> leftIconFor_;
+  // Where the pointer was at its last movement.
+  Point pointerAt_;
+  // The Dock item other than the ×'s own that the still pointer is on.
+  std::optional<std::string> restingOn_;
+  // At the last check: the process the visible × stood for (0: none shown), and the Dock items
+  // under the pointer, within iconMargin. A step moves the pointer after the time it lets pass,
+  // so the loop's steps before a check saw the pointer where the check before found it.
+  int32_t buttonSeenFor_ = 0;
+  std::set<std::string> itemsSeenUnderPointer_;
   std::vector<platform::MonitorToken> monitors_;
 
   std::vector<Request> requests_;

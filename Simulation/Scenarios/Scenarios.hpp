@@ -485,9 +485,12 @@ int runScenarioText(std::string_view text, std::ostream& timeline, std::ostream&
 //  7. No quit request goes to an application the user protected, by the list in effect at that
 //     moment (what the script stored and the protect steps since; a stored value that is no
 //     list protects nothing), and no × shows for one.
-//  8. A click on the × quits only the application whose × was showing when the pointer last
-//     left that application's icon on its way to the ×: on a magnifying Dock the × stays with
-//     it while the pointer crosses grown neighbours.
+//  8. The × stands for the icon the pointer last rested on, as the user sees the Dock: it
+//     appears only while the pointer is on that application's icon; it does not show once the
+//     pointer has rested (not moved) on another Dock item for longer than the hide delay; it
+//     never covers another Dock item. With invariant 1 (a click quits the application the ×
+//     stands for), a click on it quits only the application the pointer last rested on. None
+//     of this asks Lumivane's own rules.
 //
 // Where Lumivane can only notice a change on its next look (a permission poll is not needed:
 // the hover loop's next step sees it), the condition must last longer than a short grace before
@@ -496,6 +499,14 @@ class InvariantChecker {
 public:
   // Seconds a condition that only the hover loop's next steps can notice may last.
   static constexpr double loopGrace = 0.3;
+  // How long a × may stay after the pointer left its icon (the user-facing hide delay), and
+  // beyond it the loop's two steps to notice a rest; how long a × may cover an item that moved
+  // under it before the loop's next steps move or hide it; how far from its icon (points) the
+  // pointer may be seen when a × appears, the icon having moved since the loop's step.
+  static constexpr double hideDelay = 0.15;
+  static constexpr double restGrace = 0.1;
+  static constexpr double coverGrace = 0.1;
+  static constexpr double iconMargin = 4;
   // Seconds a hover loop without a × may run far from the Dock: the hide delay and a few steps.
   static constexpr double idleLoopGrace = 0.6;
   // Seconds after an application's end, or after its time-out is due, for the message.

@@ -236,6 +236,13 @@ std::optional<int> Desktop::dockItemIndex(std::string_view name) const {
   return normalized ? state_->dock.indexNamed(*normalized) : std::nullopt;
 }
 
+std::string Desktop::dockItemName(int index) const {
+  const auto& items = state_->dock.items();
+  return index >= 0 && static_cast<std::size_t>(index) < items.size()
+             ? items[static_cast<std::size_t>(index)].name
+             : std::string();
+}
+
 std::optional<int> Desktop::dockItemNamed(std::string_view name) const {
   const auto normalized = nfc(name);
   const auto index = normalized ? state_->dock.indexNamed(*normalized) : std::nullopt;

@@ -99,6 +99,8 @@ public:
   // The index of the item of that name while it is in the Dock; of the item in it or out of it.
   std::optional<int> dockItemNamed(std::string_view name) const;
   std::optional<int> dockItemIndex(std::string_view name) const;
+  // The item's name; empty for an unknown index.
+  std::string dockItemName(int index) const;
   // The item's current frame (with magnification at the current pointer), top-left space.
   // An empty rectangle for an unknown index or without displays.
   Rect itemFrame(int index) const;

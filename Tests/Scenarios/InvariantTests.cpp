@@ -1,4 +1,5 @@
 #include "Lumivane/AppDelegate.hpp"
+#include "LumivaneCore/DockGeometry.hpp"
 #include "Scenarios/Scenarios.hpp"
 
 #include <gtest/gtest.h>
@@ -48,11 +49,21 @@ protected:
 
   AppDelegate& lumivane() { return *runner.coordinator(); }
 
-  // The × as Lumivane's own panel would show it, whatever the hover controller thinks.
+  // The × as Lumivane's own panel would show it, whatever the hover controller thinks: with the
+  // pointer on the app's icon, where a × may appear, and the controller stopped, which would
+  // withdraw it.
   void showButtonFor(std::string_view name) {
+    lumivane().hover().stop();
+    const Rect icon = desktop.itemFrame(desktop.dockItemNamed(name).value_or(-1));
+    desktop.movePointer({icon.midX(), icon.midY()});
     presentation::OverlayPanel& panel = lumivane().overlay()->panel();
     panel.setRepresentedProcess(desktop.pidOf(name).value_or(0));
     panel.orderFrontRegardless();
+  }
+
+  Point centreOf(std::string_view name) {
+    const Rect icon = desktop.itemFrame(desktop.dockItemNamed(name).value_or(-1));
+    return {icon.midX(), icon.midY()};
   }
 
   // What the quit service would report for the running process of `name`.
@@ -252,6 +263,7 @@ TEST_F(Invariants, AButtonHeldDownMayOutstayWhatItStoodFor) {
 // A Dock that slides out of sight takes its × with it.
 TEST_F(Invariants, NoButtonStaysWhileTheDockIsOutOfSight) {
   showButtonFor("Mail");
+  EXPECT_EQ(check(), "");
   desktop.setDockHidden(true);
   EXPECT_EQ(check(), "");
   desktop.advance(InvariantChecker::loopGrace * 1.5);
@@ -306,24 +318,47 @@ TEST(InvariantSeven, FollowsTheStoredListInAnyLetterCase) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// 8. A click on the × quits only the app whose × showed when the pointer left its icon.
+// 8. The × stands for the icon the pointer last rested on, and covers no other item.
 
-TEST_F(Invariants, AButtonThatTookAnotherAppOnTheWayMayNotQuitIt) {
-  EXPECT_EQ(step("glide Mail 0.3"), "");
-  EXPECT_EQ(step("wait 0.35"), "");
-  EXPECT_EQ(step("pointer button"), "");
-  // On the ×, which a faulty controller now hands over to Notes and quits Notes from.
-  showButtonFor("Notes");
+TEST_F(Invariants, AButtonAppearsOnlyBesideTheIconUnderThePointer) {
+  showButtonFor("Mail");
   EXPECT_EQ(check(), "");
-  lumivane().overlay()->onClick = [this] {
-    desktop.platform().workspace.terminate(*desktop.pidOf("Notes"));
-  };
-  runner.onCommand(*std::get<std::optional<Command>>(parseLine("click button", 99)));
-  desktop.activatePanelButton();
-  const std::string failure = check();
-  EXPECT_TRUE(says(failure, "invariant 8: a click on the × quit Notes (pid "));
-  EXPECT_TRUE(says(failure, "but the × showing when the pointer last left its icon stood for pid " +
-                                std::to_string(*desktop.pidOf("Mail"))));
+  lumivane().overlay()->panel().orderOut();
+  EXPECT_EQ(check(), "");
+  // A faulty controller hands the × to Notes while the pointer rests on Mail.
+  lumivane().overlay()->panel().setRepresentedProcess(*desktop.pidOf("Notes"));
+  lumivane().overlay()->panel().orderFrontRegardless();
+  EXPECT_TRUE(says(check(), "invariant 8: a × for Notes appeared with the pointer off its icon"));
+}
+
+// The wrong-app case: the × stays for Mail while the pointer rests on Notes, where a click on it
+// would quit the app the pointer left.
+TEST_F(Invariants, AButtonMayNotStayWhileThePointerRestsOnAnotherItem) {
+  showButtonFor("Mail");
+  EXPECT_EQ(check(), "");
+  desktop.movePointer(centreOf("Notes"));
+  EXPECT_EQ(check(), "");
+  desktop.advance(InvariantChecker::hideDelay);
+  EXPECT_EQ(check(), "");
+  // Moving on and resting again starts the rest afresh.
+  desktop.movePointer({centreOf("Notes").x + 3, centreOf("Notes").y});
+  EXPECT_EQ(check(), "");
+  desktop.advance(InvariantChecker::hideDelay);
+  EXPECT_EQ(check(), "");
+  desktop.advance(InvariantChecker::restGrace * 1.5);
+  EXPECT_TRUE(says(check(), "invariant 8: a × for Mail shows while the pointer has rested on "
+                            "Notes for longer than the hide delay"));
+}
+
+TEST_F(Invariants, AButtonMayNotCoverAnotherItem) {
+  showButtonFor("Mail");
+  // Bottom-left space: the panel over the middle of Notes' icon.
+  const Rect notes = DockGeometry::appKitRect(desktop.itemFrame(*desktop.dockItemNamed("Notes")),
+                                              desktop.screenFrames().front().maxY());
+  lumivane().overlay()->panel().setFrame({notes.midX() - 16, notes.midY() - 16, 32, 32});
+  EXPECT_EQ(check(), "");
+  desktop.advance(InvariantChecker::coverGrace * 1.5);
+  EXPECT_TRUE(says(check(), "invariant 8: the × for Mail covers another Dock item"));
 }
 
 // ---------------------------------------------------------------------------------------------
