@@ -148,10 +148,12 @@ void protectedApps(Writer& writer) {
   services.settings->setProtected("com.apple.Terminal", true);
   services.settings->setProtected("com.example.ScreenRecorder", true);
   const auto running = [] {
-    return std::vector<ProtectableApp>{{"com.apple.Safari", "Safari"},
-                                       {"com.apple.Terminal", "终端"},
-                                       {"com.apple.Notes", "备忘录"},
-                                       {"com.parallels.desktop.console", "Parallels Desktop"}};
+    return std::vector<ProtectableApp>{
+        {"com.apple.Safari", "Safari", "/Applications/Safari.app"},
+        {"com.apple.Terminal", "终端", "/Applications/Utilities/Terminal.app"},
+        {"com.apple.Notes", "备忘录", "/Applications/Notes.app"},
+        {"com.parallels.desktop.console", "Parallels Desktop",
+         "/Applications/Parallels Desktop.app"}};
   };
   ProtectedAppsEditor section(services.settings, running);
   section.setFixedWidth(320);

@@ -112,6 +112,7 @@ private slots:
     QTest::mouseClick(&panel.button(), Qt::LeftButton);
     QCOMPARE(clicks, 1);
     QCOMPARE(panel.button().accessibleName(), QStringLiteral("退出 Safari"));
+    QCOMPARE(panel.button().toolTip(), QStringLiteral("退出 Safari"));
     QCOMPARE(panel.button().objectName(), QStringLiteral("lumivane.quit-overlay"));
     panel.orderOut();
     QVERIFY(!panel.isVisible());
@@ -123,23 +124,36 @@ private slots:
         {QRectF(0, 0, 1440, 900), QRectF(0, 25, 1440, 800)},
         {QRectF(1440, 0, 1280, 600), QRectF(1440, 25, 1280, 575)}};
     const QRectF onSecondary(2660, 0, 25, 25);
-    QCOMPARE(visibleAreaUnder(onSecondary, screens), std::optional<QRectF>(screens[1].visible));
-    QCOMPARE(visibleAreaUnder(QRectF(1200, 0, 25, 25), screens),
-             std::optional<QRectF>(screens[0].visible));
-    QCOMPARE(visibleAreaUnder(QRectF(5000, 0, 25, 25), screens), std::nullopt);
+    QCOMPARE(screenUnder(onSecondary, screens)->visible, screens[1].visible);
+    QCOMPARE(screenUnder(QRectF(1200, 0, 25, 25), screens)->visible, screens[0].visible);
+    QVERIFY(!screenUnder(QRectF(5000, 0, 25, 25), screens).has_value());
     // The height limit is the secondary's, not the taller primary's.
-    QCOMPARE(MenuHeight::viewHeight(1000, visibleAreaUnder(onSecondary, screens)->height()), 495.0);
+    QCOMPARE(MenuHeight::viewHeight(1000, screenUnder(onSecondary, screens)->visible.height()),
+             495.0);
 
     // Centred under the status item, 6 below it; near the right edge it keeps 8 from it.
     const QSizeF card(360, 480);
-    const QRectF middle =
-        PopoverChrome::cardFrame(QRectF(2000, 0, 25, 25), card, screens[1].visible);
+    const QRectF middle = PopoverChrome::cardFrame(QRectF(2000, 0, 25, 25), card, screens[1]);
     QCOMPARE(middle.center().x(), 2012.5);
     QCOMPARE(middle.top(), 31.0);
-    const QRectF edge = PopoverChrome::cardFrame(onSecondary, card, screens[1].visible);
-    QCOMPARE(edge.right(), screens[1].visible.right() - PopoverChrome::screenMargin);
-    const QRectF left = PopoverChrome::cardFrame(QRectF(1445, 0, 25, 25), card, screens[1].visible);
-    QCOMPARE(left.left(), screens[1].visible.left() + PopoverChrome::screenMargin);
+    const QRectF edge = PopoverChrome::cardFrame(onSecondary, card, screens[1]);
+    QCOMPARE(edge.right(), screens[1].frame.right() - PopoverChrome::screenMargin);
+    const QRectF left = PopoverChrome::cardFrame(QRectF(1445, 0, 25, 25), card, screens[1]);
+    QCOMPARE(left.left(), screens[1].frame.left() + PopoverChrome::screenMargin);
+  }
+
+  // A Dock on the right edge narrows the visible area, not the menu bar: the popover stays
+  // under its status item, over the Dock, as far as the display itself allows.
+  void popoverStaysUnderItsStatusItemBesideARightDock() {
+    const ScreenArea screen{QRectF(0, 0, 1440, 900), QRectF(0, 25, 1370, 875)};
+    const QSizeF card(360, 480);
+    const QRectF anchor(1200, 0, 25, 25);
+    const QRectF frame = PopoverChrome::cardFrame(anchor, card, screen);
+    QCOMPARE(frame.center().x(), anchor.center().x());
+    QVERIFY(frame.right() > screen.visible.right());
+    // Near the corner, only the display's own edge moves it.
+    const QRectF corner = PopoverChrome::cardFrame(QRectF(1400, 0, 25, 25), card, screen);
+    QCOMPARE(corner.right(), screen.frame.right() - PopoverChrome::screenMargin);
   }
 
   void windowsFitTheVisibleArea() {
