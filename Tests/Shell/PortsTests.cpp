@@ -221,6 +221,64 @@ private slots:
     QCOMPARE(badged.pixelColor(3, 9), plain.pixelColor(3, 9));
   }
 
+  // Around the dot runs a ring of clear space a point and a half wide at the least, so that the
+  // dot reads as a dot of its own against the symbol's ink, in one colour too.
+  void badgeSitsInAClearRing() {
+    constexpr double ratio = 4;
+    for (const auto symbol : {Symbols::dockRectangle, Symbols::exclamationmarkCircle}) {
+      const QImage plain = statusItemImage(symbol, 18, Qt::black, std::nullopt, ratio).toImage();
+      const QImage badged = statusItemImage(symbol, 18, Qt::black, Qt::red, ratio).toImage();
+      const QPointF centre(15.5, 2.5); // the 5-point dot at the top trailing corner
+      int ringPixels = 0;
+      for (int y = 0; y < plain.height(); ++y) {
+        for (int x = 0; x < plain.width(); ++x) {
+          const QPointF point((x + 0.5) / ratio, (y + 0.5) / ratio);
+          const double distance = std::hypot(point.x() - centre.x(), point.y() - centre.y());
+          if (distance > 2.5 + 0.25 && distance < 2.5 + 1.5 && plain.pixelColor(x, y).alpha() > 0) {
+            ++ringPixels;
+            QCOMPARE(badged.pixelColor(x, y).alpha(), 0);
+          }
+        }
+      }
+      QVERIFY2(ringPixels > 0, symbol.data());
+    }
+  }
+
+  // Asking for attention, the status item keeps Lumivane's own symbol and adds an exclamation
+  // badge at its bottom trailing corner, set off by a clear ring (it used to become a generic
+  // exclamation mark in a circle, losing the app's identity).
+  void attentionSymbolKeepsLumivanesIdentity() {
+    constexpr double ratio = 4;
+    const QImage plain =
+        Symbols::pixmap(Symbols::dockRectangle, 24, Qt::black, QFont::Normal, ratio).toImage();
+    const QImage attention = Symbols::pixmap(Symbols::dockRectangleBadgeExclamationmark, 24,
+                                             Qt::black, QFont::Normal, ratio)
+                                 .toImage();
+    const QPointF badge(18.5, 17.5);
+    int same = 0;
+    int ring = 0;
+    for (int y = 0; y < plain.height(); ++y) {
+      for (int x = 0; x < plain.width(); ++x) {
+        const QPointF point((x + 0.5) / ratio, (y + 0.5) / ratio);
+        const double distance = std::hypot(point.x() - badge.x(), point.y() - badge.y());
+        if (distance > 7.5) {
+          QCOMPARE(attention.pixelColor(x, y), plain.pixelColor(x, y));
+          same += plain.pixelColor(x, y).alpha() > 0 ? 1 : 0;
+        } else if (distance > 5.4 && distance < 6.6 && plain.pixelColor(x, y).alpha() > 0) {
+          ++ring;
+          QCOMPARE(attention.pixelColor(x, y).alpha(), 0);
+        }
+      }
+    }
+    QVERIFY(same > 0 && ring > 0);
+    // The badge is a disc with the exclamation mark punched out of it.
+    const auto at = [&attention, ratio](double x, double y) {
+      return attention.pixelColor(static_cast<int>(x * ratio), static_cast<int>(y * ratio));
+    };
+    QVERIFY(at(badge.x() + 3.5, badge.y()).alpha() > 200);
+    QCOMPARE(at(badge.x(), badge.y() - 1).alpha(), 0);
+  }
+
   void spacesFlipAboutThePrimaryDisplay() {
     const QRectF primary(0, 0, 1440, 900);
     QCOMPARE(flipToTopLeft({10, 848, 32, 32}, primary), QRectF(10, 20, 32, 32));
@@ -293,7 +351,8 @@ private slots:
 
   void everySymbolDrawsAndUnknownNamesDrawNothing() {
     for (const auto name :
-         {Symbols::dockRectangle, Symbols::exclamationmarkCircle, Symbols::xmark,
+         {Symbols::dockRectangle, Symbols::dockRectangleBadgeExclamationmark,
+         Symbols::exclamationmarkCircle, Symbols::xmark,
           Symbols::arrowCounterclockwise, Symbols::folderFill, Symbols::safari, Symbols::noteText,
           Symbols::cursorarrow, Symbols::computermouse, Symbols::sunrise, Symbols::handRaised,
           Symbols::handRaisedFill, Symbols::checkmarkShield, Symbols::checkmarkShieldFill,
