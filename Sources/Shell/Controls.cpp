@@ -72,7 +72,7 @@ void setControlSize(QPushButton& button, ControlSize size) {
 // draw), then the label widget; clicking anywhere on it toggles the group.
 class DisclosureHeader : public QAbstractButton {
 public:
-  static constexpr int indicatorWidth = 16;
+  static constexpr int indicatorWidth = Disclosure::indicatorWidth;
 
   DisclosureHeader(const QString& title, QWidget* label, const QMargins& margins) {
     setCheckable(true);

@@ -225,6 +225,9 @@ class Disclosure : public QWidget {
   Q_OBJECT
 
 public:
+  // The indicator's column before the header's label.
+  static constexpr int indicatorWidth = 16;
+
   // `label` is the header's content; the indicator is drawn before it. `headerMargins` pad the
   // header (the whole padded row takes the click).
   Disclosure(const QString& title, QWidget* label, QWidget* content,

@@ -20,7 +20,8 @@ PermissionHelp::PermissionHelp(std::shared_ptr<PermissionManager> permissions, Q
                  {}, parent),
       permissions_(std::move(permissions)) {
   auto* column = new QVBoxLayout(&content());
-  column->setContentsMargins(0, 6, 0, 0);
+  // Under the title, past the disclosure indicator.
+  column->setContentsMargins(indicatorWidth, 6, 0, 0);
   column->setSpacing(8);
   auto* note =
       makeLabel(QStringLiteral("更换应用签名后，系统可能仍保留旧授权。请在辅助功能列表中移除旧"
