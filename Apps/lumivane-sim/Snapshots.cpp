@@ -100,10 +100,7 @@ void savePopover(Writer& writer, const presentation::MenuContentModel& model, co
 
 void popovers(Writer& writer) {
   ViewServices services;
-  presentation::MenuContentModel model;
-  model.settings = services.settings;
-  model.permissions = services.permissions;
-  model.runtime = services.runtime;
+  presentation::MenuContentModel model = services.menuModel();
 
   savePopover(writer, model, QStringLiteral("popover-accessibility"));
   savePopover(writer, model, QStringLiteral("popover-accessibility-help"),
@@ -179,10 +176,7 @@ void protectedApps(Writer& writer) {
   section.setExpanded(true);
   writer.save(section, QStringLiteral("protected-apps"));
 
-  presentation::MenuContentModel model;
-  model.settings = services.settings;
-  model.permissions = services.permissions;
-  model.runtime = services.runtime;
+  presentation::MenuContentModel model = services.menuModel();
   model.runningApps = running;
   savePopover(writer, model, QStringLiteral("popover-protected-apps"),
               [](MenuContent& content) { content.protectedAppsEditor().setExpanded(true); });

@@ -73,12 +73,8 @@ private slots:
   // visible label (VoiceOver used to read "lumivane.reset-layout" for 恢复默认).
   void namesAreLabelsAndIdentifiersStayIdentifiers() {
     Services services;
-    presentation::MenuContentModel model;
-    model.settings = services.settings;
-    model.permissions = services.permissions;
-    model.runtime = services.runtime;
     services.runtime->show(QuitLine{QuitOutcome::ended, "Safari"});
-    MenuContent menu(model, 900);
+    MenuContent menu(services.menuModel(), 900);
     menu.layoutSettings().setExpanded(true);
     WelcomeContent welcome({services.permissions, {}});
 
@@ -112,11 +108,7 @@ private slots:
   // A disclosure header is a button that names what it opens.
   void disclosureHeadersAreNamedByTheirTitles() {
     Services services;
-    presentation::MenuContentModel model;
-    model.settings = services.settings;
-    model.permissions = services.permissions;
-    model.runtime = services.runtime;
-    MenuContent menu(model, 900);
+    MenuContent menu(services.menuModel(), 900);
     QStringList names;
     for (Disclosure* disclosure : menu.content().findChildren<Disclosure*>()) {
       names << element(disclosure->header())->text(QAccessible::Name);
@@ -131,11 +123,7 @@ private slots:
   // VoiceOver skips); the demonstration's icons repeat what its caption says and are hidden.
   void drawingsAreLabelledImagesAndDecorationIsHidden() {
     Services services;
-    presentation::MenuContentModel model;
-    model.settings = services.settings;
-    model.permissions = services.permissions;
-    model.runtime = services.runtime;
-    MenuContent menu(model, 900);
+    MenuContent menu(services.menuModel(), 900);
     Dot* dot = nullptr;
     for (Dot* candidate : menu.content().findChildren<Dot*>()) {
       if (!candidate->accessibleName().isEmpty()) {
@@ -182,9 +170,9 @@ private slots:
     button.setSymbol("dock.rectangle", "Lumivane");
     QCOMPARE(symbols.back().second, std::string("Lumivane，有未查看的退出结果"));
     button.setSymbol("dock.rectangle.badge.exclamationmark", "Lumivane");
-    QCOMPARE(symbols.back(), (std::pair<std::string, std::string>{
-                                 "dock.rectangle.badge.exclamationmark",
-                                 "Lumivane，有未查看的退出结果"}));
+    QCOMPARE(symbols.back(),
+             (std::pair<std::string, std::string>{"dock.rectangle.badge.exclamationmark",
+                                                  "Lumivane，有未查看的退出结果"}));
     const std::size_t told = symbols.size();
     button.setBadge(true);
     QCOMPARE(symbols.size(), told); // unchanged: not told again

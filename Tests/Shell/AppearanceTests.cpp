@@ -83,10 +83,7 @@ void collectTexts(QWidget& root, std::map<QString, double>& contrasts) {
 }
 
 presentation::MenuContentModel menuModel(Services& services) {
-  presentation::MenuContentModel model;
-  model.settings = services.settings;
-  model.permissions = services.permissions;
-  model.runtime = services.runtime;
+  presentation::MenuContentModel model = services.menuModel();
   model.runningApps = [] {
     return std::vector<ProtectableApp>{{"com.apple.Safari", "Safari", "/Applications/Safari.app"}};
   };

@@ -61,10 +61,7 @@ class MenuContentTests : public QObject {
   };
 
   presentation::MenuContentModel model(Services& services, Counters& counters) {
-    presentation::MenuContentModel model;
-    model.settings = services.settings;
-    model.permissions = services.permissions;
-    model.runtime = services.runtime;
+    presentation::MenuContentModel model = services.menuModel();
     model.showWelcome = [&counters] { ++counters.welcome; };
     model.quit = [&counters] { ++counters.quit; };
     return model;
@@ -148,7 +145,8 @@ private slots:
     services.grantAccessibility(true);
     services.permissions->setMiddleAvailable(false);
     MenuContent view(model(services, counters), 900);
-    QLabel* detail = findLabel(view.content(), QStringLiteral("悬停退出仍可使用。检查辅助功能权限后重试。"));
+    QLabel* detail =
+        findLabel(view.content(), QStringLiteral("悬停退出仍可使用。检查辅助功能权限后重试。"));
     QVERIFY(detail != nullptr && detail->isVisibleTo(&view.content()));
     QAbstractButton* retry = findButton(view.content(), retryTitle);
     QAbstractButton* check = findButton(view.content(), QStringLiteral("检查权限"));

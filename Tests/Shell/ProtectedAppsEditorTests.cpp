@@ -123,10 +123,7 @@ private slots:
   // The popover holds the section, collapsed at first, fed by the coordinator's running apps.
   void isPartOfThePopover() {
     Services services;
-    presentation::MenuContentModel model;
-    model.settings = services.settings;
-    model.permissions = services.permissions;
-    model.runtime = services.runtime;
+    presentation::MenuContentModel model = services.menuModel();
     model.runningApps = [] { return runningNow; };
     MenuContent view(model, 900);
     ProtectedAppsEditor& editor = view.protectedAppsEditor();
