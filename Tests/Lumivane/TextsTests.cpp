@@ -38,31 +38,12 @@ TEST(OverlayLabel, NamesTheApplicationItQuits) {
   EXPECT_EQ(texts::overlayLabel(""), "退出 应用");
 }
 
-// Beside a side Dock the × goes above or below the name label, so the names of the positions
-// change with the edge; the options they stand for do not.
-TEST(PositionTitles, AreTrueOnEveryEdge) {
-  for (const DockEdge edge : allDockEdges) {
-    EXPECT_EQ(texts::positionTitle(HoverPosition::automatic, edge), "自动");
-  }
-  EXPECT_EQ(texts::positionTitle(HoverPosition::leading, DockEdge::bottom), "上方偏左");
-  EXPECT_EQ(texts::positionTitle(HoverPosition::trailing, DockEdge::bottom), "上方偏右");
-  for (const DockEdge edge : {DockEdge::left, DockEdge::right}) {
-    EXPECT_EQ(texts::positionTitle(HoverPosition::leading, edge), "侧边偏上");
-    EXPECT_EQ(texts::positionTitle(HoverPosition::trailing, edge), "侧边偏下");
-  }
-}
-
 TEST(ApplicationNames, FromABundleIdentifierAlone) {
   EXPECT_EQ(texts::nameFromBundleIdentifier("com.example.Recorder"), "Recorder");
   EXPECT_EQ(texts::nameFromBundleIdentifier("Recorder"), "Recorder");
   // Nothing after the last dot: the identifier is all there is to show.
   EXPECT_EQ(texts::nameFromBundleIdentifier("com.example."), "com.example.");
   EXPECT_EQ(texts::nameFromBundleIdentifier(""), "");
-}
-
-TEST(StatusItemDescription, SaysWhatTheBadgeStandsFor) {
-  EXPECT_EQ(texts::statusItemDescription("Lumivane", false), "Lumivane");
-  EXPECT_EQ(texts::statusItemDescription("Lumivane", true), "Lumivane，有未查看的退出结果");
 }
 
 } // namespace
