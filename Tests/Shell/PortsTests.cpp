@@ -352,11 +352,11 @@ private slots:
   void everySymbolDrawsAndUnknownNamesDrawNothing() {
     for (const auto name :
          {Symbols::dockRectangle, Symbols::dockRectangleBadgeExclamationmark,
-         Symbols::exclamationmarkCircle, Symbols::xmark,
-          Symbols::arrowCounterclockwise, Symbols::folderFill, Symbols::safari, Symbols::noteText,
-          Symbols::cursorarrow, Symbols::computermouse, Symbols::sunrise, Symbols::handRaised,
-          Symbols::handRaisedFill, Symbols::checkmarkShield, Symbols::checkmarkShieldFill,
-          Symbols::pauseCircle, Symbols::infoCircle}) {
+          Symbols::exclamationmarkCircle, Symbols::xmark, Symbols::arrowCounterclockwise,
+          Symbols::folderFill, Symbols::safari, Symbols::noteText, Symbols::cursorarrow,
+          Symbols::computermouse, Symbols::sunrise, Symbols::handRaised, Symbols::handRaisedFill,
+          Symbols::checkmarkShield, Symbols::checkmarkShieldFill, Symbols::pauseCircle,
+          Symbols::infoCircle}) {
       QVERIFY2(hasInk(Symbols::pixmap(name, 24, Qt::black)), name.data());
     }
     QVERIFY(!Symbols::isKnown("gearshape"));
