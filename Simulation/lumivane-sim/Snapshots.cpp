@@ -1,14 +1,18 @@
 #include "Snapshots.hpp"
 
 #include "Lumivane/AppDelegate.hpp"
+#include "Shell/DockDemo.hpp"
 #include "Shell/HoverLayoutSettings.hpp"
 #include "Shell/MenuContent.hpp"
 #include "Shell/OverlayPanel.hpp"
+#include "Shell/PermissionHelp.hpp"
 #include "Shell/Popover.hpp"
 #include "Shell/ProtectedAppsEditor.hpp"
 #include "Shell/QtWindows.hpp"
 #include "Shell/ScreenSpace.hpp"
+#include "Shell/StatusItem.hpp"
 #include "Shell/Style.hpp"
+#include "Shell/Symbols.hpp"
 #include "Shell/WelcomeContent.hpp"
 #include "SimulatedDesktop/SimulatorWindow.hpp"
 #include "SimulatedDesktop/ViewServices.hpp"
@@ -96,12 +100,13 @@ void savePopover(Writer& writer, const presentation::MenuContentModel& model, co
 
 void popovers(Writer& writer) {
   ViewServices services;
-  presentation::MenuContentModel model;
-  model.settings = services.settings;
-  model.permissions = services.permissions;
-  model.runtime = services.runtime;
+  presentation::MenuContentModel model = services.menuModel();
 
   savePopover(writer, model, QStringLiteral("popover-accessibility"));
+  savePopover(writer, model, QStringLiteral("popover-accessibility-help"),
+              [](MenuContent& content) {
+                content.content().findChild<PermissionHelp*>()->setExpanded(true);
+              });
   services.grantAccessibility(true);
   services.permissions->setMiddleAvailable(false);
   savePopover(writer, model, QStringLiteral("popover-middle-click"));
@@ -111,6 +116,10 @@ void popovers(Writer& writer) {
   services.runtime->show(QuitLine{QuitOutcome::timedOut, "TextEdit"});
   services.runtime->setSuspended(true);
   savePopover(writer, model, QStringLiteral("popover-suspended"));
+  services.runtime->setSuspended(false);
+  services.desktop.setLoginItemFailure("Operation not permitted");
+  services.settings->setLogin(true);
+  savePopover(writer, model, QStringLiteral("popover-errors"));
   // Before any outcome: no status line, nothing paused.
   model.runtime = std::make_shared<RuntimeStatus>();
   services.settings->setHoverEnabled(false);
@@ -121,7 +130,14 @@ void popovers(Writer& writer) {
 void layouts(Writer& writer) {
   ViewServices services;
   const char* names[] = {"layout-bottom", "layout-left", "layout-right"};
+  // Beside a side Dock the positions have names of their own: one is chosen there.
+  const HoverLayoutOptions options[] = {
+      HoverLayoutOptions::defaults,
+      {HoverPosition::leading, HoverDistance::standard},
+      {HoverPosition::trailing, HoverDistance::spacious},
+  };
   for (std::size_t index = 0; index < std::size(allDockEdges); ++index) {
+    services.settings->setHoverLayout(options[index]);
     HoverLayoutSettings section(services.settings, allDockEdges[index]);
     section.setFixedWidth(320);
     section.setAutoFillBackground(true);
@@ -148,10 +164,12 @@ void protectedApps(Writer& writer) {
   services.settings->setProtected("com.apple.Terminal", true);
   services.settings->setProtected("com.example.ScreenRecorder", true);
   const auto running = [] {
-    return std::vector<ProtectableApp>{{"com.apple.Safari", "Safari"},
-                                       {"com.apple.Terminal", "终端"},
-                                       {"com.apple.Notes", "备忘录"},
-                                       {"com.parallels.desktop.console", "Parallels Desktop"}};
+    return std::vector<ProtectableApp>{
+        {"com.apple.Safari", "Safari", "/Applications/Safari.app"},
+        {"com.apple.Terminal", "终端", "/Applications/Utilities/Terminal.app"},
+        {"com.apple.Notes", "备忘录", "/Applications/Notes.app"},
+        {"com.parallels.desktop.console", "Parallels Desktop",
+         "/Applications/Parallels Desktop.app"}};
   };
   ProtectedAppsEditor section(services.settings, running);
   section.setFixedWidth(320);
@@ -159,10 +177,7 @@ void protectedApps(Writer& writer) {
   section.setExpanded(true);
   writer.save(section, QStringLiteral("protected-apps"));
 
-  presentation::MenuContentModel model;
-  model.settings = services.settings;
-  model.permissions = services.permissions;
-  model.runtime = services.runtime;
+  presentation::MenuContentModel model = services.menuModel();
   model.runningApps = running;
   savePopover(writer, model, QStringLiteral("popover-protected-apps"),
               [](MenuContent& content) { content.protectedAppsEditor().setExpanded(true); });
@@ -172,8 +187,44 @@ void welcome(Writer& writer) {
   ViewServices services;
   WelcomeContent content({services.permissions, {}});
   writer.save(content, QStringLiteral("welcome-before"));
+  // The demonstration's × under the pointer, then after the demonstration ran.
+  DockDemo& demo = *content.findChild<DockDemo*>();
+  content.show();
+  QEnterEvent enter(QPointF(14, 14), QPointF(14, 14), QPointF(14, 14));
+  QApplication::sendEvent(&demo.button(), &enter);
+  writer.save(demo.grab().toImage(), QStringLiteral("welcome-demo-lit"));
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(&demo.button(), &leave);
+  demo.toggle();
   services.grantAccessibility(true);
   writer.save(content, QStringLiteral("welcome-after"));
+}
+
+// The status item's image six times enlarged on the menu bar: ready, with the badge, asking for
+// attention, and both.
+void statusItems(Writer& writer) {
+  constexpr int scale = 6;
+  constexpr double side = 16;
+  const QPalette colours = QGuiApplication::palette();
+  QImage image(static_cast<int>(side * scale * 4 + scale * 8 * 5),
+               static_cast<int>(side * scale * 1.5), QImage::Format_ARGB32);
+  image.fill(style::windowBackground(colours));
+  QPainter painter(&image);
+  double x = scale * 8;
+  for (const auto& [symbol, badge] :
+       {std::pair{Symbols::dockRectangle, false}, std::pair{Symbols::dockRectangle, true},
+        std::pair{Symbols::dockRectangleBadgeExclamationmark, false},
+        std::pair{Symbols::dockRectangleBadgeExclamationmark, true}}) {
+    const std::optional<QColor> dot =
+        badge ? std::optional<QColor>(style::orange(colours)) : std::nullopt;
+    const QPixmap glyph =
+        statusItemImage(symbol, side, style::primary(colours), dot, scale, QFont::Medium);
+    painter.drawPixmap(QRectF(x, side * scale * 0.25, side * scale, side * scale), glyph,
+                       QRectF(glyph.rect()));
+    x += side * scale + scale * 8;
+  }
+  painter.end();
+  writer.save(image, QStringLiteral("status-item"));
 }
 
 // The × four times enlarged, so that its drawing can be checked.
@@ -250,6 +301,25 @@ void refusedQuit(Writer& writer) {
   writer.save(session.window->snapshot(), QStringLiteral("desktop-badge"));
 }
 
+// The popover beside a Dock on the right edge: under its status item all the same.
+void rightDockPopover(Writer& writer) {
+  DesktopSession session(QSize(1280, 800));
+  session.desktop.placeDock(DockEdge::right);
+  session.settle();
+  session.delegate->togglePopover();
+  session.settle();
+  writer.save(session.window->snapshot(), QStringLiteral("desktop-popover-right-dock"));
+}
+
+// Accessibility revoked: the status item keeps Lumivane's symbol and asks for attention.
+void attention(Writer& writer) {
+  DesktopSession session(QSize(1280, 800));
+  session.desktop.setAccessibility(false);
+  session.desktop.advance(2.5);
+  session.settle();
+  writer.save(session.window->snapshot(), QStringLiteral("desktop-attention"));
+}
+
 // The layout section opened in the popover on a 1440×900 display: the preview, its note and
 // the reset button are in view.
 void openedLayout(Writer& writer) {
@@ -295,9 +365,12 @@ int writeSnapshots(int argc, char** argv, const std::string& directory) {
     layouts(writer);
     protectedApps(writer);
     welcome(writer);
+    statusItems(writer);
     closeButtons(writer);
     desktop(writer);
     refusedQuit(writer);
+    rightDockPopover(writer);
+    attention(writer);
     openedLayout(writer);
     smallScreenWelcome(writer);
     failures += writer.failures();

@@ -12,7 +12,9 @@ namespace lumivane {
 namespace {
 
 constexpr std::string_view readySymbol = "dock.rectangle";
-constexpr std::string_view attentionSymbol = "exclamationmark.circle";
+// Lumivane's own symbol with an exclamation badge: the item asks for attention and stays
+// recognisable as Lumivane's.
+constexpr std::string_view attentionSymbol = "dock.rectangle.badge.exclamationmark";
 constexpr std::string_view statusItemIdentifier = "lumivane.status-item";
 // Until the menu content has measured itself.
 constexpr double initialContentHeight = 500;
@@ -396,7 +398,8 @@ std::vector<ProtectableApp> AppDelegate::protectableApps() const {
         app.activationPolicy != platform::ActivationPolicy::regular) {
       continue;
     }
-    apps.push_back({app.bundleIdentifier.value_or(""), app.localizedName.value_or("")});
+    apps.push_back({app.bundleIdentifier.value_or(""), app.localizedName.value_or(""),
+                    app.bundlePath.value_or("")});
   }
   return apps;
 }

@@ -121,10 +121,13 @@ void Diagnostics::report() {
   print_("System: " + systemVersion_);
   print_("Lumivane: pid " + std::to_string(platform_.process.pid()) + ", " +
          platform_.process.bundlePath());
-  print_("Accessibility: " + std::string(granted(platform_.accessibility.isProcessTrusted())));
-  print_("Input Monitoring: " +
-         std::string(granted(platform_.eventTaps.preflightListenEventAccess())));
-  print_("Event posting (the middle-click tap): " +
+  // One switch in System Settings grants both: the Dock is read through the Accessibility trust,
+  // and the middle-click tap, an active filter, runs on post-event access. Each is read on its
+  // own, since macOS may report them apart (a trust cached after its row was removed).
+  print_("Accessibility (the one permission Lumivane needs):");
+  print_("  for reading the Dock: " +
+         std::string(granted(platform_.accessibility.isProcessTrusted())));
+  print_("  for the middle-click tap: " +
          std::string(granted(platform_.eventTaps.preflightPostEventAccess())));
 
   const std::vector<Rect> frames = platform_.screens.frames();

@@ -11,11 +11,12 @@
 
 namespace lumivane {
 
-// The plain-text report of `--diagnose`, for a bug report: the system, both permissions, the
-// displays, the Dock's process and edge, the Dock's items exactly as the Dock observer reads
-// them (and the application each resolves to, or why none), then a hit test of the pointer once
-// a second. It reads through the services' own code and decides nothing; it writes nothing to
-// the user defaults. Main thread; `print` receives one line at a time.
+// The plain-text report of `--diagnose`, for a bug report: the system, the Accessibility
+// permission (as the Dock reading and the middle-click tap each see it), the displays, the Dock's
+// process and edge, the Dock's items exactly as the Dock observer reads them (and the application
+// each resolves to, or why none), then a hit test of the pointer once a second. It reads through
+// the services' own code and decides nothing; it writes nothing to the user defaults. Main thread;
+// `print` receives one line at a time.
 class Diagnostics : public std::enable_shared_from_this<Diagnostics> {
 public:
   static constexpr int hitTests = 10;

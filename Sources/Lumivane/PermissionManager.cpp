@@ -60,7 +60,7 @@ void PermissionManager::requestAccessibility() {
   openPrivacy(accessibilityPane);
 }
 
-void PermissionManager::requestInputMonitoring() {
+void PermissionManager::requestMiddleClickAccess() {
   // The system prompts only while the access is missing; the poll picks up a grant.
   platform_.eventTaps.requestPostEventAccess();
   openPrivacy(accessibilityPane);

@@ -9,13 +9,14 @@
 
 namespace lumivane {
 
-// The Accessibility and Input Monitoring permissions, polled every 2 s so that a grant or a
+// The one permission Lumivane needs, Accessibility, polled every 2 s so that a grant or a
 // revocation in the system settings is noticed without a restart, and the actions that lead to
-// them. The middle-click tap is an active filter, which macOS gates by post-event access (granted
-// in the Accessibility list), not by Input Monitoring: the poll watches that access too, so that
-// granting it restarts the tap, and the middle-click notice's action leads there. Main thread;
-// onChange fires from refresh() (the poll, or a caller) only on a change. Create with
-// make_shared.
+// it. Hover reads the Dock through the Accessibility trust; the middle-click tap is an active
+// filter, which macOS gates by post-event access, granted by the same switch in the
+// Accessibility list: the poll watches that access too, so that granting it restarts the tap.
+// Listen access (Input Monitoring) is published too, as the platform reports it; no feature
+// needs it and nothing asks for it. Main thread; onChange fires from refresh() (the poll, or a
+// caller) only on a change. Create with make_shared.
 class PermissionManager : public Observable,
                           public std::enable_shared_from_this<PermissionManager> {
 public:
@@ -39,12 +40,11 @@ public:
   bool isPolling() const { return timer_ != nullptr; }
   void refresh();
   void requestAccessibility();
-  // The action of the middle-click notice, which speaks of Input Monitoring: asks for what the
-  // tap really needs, post-event access (the system prompts only while it is missing; listen
-  // access is never asked for, it cannot help an active tap), then opens the Accessibility
-  // pane, where that access is granted and where switching Lumivane off and on renews a grant
-  // that an earlier build of the app left behind.
-  void requestInputMonitoring();
+  // The action of the middle-click notice: asks for what the tap needs, post-event access (the
+  // system prompts only while it is missing), then opens the Accessibility pane, where that
+  // access is granted and where switching Lumivane off and on renews a grant that an earlier
+  // build of the app left behind.
+  void requestMiddleClickAccess();
   void revealCurrentApplication();
 
   std::function<void()> onChange;

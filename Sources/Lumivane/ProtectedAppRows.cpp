@@ -40,10 +40,14 @@ std::vector<ProtectedAppRow> protectedAppRows(std::span<const ProtectableApp> ru
                                               const ProtectedApps& protectedApps,
                                               std::span<const ProtectedAppRow> shown) {
   const auto shownRow = [&](std::string_view identifier) { return findRow(shown, identifier); };
-  // A row that was shown keeps its name when its application has ended.
+  // A row that was shown keeps its name and path when its application has ended.
   const auto nameOf = [&](const std::string& identifier) {
     const ProtectedAppRow* row = shownRow(identifier);
     return row != nullptr && !row->displayName.empty() ? row->displayName : identifier;
+  };
+  const auto pathOf = [&](const std::string& identifier) {
+    const ProtectedAppRow* row = shownRow(identifier);
+    return row != nullptr ? row->bundlePath : std::string();
   };
   std::vector<ProtectedAppRow> runningRows;
   for (const ProtectableApp& app : running) {
@@ -59,9 +63,12 @@ std::vector<ProtectedAppRow> protectedAppRows(std::span<const ProtectableApp> ru
       if (row->displayName.empty()) {
         row->displayName = app.name;
       }
+      if (row->bundlePath.empty()) {
+        row->bundlePath = app.bundlePath;
+      }
       continue;
     }
-    runningRows.push_back({app.bundleIdentifier, app.name, true, isProtected});
+    runningRows.push_back({app.bundleIdentifier, app.name, true, isProtected, app.bundlePath});
   }
   for (ProtectedAppRow& row : runningRows) {
     if (row.displayName.empty()) {
@@ -75,12 +82,13 @@ std::vector<ProtectedAppRow> protectedAppRows(std::span<const ProtectableApp> ru
   };
   for (const std::string& identifier : protectedApps.identifiers()) {
     if (!listed(identifier)) {
-      otherRows.push_back({identifier, nameOf(identifier), false, true});
+      otherRows.push_back({identifier, nameOf(identifier), false, true, pathOf(identifier)});
     }
   }
   for (const ProtectedAppRow& row : shown) {
     if (!row.identifier.empty() && !listed(row.identifier)) {
-      otherRows.push_back({row.identifier, nameOf(row.identifier), false, false});
+      otherRows.push_back(
+          {row.identifier, nameOf(row.identifier), false, false, pathOf(row.identifier)});
     }
   }
 

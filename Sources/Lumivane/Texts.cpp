@@ -61,6 +61,36 @@ std::string overlayLabel(std::string_view appName) {
   return "退出 " + std::string(nameOrDefault(appName));
 }
 
+std::string_view positionTitle(HoverPosition position, DockEdge edge) {
+  const bool bottom = edge == DockEdge::bottom;
+  switch (position) {
+  case HoverPosition::automatic:
+    return "自动";
+  case HoverPosition::leading:
+    return bottom ? "上方偏左" : "侧边偏上";
+  case HoverPosition::trailing:
+    return bottom ? "上方偏右" : "侧边偏下";
+  }
+  return "自动";
+}
+
+std::string_view nameFromBundleIdentifier(std::string_view identifier) {
+  const std::size_t dot = identifier.rfind('.');
+  if (dot == std::string_view::npos || dot + 1 == identifier.size()) {
+    return identifier;
+  }
+  return identifier.substr(dot + 1);
+}
+
+std::string statusItemDescription(std::string_view description, bool badge) {
+  std::string result(description);
+  if (badge) {
+    result += "，";
+    result += badgeDescription;
+  }
+  return result;
+}
+
 } // namespace texts
 
 } // namespace lumivane

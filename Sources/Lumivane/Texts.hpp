@@ -1,5 +1,8 @@
 #pragma once
 
+#include "LumivaneCore/DockGeometry.hpp"
+#include "LumivaneCore/HoverLayout.hpp"
+
 #include <string>
 #include <string_view>
 #include <variant>
@@ -37,14 +40,27 @@ bool isError(const StatusLine& line);
 namespace texts {
 
 std::string statusLine(const StatusLine& line);
-// The × button's accessibility label: "退出 " and the application's name.
+// The × button's accessibility label and tooltip: "退出 " and the application's name.
 std::string overlayLabel(std::string_view appName);
+// A position of the ×, named as it looks beside an icon of a Dock on `edge`: on the bottom the
+// × goes above the icon, towards its left or right side; beside a left or right Dock it goes
+// beside the icon, above or below its name label.
+std::string_view positionTitle(HoverPosition position, DockEdge edge);
+// A name for an application known only by its bundle identifier: the identifier's last
+// dot-separated part ("com.example.Recorder" gives "Recorder"), or the whole identifier when
+// that part is empty.
+std::string_view nameFromBundleIdentifier(std::string_view identifier);
+// The status item's accessibility description: `description`, and while the badge shows, what
+// the badge stands for.
+std::string statusItemDescription(std::string_view description, bool badge);
 
 inline constexpr std::string_view appName = "Lumivane";
 // Said of an application without a name of its own.
 inline constexpr std::string_view unnamedApp = "应用";
 inline constexpr std::string_view attentionToolTip = "Lumivane · 请检查权限";
 inline constexpr std::string_view tapInterruptedDescription = "Lumivane · 鼠标监听已中断";
+// What the status item's badge stands for: a quit request that failed or went unanswered.
+inline constexpr std::string_view badgeDescription = "有未查看的退出结果";
 inline constexpr std::string_view welcomeTitle = "欢迎使用 Lumivane";
 inline constexpr std::string_view settingsTitle = "Lumivane 设置";
 

@@ -4,7 +4,7 @@
 
 namespace lumivane::shell {
 
-// A rounded card: white in the light appearance, white at 0.14 in the dark one, outlined faintly.
+// A rounded card for grouped content (cardBackground), outlined faintly.
 class Card : public RoundedPanel {
   Q_OBJECT
 

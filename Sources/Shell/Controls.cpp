@@ -2,13 +2,14 @@
 
 #include "Shell/Style.hpp"
 #include "Shell/Symbols.hpp"
-#include "Shell/Text.hpp"
 
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTextLayout>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -18,100 +19,68 @@ namespace lumivane::shell {
 
 namespace {
 
-// The keyboard focus ring: the accent at half strength around `shape`.
-void paintFocusRing(QPainter& painter, const QPalette& palette, const QRectF& shape,
-                    double radius) {
-  QColor ring = style::blue(palette);
-  ring.setAlphaF(0.5f);
-  painter.setPen(QPen(ring, 2));
-  painter.setBrush(Qt::NoBrush);
-  painter.drawRoundedRect(shape.adjusted(1, 1, -1, -1), radius, radius);
+// Sets the text roles of `widget` to `ink`, resolved against the application's palette.
+// Setting the same colours again would only report another palette change.
+void applyInk(QWidget& widget, const style::Ink& ink) {
+  const QColor colour = ink.resolve(QGuiApplication::palette());
+  if (widget.palette().color(QPalette::WindowText) == colour &&
+      widget.palette().color(QPalette::ButtonText) == colour) {
+    return;
+  }
+  QPalette colours = widget.palette();
+  for (const QPalette::ColorRole role :
+       {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    colours.setColor(role, colour);
+  }
+  widget.setPalette(colours);
 }
 
-// The prominent bordered style: the accent fill with white text, darker while pressed, faded
-// while disabled.
-class ProminentButton : public QPushButton {
-public:
-  ProminentButton(const QString& text, bool large)
-      : QPushButton(text), radius_(large ? 7 : 5), padding_(large ? 18 : 10, large ? 7 : 3) {
-    setFont(style::font(large ? 13 : 11, QFont::Medium));
-    setCursor(Qt::PointingHandCursor);
-  }
+// A change of the application's palette (the appearance switched) reaches a widget as its own
+// palette changing, through its window.
+bool isPaletteChange(const QEvent& event) {
+  return event.type() == QEvent::PaletteChange || event.type() == QEvent::ApplicationPaletteChange;
+}
 
-  QSize sizeHint() const override {
-    const QFontMetrics metrics(font());
-    return QSize(metrics.horizontalAdvance(text()) + 2 * padding_.width(),
-                 metrics.height() + 2 * padding_.height());
-  }
-  QSize minimumSizeHint() const override { return sizeHint(); }
-
-protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QColor fill = style::blue(palette());
-    if (isDown()) {
-      fill = fill.darker(120);
-    }
-    painter.setOpacity(isEnabled() ? 1 : 0.4);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(fill);
-    const QRectF shape(rect());
-    painter.drawRoundedRect(shape, radius_, radius_);
-    painter.setPen(Qt::white);
-    painter.drawText(shape, Qt::AlignCenter, text());
-    if (hasFocus()) {
-      paintFocusRing(painter, palette(), shape, radius_);
-    }
-  }
-
-private:
-  double radius_;
-  QSize padding_;
-};
-
-// The plain style: only the text, in its ink, dimmed while pressed.
+// A stock flat push button whose text keeps its ink through changes of appearance.
 class PlainButton : public QPushButton {
 public:
-  PlainButton(const QString& text, int size, style::Ink ink) : QPushButton(text), ink_(ink) {
-    setFont(style::font(size));
+  PlainButton(const QString& text, style::Ink ink) : QPushButton(text), ink_(ink) {
     setFlat(true);
-    setCursor(Qt::PointingHandCursor);
+    applyInk(*this, ink_);
   }
-
-  QSize sizeHint() const override {
-    const QFontMetrics metrics(font());
-    return QSize(metrics.horizontalAdvance(text()) + 4, metrics.height() + 2);
-  }
-  QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setOpacity(isDown() ? 0.6 : isEnabled() ? 1 : 0.4);
-    painter.setPen(ink_.resolve(palette()));
-    painter.drawText(QRectF(rect()), Qt::AlignCenter, text());
-    if (hasFocus()) {
-      paintFocusRing(painter, palette(), QRectF(rect()), 3);
+  bool event(QEvent* event) override {
+    const bool handled = QPushButton::event(event);
+    if (isPaletteChange(*event)) {
+      applyInk(*this, ink_);
     }
+    return handled;
   }
 
 private:
   style::Ink ink_;
 };
 
-// The header of a disclosure group: a chevron, then the label widget; clicking anywhere on it
-// toggles the group.
+void setControlSize(QPushButton& button, ControlSize size) {
+  const bool small = size == ControlSize::small;
+  button.setAttribute(small ? Qt::WA_MacSmallSize : Qt::WA_MacNormalSize);
+  button.setFont(style::font(small ? 11 : 13));
+}
+
+// The header of a disclosure group: the platform's disclosure indicator (the one its trees
+// draw), then the label widget; clicking anywhere on it toggles the group.
 class DisclosureHeader : public QAbstractButton {
 public:
-  static constexpr int chevronWidth = 16;
+  static constexpr int indicatorWidth = Disclosure::indicatorWidth;
 
-  explicit DisclosureHeader(QWidget* label) {
+  DisclosureHeader(const QString& title, QWidget* label, const QMargins& margins) {
     setCheckable(true);
     setCursor(Qt::PointingHandCursor);
+    setAccessibleName(title);
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(chevronWidth, 0, 0, 0);
+    row->setContentsMargins(margins.left() + indicatorWidth, margins.top(), margins.right(),
+                            margins.bottom());
     row->setSpacing(0);
     row->addWidget(label);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -122,21 +91,23 @@ public:
 protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPen pen(style::secondary(palette()), 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    painter.setPen(pen);
-    const QPointF centre(6, height() / 2.0);
-    QPainterPath chevron;
+    QStyleOption option;
+    option.initFrom(this);
+    const QMargins margins = layout()->contentsMargins();
+    const int side = std::min(indicatorWidth, height() - margins.top() - margins.bottom());
+    option.rect =
+        QRect(margins.left() - indicatorWidth,
+              margins.top() + (height() - margins.top() - margins.bottom() - side) / 2, side, side);
+    option.state |= QStyle::State_Children;
     if (isChecked()) {
-      chevron.moveTo(centre + QPointF(-3.5, -1.75));
-      chevron.lineTo(centre + QPointF(0, 1.75));
-      chevron.lineTo(centre + QPointF(3.5, -1.75));
-    } else {
-      chevron.moveTo(centre + QPointF(-1.75, -3.5));
-      chevron.lineTo(centre + QPointF(1.75, 0));
-      chevron.lineTo(centre + QPointF(-1.75, 3.5));
+      option.state |= QStyle::State_Open;
     }
-    painter.drawPath(chevron);
+    style()->drawPrimitive(QStyle::PE_IndicatorBranch, &option, &painter, this);
+    if (hasFocus()) {
+      QStyleOptionFocusRect focus;
+      focus.initFrom(this);
+      style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
   }
 };
 
@@ -157,27 +128,14 @@ void Label::setInk(style::Ink ink) {
 
 bool Label::event(QEvent* event) {
   const bool handled = QLabel::event(event);
-  // A change of the application's palette (the appearance switched) reaches a label as its own
-  // palette changing, through its window; the ink is resolved again then.
-  if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) {
+  if (isPaletteChange(*event)) {
     applyInk();
   }
   return handled;
 }
 
 void Label::applyInk() {
-  const QColor colour = ink_.resolve(QGuiApplication::palette());
-  // Setting the same colours again would only report another palette change.
-  if (palette().color(QPalette::WindowText) == colour &&
-      palette().color(QPalette::ButtonText) == colour) {
-    return;
-  }
-  QPalette colours = palette();
-  for (const QPalette::ColorRole role :
-       {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
-    colours.setColor(role, colour);
-  }
-  setPalette(colours);
+  shell::applyInk(*this, ink_);
 }
 
 Label* makeLabel(const QString& text, int size, QFont::Weight weight, style::Ink ink) {
@@ -186,24 +144,38 @@ Label* makeLabel(const QString& text, int size, QFont::Weight weight, style::Ink
   return label;
 }
 
-QPushButton* makeProminentButton(const QString& text, bool large) {
-  return new ProminentButton(text, large);
-}
-
-QPushButton* makePlainButton(const QString& text, int size, style::Ink ink) {
-  return new PlainButton(text, size, ink);
-}
-
-QPushButton* makeButton(const QString& text, int size) {
+QPushButton* makeButton(const QString& text, ControlSize size) {
   auto* button = new QPushButton(text);
-  button->setFont(style::font(size));
+  setControlSize(*button, size);
   return button;
 }
 
-void setIdentifier(QWidget& widget, std::string_view identifier) {
-  const QString name = qtext(identifier);
-  widget.setObjectName(name);
-  widget.setAccessibleName(name);
+QPushButton* makeProminentButton(const QString& text, ControlSize size) {
+  auto* button = makeButton(text, size);
+  // The default look is the accent-coloured one; Return is the view's to give.
+  button->setDefault(true);
+  button->setAutoDefault(false);
+  return button;
+}
+
+QPushButton* makePlainButton(const QString& text, ControlSize size, style::Ink ink) {
+  auto* button = new PlainButton(text, ink);
+  setControlSize(*button, size);
+  button->setCursor(Qt::PointingHandCursor);
+  return button;
+}
+
+void paintRoundButton(QPainter& painter, const QRectF& circle, std::string_view symbol,
+                      double glyph, const QPalette& palette, std::optional<QColor> lit) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(style::primary(palette, 0.12), 1));
+  painter.setBrush(lit ? *lit : style::controlBackground(palette));
+  painter.drawEllipse(circle.adjusted(0.5, 0.5, -0.5, -0.5));
+  const QRectF box(circle.center() - QPointF(glyph / 2, glyph / 2), QSizeF(glyph, glyph));
+  Symbols::paint(painter, box, symbol, lit ? QColor(Qt::white) : style::primary(palette),
+                 QFont::DemiBold);
+  painter.restore();
 }
 
 void runAction(const std::function<void()>& action) {
@@ -261,9 +233,9 @@ void SymbolLabel::setText(const QString& text) {
   text_->setText(text);
 }
 
-void SymbolLabel::setInk(style::Ink ink) {
-  symbol_->setInk(ink);
-  text_->setInk(ink);
+void SymbolLabel::setInks(style::Ink symbol, style::Ink text) {
+  symbol_->setInk(symbol);
+  text_->setInk(text);
 }
 
 void SymbolLabel::setWordWrap(bool wrap) {
@@ -329,19 +301,35 @@ QSize Switch::sizeHint() const {
   return QSize(32, 18);
 }
 
+QColor Switch::trackColour() const {
+  return isChecked() ? style::blue(palette()) : style::primary(palette(), 0.5);
+}
+
+QColor Switch::knobColour() const {
+  return Qt::white;
+}
+
 void Switch::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
+  painter.setOpacity(isEnabled() ? 1 : 0.4);
   const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
   const double radius = track.height() / 2;
   painter.setPen(Qt::NoPen);
-  painter.setBrush(isChecked() ? style::blue(palette()) : style::primary(palette(), 0.12));
+  painter.setBrush(trackColour());
   painter.drawRoundedRect(track, radius, radius);
   const double knob = track.height() - 3;
   const double x = isChecked() ? track.right() - 1.5 - knob : track.left() + 1.5;
-  painter.setBrush(Qt::white);
+  painter.setBrush(knobColour());
   painter.setPen(QPen(style::primary(palette(), 0.15), 0.5));
   painter.drawEllipse(QRectF(x, track.top() + 1.5, knob, knob));
+  if (hasFocus()) {
+    QColor ring = style::blue(palette());
+    ring.setAlphaF(0.5f);
+    painter.setPen(QPen(ring, 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(track.adjusted(-1, -1, 1, 1), radius + 1, radius + 1);
+  }
 }
 
 Rule::Rule(Qt::Orientation orientation, style::Ink ink, int leadingIndent, int length,
@@ -412,8 +400,10 @@ QWidget* disclosureTitle(const QString& title, QLabel* note) {
   return label;
 }
 
-Disclosure::Disclosure(QWidget* label, QWidget* content, QWidget* parent)
-    : QWidget(parent), header_(new DisclosureHeader(label)), content_(content) {
+Disclosure::Disclosure(const QString& title, QWidget* label, QWidget* content,
+                       const QMargins& headerMargins, QWidget* parent)
+    : QWidget(parent), header_(new DisclosureHeader(title, label, headerMargins)),
+      content_(content) {
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFont>
 #include <QLabel>
+#include <QMargins>
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
@@ -13,11 +14,13 @@
 #include <string>
 #include <string_view>
 
+class QPainter;
 class QVBoxLayout;
 
 // The small building blocks the views are made of: symbols, labels, buttons, the switch, rules,
-// dots, rounded backgrounds and the disclosure group. Each draws in inks (colour roles) resolved
-// when it paints, so that it follows the appearance.
+// dots, rounded backgrounds and the disclosure group. Buttons are the platform's stock ones; what
+// is drawn here (only where Qt has no control of its own) uses inks (colour roles) resolved when
+// it paints, so that it follows the appearance.
 namespace lumivane::shell {
 
 // A text label that draws in an ink of its own, resolved against the application's palette and
@@ -43,16 +46,26 @@ private:
 // A text label in the interface font at `size` points, in `ink`.
 Label* makeLabel(const QString& text, int size, QFont::Weight weight = QFont::Normal,
                  style::Ink ink = style::Ink::label());
-// A button in the prominent bordered style (accent fill, white text); large or small size.
-QPushButton* makeProminentButton(const QString& text, bool large);
-// A button in the plain style: only its text, in `ink`.
-QPushButton* makePlainButton(const QString& text, int size, style::Ink ink);
-// A standard bordered button at `size` points.
-QPushButton* makeButton(const QString& text, int size);
-// Sets a widget's accessibility identifier: its object name and its accessible name.
-void setIdentifier(QWidget& widget, std::string_view identifier);
+
+// The sizes of the stock push buttons: small (11-point text, the Mac's small control) and
+// regular (13-point text).
+enum class ControlSize { small, regular };
+
+// Stock push buttons, drawn by the platform's style (native on the Mac). The prominent one is
+// the accent-coloured default-looking button; it carries no Return key of its own, the view
+// that shows it decides that. The plain one is a borderless button showing only its text, in
+// `ink`.
+QPushButton* makeButton(const QString& text, ControlSize size);
+QPushButton* makeProminentButton(const QString& text, ControlSize size);
+QPushButton* makePlainButton(const QString& text, ControlSize size, style::Ink ink);
 // Runs a copy of `action` when it is set: the action may release the view that holds it.
 void runAction(const std::function<void()>& action);
+
+// A round button's face, shared by the × over the Dock, the demonstration × and the preview's
+// ×: `symbol` on a circle of the control background with a faint outline, or, `lit`, white on
+// a circle of the lit colour (the pointer is on it).
+void paintRoundButton(QPainter& painter, const QRectF& circle, std::string_view symbol,
+                      double glyph, const QPalette& palette, std::optional<QColor> lit);
 
 // One system symbol, drawn in a square of `size` points.
 class SymbolView : public QWidget {
@@ -88,8 +101,9 @@ public:
   void setSymbol(std::string_view symbol) { symbol_->setSymbol(symbol); }
   QString text() const { return text_->text(); }
   void setText(const QString& text);
-  void setInk(style::Ink ink);
-  // The colour of its text now.
+  void setInks(style::Ink symbol, style::Ink text);
+  // The colours of its symbol and its text now.
+  QColor symbolColour() const { return symbol_->colour(); }
   QColor colour() const { return text_->ink().resolve(palette()); }
   // Lets the text wrap over as many lines as it needs.
   void setWordWrap(bool wrap);
@@ -124,13 +138,18 @@ private:
   double lineSpacing_;
 };
 
-// A switch-style toggle in the small control size.
+// A switch-style toggle in the small control size (Qt has no switch of its own). Off, its track
+// is a grey that stands out from a card, and its knob from the track, at WCAG's 3:1 for
+// controls, so that an off switch never reads as a disabled one.
 class Switch : public QAbstractButton {
   Q_OBJECT
 
 public:
   explicit Switch(QWidget* parent = nullptr);
   QSize sizeHint() const override;
+  // The colours it draws in now.
+  QColor trackColour() const;
+  QColor knobColour() const;
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -183,6 +202,8 @@ public:
                QWidget* parent = nullptr);
   // The column the content goes into, with the given padding and spacing.
   QVBoxLayout* column() const { return column_; }
+  // The colour it fills with now (translucent where its ink is).
+  QColor fillColour() const { return fill_.resolve(palette()); }
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -198,13 +219,19 @@ private:
 // secondary label that the caller keeps, to change its text).
 QWidget* disclosureTitle(const QString& title, QLabel* note);
 
-// A disclosure group: a header with a chevron that shows or hides the content below it.
+// A disclosure group: a header with the platform's disclosure indicator that shows or hides the
+// content below it. The header's accessible name is `title`.
 class Disclosure : public QWidget {
   Q_OBJECT
 
 public:
-  // `label` is the header's content; the chevron is drawn before it.
-  Disclosure(QWidget* label, QWidget* content, QWidget* parent = nullptr);
+  // The indicator's column before the header's label.
+  static constexpr int indicatorWidth = 16;
+
+  // `label` is the header's content; the indicator is drawn before it. `headerMargins` pad the
+  // header (the whole padded row takes the click).
+  Disclosure(const QString& title, QWidget* label, QWidget* content,
+             const QMargins& headerMargins = {}, QWidget* parent = nullptr);
   bool isExpanded() const { return expanded_; }
   void setExpanded(bool expanded);
   QAbstractButton& header() const { return *header_; }

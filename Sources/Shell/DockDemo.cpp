@@ -1,23 +1,27 @@
 #include "Shell/DockDemo.hpp"
 
+#include "Shell/Accessibility.hpp"
 #include "Shell/Controls.hpp"
 #include "Shell/DemoAppIcon.hpp"
 #include "Shell/Style.hpp"
 #include "Shell/Symbols.hpp"
 
 #include <QEasingCurve>
+#include <QEnterEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
+#include <optional>
 
 namespace lumivane::shell {
 
 namespace {
 
-// The demonstration ×: a symbol on a control-coloured circle with a faint outline.
+// The demonstration ×, drawn as the real one is: it lights red under the pointer, as the × over
+// the Dock does; reset, it lights in the accent colour instead (it quits nothing).
 class DemoButton : public QAbstractButton {
 public:
   std::string symbol{Symbols::xmark};
@@ -27,25 +31,41 @@ public:
     setCursor(Qt::PointingHandCursor);
   }
 
+  // The colour it lights in now; absent while the pointer is elsewhere.
+  std::optional<QColor> lit() const {
+    if (!hovering_) {
+      return std::nullopt;
+    }
+    return symbol == Symbols::xmark ? style::red(palette()) : style::blue(palette());
+  }
+
 protected:
+  void enterEvent(QEnterEvent* event) override {
+    hovering_ = true;
+    update();
+    QAbstractButton::enterEvent(event);
+  }
+
+  void leaveEvent(QEvent* event) override {
+    hovering_ = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+  }
+
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF circle = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    painter.setPen(QPen(style::primary(palette(), 0.1), 1));
-    painter.setBrush(style::controlBackground(palette()));
-    painter.drawEllipse(circle);
-    const double glyph = 12;
-    Symbols::paint(painter,
-                   QRectF(circle.center() - QPointF(glyph / 2, glyph / 2), QSizeF(glyph, glyph)),
-                   symbol, style::primary(palette()), QFont::DemiBold);
+    paintRoundButton(painter, QRectF(rect()), symbol, 12, palette(), lit());
   }
+
+private:
+  bool hovering_ = false;
 };
 
-// One demonstration Dock icon above its running dot.
-// `dot` receives the running dot when set.
+// One demonstration Dock icon above its running dot, hidden from assistive technologies: the
+// caption says what the demonstration shows. `dot` receives the running dot when set.
 QWidget* demoIcon(std::string_view symbol, style::Ink colour, Dot** dot = nullptr) {
   auto* column = new QWidget;
+  accessibility::hide(*column);
   auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(6);
@@ -68,7 +88,7 @@ QEasingCurve easeInOut() {
 
 DockDemo::DockDemo(QWidget* parent)
     : QWidget(parent), button_(new DemoButton),
-      caption_(makeLabel(QString(), 10, QFont::Normal, style::Ink::tertiary())),
+      caption_(makeLabel(QString(), 11, QFont::Normal, style::Ink::secondary())),
       fade_(new QVariantAnimation(this)) {
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);

@@ -1,22 +1,24 @@
 #include "Shell/HoverLayoutSettings.hpp"
 
 #include "Lumivane/SettingsManager.hpp"
+#include "Lumivane/Texts.hpp"
+#include "Shell/Accessibility.hpp"
+#include "Shell/Card.hpp"
 #include "Shell/Controls.hpp"
 #include "Shell/DemoAppIcon.hpp"
-#include "Shell/SegmentedControl.hpp"
 #include "Shell/Style.hpp"
 #include "Shell/Symbols.hpp"
+#include "Shell/Text.hpp"
 
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QVBoxLayout>
 #include <array>
-#include <span>
 
 namespace lumivane::shell {
 
@@ -30,7 +32,6 @@ QPointF centre(const Rect& rect) {
   return QPointF(rect.midX(), rect.midY());
 }
 
-constexpr std::array positionTitles = {"自动", "上方偏左", "上方偏右"};
 constexpr std::array distanceTitles = {"贴近", "标准", "宽松"};
 constexpr std::array edgeTitles = {"底部", "左侧", "右侧"};
 
@@ -44,21 +45,24 @@ int indexOf(const Value (&values)[count], Value value) {
   return 0;
 }
 
-// A labelled picker row: the label on the leading side, the control on the trailing one.
+// A labelled picker row: the label on the leading side, the control on the trailing one. The
+// label names the control for assistive technologies (its buddy).
 QHBoxLayout* pickerRow(const QString& label, QWidget* control) {
   auto* row = new QHBoxLayout;
   row->setSpacing(8);
-  row->addWidget(makeLabel(label, 12));
+  QLabel* title = makeLabel(label, 12);
+  title->setBuddy(control);
+  row->addWidget(title);
   row->addStretch(1);
   row->addWidget(control);
   return row;
 }
 
-QComboBox* picker(std::span<const char* const> titles) {
+QComboBox* picker(std::size_t count) {
   auto* box = new QComboBox;
   box->setFont(style::font(12));
-  for (const char* title : titles) {
-    box->addItem(QString::fromUtf8(title));
+  for (std::size_t index = 0; index < count; ++index) {
+    box->addItem(QString());
   }
   return box;
 }
@@ -77,11 +81,11 @@ void HoverLayoutPreview::setPreview(const HoverLayoutOptions& options, DockEdge 
   edge_ = edge;
   placement_ = HoverLayout::placement(iconFrame(edge), edge, canvas_, options, {});
   if (!placement_) {
-    setAccessibleName(QStringLiteral("空间不足，退出按钮将隐藏"));
+    accessibility::presentAsImage(*this, QStringLiteral("空间不足，退出按钮将隐藏"));
   } else if (placement_->usedFallback) {
-    setAccessibleName(QStringLiteral("空间不足，预览采用自动位置"));
+    accessibility::presentAsImage(*this, QStringLiteral("空间不足，预览采用自动位置"));
   } else {
-    setAccessibleName(QStringLiteral("退出按钮位置示意"));
+    accessibility::presentAsImage(*this, QStringLiteral("退出按钮位置示意"));
   }
   update();
 }
@@ -157,12 +161,8 @@ void HoverLayoutPreview::paintEvent(QPaintEvent*) {
 
   if (placement_) {
     const QPointF mark = centre(placement_->frame);
-    const QRectF circle(mark - QPointF(14, 14), QSizeF(28, 28));
-    painter.setPen(QPen(style::primary(colours, 0.12), 1));
-    painter.setBrush(style::controlBackground(colours));
-    painter.drawEllipse(circle);
-    Symbols::paint(painter, QRectF(mark - QPointF(6, 6), QSizeF(12, 12)), Symbols::xmark,
-                   style::primary(colours), QFont::DemiBold);
+    paintRoundButton(painter, QRectF(mark - QPointF(14, 14), QSizeF(28, 28)), Symbols::xmark, 12,
+                     colours, std::nullopt);
   }
 
   const QString note = caption();
@@ -178,16 +178,19 @@ HoverLayoutSettings::HoverLayoutSettings(std::shared_ptr<SettingsManager> settin
                                          QWidget* parent)
     : QWidget(parent), settings_(std::move(settings)), edge_(edge) {
   auto* outer = new QVBoxLayout(this);
-  outer->setContentsMargins(14, 14, 14, 14);
-
+  outer->setContentsMargins(0, 0, 0, 0);
+  auto* card = new Card;
   badge_ = makeLabel(QString(), 11, QFont::Normal, style::Ink::secondary());
-  disclosure_ = new Disclosure(disclosureTitle(QStringLiteral("退出按钮布局"), badge_), controls());
+  const QString title = QStringLiteral("退出按钮布局");
+  disclosure_ =
+      new Disclosure(title, disclosureTitle(title, badge_), controls(), QMargins(14, 12, 14, 12));
   disclosure_->onExpandedChange = [this](bool expanded) {
     if (expanded && onExpand) {
       onExpand();
     }
   };
-  outer->addWidget(disclosure_);
+  card->column()->addWidget(disclosure_);
+  outer->addWidget(card);
 
   observation_ = settings_->observe([this] { render(); });
   render();
@@ -201,11 +204,11 @@ QWidget* HoverLayoutSettings::controls() {
   auto* box = new QWidget;
   box->setFont(style::font(12));
   auto* column = new QVBoxLayout(box);
-  column->setContentsMargins(0, 12, 0, 0);
+  column->setContentsMargins(14, 2, 14, 14);
   column->setSpacing(12);
 
-  position_ = picker(positionTitles);
-  setIdentifier(*position_, "lumivane.hover-position");
+  position_ = picker(std::size(allHoverPositions));
+  accessibility::setIdentifier(*position_, "lumivane.hover-position");
   connect(position_, &QComboBox::activated, this, [this](int index) {
     if (index < 0 || index >= static_cast<int>(std::size(allHoverPositions))) {
       return;
@@ -216,8 +219,11 @@ QWidget* HoverLayoutSettings::controls() {
   });
   column->addLayout(pickerRow(QStringLiteral("位置偏好"), position_));
 
-  distance_ = picker(distanceTitles);
-  setIdentifier(*distance_, "lumivane.hover-distance");
+  distance_ = picker(distanceTitles.size());
+  for (std::size_t index = 0; index < distanceTitles.size(); ++index) {
+    distance_->setItemText(static_cast<int>(index), QString::fromUtf8(distanceTitles[index]));
+  }
+  accessibility::setIdentifier(*distance_, "lumivane.hover-distance");
   connect(distance_, &QComboBox::activated, this, [this](int index) {
     if (index < 0 || index >= static_cast<int>(std::size(allHoverDistances))) {
       return;
@@ -230,19 +236,25 @@ QWidget* HoverLayoutSettings::controls() {
 
   column->addWidget(Rule::divider(0.4));
 
-  QStringList titles;
+  // A tab bar is the stock control the Mac's style draws as a segmented control.
+  edges_ = new QTabBar;
+  edges_->setFont(style::font(12));
+  edges_->setDrawBase(false);
+  edges_->setExpanding(false);
+  edges_->setUsesScrollButtons(false);
   for (const char* title : edgeTitles) {
-    titles << QString::fromUtf8(title);
+    edges_->addTab(QString::fromUtf8(title));
   }
-  auto* segments = new SegmentedControl(titles);
-  setIdentifier(*segments, "lumivane.preview-edge");
-  edges_ = &segments->group();
-  edges_->button(indexOf(allDockEdges, edge_))->setChecked(true);
-  connect(edges_, &QButtonGroup::idClicked, this, [this](int index) {
+  edges_->setCurrentIndex(indexOf(allDockEdges, edge_));
+  accessibility::setIdentifier(*edges_, "lumivane.preview-edge");
+  connect(edges_, &QTabBar::currentChanged, this, [this](int index) {
+    if (index < 0 || index >= static_cast<int>(std::size(allDockEdges))) {
+      return;
+    }
     edge_ = allDockEdges[index];
     render();
   });
-  column->addLayout(pickerRow(QStringLiteral("预览 Dock"), segments));
+  column->addLayout(pickerRow(QStringLiteral("预览 Dock"), edges_));
 
   preview_ = new HoverLayoutPreview(settings_->hoverLayout(), edge_);
   column->addWidget(preview_, 0, Qt::AlignHCenter);
@@ -258,8 +270,8 @@ QWidget* HoverLayoutSettings::controls() {
                         style::Ink::secondary());
   footer->addWidget(hoverOff_);
   footer->addStretch(1);
-  reset_ = makeButton(QStringLiteral("恢复默认"), 11);
-  setIdentifier(*reset_, "lumivane.reset-layout");
+  reset_ = makeButton(QStringLiteral("恢复默认"), ControlSize::small);
+  accessibility::setIdentifier(*reset_, "lumivane.reset-layout");
   connect(reset_, &QPushButton::clicked, this, [this] { choose(HoverLayoutOptions::defaults); });
   footer->addWidget(reset_);
   column->addLayout(footer);
@@ -287,12 +299,23 @@ void HoverLayoutSettings::render() {
   {
     const QSignalBlocker positionBlocker(position_);
     const QSignalBlocker distanceBlocker(distance_);
+    const QSignalBlocker edgesBlocker(edges_);
+    // The positions are named as they look on the edge the preview shows.
+    for (std::size_t index = 0; index < std::size(allHoverPositions); ++index) {
+      position_->setItemText(static_cast<int>(index),
+                             qtext(texts::positionTitle(allHoverPositions[index], edge_)));
+    }
     position_->setCurrentIndex(indexOf(allHoverPositions, layout.position));
     distance_->setCurrentIndex(indexOf(allHoverDistances, layout.distance));
+    edges_->setCurrentIndex(indexOf(allDockEdges, edge_));
   }
-  edges_->button(indexOf(allDockEdges, edge_))->setChecked(true);
   preview_->setPreview(layout, edge_);
   hoverOff_->setVisible(!settings_->hoverEnabled());
+  // A focused button that goes disabled hands the focus on to the next control, and the popover
+  // scrolls that one into view; the picker it reset keeps it in place instead.
+  if (isDefault && reset_->hasFocus()) {
+    position_->setFocus(Qt::OtherFocusReason);
+  }
   reset_->setEnabled(!isDefault);
 }
 

@@ -9,10 +9,10 @@
 #include <memory>
 #include <optional>
 
-class QButtonGroup;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QTabBar;
 
 namespace lumivane {
 class SettingsManager;
@@ -55,9 +55,10 @@ private:
   std::optional<HoverPlacement> placement_;
 };
 
-// The collapsible "退出按钮布局" section: position and distance pickers that write the layout
-// through the settings store at once, a preview for a chosen Dock edge (a viewing choice only,
-// never stored) and a reset to the default. Re-renders when the settings store changes.
+// The collapsible "退出按钮布局" section, a card like the popover's others: position and distance
+// pickers that write the layout through the settings store at once, a preview for a chosen Dock
+// edge (a viewing choice only, never stored; the positions are named as they look on it) and a
+// reset to the default. Re-renders when the settings store changes.
 class HoverLayoutSettings : public QWidget {
   Q_OBJECT
 
@@ -70,6 +71,7 @@ public:
   void setExpanded(bool expanded);
   DockEdge edge() const { return edge_; }
   HoverLayoutPreview& preview() const { return *preview_; }
+  QTabBar& edgePicker() const { return *edges_; }
 
   // Runs after the section opened.
   std::function<void()> onExpand;
@@ -85,7 +87,7 @@ private:
   QLabel* badge_ = nullptr;
   QComboBox* position_ = nullptr;
   QComboBox* distance_ = nullptr;
-  QButtonGroup* edges_ = nullptr;
+  QTabBar* edges_ = nullptr;
   HoverLayoutPreview* preview_ = nullptr;
   QLabel* hoverOff_ = nullptr;
   QPushButton* reset_ = nullptr;

@@ -3,6 +3,7 @@
 #include "Lumivane/PermissionManager.hpp"
 #include "Lumivane/RuntimeStatus.hpp"
 #include "Lumivane/SettingsManager.hpp"
+#include "Shell/Accessibility.hpp"
 #include "Shell/Card.hpp"
 #include "Shell/Controls.hpp"
 #include "Shell/HoverLayoutSettings.hpp"
@@ -18,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -40,6 +42,13 @@ double MenuHeight::viewHeight(double contentHeight, std::optional<double> visibl
   return std::min(contentHeight, limit(visibleHeight));
 }
 
+int revealedOffset(int offset, int viewHeight, int top, int bottom) {
+  if (bottom > offset + viewHeight) {
+    offset = bottom - viewHeight;
+  }
+  return std::min(offset, top);
+}
+
 MenuContent::MenuContent(const presentation::MenuContentModel& model,
                          std::optional<double> visibleHeight, QWidget* parent)
     : QScrollArea(parent), settings_(model.settings), permissions_(model.permissions),
@@ -48,7 +57,7 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
   auto* column = new QVBoxLayout(content_);
   column->setContentsMargins(20, 20, 20, 20);
   column->setSpacing(18);
-  setIdentifier(*content_, "lumivane.menu");
+  accessibility::setIdentifier(*content_, "lumivane.menu");
 
   auto* header = new QHBoxLayout;
   header->setSpacing(10);
@@ -63,28 +72,31 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
   header->addLayout(titles);
   header->addStretch(1);
   dot_ = new Dot(7, style::Ink::of(style::Ink::Role::orange));
+  accessibility::presentAsImage(*dot_, QString());
   header->addWidget(dot_, 0, Qt::AlignVCenter);
   column->addLayout(header);
 
-  accessibilityNotice_ = permissionNotice(QStringLiteral("还差一步，开启辅助功能"),
-                                          QStringLiteral("用于识别 Dock 图标，并响应退出操作。"),
-                                          QStringLiteral("前往授权"),
-                                          [this] { permissions_->requestAccessibility(); });
+  auto* grant = makeProminentButton(QStringLiteral("前往授权"), ControlSize::small);
+  connect(grant, &QPushButton::clicked, this, [this] { permissions_->requestAccessibility(); });
+  accessibilityNotice_ =
+      permissionNotice(QStringLiteral("还差一步，开启辅助功能"),
+                       QStringLiteral("用于识别 Dock 图标，并响应退出操作。"), {grant});
   column->addWidget(accessibilityNotice_);
   help_ = new PermissionHelp(permissions_);
   column->addWidget(help_);
-  middleNotice_ = permissionNotice(QStringLiteral("中键功能暂不可用"),
-                                   QStringLiteral("悬停退出仍可使用。检查输入监控权限后重试。"),
-                                   QStringLiteral("检查权限"),
-                                   [this] { permissions_->requestInputMonitoring(); });
-  column->addWidget(middleNotice_);
-  auto* retry = makeButton(QStringLiteral("重新检查"), 11);
+  // The middle-click tap is an active filter, which macOS allows through the Accessibility
+  // switch: the notice names that permission and leads there; its retry sits beside it.
+  auto* check = makeProminentButton(QStringLiteral("检查权限"), ControlSize::small);
+  connect(check, &QPushButton::clicked, this, [this] { permissions_->requestMiddleClickAccess(); });
+  auto* retry = makeButton(QStringLiteral("重新检查"), ControlSize::small);
   connect(retry, &QPushButton::clicked, this, [this] {
     permissions_->refresh();
     runAction(runtime_->onRetry);
   });
-  retry_ = retry;
-  column->addWidget(retry_, 0, Qt::AlignLeft);
+  middleNotice_ = permissionNotice(QStringLiteral("中键功能暂不可用"),
+                                   QStringLiteral("悬停退出仍可使用。检查辅助功能权限后重试。"),
+                                   {check, retry});
+  column->addWidget(middleNotice_);
   statusLabel_ = new SymbolLabel(Symbols::checkmarkShield, QString(), 11, QFont::Normal,
                                  style::Ink::secondary());
   column->addWidget(statusLabel_);
@@ -125,28 +137,33 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
       {[this] { return settings_->loginEnabled(); }, [this](bool on) { settings_->setLogin(on); }});
   generalCard->column()->addWidget(loginRow_);
   general->addWidget(generalCard);
-  auto* approval = makeButton(QStringLiteral("在系统设置中允许登录项"), 11);
+  auto* approval = makeButton(QStringLiteral("在系统设置中允许登录项"), ControlSize::small);
   connect(approval, &QPushButton::clicked, this, [this] { settings_->openLoginItemsSettings(); });
   approval_ = approval;
   general->addWidget(approval_, 0, Qt::AlignLeft);
-  loginError_ = makeLabel(QString(), 11, QFont::Normal, style::Ink::of(style::Ink::Role::red));
+  // Like the status line's errors: the label colour for the words, the colour on the symbol.
+  loginError_ = new SymbolLabel(Symbols::exclamationmarkCircle, QString(), 11, QFont::Normal,
+                                style::Ink::label());
+  loginError_->setInks(style::Ink::of(style::Ink::Role::red), style::Ink::label());
   loginError_->setWordWrap(true);
   general->addWidget(loginError_);
   column->addLayout(general);
 
   operationStatus_ = new SymbolLabel(Symbols::infoCircle, QString(), 11);
   operationStatus_->setWordWrap(true);
-  setIdentifier(*operationStatus_, "lumivane.operation-status");
+  accessibility::setIdentifier(*operationStatus_, "lumivane.operation-status");
   column->addWidget(operationStatus_);
 
   column->addWidget(Rule::divider(0.5));
 
   auto* footer = new QHBoxLayout;
-  auto* about = makePlainButton(QStringLiteral("使用说明与关于"), 11, style::Ink::secondary());
+  auto* about = makePlainButton(QStringLiteral("使用说明与关于"), ControlSize::small,
+                                style::Ink::secondary());
   connect(about, &QPushButton::clicked, this, [this] { runAction(showWelcome_); });
   footer->addWidget(about);
   footer->addStretch(1);
-  auto* quit = makePlainButton(QStringLiteral("退出 Lumivane"), 11, style::Ink::secondary());
+  auto* quit =
+      makePlainButton(QStringLiteral("退出 Lumivane"), ControlSize::small, style::Ink::secondary());
   connect(quit, &QPushButton::clicked, this, [this] { runAction(quit_); });
   footer->addWidget(quit);
   column->addLayout(footer);
@@ -203,7 +220,9 @@ bool MenuContent::eventFilter(QObject* watched, QEvent* event) {
       // The scroll range follows the content's new height first.
       QEvent request(QEvent::LayoutRequest);
       QCoreApplication::sendEvent(this, &request);
-      ensureWidgetVisible(section, 0, 0);
+      const int top = section->mapTo(content_, QPoint(0, 0)).y();
+      verticalScrollBar()->setValue(revealedOffset(
+          verticalScrollBar()->value(), viewport()->height(), top, top + section->height()));
     }
   }
   return QScrollArea::eventFilter(watched, event);
@@ -219,7 +238,8 @@ void MenuContent::measureContent() {
 void MenuContent::render() {
   const bool ready = isReady();
   dot_->setInk(style::Ink::of(ready ? style::Ink::Role::green : style::Ink::Role::orange));
-  dot_->setAccessibleName(ready ? QStringLiteral("功能已就绪") : QStringLiteral("需要处理"));
+  accessibility::presentAsImage(*dot_,
+                                ready ? QStringLiteral("功能已就绪") : QStringLiteral("需要处理"));
 
   const bool accessibility = permissions_->accessibility();
   const bool middleUnavailable =
@@ -227,7 +247,6 @@ void MenuContent::render() {
   accessibilityNotice_->setVisible(!accessibility);
   help_->setVisible(!accessibility);
   middleNotice_->setVisible(middleUnavailable);
-  retry_->setVisible(middleUnavailable);
   statusLabel_->setVisible(accessibility && !middleUnavailable);
   if (runtime_->isSuspended()) {
     statusLabel_->setText(QStringLiteral("已暂停，返回桌面后恢复"));
@@ -250,14 +269,18 @@ void MenuContent::render() {
   const std::string& message = runtime_->message();
   operationStatus_->setVisible(!message.empty());
   operationStatus_->setText(qtext(message));
-  operationStatus_->setSymbol(runtime_->isError() ? Symbols::exclamationmarkCircle
-                                                  : Symbols::infoCircle);
-  operationStatus_->setInk(runtime_->isError() ? style::Ink::of(style::Ink::Role::errorText)
-                                               : style::Ink::secondary());
+  operationStatus_->setAccessibleName(qtext(message));
+  // An error keeps the label colour for its words, readable in both appearances, and shows
+  // the same system orange in both on its symbol.
+  const bool error = runtime_->isError();
+  operationStatus_->setSymbol(error ? Symbols::exclamationmarkCircle : Symbols::infoCircle);
+  operationStatus_->setInks(error ? style::Ink::of(style::Ink::Role::orange)
+                                  : style::Ink::secondary(),
+                            error ? style::Ink::label() : style::Ink::secondary());
 }
 
 QWidget* MenuContent::permissionNotice(const QString& title, const QString& detail,
-                                       const QString& action, std::function<void()> perform) {
+                                       std::initializer_list<QPushButton*> buttons) {
   auto* notice = new RoundedPanel(10, style::Ink::of(style::Ink::Role::blue, 0.07));
   auto* column = notice->column();
   column->setContentsMargins(12, 12, 12, 12);
@@ -266,9 +289,13 @@ QWidget* MenuContent::permissionNotice(const QString& title, const QString& deta
   auto* detailLabel = makeLabel(detail, 11, QFont::Normal, style::Ink::secondary());
   detailLabel->setWordWrap(true);
   column->addWidget(detailLabel);
-  auto* button = makeProminentButton(action, false);
-  connect(button, &QPushButton::clicked, this, [perform = std::move(perform)] { perform(); });
-  column->addWidget(button, 0, Qt::AlignLeft);
+  auto* row = new QHBoxLayout;
+  row->setSpacing(8);
+  for (QPushButton* button : buttons) {
+    row->addWidget(button);
+  }
+  row->addStretch(1);
+  column->addLayout(row);
   return notice;
 }
 

@@ -6,12 +6,14 @@
 #include <QScrollArea>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
 class QLabel;
+class QPushButton;
 
 namespace lumivane {
 class PermissionManager;
@@ -40,6 +42,11 @@ struct MenuHeight {
   // The scroll view's height: the content height, capped by the limit.
   static double viewHeight(double contentHeight, std::optional<double> visibleHeight);
 };
+
+// Where the content scrolls to (its offset from the top) when a section from `top` to `bottom`
+// opens in a view `viewHeight` high: no further than shows the whole section, and never so far
+// that the section's own header leaves the view. Points.
+int revealedOffset(int offset, int viewHeight, int top, int bottom);
 
 // The popover's content (also the fallback settings window's): readiness, the permission
 // notices, the two switches, the × layout, the protected applications, the login item, the status
@@ -74,8 +81,9 @@ protected:
 private:
   void render();
   void measureContent();
-  QWidget* permissionNotice(const QString& title, const QString& detail, const QString& action,
-                            std::function<void()> perform);
+  // A notice on a faint blue panel: a title with a raised hand, its detail and a row of buttons.
+  QWidget* permissionNotice(const QString& title, const QString& detail,
+                            std::initializer_list<QPushButton*> buttons);
   QLabel* section(const QString& title);
 
   std::shared_ptr<SettingsManager> settings_;
@@ -94,7 +102,6 @@ private:
   QWidget* accessibilityNotice_;
   QWidget* help_;
   QWidget* middleNotice_;
-  QWidget* retry_;
   SymbolLabel* statusLabel_;
   SettingRow* hoverRow_;
   SettingRow* middleRow_;
@@ -102,7 +109,7 @@ private:
   HoverLayoutSettings* layout_;
   ProtectedAppsEditor* protectedApps_;
   QWidget* approval_;
-  QLabel* loginError_;
+  SymbolLabel* loginError_;
   SymbolLabel* operationStatus_;
 };
 

@@ -1,13 +1,16 @@
 #include "Shell/OverlayPanel.hpp"
 
+#include "Shell/Accessibility.hpp"
+#include "Shell/Controls.hpp"
 #include "Shell/NativeWindow.hpp"
 #include "Shell/ScreenSpace.hpp"
+#include "Shell/Style.hpp"
+#include "Shell/Symbols.hpp"
 #include "Shell/Text.hpp"
 
 #include <QEasingCurve>
 #include <QEnterEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 #include <algorithm>
@@ -35,22 +38,8 @@ void CloseButton::leaveEvent(QEvent* event) {
 
 void CloseButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.setRenderHint(QPainter::Antialiasing);
-  const QColor label = palette().color(QPalette::WindowText);
-
-  QPainterPath circle;
-  circle.addEllipse(QRectF(2, 2, side - 4, side - 4));
-  painter.fillPath(circle, hovering_ ? QColor(255, 59, 48) : palette().color(QPalette::Base));
-  QColor outline = label;
-  outline.setAlphaF(0.14f);
-  painter.strokePath(circle, QPen(outline, 0.5));
-
-  QPainterPath cross(QPointF(12, 12));
-  cross.lineTo(20, 20);
-  cross.moveTo(20, 12);
-  cross.lineTo(12, 20);
-  painter.strokePath(cross, QPen(hovering_ ? QColor(Qt::white) : label, 1.7, Qt::SolidLine,
-                                 Qt::RoundCap, Qt::RoundJoin));
+  paintRoundButton(painter, QRectF(2, 2, side - 4, side - 4), Symbols::xmark, 16, palette(),
+                   hovering_ ? std::optional<QColor>(style::red(palette())) : std::nullopt);
 }
 
 OverlayPanel::OverlayPanel(const ScreenSpace& space, const Rect& contentRect)
@@ -156,7 +145,9 @@ void OverlayPanel::animateAlpha(double alpha, double duration) {
 }
 
 void OverlayPanel::setButtonAccessibilityLabel(std::string_view label) {
+  // The label names the application the × quits; its tooltip says the same to a sighted user.
   button_->setAccessibleName(qtext(label));
+  button_->setToolTip(qtext(label));
   label_ = label;
   updateNativeAccessibility();
 }
@@ -164,7 +155,7 @@ void OverlayPanel::setButtonAccessibilityLabel(std::string_view label) {
 void OverlayPanel::setButtonAccessibilityIdentifier(std::string_view identifier) {
   // The accessible name carries the label ("退出 …"); Qt has no identifier of its own to give
   // the system, so the object name holds it here and the native panel hands it to AppKit.
-  button_->setObjectName(qtext(identifier));
+  accessibility::setIdentifier(*button_, identifier);
   identifier_ = identifier;
   updateNativeAccessibility();
 }

@@ -21,7 +21,7 @@ class ScreenSpace;
 
 // The round × in its own coordinates (32 by 32): a 28-point circle inset by 2, red with a white
 // cross while the pointer is inside, otherwise the control background with a label-coloured
-// cross; a faint outline.
+// cross; a faint outline. Its tooltip and accessibility label name the application it quits.
 class CloseButton : public QAbstractButton {
   Q_OBJECT
 

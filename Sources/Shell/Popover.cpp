@@ -79,14 +79,14 @@ bool belongsTo(const QWidget* widget, const QWidget* window) {
 } // namespace
 
 QRectF PopoverChrome::cardFrame(const QRectF& anchor, const QSizeF& size,
-                                const std::optional<QRectF>& visible) {
+                                const std::optional<ScreenArea>& screen) {
   double x = anchor.center().x() - size.width() / 2;
   double y = anchor.bottom() + anchorGap;
-  if (visible) {
-    const double left = visible->left() + screenMargin;
-    const double right = visible->right() - screenMargin;
+  if (screen) {
+    const double left = screen->frame.left() + screenMargin;
+    const double right = screen->frame.right() - screenMargin;
     x = std::clamp(x, left, std::max(left, right - size.width()));
-    y = std::max(y, visible->top());
+    y = std::max(y, screen->visible.top());
   }
   return QRectF(QPointF(x, y), size);
 }
@@ -261,19 +261,22 @@ void Popover::setContent(std::shared_ptr<presentation::ViewController> content) 
 
 void Popover::show(presentation::StatusItem& anchor) {
   window_->anchor = space_.toGlobal(anchor.buttonScreenFrame());
-  // The display whose menu bar holds the status item, and its height limit for the content.
-  std::optional<QRectF> visible = visibleAreaUnder(window_->anchor, space_.screens());
-  if (!visible) {
-    visible = space_.mainVisibleArea();
+  // The display whose menu bar holds the status item (else the primary one), and its height
+  // limit for the content.
+  const std::vector<ScreenArea> screens = space_.screens();
+  std::optional<ScreenArea> screen = screenUnder(window_->anchor, screens);
+  if (!screen && !screens.empty()) {
+    screen = screens.front();
   }
   if (const auto* current = dynamic_cast<const WidgetController*>(content_.get())) {
     if (auto* menu = qobject_cast<MenuContent*>(current->widget())) {
-      menu->setVisibleHeight(visible ? std::optional<double>(visible->height()) : std::nullopt);
+      menu->setVisibleHeight(screen ? std::optional<double>(screen->visible.height())
+                                    : std::nullopt);
     }
   }
   window_->adjustSize();
   const QSizeF card = QSizeF(window_->card().size());
-  const QRectF frame = PopoverChrome::cardFrame(window_->anchor, card, visible);
+  const QRectF frame = PopoverChrome::cardFrame(window_->anchor, card, screen);
   const int margin = window_->margin();
   window_->move(frame.topLeft().toPoint() - QPoint(margin, margin));
   window_->show();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Lumivane/Presentation.hpp"
+#include "Shell/ScreenSpace.hpp"
 
 #include <QRectF>
 #include <QSizeF>
@@ -11,7 +12,6 @@
 
 namespace lumivane::shell {
 
-class ScreenSpace;
 class StatusButton;
 
 // Where the popover's card goes and how it looks around its content. Qt's global space.
@@ -25,10 +25,11 @@ struct PopoverChrome {
   static constexpr int shadowMargin = 18;
 
   // The card's frame for content of `size`: centred under `anchor`, anchorGap below it, moved
-  // sideways to keep screenMargin inside `visible` as far as the card fits, and never above the
-  // visible area's top (the menu bar).
+  // sideways to keep screenMargin inside the display's frame as far as the card fits, and never
+  // above its visible area's top (the menu bar). A Dock on a side edge takes part of the visible
+  // area but not of the menu bar: the card stays under the status item, over the Dock.
   static QRectF cardFrame(const QRectF& anchor, const QSizeF& size,
-                          const std::optional<QRectF>& visible);
+                          const std::optional<ScreenArea>& screen);
 };
 
 // The transient popover: a frameless window as wide as its content, shown as a rounded card

@@ -1,15 +1,23 @@
 #include "Shell/ProtectedAppsEditor.hpp"
 
 #include "Lumivane/SettingsManager.hpp"
+#include "Lumivane/Texts.hpp"
+#include "Shell/Accessibility.hpp"
 #include "Shell/Card.hpp"
 #include "Shell/Controls.hpp"
 #include "Shell/SettingRow.hpp"
 #include "Shell/Style.hpp"
 #include "Shell/Text.hpp"
 
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
+#include <QPainter>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <utility>
 
 namespace lumivane::shell {
@@ -24,16 +32,74 @@ bool sameApplications(const std::vector<ProtectedAppRow>& a,
   });
 }
 
-// Under the name: the identifier of a running application, the state of one that is not.
-QString subtitle(const ProtectedAppRow& row) {
+// An application known only by its identifier is named after the identifier's last part.
+QString rowTitle(const ProtectedAppRow& row) {
+  return qtext(row.displayName == row.identifier ? texts::nameFromBundleIdentifier(row.identifier)
+                                                 : std::string_view(row.displayName));
+}
+
+// Under the name: whether it runs, and the identifier where the name does not say it.
+QString rowSubtitle(const ProtectedAppRow& row) {
+  const bool named = row.displayName != row.identifier;
   if (row.isRunning) {
-    return qtext(row.identifier);
+    return named ? QString() : qtext(row.identifier);
   }
   const QString notRunning = QStringLiteral("未在运行");
-  return row.displayName == row.identifier
-             ? notRunning
-             : notRunning + QStringLiteral(" · ") + qtext(row.identifier);
+  return named ? notRunning : notRunning + QStringLiteral(" · ") + qtext(row.identifier);
 }
+
+// The application's own icon where its bundle is at hand (the Mac's file icon of an application
+// is its icon); otherwise its initial on a tile tinted by its identifier. Decoration only: the
+// row's title names the application.
+class ApplicationIcon : public QWidget {
+public:
+  static constexpr int side = 24;
+
+  ApplicationIcon(const ProtectedAppRow& row, const QString& name)
+      : initial_(name.left(1).toUpper()), tint_(tintFor(row.identifier)) {
+    setFixedSize(side, side);
+    if (!row.bundlePath.empty()) {
+      const QFileInfo bundle(qtext(row.bundlePath));
+      if (bundle.exists()) {
+        icon_ = QFileIconProvider().icon(bundle);
+      }
+    }
+    accessibility::hide(*this);
+  }
+
+protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!icon_.isNull()) {
+      icon_.paint(&painter, rect());
+      return;
+    }
+    const QRectF tile = QRectF(rect()).adjusted(1, 1, -1, -1);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(style::Ink::of(tint_).resolve(palette()));
+    painter.drawRoundedRect(tile, 5, 5);
+    painter.setPen(Qt::white);
+    painter.setFont(style::font(12, QFont::DemiBold));
+    painter.drawText(tile, Qt::AlignCenter, initial_);
+  }
+
+private:
+  // The same identifier always gets the same tint (FNV-1a over its bytes).
+  static style::Ink::Role tintFor(const std::string& identifier) {
+    constexpr std::array tints = {style::Ink::Role::blue, style::Ink::Role::green,
+                                  style::Ink::Role::orange, style::Ink::Role::red};
+    std::uint32_t hash = 2166136261u;
+    for (const char byte : identifier) {
+      hash = (hash ^ static_cast<unsigned char>(byte)) * 16777619u;
+    }
+    return tints[hash % tints.size()];
+  }
+
+  QString initial_;
+  style::Ink::Role tint_;
+  QIcon icon_;
+};
 
 } // namespace
 
@@ -41,33 +107,40 @@ ProtectedAppsEditor::ProtectedAppsEditor(std::shared_ptr<SettingsManager> settin
                                          std::function<std::vector<ProtectableApp>()> runningApps,
                                          QWidget* parent)
     : QWidget(parent), settings_(std::move(settings)), runningApps_(std::move(runningApps)) {
-  setIdentifier(*this, "lumivane.protected-apps");
+  accessibility::setIdentifier(*this, "lumivane.protected-apps");
   auto* outer = new QVBoxLayout(this);
-  outer->setContentsMargins(14, 14, 14, 14);
+  outer->setContentsMargins(0, 0, 0, 0);
 
   auto* box = new QWidget;
   content_ = new QVBoxLayout(box);
-  content_->setContentsMargins(0, 12, 0, 0);
-  content_->setSpacing(10);
+  content_->setContentsMargins(0, 0, 0, 0);
+  content_->setSpacing(0);
   auto* note = makeLabel(QStringLiteral("受保护的应用不显示 ×，鼠标中键也不会让它退出。"), 11,
                          QFont::Normal, style::Ink::secondary());
   note->setWordWrap(true);
+  note->setContentsMargins(14, 0, 14, 10);
   content_->addWidget(note);
   empty_ =
       makeLabel(QStringLiteral("没有正在运行的应用"), 11, QFont::Normal, style::Ink::secondary());
+  empty_->setContentsMargins(14, 0, 14, 14);
   content_->addWidget(empty_);
   list_ = makeList();
   content_->addWidget(list_);
 
+  // The rows sit in the section's own card, under a divider: no card within a card.
+  auto* card = new Card;
   count_ = makeLabel(QString(), 11, QFont::Normal, style::Ink::secondary());
-  disclosure_ = new Disclosure(disclosureTitle(QStringLiteral("受保护的应用"), count_), box);
+  const QString title = QStringLiteral("受保护的应用");
+  disclosure_ =
+      new Disclosure(title, disclosureTitle(title, count_), box, QMargins(14, 12, 14, 12));
   disclosure_->onExpandedChange = [this](bool expanded) {
     render();
     if (expanded && onExpand) {
       onExpand();
     }
   };
-  outer->addWidget(disclosure_);
+  card->column()->addWidget(disclosure_);
+  outer->addWidget(card);
 
   observation_ = settings_->observe([this] { render(); });
   render();
@@ -119,20 +192,22 @@ void ProtectedAppsEditor::showRows(std::vector<ProtectedAppRow> rows) {
 }
 
 QWidget* ProtectedAppsEditor::makeList() const {
-  auto* card = new Card;
+  auto* list = new QWidget;
+  auto* column = new QVBoxLayout(list);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
   for (const ProtectedAppRow& row : rows_) {
-    if (card->column()->count() > 0) {
-      card->column()->addWidget(Rule::divider(0.4, 14));
-    }
+    column->addWidget(Rule::divider(0.4, 14));
     const std::string identifier = row.identifier;
-    card->column()->addWidget(new SettingRow(
-        {}, qtext(row.displayName), subtitle(row),
+    const QString name = rowTitle(row);
+    column->addWidget(new SettingRow(
+        new ApplicationIcon(row, name), name, rowSubtitle(row),
         {[settings = settings_, identifier] {
            return settings->protectedApps().contains(identifier);
          },
          [settings = settings_, identifier](bool on) { settings->setProtected(identifier, on); }}));
   }
-  return card;
+  return list;
 }
 
 } // namespace lumivane::shell

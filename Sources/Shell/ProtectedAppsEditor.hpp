@@ -19,9 +19,10 @@ namespace lumivane::shell {
 
 class Disclosure;
 
-// The collapsible "受保护的应用" section: a switch for every running application and every
-// protected one that is not running (protectedAppRows), each writing the list through the
-// settings store at once. The header counts the protected applications. The running applications
+// The collapsible "受保护的应用" section, a card like the popover's others: a switch for every
+// running application and every protected one that is not running (protectedAppRows), each
+// beside the application's icon and name and writing the list through the settings store at
+// once. The header counts the protected applications. The running applications
 // are asked for each time the section opens and whenever the list changes; a row stays while the
 // section lives, so that a switch turned off by mistake can be turned on again.
 class ProtectedAppsEditor : public QWidget {

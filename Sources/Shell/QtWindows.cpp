@@ -5,6 +5,7 @@
 #include "Shell/OverlayPanel.hpp"
 #include "Shell/Popover.hpp"
 #include "Shell/ScreenSpace.hpp"
+#include "Shell/StatusItem.hpp"
 #include "Shell/Text.hpp"
 #include "Shell/WelcomeContent.hpp"
 
@@ -173,8 +174,10 @@ private:
     }
     const QSize hint = content_->sizeHint().expandedTo(content_->minimumSizeHint());
     const int width = std::max(hint.width(), content_->minimumWidth());
+    // The size hint's height is for the hint's own width; content whose height follows its
+    // width (wrapping text) is as tall as it is at the width it gets, and no taller.
     const int height = content_->hasHeightForWidth() ? content_->heightForWidth(width) : -1;
-    return QSize(width, std::max(height, std::max(hint.height(), content_->minimumHeight())));
+    return QSize(width, std::max(height > 0 ? height : hint.height(), content_->minimumHeight()));
   }
 
   QMargins frameMargins() const {
@@ -324,7 +327,11 @@ std::unique_ptr<presentation::OverlayPanel> QtWindows::createOverlayPanel(const 
 }
 
 std::unique_ptr<presentation::StatusItem> QtWindows::createStatusItem() {
-  return space_.createStatusItem();
+  auto button = space_.createStatusItem();
+  if (!button) {
+    return nullptr;
+  }
+  return std::make_unique<DescribedStatusButton>(std::move(button));
 }
 
 std::unique_ptr<presentation::Popover> QtWindows::createPopover() {

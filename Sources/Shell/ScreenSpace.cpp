@@ -18,12 +18,12 @@ QRectF primaryGeometry() {
 
 } // namespace
 
-std::optional<QRectF> visibleAreaUnder(const QRectF& anchor,
-                                       const std::vector<ScreenArea>& screens) {
+std::optional<ScreenArea> screenUnder(const QRectF& anchor,
+                                      const std::vector<ScreenArea>& screens) {
   const QPointF centre = anchor.center();
   for (const ScreenArea& screen : screens) {
     if (screen.frame.contains(centre)) {
-      return screen.visible;
+      return screen;
     }
   }
   return std::nullopt;

@@ -18,12 +18,10 @@ struct ScreenArea {
   QRectF visible;
 };
 
-// The visible area of the display under `anchor` (the first whose frame holds the anchor's
-// centre), for what opens from the status item: the popover and its height limit belong to the
-// display whose menu bar holds the status item, which need not be the primary one. Absent when
-// no display holds it.
-std::optional<QRectF> visibleAreaUnder(const QRectF& anchor,
-                                       const std::vector<ScreenArea>& screens);
+// The display under `anchor` (the first whose frame holds the anchor's centre), for what opens
+// from the status item: the popover and its height limit belong to the display whose menu bar
+// holds the status item, which need not be the primary one. Absent when no display holds it.
+std::optional<ScreenArea> screenUnder(const QRectF& anchor, const std::vector<ScreenArea>& screens);
 
 // Where Lumivane's windows live: the real screens, or the window of the simulated desktop.
 // The ports speak the window system's bottom-left space; Qt places windows in its global space

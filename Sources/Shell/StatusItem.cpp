@@ -1,5 +1,6 @@
 #include "Shell/StatusItem.hpp"
 
+#include "Lumivane/Texts.hpp"
 #include "Shell/ScreenSpace.hpp"
 #include "Shell/Style.hpp"
 #include "Shell/Symbols.hpp"
@@ -19,9 +20,9 @@ QPixmap statusItemImage(std::string_view name, double size, const QColor& ink,
   if (!badge) {
     return image;
   }
-  // A dot of under a third of the symbol, in a notch a point or so wider than the dot.
+  // A dot of under a third of the symbol, in a ring of clear space about two points wide.
   const double diameter = std::round(size * 0.3);
-  const double notch = std::max(1.0, size * 0.07);
+  const double notch = std::max(1.5, size * 0.12);
   const QRectF dot(size - diameter, 0, diameter, diameter);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
@@ -33,6 +34,43 @@ QPixmap statusItemImage(std::string_view name, double size, const QColor& ink,
   painter.setBrush(*badge);
   painter.drawEllipse(dot);
   return image;
+}
+
+DescribedStatusButton::DescribedStatusButton(std::unique_ptr<StatusButton> button)
+    : button_(std::move(button)) {}
+
+void DescribedStatusButton::setButtonAction(std::function<void()> action) {
+  button_->setButtonAction(std::move(action));
+}
+
+void DescribedStatusButton::setButtonAccessibilityIdentifier(std::string_view identifier) {
+  button_->setButtonAccessibilityIdentifier(identifier);
+}
+
+void DescribedStatusButton::setSymbol(std::string_view symbolName,
+                                      std::string_view accessibilityDescription) {
+  symbol_ = symbolName;
+  description_ = accessibilityDescription;
+  describe();
+}
+
+void DescribedStatusButton::setToolTip(std::string_view toolTip) {
+  button_->setToolTip(toolTip);
+}
+
+void DescribedStatusButton::setBadge(bool badge) {
+  button_->setBadge(badge);
+  if (badge != badge_) {
+    badge_ = badge;
+    // The description travels with the symbol; until the first symbol there is none to amend.
+    if (!symbol_.empty()) {
+      describe();
+    }
+  }
+}
+
+void DescribedStatusButton::describe() {
+  button_->setSymbol(symbol_, texts::statusItemDescription(description_, badge_));
 }
 
 TrayStatusItem::TrayStatusItem(const ScreenSpace& space) : space_(space) {

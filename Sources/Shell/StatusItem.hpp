@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QSystemTrayIcon>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,7 +17,7 @@ namespace lumivane::shell {
 class ScreenSpace;
 
 // The status item's image: the symbol `name` in a square of `size` points, in `ink`, and with a
-// `badge` colour a dot at its top trailing corner. The dot sits in a notch cut out of the symbol,
+// `badge` colour a dot at its top trailing corner. The dot sits in a ring cut out of the symbol,
 // so that it still reads as a dot of its own where the image is drawn as a template, in one
 // colour.
 QPixmap statusItemImage(std::string_view name, double size, const QColor& ink,
@@ -28,6 +29,31 @@ QPixmap statusItemImage(std::string_view name, double size, const QColor& ink,
 class StatusButton : public presentation::StatusItem {
 public:
   virtual void setHighlighted(bool highlighted) = 0;
+};
+
+// A status button that tells assistive technologies about its badge: the accessibility
+// description it passes on is the one it was given, and while the badge shows, what the badge
+// stands for. Everything else goes to the button it wraps.
+class DescribedStatusButton final : public StatusButton {
+public:
+  explicit DescribedStatusButton(std::unique_ptr<StatusButton> button);
+
+  bool hasButton() override { return button_->hasButton(); }
+  void setButtonAction(std::function<void()> action) override;
+  void setButtonAccessibilityIdentifier(std::string_view identifier) override;
+  void setSymbol(std::string_view symbolName, std::string_view accessibilityDescription) override;
+  void setToolTip(std::string_view toolTip) override;
+  void setBadge(bool badge) override;
+  Rect buttonScreenFrame() override { return button_->buttonScreenFrame(); }
+  void setHighlighted(bool highlighted) override { button_->setHighlighted(highlighted); }
+
+private:
+  void describe();
+
+  std::unique_ptr<StatusButton> button_;
+  std::string symbol_;
+  std::string description_;
+  bool badge_ = false;
 };
 
 // The status item as an icon in the system tray. Its button frame is the tray icon's geometry;

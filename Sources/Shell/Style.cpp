@@ -21,9 +21,6 @@ const Accent greenAccent{QColor(52, 199, 89), QColor(48, 209, 88)};
 const Accent orangeAccent{QColor(255, 149, 0), QColor(255, 159, 10)};
 const Accent redAccent{QColor(255, 59, 48), QColor(255, 69, 58)};
 const Accent cyanAccent{QColor(50, 173, 230), QColor(100, 210, 255)};
-// The system orange is about 2:1 on a light window; small error text takes a deeper orange
-// (about 5:1 there). In the dark appearance the system orange already reaches 6:1.
-const Accent errorAccent{QColor(160, 66, 0), QColor(255, 159, 10)};
 
 QColor withOpacity(QColor colour, double opacity) {
   colour.setAlphaF(static_cast<float>(colour.alphaF() * opacity));
@@ -86,8 +83,6 @@ QColor Ink::resolve(const QPalette& palette) const {
     return primary(palette, opacity);
   case Role::secondaryLabel:
     return withOpacity(style::secondary(palette), opacity);
-  case Role::tertiaryLabel:
-    return withOpacity(style::tertiary(palette), opacity);
   case Role::separator:
     return primary(palette, 0.1 * opacity);
   case Role::windowBackground:
@@ -95,8 +90,7 @@ QColor Ink::resolve(const QPalette& palette) const {
   case Role::controlBackground:
     return withOpacity(controlBackground(palette), opacity);
   case Role::cardBackground:
-    return withOpacity(isDark(palette) ? QColor::fromRgbF(0.14f, 0.14f, 0.14f) : QColor(Qt::white),
-                       opacity);
+    return withOpacity(cardBackground(palette), opacity);
   case Role::blue:
     return withOpacity(blue(palette), opacity);
   case Role::green:
@@ -107,8 +101,6 @@ QColor Ink::resolve(const QPalette& palette) const {
     return withOpacity(red(palette), opacity);
   case Role::cyan:
     return withOpacity(cyan(palette), opacity);
-  case Role::errorText:
-    return withOpacity(errorAccent.in(palette), opacity);
   case Role::clear:
     break;
   }
@@ -120,11 +112,7 @@ QColor primary(const QPalette& palette, double opacity) {
 }
 
 QColor secondary(const QPalette& palette) {
-  return primary(palette, 0.55);
-}
-
-QColor tertiary(const QPalette& palette) {
-  return primary(palette, 0.3);
+  return primary(palette, 0.7);
 }
 
 QColor windowBackground(const QPalette& palette) {
@@ -133,6 +121,15 @@ QColor windowBackground(const QPalette& palette) {
 
 QColor controlBackground(const QPalette& palette) {
   return palette.color(QPalette::Base);
+}
+
+QColor cardBackground(const QPalette& palette) {
+  if (!isDark(palette)) {
+    return Qt::white;
+  }
+  QColor lift(Qt::white);
+  lift.setAlphaF(0.05f);
+  return composite(lift, windowBackground(palette));
 }
 
 QColor blue(const QPalette& palette) {

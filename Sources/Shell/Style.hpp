@@ -28,18 +28,16 @@ bool isDark(const QPalette& palette);
 struct Ink {
   enum class Role {
     label,          // the primary text colour
-    secondaryLabel, // secondary text
-    tertiaryLabel,  // captions and version lines
+    secondaryLabel, // secondary text, captions and version lines
     separator,      // dividers: the label colour at a tenth
     windowBackground,
     controlBackground,
-    cardBackground, // white in the light appearance, white 0.14 in the dark one
+    cardBackground, // white in the light appearance; in the dark one a step above the window
     blue,
     green,
     orange,
     red,
     cyan,
-    errorText, // an error status line: orange that keeps 4.5:1 on the window background
     clear,
   };
 
@@ -48,19 +46,23 @@ struct Ink {
 
   static constexpr Ink label(double opacity = 1) { return {Role::label, opacity}; }
   static constexpr Ink secondary() { return {Role::secondaryLabel, 1}; }
-  static constexpr Ink tertiary() { return {Role::tertiaryLabel, 1}; }
   static constexpr Ink of(Role role, double opacity = 1) { return {role, opacity}; }
 
   QColor resolve(const QPalette& palette) const;
   bool operator==(const Ink&) const = default;
 };
 
-// The label colour ("primary") at an opacity; the secondary and tertiary label styles.
+// The label colour ("primary") at an opacity.
 QColor primary(const QPalette& palette, double opacity = 1);
+// Secondary text: the label colour dimmed only as far as small text keeps WCAG's 4.5:1 on the
+// window background and on cards in both appearances (the system's own secondary label, at
+// half strength, stays under 4:1 on a light window).
 QColor secondary(const QPalette& palette);
-QColor tertiary(const QPalette& palette);
 QColor windowBackground(const QPalette& palette);
 QColor controlBackground(const QPalette& palette);
+// Grouped content: white on a light window; on a dark one a step lighter than the window, as
+// grouped boxes are on the Mac, never darker.
+QColor cardBackground(const QPalette& palette);
 
 // The platform's standard accent colours in the palette's appearance; without a palette, in the
 // application's.

@@ -83,13 +83,27 @@ struct Drawing {
   QPainterPath strokes; // stroked with round caps and joins
   QPainterPath fills;   // filled
   QPainterPath cutouts; // stroked, punched out of what is drawn
+  // Then, on top: a badge disc, set off from the rest by a punched-out ring, with its own
+  // cut-outs (stroked) punched out of it.
+  QPainterPath badge;
+  QPainterPath badgeCutouts;
 };
+
+// The disc at the bottom trailing corner that carries a badge, on the 24-point grid.
+constexpr QPointF badgeCentre(18.5, 17.5);
+constexpr double badgeRadius = 5.2;
+constexpr double badgeRing = 1.6;
 
 Drawing drawing(std::string_view name) {
   Drawing d;
   if (name == dockRectangle) {
     d.strokes.addRoundedRect(QRectF(2.5, 4, 19, 16), 3, 3);
     d.fills.addRoundedRect(QRectF(6, 15, 12, 2.6), 1.3, 1.3);
+  } else if (name == dockRectangleBadgeExclamationmark) {
+    d = drawing(dockRectangle);
+    d.badge = circle(badgeCentre.x(), badgeCentre.y(), badgeRadius);
+    d.badgeCutouts = line(badgeCentre + QPointF(0, -2.6), badgeCentre + QPointF(0, 0.4));
+    d.badgeCutouts.addPath(line(badgeCentre + QPointF(0, 2.7), badgeCentre + QPointF(0, 2.75)));
   } else if (name == exclamationmarkCircle) {
     d.strokes = circle(12, 12, 9.5);
     d.strokes.addPath(line({12, 7}, {12, 13}));
@@ -175,14 +189,23 @@ Drawing drawing(std::string_view name) {
   return d;
 }
 
-constexpr std::array knownNames = {dockRectangle,   exclamationmarkCircle,
-                                   xmark,           arrowCounterclockwise,
-                                   folderFill,      safari,
-                                   noteText,        cursorarrow,
-                                   computermouse,   sunrise,
-                                   handRaised,      handRaisedFill,
-                                   checkmarkShield, checkmarkShieldFill,
-                                   pauseCircle,     infoCircle};
+constexpr std::array knownNames = {dockRectangle,
+                                   dockRectangleBadgeExclamationmark,
+                                   exclamationmarkCircle,
+                                   xmark,
+                                   arrowCounterclockwise,
+                                   folderFill,
+                                   safari,
+                                   noteText,
+                                   cursorarrow,
+                                   computermouse,
+                                   sunrise,
+                                   handRaised,
+                                   handRaisedFill,
+                                   checkmarkShield,
+                                   checkmarkShieldFill,
+                                   pauseCircle,
+                                   infoCircle};
 
 } // namespace
 
@@ -226,6 +249,14 @@ QPixmap pixmap(std::string_view name, double size, const QColor& colour, QFont::
   if (!d.cutouts.isEmpty()) {
     painter.setCompositionMode(QPainter::CompositionMode_Clear);
     painter.strokePath(d.cutouts, pen);
+  }
+  if (!d.badge.isEmpty()) {
+    painter.setCompositionMode(QPainter::CompositionMode_Clear);
+    painter.fillPath(circle(badgeCentre.x(), badgeCentre.y(), badgeRadius + badgeRing), colour);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.fillPath(d.badge, colour);
+    painter.setCompositionMode(QPainter::CompositionMode_Clear);
+    painter.strokePath(d.badgeCutouts, pen);
   }
   return image;
 }

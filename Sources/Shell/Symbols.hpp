@@ -13,6 +13,11 @@ class QPainter;
 namespace lumivane::shell::Symbols {
 
 inline constexpr std::string_view dockRectangle = "dock.rectangle";
+// The status item's symbol while a permission is missing: Lumivane's own symbol, so that the
+// item keeps its identity, with an exclamation mark on a badge at its bottom trailing corner.
+// The system has no such symbol; this drawing stands in for it.
+inline constexpr std::string_view dockRectangleBadgeExclamationmark =
+    "dock.rectangle.badge.exclamationmark";
 inline constexpr std::string_view exclamationmarkCircle = "exclamationmark.circle";
 inline constexpr std::string_view xmark = "xmark";
 inline constexpr std::string_view arrowCounterclockwise = "arrow.counterclockwise";

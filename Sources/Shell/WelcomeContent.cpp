@@ -1,6 +1,7 @@
 #include "Shell/WelcomeContent.hpp"
 
 #include "Lumivane/PermissionManager.hpp"
+#include "Shell/Accessibility.hpp"
 #include "Shell/Controls.hpp"
 #include "Shell/DockDemo.hpp"
 #include "Shell/PermissionHelp.hpp"
@@ -18,7 +19,7 @@ namespace lumivane::shell {
 WelcomeContent::WelcomeContent(const presentation::WelcomeContentModel& model, QWidget* parent)
     : QWidget(parent), permissions_(model.permissions), close_(model.close) {
   setFixedWidth(contentWidth);
-  setIdentifier(*this, "lumivane.welcome");
+  accessibility::setIdentifier(*this, "lumivane.welcome");
   setAutoFillBackground(true);
   setBackgroundRole(QPalette::Window);
   setFocusPolicy(Qt::StrongFocus);
@@ -32,7 +33,7 @@ WelcomeContent::WelcomeContent(const presentation::WelcomeContentModel& model, Q
                                     QFont::DemiBold, style::Ink::secondary()));
   header->addStretch(1);
   header->addWidget(makeLabel(QStringLiteral("为你的 Dock，少一步操作"), 11, QFont::Normal,
-                              style::Ink::tertiary()));
+                              style::Ink::secondary()));
   column->addLayout(header);
 
   auto* title = new QVBoxLayout;
@@ -91,21 +92,22 @@ WelcomeContent::WelcomeContent(const presentation::WelcomeContentModel& model, Q
   auto* footer = new QHBoxLayout;
   footer->setContentsMargins(28, 28, 28, 28);
   footer->setSpacing(10);
-  footer->addWidget(
-      makeLabel(QStringLiteral("v1.0.0 · 完全本地运行"), 10, QFont::Normal, style::Ink::tertiary()),
-      0, Qt::AlignVCenter);
+  footer->addWidget(makeLabel(QStringLiteral("v1.0.0 · 完全本地运行"), 11, QFont::Normal,
+                              style::Ink::secondary()),
+                    0, Qt::AlignVCenter);
   footer->addStretch(1);
-  auto* later = makePlainButton(QStringLiteral("稍后设置"), 12, style::Ink::secondary());
+  auto* later =
+      makePlainButton(QStringLiteral("稍后设置"), ControlSize::regular, style::Ink::secondary());
   connect(later, &QPushButton::clicked, this, [this] { close(); });
   later_ = later;
   footer->addWidget(later_, 0, Qt::AlignVCenter);
-  auto* openSettings = makeProminentButton(QStringLiteral("打开辅助功能设置"), true);
+  auto* openSettings =
+      makeProminentButton(QStringLiteral("打开辅助功能设置"), ControlSize::regular);
   connect(openSettings, &QPushButton::clicked, this,
           [this] { permissions_->requestAccessibility(); });
   openSettings_ = openSettings;
   footer->addWidget(openSettings_, 0, Qt::AlignVCenter);
-  start_ = makeProminentButton(QStringLiteral("开始使用"), true);
-  start_->setDefault(true);
+  start_ = makeProminentButton(QStringLiteral("开始使用"), ControlSize::regular);
   connect(start_, &QPushButton::clicked, this, [this] { close(); });
   footer->addWidget(start_, 0, Qt::AlignVCenter);
   column->addLayout(footer);

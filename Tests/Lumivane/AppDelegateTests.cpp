@@ -38,7 +38,7 @@ TEST_P(Reconciliation, FollowsTheOutcomeTable) {
 }
 
 constexpr std::string_view ready = "dock.rectangle";
-constexpr std::string_view attention = "exclamationmark.circle";
+constexpr std::string_view attention = "dock.rectangle.badge.exclamationmark";
 INSTANTIATE_TEST_SUITE_P(
     Coordinator, Reconciliation,
     ::testing::Values(
@@ -161,7 +161,7 @@ TEST_F(SuspensionSet, LastEndingReasonResumesAfterRereadingScreensAndPermissions
   EXPECT_EQ(app->observer()->screens().at(0).width, 1920);
   EXPECT_FALSE(app->permissions()->inputMonitoring());
   EXPECT_FALSE(desktop.tapInstalled());
-  EXPECT_EQ(desktop.shell().statusSymbol, "exclamationmark.circle");
+  EXPECT_EQ(desktop.shell().statusSymbol, attention);
 }
 
 TEST_F(SuspensionSet, UnlockWithoutLockRereadsAndReconciles) {
@@ -184,7 +184,7 @@ TEST_F(TapFailure, IsReportedWhileMiddleClickShouldRun) {
   EXPECT_EQ(runtime.message(), "鼠标监听已中断，请在设置中重新检查权限。");
   EXPECT_TRUE(runtime.isError());
   EXPECT_FALSE(app->permissions()->middleAvailable());
-  EXPECT_EQ(desktop.shell().statusSymbol, "exclamationmark.circle");
+  EXPECT_EQ(desktop.shell().statusSymbol, attention);
   EXPECT_EQ(desktop.shell().statusSymbolDescription, "Lumivane · 鼠标监听已中断");
   EXPECT_EQ(desktop.shell().statusToolTip, "Lumivane");
 
@@ -312,7 +312,7 @@ TEST_F(StatusBadge, ARefusalStaysThroughPausesUntilThePopoverOpens) {
   post(Notification::screenIsUnlocked);
   desktop.setAccessibility(false);
   desktop.advance(2.5);
-  EXPECT_EQ(desktop.shell().statusSymbol, "exclamationmark.circle");
+  EXPECT_EQ(desktop.shell().statusSymbol, attention);
   desktop.setAccessibility(true);
   desktop.advance(2.5);
   EXPECT_EQ(desktop.shell().statusSymbol, "dock.rectangle");

@@ -110,7 +110,7 @@ TEST(PermissionActions, OpenTheirPaneEvenWhenAlreadyGranted) {
   const auto permissions = std::make_shared<PermissionManager>(desktop.platform());
 
   permissions->requestAccessibility();
-  permissions->requestInputMonitoring();
+  permissions->requestMiddleClickAccess();
   permissions->revealCurrentApplication();
   EXPECT_EQ(desktop.openedURLs(), (std::vector<std::string>{accessibilityPane, accessibilityPane}));
   EXPECT_EQ(desktop.revealedPaths(), std::vector{desktop.platform().process.bundlePath()});
@@ -126,13 +126,13 @@ TEST(PermissionActions, TheMiddleClickActionAsksForPostEventAccessOnlyWhenItIsMi
   desktop.setInputMonitoring(false);
   const auto permissions = std::make_shared<PermissionManager>(desktop.platform());
 
-  permissions->requestInputMonitoring();
+  permissions->requestMiddleClickAccess();
   EXPECT_EQ(desktop.postEventRequests(), 1u);
   EXPECT_EQ(desktop.trustPrompts(), 0u);
   EXPECT_EQ(desktop.openedURLs(), std::vector<std::string>{accessibilityPane});
 
   desktop.setPostEventAccess(true);
-  permissions->requestInputMonitoring();
+  permissions->requestMiddleClickAccess();
   EXPECT_EQ(desktop.postEventRequests(), 1u);
   EXPECT_EQ(desktop.openedURLs().size(), 2u);
 }

@@ -78,7 +78,8 @@ TEST_F(Popover, OpeningRereadsPermissionsAndLoginItemAndHidesTheCross) {
   EXPECT_TRUE(app->settings()->loginEnabled());
 }
 
-// The protected-apps editor is offered what may be protected: regular applications, running.
+// The protected-apps editor is offered what may be protected: regular applications, running,
+// with their bundles for their icons.
 TEST_F(Popover, OffersTheEditorTheRegularApplicationsRunning) {
   sim::AppProfile helper;
   helper.name = "Helper";
@@ -92,7 +93,9 @@ TEST_F(Popover, OffersTheEditorTheRegularApplicationsRunning) {
   ASSERT_TRUE(desktop.shell().lastMenuContent && desktop.shell().lastMenuContent->runningApps);
   const auto runningApps = desktop.shell().lastMenuContent->runningApps;
   const std::vector<ProtectableApp> expected{
-      {"com.apple.Safari", "Safari"}, {"com.apple.mail", "Mail"}, {"com.apple.Notes", "Notes"}};
+      {"com.apple.Safari", "Safari", "/Applications/Safari.app"},
+      {"com.apple.mail", "Mail", "/Applications/Mail.app"},
+      {"com.apple.Notes", "Notes", "/Applications/Notes.app"}};
   EXPECT_EQ(runningApps(), expected);
 
   desktop.endByItself(safari);

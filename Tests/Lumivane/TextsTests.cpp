@@ -38,5 +38,13 @@ TEST(OverlayLabel, NamesTheApplicationItQuits) {
   EXPECT_EQ(texts::overlayLabel(""), "退出 应用");
 }
 
+TEST(ApplicationNames, FromABundleIdentifierAlone) {
+  EXPECT_EQ(texts::nameFromBundleIdentifier("com.example.Recorder"), "Recorder");
+  EXPECT_EQ(texts::nameFromBundleIdentifier("Recorder"), "Recorder");
+  // Nothing after the last dot: the identifier is all there is to show.
+  EXPECT_EQ(texts::nameFromBundleIdentifier("com.example."), "com.example.");
+  EXPECT_EQ(texts::nameFromBundleIdentifier(""), "");
+}
+
 } // namespace
 } // namespace lumivane

@@ -4,9 +4,9 @@
 #include "Shell/HoverLayoutSettings.hpp"
 #include "ShellTestSupport.hpp"
 
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QPushButton>
+#include <QTabBar>
 #include <QtTest>
 
 using namespace lumivane;
@@ -29,8 +29,25 @@ void choose(QComboBox* box, int index) {
   emit box->activated(index);
 }
 
-QAbstractButton* edgeSegment(QWidget& section, const QString& title) {
-  return findButton(*section.findChild<QWidget*>(QStringLiteral("lumivane.preview-edge")), title);
+// Chooses the preview edge as the user does, by the tab's title.
+void chooseEdge(HoverLayoutSettings& section, const QString& title) {
+  QTabBar& edges = section.edgePicker();
+  for (int index = 0; index < edges.count(); ++index) {
+    if (edges.tabText(index) == title) {
+      QTest::mouseClick(&edges, Qt::LeftButton, {}, edges.tabRect(index).center());
+      return;
+    }
+  }
+  QFAIL("no such edge");
+}
+
+QStringList positionTitles(HoverLayoutSettings& section) {
+  QStringList titles;
+  QComboBox* box = picker(section, "lumivane.hover-position");
+  for (int index = 0; index < box->count(); ++index) {
+    titles << box->itemText(index);
+  }
+  return titles;
 }
 
 } // namespace
@@ -45,7 +62,9 @@ private slots:
     QVERIFY(!section.isExpanded());
     QVERIFY(!picker(section, "lumivane.hover-position")->isVisibleTo(&section));
     QCOMPARE(section.edge(), DockEdge::right);
-    QVERIFY(edgeSegment(section, QStringLiteral("右侧"))->isChecked());
+    QCOMPARE(section.edgePicker().tabText(section.edgePicker().currentIndex()),
+             QStringLiteral("右侧"));
+    QCOMPARE(section.edgePicker().objectName(), QStringLiteral("lumivane.preview-edge"));
     QCOMPARE(section.preview().placement()->frame, (Rect{193, 39, 32, 32}));
     section.setExpanded(true);
     QVERIFY(picker(section, "lumivane.hover-position")->isVisibleTo(&section));
@@ -92,12 +111,42 @@ private slots:
   void previewEdgeIsAViewingChoiceOnly() {
     Services services;
     HoverLayoutSettings section(services.settings, DockEdge::bottom);
+    section.setExpanded(true);
+    section.show();
     const std::size_t writes = services.desktop.defaultsWriteCount();
-    edgeSegment(section, QStringLiteral("左侧"))->click();
+    chooseEdge(section, QStringLiteral("左侧"));
     QCOMPARE(section.edge(), DockEdge::left);
     QCOMPARE(section.preview().placement()->frame, (Rect{63, 39, 32, 32}));
     QCOMPARE(services.settings->hoverLayout(), HoverLayoutOptions::defaults);
     QCOMPARE(services.desktop.defaultsWriteCount(), writes);
+  }
+
+  // Beside a side Dock the × goes above or below the name label, never to its left or right:
+  // the positions are named as they look on the edge the preview shows, and choosing one
+  // stores the same option whatever it is called.
+  void positionNamesAreTrueOnThePreviewedEdge() {
+    Services services;
+    HoverLayoutSettings section(services.settings, DockEdge::bottom);
+    section.setExpanded(true);
+    section.show();
+    QCOMPARE(positionTitles(section),
+             (QStringList{QStringLiteral("自动"), QStringLiteral("上方偏左"),
+                          QStringLiteral("上方偏右")}));
+    chooseEdge(section, QStringLiteral("左侧"));
+    QCOMPARE(positionTitles(section),
+             (QStringList{QStringLiteral("自动"), QStringLiteral("侧边偏上"),
+                          QStringLiteral("侧边偏下")}));
+    choose(picker(section, "lumivane.hover-position"), 2);
+    QCOMPARE(services.settings->hoverLayout().position, HoverPosition::trailing);
+    // And the preview agrees: below the name label, which is centred on the icon.
+    const Rect frame = section.preview().placement()->frame;
+    QVERIFY(frame.minY() > HoverLayoutPreview::nameLabelCentre(DockEdge::left).y);
+    chooseEdge(section, QStringLiteral("右侧"));
+    QCOMPARE(picker(section, "lumivane.hover-position")->currentText(), QStringLiteral("侧边偏下"));
+    chooseEdge(section, QStringLiteral("底部"));
+    QCOMPARE(picker(section, "lumivane.hover-position")->currentText(), QStringLiteral("上方偏右"));
+    QVERIFY(section.preview().placement()->frame.minX() >
+            HoverLayoutPreview::iconFrame(DockEdge::bottom).midX());
   }
 
   void hoverOffKeepsThePickersWorking() {

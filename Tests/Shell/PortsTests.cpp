@@ -112,6 +112,7 @@ private slots:
     QTest::mouseClick(&panel.button(), Qt::LeftButton);
     QCOMPARE(clicks, 1);
     QCOMPARE(panel.button().accessibleName(), QStringLiteral("退出 Safari"));
+    QCOMPARE(panel.button().toolTip(), QStringLiteral("退出 Safari"));
     QCOMPARE(panel.button().objectName(), QStringLiteral("lumivane.quit-overlay"));
     panel.orderOut();
     QVERIFY(!panel.isVisible());
@@ -123,23 +124,36 @@ private slots:
         {QRectF(0, 0, 1440, 900), QRectF(0, 25, 1440, 800)},
         {QRectF(1440, 0, 1280, 600), QRectF(1440, 25, 1280, 575)}};
     const QRectF onSecondary(2660, 0, 25, 25);
-    QCOMPARE(visibleAreaUnder(onSecondary, screens), std::optional<QRectF>(screens[1].visible));
-    QCOMPARE(visibleAreaUnder(QRectF(1200, 0, 25, 25), screens),
-             std::optional<QRectF>(screens[0].visible));
-    QCOMPARE(visibleAreaUnder(QRectF(5000, 0, 25, 25), screens), std::nullopt);
+    QCOMPARE(screenUnder(onSecondary, screens)->visible, screens[1].visible);
+    QCOMPARE(screenUnder(QRectF(1200, 0, 25, 25), screens)->visible, screens[0].visible);
+    QVERIFY(!screenUnder(QRectF(5000, 0, 25, 25), screens).has_value());
     // The height limit is the secondary's, not the taller primary's.
-    QCOMPARE(MenuHeight::viewHeight(1000, visibleAreaUnder(onSecondary, screens)->height()), 495.0);
+    QCOMPARE(MenuHeight::viewHeight(1000, screenUnder(onSecondary, screens)->visible.height()),
+             495.0);
 
     // Centred under the status item, 6 below it; near the right edge it keeps 8 from it.
     const QSizeF card(360, 480);
-    const QRectF middle =
-        PopoverChrome::cardFrame(QRectF(2000, 0, 25, 25), card, screens[1].visible);
+    const QRectF middle = PopoverChrome::cardFrame(QRectF(2000, 0, 25, 25), card, screens[1]);
     QCOMPARE(middle.center().x(), 2012.5);
     QCOMPARE(middle.top(), 31.0);
-    const QRectF edge = PopoverChrome::cardFrame(onSecondary, card, screens[1].visible);
-    QCOMPARE(edge.right(), screens[1].visible.right() - PopoverChrome::screenMargin);
-    const QRectF left = PopoverChrome::cardFrame(QRectF(1445, 0, 25, 25), card, screens[1].visible);
-    QCOMPARE(left.left(), screens[1].visible.left() + PopoverChrome::screenMargin);
+    const QRectF edge = PopoverChrome::cardFrame(onSecondary, card, screens[1]);
+    QCOMPARE(edge.right(), screens[1].frame.right() - PopoverChrome::screenMargin);
+    const QRectF left = PopoverChrome::cardFrame(QRectF(1445, 0, 25, 25), card, screens[1]);
+    QCOMPARE(left.left(), screens[1].frame.left() + PopoverChrome::screenMargin);
+  }
+
+  // A Dock on the right edge narrows the visible area, not the menu bar: the popover stays
+  // under its status item, over the Dock, as far as the display itself allows.
+  void popoverStaysUnderItsStatusItemBesideARightDock() {
+    const ScreenArea screen{QRectF(0, 0, 1440, 900), QRectF(0, 25, 1370, 875)};
+    const QSizeF card(360, 480);
+    const QRectF anchor(1200, 0, 25, 25);
+    const QRectF frame = PopoverChrome::cardFrame(anchor, card, screen);
+    QCOMPARE(frame.center().x(), anchor.center().x());
+    QVERIFY(frame.right() > screen.visible.right());
+    // Near the corner, only the display's own edge moves it.
+    const QRectF corner = PopoverChrome::cardFrame(QRectF(1400, 0, 25, 25), card, screen);
+    QCOMPARE(corner.right(), screen.frame.right() - PopoverChrome::screenMargin);
   }
 
   void windowsFitTheVisibleArea() {
@@ -205,6 +219,64 @@ private slots:
     QVERIFY(plain.pixelColor(12, 2).alpha() > 0);
     QCOMPARE(badged.pixelColor(12, 2).alpha(), 0);
     QCOMPARE(badged.pixelColor(3, 9), plain.pixelColor(3, 9));
+  }
+
+  // Around the dot runs a ring of clear space a point and a half wide at the least, so that the
+  // dot reads as a dot of its own against the symbol's ink, in one colour too.
+  void badgeSitsInAClearRing() {
+    constexpr double ratio = 4;
+    for (const auto symbol : {Symbols::dockRectangle, Symbols::exclamationmarkCircle}) {
+      const QImage plain = statusItemImage(symbol, 18, Qt::black, std::nullopt, ratio).toImage();
+      const QImage badged = statusItemImage(symbol, 18, Qt::black, Qt::red, ratio).toImage();
+      const QPointF centre(15.5, 2.5); // the 5-point dot at the top trailing corner
+      int ringPixels = 0;
+      for (int y = 0; y < plain.height(); ++y) {
+        for (int x = 0; x < plain.width(); ++x) {
+          const QPointF point((x + 0.5) / ratio, (y + 0.5) / ratio);
+          const double distance = std::hypot(point.x() - centre.x(), point.y() - centre.y());
+          if (distance > 2.5 + 0.25 && distance < 2.5 + 1.5 && plain.pixelColor(x, y).alpha() > 0) {
+            ++ringPixels;
+            QCOMPARE(badged.pixelColor(x, y).alpha(), 0);
+          }
+        }
+      }
+      QVERIFY2(ringPixels > 0, symbol.data());
+    }
+  }
+
+  // Asking for attention, the status item keeps Lumivane's own symbol and adds an exclamation
+  // badge at its bottom trailing corner, set off by a clear ring (it used to become a generic
+  // exclamation mark in a circle, losing the app's identity).
+  void attentionSymbolKeepsLumivanesIdentity() {
+    constexpr double ratio = 4;
+    const QImage plain =
+        Symbols::pixmap(Symbols::dockRectangle, 24, Qt::black, QFont::Normal, ratio).toImage();
+    const QImage attention = Symbols::pixmap(Symbols::dockRectangleBadgeExclamationmark, 24,
+                                             Qt::black, QFont::Normal, ratio)
+                                 .toImage();
+    const QPointF badge(18.5, 17.5);
+    int same = 0;
+    int ring = 0;
+    for (int y = 0; y < plain.height(); ++y) {
+      for (int x = 0; x < plain.width(); ++x) {
+        const QPointF point((x + 0.5) / ratio, (y + 0.5) / ratio);
+        const double distance = std::hypot(point.x() - badge.x(), point.y() - badge.y());
+        if (distance > 7.5) {
+          QCOMPARE(attention.pixelColor(x, y), plain.pixelColor(x, y));
+          same += plain.pixelColor(x, y).alpha() > 0 ? 1 : 0;
+        } else if (distance > 5.4 && distance < 6.6 && plain.pixelColor(x, y).alpha() > 0) {
+          ++ring;
+          QCOMPARE(attention.pixelColor(x, y).alpha(), 0);
+        }
+      }
+    }
+    QVERIFY(same > 0 && ring > 0);
+    // The badge is a disc with the exclamation mark punched out of it.
+    const auto at = [&attention, ratio](double x, double y) {
+      return attention.pixelColor(static_cast<int>(x * ratio), static_cast<int>(y * ratio));
+    };
+    QVERIFY(at(badge.x() + 3.5, badge.y()).alpha() > 200);
+    QCOMPARE(at(badge.x(), badge.y() - 1).alpha(), 0);
   }
 
   void spacesFlipAboutThePrimaryDisplay() {
@@ -279,11 +351,12 @@ private slots:
 
   void everySymbolDrawsAndUnknownNamesDrawNothing() {
     for (const auto name :
-         {Symbols::dockRectangle, Symbols::exclamationmarkCircle, Symbols::xmark,
-          Symbols::arrowCounterclockwise, Symbols::folderFill, Symbols::safari, Symbols::noteText,
-          Symbols::cursorarrow, Symbols::computermouse, Symbols::sunrise, Symbols::handRaised,
-          Symbols::handRaisedFill, Symbols::checkmarkShield, Symbols::checkmarkShieldFill,
-          Symbols::pauseCircle, Symbols::infoCircle}) {
+         {Symbols::dockRectangle, Symbols::dockRectangleBadgeExclamationmark,
+          Symbols::exclamationmarkCircle, Symbols::xmark, Symbols::arrowCounterclockwise,
+          Symbols::folderFill, Symbols::safari, Symbols::noteText, Symbols::cursorarrow,
+          Symbols::computermouse, Symbols::sunrise, Symbols::handRaised, Symbols::handRaisedFill,
+          Symbols::checkmarkShield, Symbols::checkmarkShieldFill, Symbols::pauseCircle,
+          Symbols::infoCircle}) {
       QVERIFY2(hasInk(Symbols::pixmap(name, 24, Qt::black)), name.data());
     }
     QVERIFY(!Symbols::isKnown("gearshape"));

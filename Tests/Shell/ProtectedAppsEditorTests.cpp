@@ -17,7 +17,9 @@ using namespace lumivane::shell::testing;
 namespace {
 
 const std::vector<ProtectableApp> runningNow{
-    {"com.apple.Terminal", "终端"}, {"com.apple.Safari", "Safari"}, {"", "Script Runner"}};
+    {"com.apple.Terminal", "终端", "/Applications/Utilities/Terminal.app"},
+    {"com.apple.Safari", "Safari", "/Applications/Safari.app"},
+    {"", "Script Runner", "/Users/me/Script Runner.app"}};
 
 // The switch row named `title`, or null.
 SettingRow* rowNamed(QWidget& root, const QString& title) {
@@ -84,16 +86,21 @@ private slots:
     QVERIFY(shows(editor, QStringLiteral("1")));
     editor.setExpanded(true);
     QCOMPARE(asked, 1);
+    // Known only by its identifier, it is named after the identifier's last part, and the
+    // identifier itself is said beneath.
     QCOMPARE(rowTitles(editor), (QStringList{QStringLiteral("Safari"), QStringLiteral("终端"),
-                                             QStringLiteral("com.example.Recorder")}));
-    SettingRow* recorder = rowNamed(editor, QStringLiteral("com.example.Recorder"));
+                                             QStringLiteral("Recorder")}));
+    SettingRow* recorder = rowNamed(editor, QStringLiteral("Recorder"));
     QVERIFY(recorder != nullptr && recorder->toggle().isChecked());
-    QVERIFY(findLabel(*recorder, QStringLiteral("未在运行")) != nullptr);
+    QVERIFY(findLabel(*recorder, QStringLiteral("未在运行 · com.example.Recorder")) != nullptr);
+    // A running application with a name shows its name only, no identifier.
+    SettingRow* safari = rowNamed(editor, QStringLiteral("Safari"));
+    QVERIFY(findLabel(*safari, QStringLiteral("com.apple.Safari")) == nullptr);
 
     recorder->toggle().click();
     QVERIFY(stored(services).empty());
     runDeferredDeletes();
-    recorder = rowNamed(editor, QStringLiteral("com.example.Recorder"));
+    recorder = rowNamed(editor, QStringLiteral("Recorder"));
     QVERIFY(recorder != nullptr && !recorder->toggle().isChecked());
     recorder->toggle().click();
     QCOMPARE(stored(services), std::vector<std::string>{"com.example.Recorder"});
@@ -101,8 +108,8 @@ private slots:
     // A change made elsewhere while the list is open shows at once.
     services.settings->setProtected("com.utmapp.UTM", true);
     runDeferredDeletes();
-    QVERIFY(rowTitles(editor).contains(QStringLiteral("com.utmapp.UTM")));
-    QVERIFY(rowNamed(editor, QStringLiteral("com.utmapp.UTM"))->toggle().isChecked());
+    QVERIFY(rowTitles(editor).contains(QStringLiteral("UTM")));
+    QVERIFY(rowNamed(editor, QStringLiteral("UTM"))->toggle().isChecked());
   }
 
   void emptyWhenNothingCanBeProtected() {
@@ -116,10 +123,7 @@ private slots:
   // The popover holds the section, collapsed at first, fed by the coordinator's running apps.
   void isPartOfThePopover() {
     Services services;
-    presentation::MenuContentModel model;
-    model.settings = services.settings;
-    model.permissions = services.permissions;
-    model.runtime = services.runtime;
+    presentation::MenuContentModel model = services.menuModel();
     model.runningApps = [] { return runningNow; };
     MenuContent view(model, 900);
     ProtectedAppsEditor& editor = view.protectedAppsEditor();

@@ -4,9 +4,11 @@
 #include "Shell/Controls.hpp"
 #include "Shell/DockDemo.hpp"
 #include "Shell/PermissionHelp.hpp"
+#include "Shell/Style.hpp"
 #include "Shell/WelcomeContent.hpp"
 #include "ShellTestSupport.hpp"
 
+#include <QEnterEvent>
 #include <QVariantAnimation>
 #include <QtTest>
 
@@ -130,6 +132,27 @@ private slots:
     QCOMPARE(hiddenRunningDots(demo), 0);
     fade->setCurrentTime(200);
     QCOMPARE(demo.iconOpacity(), 1.0);
+  }
+
+  // Under the pointer the demonstration × lights red, as the × over the Dock does; once the
+  // demonstration has run it offers a reset, which lights in the accent colour instead.
+  void demonstrationCrossLightsUnderThePointer() {
+    DockDemo demo;
+    demo.show();
+    QAbstractButton& button = demo.button();
+    const auto fill = [&button] { return button.grab().toImage().pixelColor(6, 14); };
+    const QColor plain = fill();
+    QCOMPARE(plain, style::controlBackground(button.palette()));
+    QEnterEvent enter(QPointF(14, 14), QPointF(14, 14), QPointF(14, 14));
+    QApplication::sendEvent(&button, &enter);
+    QCOMPARE(fill(), style::red(button.palette()));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&button, &leave);
+    QCOMPARE(fill(), plain);
+
+    demo.toggle();
+    QApplication::sendEvent(&button, &enter);
+    QCOMPARE(fill(), style::blue(button.palette()));
   }
 };
 

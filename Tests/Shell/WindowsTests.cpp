@@ -10,11 +10,14 @@
 #include "Shell/Popover.hpp"
 #include "Shell/QtWindows.hpp"
 #include "Shell/ScreenSpace.hpp"
+#include "Shell/WelcomeContent.hpp"
 #include "ShellTestSupport.hpp"
 #include "SimulatedDesktop/SimulatorWindow.hpp"
 
 #include <QAction>
+#include <QComboBox>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -216,6 +219,76 @@ private slots:
     QVERIFY(area.contains(QRectF(harness.popover().cardGeometry())));
   }
 
+  // Opened in a popover too short to show it whole, the layout section scrolls into view as far
+  // as it can while its own header stays in view: the user sees what was opened.
+  void openingTheLayoutSectionKeepsItsHeaderInView() {
+    Harness harness(Harness::MenuBar::simulated, QSize(1280, 500));
+    harness.delegate->togglePopover();
+    harness.desktop.runLoop().drain();
+    auto* content = harness.popover().window().findChild<MenuContent*>();
+    QVERIFY(content != nullptr);
+    auto& header = content->layoutSettings().findChild<Disclosure*>()->header();
+    QTest::mouseClick(&header, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    const QWidget* viewport = content->viewport();
+    const QRect visible(viewport->mapToGlobal(QPoint(0, 0)), viewport->size());
+    QVERIFY(content->layoutSettings().height() > viewport->height());
+    QVERIFY(content->verticalScrollBar()->value() > 0); // it did scroll towards the section
+    QVERIFY(visible.contains(QRect(header.mapToGlobal(QPoint(0, 0)), header.size())));
+  }
+
+  // A Dock on the right takes the right edge of the visible area, not of the menu bar: the
+  // popover opens under its status item all the same.
+  void popoverOpensUnderItsStatusItemBesideARightDock() {
+    Harness harness(Harness::MenuBar::simulated);
+    harness.desktop.placeDock(DockEdge::right);
+    harness.desktop.runLoop().drain();
+    const QRectF visible = *harness.window->space().mainVisibleArea();
+    QAbstractButton* button = harness.statusButton();
+    const QRect anchor(button->mapToGlobal(QPoint(0, 0)), button->size());
+    harness.delegate->togglePopover();
+    harness.desktop.runLoop().drain();
+    QVERIFY(harness.popover().isShown());
+    const QRect card = harness.popover().cardGeometry();
+    QVERIFY(visible.right() < card.right()); // where the visible area would have pushed it away
+    QVERIFY(card.left() <= anchor.left() && anchor.right() <= card.right());
+    const QRect desktopArea(harness.canvas().mapToGlobal(QPoint(0, 0)), harness.canvas().size());
+    QCOMPARE(card.right() + 1,
+             desktopArea.right() + 1 - static_cast<int>(PopoverChrome::screenMargin));
+  }
+
+  // Pressing 恢复默认 disables it; the content stays where it is (the focus it held used to
+  // move on to the next control and scroll the popover to it).
+  void resettingTheLayoutKeepsTheContentInPlace() {
+    Harness harness(Harness::MenuBar::simulated, QSize(1440, 900));
+    harness.delegate->togglePopover();
+    harness.desktop.runLoop().drain();
+    auto* content = harness.popover().window().findChild<MenuContent*>();
+    QVERIFY(content != nullptr);
+    QVERIFY(QTest::qWaitForWindowActive(&harness.popover().window()));
+    HoverLayoutSettings& section = content->layoutSettings();
+    QTest::mouseClick(&section.findChild<Disclosure*>()->header(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    auto* distance = section.findChild<QComboBox*>(QStringLiteral("lumivane.hover-distance"));
+    distance->setCurrentIndex(2);
+    emit distance->activated(2);
+    QCoreApplication::processEvents();
+    auto* reset = section.findChild<QPushButton*>(QStringLiteral("lumivane.reset-layout"));
+    QVERIFY(reset->isEnabled());
+    reset->setFocus(Qt::TabFocusReason);
+    const int offset = content->verticalScrollBar()->value();
+    const QPoint place = reset->mapTo(&harness.popover().window(), QPoint(0, 0));
+    QTest::keyClick(reset, Qt::Key_Space);
+    QCoreApplication::processEvents();
+    QVERIFY(!reset->isEnabled());
+    QCOMPARE(harness.delegate->settings()->hoverLayout(), HoverLayoutOptions::defaults);
+    QCOMPARE(content->verticalScrollBar()->value(), offset);
+    QCOMPARE(reset->mapTo(&harness.popover().window(), QPoint(0, 0)), place);
+    // The keyboard stays in the section it was in.
+    QVERIFY(section.isAncestorOf(QApplication::focusWidget()));
+  }
+
   // On a display 500 points high the welcome window stays below the menu bar and inside the
   // visible area; its content scrolls.
   void welcomeWindowFitsASmallDisplay() {
@@ -237,6 +310,23 @@ private slots:
     const QWidget* viewport = welcome.scrollArea().viewport();
     QVERIFY(QRect(viewport->mapToGlobal(QPoint(0, 0)), viewport->size())
                 .contains(QRect(footer->mapToGlobal(QPoint(0, 0)), footer->size())));
+  }
+
+  // The welcome window opens exactly as tall as its content: no empty band below the footer,
+  // nothing to scroll.
+  void welcomeWindowIsAsTallAsItsContent() {
+    Harness harness(Harness::MenuBar::simulated);
+    harness.desktop.setAccessibility(false);
+    harness.delegate->permissions()->refresh();
+    harness.delegate->showWelcome();
+    auto& welcome = static_cast<QtWindow&>(*harness.delegate->welcome());
+    QWidget* content = welcome.widget().findChild<QWidget*>(QStringLiteral("lumivane.welcome"));
+    QVERIFY(content != nullptr);
+    // Its height at its own width: the wrapping texts are laid out 540 points wide.
+    const int natural = content->layout()->totalHeightForWidth(WelcomeContent::contentWidth);
+    QCOMPARE(welcome.scrollArea().viewport()->height(), natural);
+    QCOMPARE(content->height(), natural);
+    QCOMPARE(welcome.scrollArea().verticalScrollBar()->maximum(), 0);
   }
 
   void settingsWindowStandsInWithoutAStatusItemFrame() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Lumivane/PermissionManager.hpp"
+#include "Lumivane/Presentation.hpp"
 #include "Lumivane/RuntimeStatus.hpp"
 #include "Lumivane/SettingsManager.hpp"
 #include "Simulator/Desktop.hpp"
@@ -22,6 +23,15 @@ struct ViewServices {
   void grantAccessibility(bool granted) {
     desktop.setAccessibility(granted);
     permissions->refresh();
+  }
+
+  // What the popover's content is built from: these services, and no actions.
+  presentation::MenuContentModel menuModel() const {
+    presentation::MenuContentModel model;
+    model.settings = settings;
+    model.permissions = permissions;
+    model.runtime = runtime;
+    return model;
   }
 };
 
