@@ -25,9 +25,9 @@ constexpr int dockApplications = 40;
 constexpr int restingItem = 20;
 
 struct HoverDesktop {
-  HoverDesktop() {
+  explicit HoverDesktop(DockEdge edge = DockEdge::bottom) {
     desktop.setScreens({{0, 0, 1920, 1080}});
-    desktop.placeDock(DockEdge::bottom, 0, 40);
+    desktop.placeDock(edge, 0, edge == DockEdge::bottom ? 40 : 24);
     for (int index = 0; index < dockApplications; ++index) {
       const std::string name = "App " + std::to_string(index);
       const std::string path = "/Applications/" + name + ".app";
@@ -102,6 +102,23 @@ void HoverResting(benchmark::State& state) {
   countMessagesKeepingButton(state, bench, before, "ax_messages_per_second");
 }
 BENCHMARK(HoverResting);
+
+// The same on a left Dock of 24-point icons with the trailing layout: the × sits below the name
+// band, beside the next icon, whose frame each look reads too.
+void HoverRestingBesideANeighbour(benchmark::State& state) {
+  HoverDesktop bench(DockEdge::left);
+  bench.hover->layout = {HoverPosition::trailing, HoverDistance::standard};
+  if (!bench.showButton()) {
+    state.SkipWithError("no × on the resting icon");
+    return;
+  }
+  const std::size_t before = bench.messages();
+  for (auto _ : state) {
+    bench.desktop.advance(1.0);
+  }
+  countMessagesKeepingButton(state, bench, before, "ax_messages_per_second");
+}
+BENCHMARK(HoverRestingBesideANeighbour);
 
 // Along the row at the icons' centre line, 12 points a step (360 points a second), between the
 // tenth and the thirtieth icon and back: a new icon every three or four steps.

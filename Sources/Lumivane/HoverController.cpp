@@ -170,13 +170,23 @@ void HoverController::tick() {
 // The step would come to the same decision: the pointer is where the last whole step found it,
 // nothing is due, what can change on this side of the Dock (the permission, a pending request)
 // has not, and neither has anything of the Dock that places the ×: the target's icon and the
-// items in its ×'s lane. Everything else of the Dock is read again every restingReadInterval.
+// items in its ×'s lane. Those are looked at every other step while they keep still and every
+// step once they have moved; everything else of the Dock is read again every
+// restingReadInterval.
 bool HoverController::isResting(Point point, double now) {
   const std::optional<DockTarget> current = target();
-  return current && memory_.state.isVisible() && HoverDecision::isSettled(memory_) &&
-         lastPointer_ == point && now - lastReading_ < restingReadInterval &&
-         platform_.accessibility.isProcessTrusted() &&
-         !quitter_->isPending(current->app.identity) && observer_->isUnchanged(*current);
+  if (!current || !memory_.state.isVisible() || !HoverDecision::isSettled(memory_) ||
+      lastPointer_ != point || now - lastReading_ >= restingReadInterval ||
+      !platform_.accessibility.isProcessTrusted() || quitter_->isPending(current->app.identity)) {
+    lastLookQuiet_ = false;
+    return false;
+  }
+  if (lastLookQuiet_) {
+    lastLookQuiet_ = false;
+    return true;
+  }
+  lastLookQuiet_ = observer_->isUnchanged(*current);
+  return lastLookQuiet_;
 }
 
 void HoverController::step(HoverSample sample) {

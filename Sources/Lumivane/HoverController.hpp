@@ -16,10 +16,10 @@ namespace lumivane {
 // runs a 30 Hz loop that asks the Dock observer what lies under the pointer, hands what it sees
 // to the hover decision and shows, moves or hides the × as that decides. The loop's steps read
 // the Dock through the observer's last measurement where the Dock has not visibly changed; while
-// the pointer rests with nothing due, a step reads only the target's icon and the items that
-// could reach its ×, and a whole step follows when any of them moved (and twice a second
-// regardless). A click is always checked against a fresh reading. Main thread; monitor handlers
-// and the loop's timer reach it weakly.
+// the pointer rests with nothing due, every other step reads only the target's icon and the
+// items that could reach its × (every step once one has moved), and a whole step follows when
+// any of them moved (and twice a second regardless). A click is always checked against a fresh
+// reading. Main thread; monitor handlers and the loop's timer reach it weakly.
 class HoverController : public std::enable_shared_from_this<HoverController> {
 public:
   static constexpr double tickInterval = 1.0 / 30.0;
@@ -79,6 +79,7 @@ private:
   std::unique_ptr<platform::Timer> timer_;
   double lastReading_ = 0;           // when a step last read the Dock
   std::optional<Point> lastPointer_; // ...and where the pointer was then
+  bool lastLookQuiet_ = false;       // the last step's look found nothing of the × moved
   std::optional<platform::MonitorToken> globalMonitor_;
   std::optional<platform::MonitorToken> localMonitor_;
   bool enabled_ = false;
