@@ -89,8 +89,7 @@ void countMessagesKeepingButton(benchmark::State& state, const HoverDesktop& ben
 }
 
 // Resting on an icon with its × shown, one virtual second per iteration.
-void HoverResting(benchmark::State& state) {
-  HoverDesktop bench;
+void rest(benchmark::State& state, HoverDesktop& bench) {
   if (!bench.showButton()) {
     state.SkipWithError("no × on the resting icon");
     return;
@@ -101,22 +100,19 @@ void HoverResting(benchmark::State& state) {
   }
   countMessagesKeepingButton(state, bench, before, "ax_messages_per_second");
 }
+
+void HoverResting(benchmark::State& state) {
+  HoverDesktop bench;
+  rest(state, bench);
+}
 BENCHMARK(HoverResting);
 
 // The same on a left Dock of 24-point icons with the trailing layout: the × sits below the name
-// band, beside the next icon, whose frame each look reads too.
+// band, beside the next icons, whose frames each look reads too.
 void HoverRestingBesideANeighbour(benchmark::State& state) {
   HoverDesktop bench(DockEdge::left);
   bench.hover->layout = {HoverPosition::trailing, HoverDistance::standard};
-  if (!bench.showButton()) {
-    state.SkipWithError("no × on the resting icon");
-    return;
-  }
-  const std::size_t before = bench.messages();
-  for (auto _ : state) {
-    bench.desktop.advance(1.0);
-  }
-  countMessagesKeepingButton(state, bench, before, "ax_messages_per_second");
+  rest(state, bench);
 }
 BENCHMARK(HoverRestingBesideANeighbour);
 
