@@ -565,6 +565,12 @@ bool DockObserver::isUnchanged(const DockTarget& target) {
   if (icon != target.iconFrame) {
     return false;
   }
+  // The application is resolved against the running applications of the moment, from the
+  // bundle path the snapshot knows: no message while that is young.
+  const std::optional<RunningApp> app = resolveApp(target.element, Reading::snapshot);
+  if (!app || app->identity != target.app.identity) {
+    return false;
+  }
   const std::optional<bool> changed = refreshLane(target.buttonFrame, target.element, target.edge);
   return changed == false && withinBudget();
 }

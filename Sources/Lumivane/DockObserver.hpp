@@ -125,9 +125,10 @@ public:
                                                 Reading reading = Reading::fresh);
 
   // The cheapest look that tells whether a step of the hover loop would see the target as it
-  // was: its icon's frame read again, and the items that could have come onto its × (those in
-  // its lane across the Dock); true when none has moved since the snapshot. False when anything
-  // moved, cannot be read, or no snapshot of this Dock holds the target's item.
+  // was: its icon's frame read again, its application resolved again, and the items that could
+  // have come onto its × (those in its lane across the Dock) read again; true when none has
+  // changed since the snapshot. False when anything changed, cannot be read, or no snapshot of
+  // this Dock holds the target's item.
   bool isUnchanged(const DockTarget& target);
 
   std::vector<RunningApp> runningApps();

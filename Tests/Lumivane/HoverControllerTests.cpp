@@ -331,7 +331,15 @@ INSTANTIATE_TEST_SUITE_P(
                        [](TriggerDesktop& d) { d.desktop.placeDock(DockEdge::bottom, 0, 64, 128); },
                        true},
             DockChange{"DockMovedToTheLeft",
-                       [](TriggerDesktop& d) { d.desktop.placeDock(DockEdge::left); }, false}),
+                       [](TriggerDesktop& d) { d.desktop.placeDock(DockEdge::left); }, false},
+            // Nothing of the Dock moves, but the item no longer names one application.
+            DockChange{"ASecondCopyStarts",
+                       [](TriggerDesktop& d) {
+                         d.desktop.launch({.name = "Safari",
+                                           .bundleIdentifier = "com.apple.Safari",
+                                           .bundlePath = "/Applications/Safari.app"});
+                       },
+                       false}),
         ::testing::Range(0, 8)),
     [](const auto& info) {
       return std::string(std::get<0>(info.param).name) + "At" +
