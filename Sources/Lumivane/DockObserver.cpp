@@ -246,7 +246,7 @@ DockObserver::Look DockObserver::look(Point point, const std::optional<HoverLayo
   }
   const std::optional<Rect> screen = screenHolding(*itemFrame);
   if (!screen || !isMostlyOn(*itemFrame, *screen)) {
-    return Miss::nothing;
+    return Miss::offScreenItem;
   }
   Hit result{resolveApp(element, reading), std::nullopt};
   if (!withinBudget()) {

@@ -39,9 +39,11 @@ public:
     std::optional<DockTarget> target;
   };
   // Why a hit test found no item: none is there (a gap, the list's padding, a window above the
-  // Dock, a point far from it), or the Dock could not be read there (no permission, an error,
-  // a time-out, the budget spent).
-  enum class Miss { nothing, unreadable };
+  // Dock, a point far from it); there is one, but mostly off its display (a Dock sliding out of
+  // sight, a magnified row running over the display's edge), which the user sees and may rest
+  // on while Lumivane acts on none of it; or the Dock could not be read there (no permission,
+  // an error, a time-out, the budget spent).
+  enum class Miss { nothing, offScreenItem, unreadable };
   using Look = std::variant<Hit, Miss>;
 
   static constexpr double queryBudget = 0.065;

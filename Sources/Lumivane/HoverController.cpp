@@ -223,8 +223,14 @@ void HoverController::step(HoverSample sample) {
 
 HoverSighting HoverController::sight(const DockObserver::Look& look) {
   if (const auto* miss = std::get_if<DockObserver::Miss>(&look)) {
-    return *miss == DockObserver::Miss::nothing ? HoverSighting::nothing()
-                                                : HoverSighting::unreadable();
+    switch (*miss) {
+    case DockObserver::Miss::nothing:
+      return HoverSighting::nothing();
+    case DockObserver::Miss::offScreenItem:
+      return HoverSighting::item();
+    case DockObserver::Miss::unreadable:
+      return HoverSighting::unreadable();
+    }
   }
   const DockObserver::Hit& hit = std::get<DockObserver::Hit>(look);
   if (!hit.application || quitter_->isPending(hit.application->identity)) {
