@@ -54,24 +54,14 @@ constexpr std::array<const char*, iconCount> ordinals{"first", "middle", "last"}
 
 } // namespace
 
-std::string_view edgeName(DockEdge edge) {
-  switch (edge) {
-  case DockEdge::bottom:
-    return "bottom";
-  case DockEdge::left:
-    return "left";
-  case DockEdge::right:
-    return "right";
-  }
-  return "";
+sim::command::Dock Configuration::dockCommand() const {
+  return {edge, iconSize, magnifiedSize, 0, false};
 }
 
 std::string Configuration::describe() const {
-  std::string text(edgeName(edge));
-  text += ", icons " + std::to_string(static_cast<int>(iconSize));
-  text += magnifiedSize ? ", magnify " + std::to_string(static_cast<int>(*magnifiedSize)) : "";
-  text +=
-      ", " + std::string(rawValue(layout.position)) + " " + std::string(rawValue(layout.distance));
+  std::string text = sim::scriptLine(dockCommand()) + ", " +
+                     std::string(rawValue(layout.position)) + " " +
+                     std::string(rawValue(layout.distance));
   for (std::size_t icon = 0; icon < iconCount; ++icon) {
     if (roles[icon] != Role::app) {
       text += ", " + std::string(roleText(roles[icon])) + " " + ordinals[icon];

@@ -5,12 +5,12 @@
 #include "LumivaneCore/Geometry.hpp"
 #include "LumivaneCore/HoverDecision.hpp"
 #include "LumivaneCore/HoverLayout.hpp"
+#include "Scenarios/Scenarios.hpp"
 
 #include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 // The checker's own model of a small Dock: three icons on one edge of a 1440 × 900 display, drawn
@@ -21,9 +21,6 @@
 namespace lumivane::proof {
 
 inline constexpr std::size_t iconCount = 3;
-
-// "bottom", "left" or "right", as scenario scripts write the edge.
-std::string_view edgeName(DockEdge edge);
 
 // What an icon stands for. The Finder and a protected application are items the user cannot quit.
 enum class Role { app, finder, protectedApp };
@@ -39,7 +36,9 @@ struct Configuration {
   int spacing = 12;
   int reach = 1;
 
-  // "left, magnify 128, leading compact, Finder first", for reports.
+  // The Dock as a scenario script sets it up.
+  sim::command::Dock dockCommand() const;
+  // "dock left icons=48 magnify=128, leading compact, Finder first", for reports.
   std::string describe() const;
 };
 

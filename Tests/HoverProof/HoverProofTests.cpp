@@ -100,7 +100,7 @@ TEST_P(HoverProof, EveryReachableStateKeepsThePromises) {
     const Explorer explorer = explored(world);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     states += explorer.stateCount();
-    std::printf("%-66s %8zu states %9zu steps %6zu quits %4zu marks %5zu points %5.2f s%s\n",
+    std::printf("%-70s %8zu states %9zu steps %6zu quits %4zu marks %5zu points %5.2f s%s\n",
                 configuration.describe().c_str(), explorer.stateCount(), explorer.transitionCount(),
                 explorer.requestCount(), explorer.markCount(), world.cellCount(), took.count(),
                 explorer.counterexamples().contains(Promise::coversNothing) ? " (covers)" : "");
@@ -119,7 +119,10 @@ TEST_P(HoverProof, EveryReachableStateKeepsThePromises) {
 INSTANTIATE_TEST_SUITE_P(Docks, HoverProof,
                          testing::Combine(testing::ValuesIn(allDockEdges), testing::Bool()),
                          [](const auto& info) {
-                           return std::string(edgeName(std::get<0>(info.param))) +
+                           const DockEdge edge = std::get<0>(info.param);
+                           return std::string(edge == DockEdge::bottom ? "bottom"
+                                              : edge == DockEdge::left ? "left"
+                                                                       : "right") +
                                   (std::get<1>(info.param) ? "Magnifying" : "Plain");
                          });
 

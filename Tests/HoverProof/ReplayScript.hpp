@@ -8,9 +8,8 @@
 
 // Traces as scenario scripts for lumivane-sim (`--script FILE`, or `--check FILE` with the
 // invariants on): the world's desktop, then every step at the moment the hover loop would see it.
-// The pointer moves half a tick before each tick of the loop; after the loop has stopped, the
-// next move comes a tick after its last step, so that it starts the loop with a step at once, as
-// a move does.
+// The pointer moves half a tick before each tick of the loop; once the loop has stopped, the
+// next move comes late enough to start it with a step at once, as a move does.
 
 namespace lumivane::proof {
 
