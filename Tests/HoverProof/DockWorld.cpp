@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <string_view>
 
 namespace lumivane::proof {
 
@@ -28,14 +29,10 @@ Point onDock(DockEdge edge, double along, double depth) {
   return {};
 }
 
-Rect unite(const std::optional<Rect>& bounds, const Rect& rect) {
-  if (!bounds) {
-    return rect;
-  }
-  const double minX = std::min(bounds->minX(), rect.minX());
-  const double minY = std::min(bounds->minY(), rect.minY());
-  return {minX, minY, std::max(bounds->maxX(), rect.maxX()) - minX,
-          std::max(bounds->maxY(), rect.maxY()) - minY};
+Rect unite(const Rect& a, const Rect& b) {
+  const double minX = std::min(a.minX(), b.minX());
+  const double minY = std::min(a.minY(), b.minY());
+  return {minX, minY, std::max(a.maxX(), b.maxX()) - minX, std::max(a.maxY(), b.maxY()) - minY};
 }
 
 std::string_view roleText(Role role) {
@@ -75,8 +72,6 @@ Rect DockWorld::screen() {
 }
 
 DockWorld::DockWorld(const Configuration& configuration) : configuration_(configuration) {
-  const Rect display = screen();
-  const std::vector<Rect> screens{display};
   sim::VirtualRunLoop clock;
   sim::DockModel dock(clock);
   dock.place(configuration.edge, 0, configuration.iconSize, configuration.magnifiedSize);
@@ -88,63 +83,21 @@ DockWorld::DockWorld(const Configuration& configuration) : configuration_(config
                              std::chrono::system_clock::time_point(std::chrono::seconds(icon)));
   }
 
-  // Everything of the Dock (scene) seen with the pointer at `point`.
-  const auto look = [&](Point point) {
-    dock.setPointer(point, screens);
-    const sim::DockLayout& layout = *dock.layout(screens);
-    Scene scene{point, {}, std::nullopt, {}};
-    std::vector<Rect> obstacles;
-    for (std::size_t icon = 0; icon < iconCount; ++icon) {
-      scene.icons[icon] = layout.items[icon];
-      if (area(scene.icons[icon]) > 0) {
-        obstacles.push_back(scene.icons[icon]);
-      }
-      if (!scene.under && contains(scene.icons[icon], point)) {
-        scene.under = icon;
-      }
-    }
-    for (std::size_t icon = 0; icon < iconCount; ++icon) {
-      if (isQuittable(icon)) {
-        if (const auto placement = HoverLayout::placement(
-                scene.icons[icon], configuration.edge, display, configuration.layout, obstacles)) {
-          scene.buttons[icon] = placement->frame;
-        }
-      }
-    }
-    return scene;
-  };
-
-  // The grid covers every icon and × the Dock shows with the pointer anywhere along it, plus a
-  // step of room around them for the gaps beside.
-  const Scene plain = look({display.midX(), display.midY()});
-  std::optional<Rect> bounds;
-  const DockEdge edge = configuration.edge;
-  const bool bottom = edge == DockEdge::bottom;
-  const double first = bottom ? plain.icons.front().minX() : plain.icons.front().minY();
-  const double last = bottom ? plain.icons.back().maxX() : plain.icons.back().maxY();
-  const double size = configuration.iconSize;
-  for (double along = first - size; along <= last + size; along += 1) {
-    for (const Scene& scene : {plain, look(onDock(edge, along, size * 0.625))}) {
-      for (std::size_t icon = 0; icon < iconCount; ++icon) {
-        bounds = unite(bounds, scene.icons[icon]);
-        if (scene.buttons[icon]) {
-          bounds = unite(bounds, *scene.buttons[icon]);
-        }
-      }
-    }
-  }
+  // The grid covers all of it, with a step of room around for the gaps beside.
+  const Rect covered = extent(dock);
+  const Rect display = screen();
   const double step = configuration.spacing;
-  const double minX = std::max(display.minX(), std::floor(bounds->minX() - step));
-  const double minY = std::max(display.minY(), std::floor(bounds->minY() - step));
-  const double maxX = std::min(display.maxX() - 1, bounds->maxX() + step);
-  const double maxY = std::min(display.maxY() - 1, bounds->maxY() + step);
+  const double minX = std::max(display.minX(), std::floor(covered.minX() - step));
+  const double minY = std::max(display.minY(), std::floor(covered.minY() - step));
+  const double maxX = std::min(display.maxX() - 1, covered.maxX() + step);
+  const double maxY = std::min(display.maxY() - 1, covered.maxY() + step);
   origin_ = {minX, minY};
   columns_ = static_cast<std::size_t>(std::floor((maxX - minX) / step)) + 1;
   rows_ = static_cast<std::size_t>(std::floor((maxY - minY) / step)) + 1;
   for (std::size_t row = 0; row < rows_; ++row) {
     for (std::size_t column = 0; column < columns_; ++column) {
-      scenes_.push_back(look(
-          {minX + static_cast<double>(column) * step, minY + static_cast<double>(row) * step}));
+      scenes_.push_back(look(dock, {minX + static_cast<double>(column) * step,
+                                    minY + static_cast<double>(row) * step}));
     }
   }
 
@@ -165,6 +118,56 @@ DockWorld::DockWorld(const Configuration& configuration) : configuration_(config
       }
     }
   }
+}
+
+Scene DockWorld::look(sim::DockModel& dock, Point point) const {
+  const std::vector<Rect> screens{screen()};
+  dock.setPointer(point, screens);
+  const sim::DockLayout& layout = *dock.layout(screens);
+  Scene scene{point, {}, std::nullopt, {}};
+  std::vector<Rect> obstacles;
+  for (std::size_t icon = 0; icon < iconCount; ++icon) {
+    scene.icons[icon] = layout.items[icon];
+    if (area(scene.icons[icon]) > 0) {
+      obstacles.push_back(scene.icons[icon]);
+    }
+    if (!scene.under && contains(scene.icons[icon], point)) {
+      scene.under = icon;
+    }
+  }
+  for (std::size_t icon = 0; icon < iconCount; ++icon) {
+    if (isQuittable(icon)) {
+      if (const auto placement = HoverLayout::placement(
+              scene.icons[icon], configuration_.edge, screen(), configuration_.layout, obstacles)) {
+        scene.buttons[icon] = placement->frame;
+      }
+    }
+  }
+  return scene;
+}
+
+// With the pointer far away, and at every point along the middle of the row and a little beyond.
+Rect DockWorld::extent(sim::DockModel& dock) const {
+  const Scene plain = look(dock, {screen().midX(), screen().midY()});
+  const DockEdge edge = configuration_.edge;
+  const bool bottom = edge == DockEdge::bottom;
+  const double first = bottom ? plain.icons.front().minX() : plain.icons.front().minY();
+  const double last = bottom ? plain.icons.back().maxX() : plain.icons.back().maxY();
+  const double size = configuration_.iconSize;
+  Rect covered = plain.icons.front();
+  const auto cover = [&](const Scene& scene) {
+    for (std::size_t icon = 0; icon < iconCount; ++icon) {
+      covered = unite(covered, scene.icons[icon]);
+      if (scene.buttons[icon]) {
+        covered = unite(covered, *scene.buttons[icon]);
+      }
+    }
+  };
+  cover(plain);
+  for (double along = first - size; along <= last + size; along += 1) {
+    cover(look(dock, onDock(edge, along, size * 0.625)));
+  }
+  return covered;
 }
 
 std::optional<std::size_t> DockWorld::cellAt(Point point) const {

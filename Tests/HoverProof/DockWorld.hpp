@@ -18,6 +18,10 @@
 // moves over, and the answers the Dock observer gives the hover loop at each point, worked out
 // from those frames and the × placement rather than asked of the observer. Top-left space, points.
 
+namespace lumivane::sim {
+class DockModel;
+} // namespace lumivane::sim
+
 namespace lumivane::proof {
 
 inline constexpr std::size_t iconCount = 3;
@@ -85,10 +89,15 @@ public:
   std::optional<AppIdentity> middlePress(std::size_t cell, const std::optional<Rect>& panel) const;
 
 private:
+  // What the Dock shows with the pointer at `point`.
+  Scene look(sim::DockModel& dock, Point point) const;
+  // The frame around every icon and × the Dock shows, wherever the pointer is.
+  Rect extent(sim::DockModel& dock) const;
+
   Configuration configuration_;
   std::vector<Scene> scenes_;
   std::vector<std::vector<std::size_t>> moves_;
-  // The grid: its first point and its size in points along x and y.
+  // The grid: its first point, and how many points it has across and down.
   Point origin_;
   std::size_t columns_ = 0;
   std::size_t rows_ = 0;
