@@ -169,7 +169,7 @@ Explorer::Outcome Explorer::take(const Node& node, const HoverMemory& memory, St
 // panel does what the verdict says.
 Explorer::Outcome Explorer::tick(const Node* from, const HoverMemory& memory, std::size_t cell) {
   const Scene& scene = world_.scene(cell);
-  const int16_t panelBefore = from ? from->panel : int16_t{-1};
+  const int32_t panelBefore = from ? from->panel : int32_t{-1};
   HoverSample sample;
   sample.now = base + loopTick;
   sample.pointer = scene.pointer;
@@ -188,7 +188,7 @@ Explorer::Outcome Explorer::tick(const Node* from, const HoverMemory& memory, st
     break;
   }
   const HoverVerdict verdict = decide_(memory, sample);
-  int16_t panel = panelBefore;
+  int32_t panel = panelBefore;
   switch (verdict.effect) {
   case HoverEffect::show:
     panel = intern(*verdict.memory.mark);
@@ -257,7 +257,7 @@ void Explorer::record(const std::vector<Broken>& broken,
 }
 
 Explorer::Node Explorer::encode(const HoverMemory& memory, double now, std::size_t cell,
-                                int16_t panel, const Watch& watch) {
+                                int32_t panel, const Watch& watch) {
   Node node;
   node.cell = static_cast<uint32_t>(cell);
   const HoverState& state = memory.state;
@@ -275,7 +275,7 @@ Explorer::Node Explorer::encode(const HoverMemory& memory, double now, std::size
   node.flags = static_cast<uint8_t>(
       (state.isVisible() ? visible : 0) | (memory.validatedForTrip ? validatedForTrip : 0) |
       (memory.passingOver ? passingOver : 0) | (memory.trip.approaching ? approaching : 0));
-  node.mark = memory.mark ? intern(*memory.mark) : int16_t{-1};
+  node.mark = memory.mark ? intern(*memory.mark) : int32_t{-1};
   const std::optional<std::size_t> from = world_.cellAt(memory.trip.from);
   node.from = from ? static_cast<int32_t>(*from) : -1;
   node.panel = panel;
@@ -304,8 +304,8 @@ HoverMemory Explorer::decode(const Node& node) const {
   return memory;
 }
 
-int16_t Explorer::intern(const HoverMark& mark) {
-  const auto [found, added] = markIndex_.try_emplace(mark, static_cast<int16_t>(marks_.size()));
+int32_t Explorer::intern(const HoverMark& mark) {
+  const auto [found, added] = markIndex_.try_emplace(mark, static_cast<int32_t>(marks_.size()));
   if (added) {
     marks_.push_back(mark);
   }

@@ -87,9 +87,9 @@ private:
     uint8_t waiting = none;
     uint8_t approached = 0;
     uint8_t flags = 0;
-    int16_t mark = -1;  // the remembered item, interned
+    int32_t mark = -1;  // the remembered item, interned
     int32_t from = -1;  // the grid point of the trip's start; -1 for a fresh memory's
-    int16_t panel = -1; // the mark whose × the window system shows
+    int32_t panel = -1; // the mark whose × the window system shows
     uint8_t lingered = 0;
     int8_t rested = -1;
 
@@ -108,10 +108,10 @@ private:
     std::optional<AppIdentity> requested;
   };
 
-  Node encode(const HoverMemory& memory, double now, std::size_t cell, int16_t panel,
+  Node encode(const HoverMemory& memory, double now, std::size_t cell, int32_t panel,
               const Watch& watch);
   HoverMemory decode(const Node& node) const;
-  int16_t intern(const HoverMark& mark);
+  int32_t intern(const HoverMark& mark);
   std::optional<ShownButton> shown(const Node& node) const;
   static Watch watchOf(const Node& node);
 
@@ -134,7 +134,7 @@ private:
   std::vector<Step> steps_;
   std::unordered_map<Node, uint32_t, NodeHash> index_;
   std::vector<HoverMark> marks_;
-  std::unordered_map<HoverMark, int16_t, MarkHash> markIndex_;
+  std::unordered_map<HoverMark, int32_t, MarkHash> markIndex_;
   std::size_t transitions_ = 0;
   std::size_t requests_ = 0;
   std::map<Promise, Counterexample> counterexamples_;

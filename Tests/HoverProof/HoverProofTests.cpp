@@ -42,10 +42,6 @@ Configuration dock(DockEdge edge, bool magnifying, HoverLayoutOptions layout,
     configuration.magnifiedSize = magnifiedSize;
   }
   configuration.roles = roles;
-  if (isWide()) {
-    configuration.spacing = 6;
-    configuration.reach = 2;
-  }
   return configuration;
 }
 
@@ -56,7 +52,12 @@ std::vector<Configuration> configurations(DockEdge edge, bool magnifying) {
     for (const HoverPosition position : allHoverPositions) {
       for (const HoverDistance distance : allHoverDistances) {
         for (const auto& roles : roleSets) {
-          all.push_back(dock(edge, magnifying, {position, distance}, roles, size));
+          Configuration configuration = dock(edge, magnifying, {position, distance}, roles, size);
+          if (isWide()) {
+            configuration.spacing = 6;
+            configuration.reach = 2;
+          }
+          all.push_back(configuration);
         }
       }
     }
