@@ -27,6 +27,11 @@ public:
   // show delay, the hide delay or the layout wait runs.
   bool isSettled() const { return !target_ || (isVisible_ && !leftAt_); }
   bool isVisible() const { return isVisible_; }
+  // The times the delays run from: when the target was first seen (0 without one), when the
+  // pointer left the visible target, when the target was first seen without a layout.
+  double enteredAt() const { return enteredAt_; }
+  const std::optional<double>& leftAt() const { return leftAt_; }
+  const std::optional<double>& layoutWaitSince() const { return layoutWaitSince_; }
   double showDelay() const { return showDelay_; }
   double hideDelay() const { return hideDelay_; }
 
