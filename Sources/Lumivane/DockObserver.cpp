@@ -556,6 +556,15 @@ std::optional<bool> DockObserver::refreshLane(const Rect& rect, const platform::
   return changed;
 }
 
+bool DockObserver::isButtonCovered(const DockTarget& target) {
+  if (!snapshot_ || !snapshotIndex(target.element) ||
+      !refreshLane(target.buttonFrame, target.element, target.edge)) {
+    return true;
+  }
+  return std::ranges::any_of(
+      snapshot_->obstacles, [&](const Rect& item) { return intersects(item, target.buttonFrame); });
+}
+
 bool DockObserver::isUnchanged(const DockTarget& target) {
   if (target.element == nullptr || !platform_.accessibility.isProcessTrusted() || !beginQuery() ||
       !snapshot_ || !isYoung(snapshot_->measuredAt) || !snapshotIndex(target.element)) {

@@ -133,6 +133,10 @@ public:
   // this Dock holds the target's item.
   bool isUnchanged(const DockTarget& target);
 
+  // Right after refresh(): whether an item of the Dock now covers the remembered target's ×, the
+  // items in its lane read again; true when they cannot be read.
+  bool isButtonCovered(const DockTarget& target);
+
   std::vector<RunningApp> runningApps();
   // The Dock's edge now; bottom when it cannot be read.
   DockEdge currentEdge();

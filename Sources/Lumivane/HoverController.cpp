@@ -215,6 +215,7 @@ void HoverController::step(HoverSample sample) {
         fresh && !quitter_->isPending(fresh->app.identity)) {
       sample.remeasured =
           HoverMark{fresh->app.identity, fresh->iconFrame, fresh->buttonFrame, fresh->edge};
+      sample.rememberedButtonCovered = observer_->isButtonCovered(*current);
     }
     break;
   }

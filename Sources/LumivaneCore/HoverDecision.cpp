@@ -202,9 +202,13 @@ HoverVerdict decide(const HoverMemory& memory, const HoverSample& sample) {
     return {std::move(next), HoverEffect::keep, false};
   }
   case Rule::followIcon: {
+    // The × stays where it is for the hide delay, or while the pointer heads there from the
+    // icon's new place; not where another item has come to lie under it (a neighbour grown
+    // into it as the pointer moves towards that neighbour).
     const HoverMark& mark = *memory.mark;
     const std::optional<HoverMark>& fresh = sample.remeasured;
     if (!fresh || fresh->app != mark.app || fresh->edge != mark.edge ||
+        sample.rememberedButtonCovered ||
         !DockGeometry::canRetain(mark.button, mark.icon, fresh->icon, mark.edge)) {
       return reset();
     }

@@ -70,6 +70,8 @@ struct HoverSample {
   // same quittable application with no request pending, or has no room for a ×.
   bool validated = false;
   std::optional<HoverMark> remeasured;
+  // With the re-measure: a Dock item's current frame covers the remembered ×.
+  bool rememberedButtonCovered = false;
 };
 
 // The pointer's way since the × showed, judged against the × it may be heading for.

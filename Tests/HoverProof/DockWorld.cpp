@@ -216,9 +216,13 @@ bool DockWorld::validates(std::size_t cell, const HoverMark& mark) const {
   return icon &&
          DockGeometry::canRetainSelection(mark.button, mark.icon, now.icons[*icon], mark.edge,
                                           screen()) &&
-         std::ranges::none_of(now.icons, [&](const Rect& other) {
-           return area(other) > 0 && intersects(other, mark.button);
-         });
+         !isCovered(cell, mark.button);
+}
+
+bool DockWorld::isCovered(std::size_t cell, const Rect& button) const {
+  return std::ranges::any_of(scenes_[cell].icons, [&](const Rect& icon) {
+    return area(icon) > 0 && intersects(icon, button);
+  });
 }
 
 std::optional<HoverMark> DockWorld::remeasure(std::size_t cell, const HoverMark& mark) const {

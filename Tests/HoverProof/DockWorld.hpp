@@ -84,6 +84,8 @@ public:
   bool validates(std::size_t cell, const HoverMark& mark) const;
   // The remembered item measured again with the pointer at the cell, its × placed afresh.
   std::optional<HoverMark> remeasure(std::size_t cell, const HoverMark& mark) const;
+  // An icon covers `button` with the pointer at the cell.
+  bool isCovered(std::size_t cell, const Rect& button) const;
   // The application a middle press at the cell asks to quit: the item under the pointer as the
   // middle-click path finds it, under the × panel when that shows at `panel`.
   std::optional<AppIdentity> middlePress(std::size_t cell, const std::optional<Rect>& panel) const;

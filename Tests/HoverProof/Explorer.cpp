@@ -185,6 +185,7 @@ Explorer::Outcome Explorer::tick(const Node* from, const HoverMemory& memory, st
     break;
   case HoverDecision::Check::remeasure:
     sample.remeasured = world_.remeasure(cell, *memory.mark);
+    sample.rememberedButtonCovered = world_.isCovered(cell, memory.mark->button);
     break;
   }
   const HoverVerdict verdict = decide_(memory, sample);
