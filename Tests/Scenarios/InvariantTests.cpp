@@ -72,7 +72,7 @@ protected:
     return {
         outcome,
         AppIdentity(pid, "/Applications/" + std::string(name) + ".app", desktop.launchDate(pid)),
-        std::string(name)};
+        std::string(name), "com.example." + std::string(name)};
   }
 
   std::ostringstream timeline;
