@@ -574,6 +574,7 @@ struct SoakFigures {
   std::size_t steps = 0;
   std::size_t faults = 0;       // steps that made the system misbehave
   std::size_t quitRequests = 0; // quit requests Lumivane sent
+  std::size_t openRequests = 0; // requests to open an application again (重新打开)
   std::size_t violations = 0;
   double simulatedSeconds = 0;
 };
