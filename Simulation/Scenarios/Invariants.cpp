@@ -660,8 +660,8 @@ std::optional<std::string> InvariantChecker::Impl::checkTimers() {
 // once per quit, never while a copy of the application runs or once the user protected it.
 std::optional<std::string> InvariantChecker::Impl::checkOpenRequests() {
   const auto& records = desktop_.openRequests();
-  for (; openRequestsSeen_ < records.size(); ++openRequestsSeen_) {
-    const OpenRequestRecord& record = records[openRequestsSeen_];
+  while (openRequestsSeen_ < records.size()) {
+    const OpenRequestRecord& record = records[openRequestsSeen_++];
     const std::string opened = "invariant 9: Lumivane asked at " + seconds(record.time) +
                                " to open " +
                                (record.name.empty() ? record.bundlePath : record.name);

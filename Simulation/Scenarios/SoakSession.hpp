@@ -150,6 +150,8 @@ private:
   bool accessibility_ = true;
   bool inputMonitoring_ = true;
   bool fault_ = false;
+  // The last quit (its index among the quit requests) the user went to take back.
+  std::optional<std::size_t> reopenedQuit_;
 };
 
 } // namespace lumivane::sim::soak

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string_view>
 
 // The steps of a session. Where one step draws several numbers, they are drawn in the order the
@@ -532,9 +533,10 @@ Session::Step Session::race(Desktop& desktop) {
   return command::AppEvent{event, *name};
 }
 
-// The way back from a quit the user saw end, at a random moment after it: the popover opens (the
-// status line shows what happened) and the user clicks 重新打开 when the line offers it. Now and
-// then the application was started again, or its bundle deleted, a moment before.
+// The way back from a quit the user saw end, once per quit, at a moment drawn for it: the user
+// waits for that moment, the popover opens (the status line shows what happened) and the user
+// clicks 重新打开 when the line still offers it. Now and then the application was started again,
+// or its bundle deleted, a moment before.
 Session::Step Session::reopen(Desktop& desktop) {
   // The minute 重新打开 lasts, and a little beyond it: now and then the user is too late.
   constexpr double lateness = 75;
@@ -542,20 +544,32 @@ Session::Step Session::reopen(Desktop& desktop) {
   const auto last =
       std::ranges::find_if(requests.rbegin(), requests.rend(),
                            [](const QuitRequestRecord& request) { return request.delivered; });
-  if (last == requests.rend() || desktop.now() - last->time > lateness) {
+  if (last == requests.rend()) {
     return std::nullopt;
   }
+  const std::size_t quit = static_cast<std::size_t>(requests.rend() - last) - 1;
+  const double since = desktop.now() - last->time;
   const bool stillRuns =
       desktop.isRunning(last->pid) && desktop.launchDate(last->pid) == last->process.launchDate;
-  if (stillRuns) {
+  if (reopenedQuit_ == quit || since > lateness || stillRuns) {
     return std::nullopt;
   }
+  // Mostly at once, as after a slip; now and then later, and near the minute's end.
+  const double kind = random_.uniform(0, 1);
+  const double moment = kind < 0.7    ? random_.uniform(0, 5)
+                        : kind < 0.85 ? random_.uniform(5, 55)
+                                      : random_.uniform(55, lateness);
+  const double wait = scriptRounded(moment - since);
   std::vector<Action> steps;
-  if (!lineInView()) {
+  if (wait > 0) {
+    steps.emplace_back(command::Wait{wait});
+  }
+  if (wait > 0 || !lineInView()) {
     steps.emplace_back(command::Popover{true});
   } else if (!lineOffersReopen()) {
     return std::nullopt;
   }
+  reopenedQuit_ = quit;
   if (std::ranges::find(apps_, last->name) != apps_.end()) {
     const double before = random_.uniform(0, 1);
     if (before < 0.1) {
