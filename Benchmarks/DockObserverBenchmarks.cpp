@@ -2,6 +2,7 @@
 #include "Simulator/Desktop.hpp"
 
 #include <benchmark/benchmark.h>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -154,6 +155,9 @@ public:
     return *docks_;
   }
   bool terminate(int32_t) override { return false; }
+  // The observer opens no application.
+  void openApplication(std::string_view,
+                       std::function<void(std::optional<platform::ApplicationInfo>)>) override {}
   std::optional<std::string> canonicalPath(std::string_view path) override {
     auto found = paths_.find(path);
     if (found == paths_.end()) {

@@ -94,6 +94,15 @@ Failure ScenarioRunner::Impl::perform(const command::ExpectPopover& expect) cons
   return mismatch(expect.shown ? "popover shown" : "popover hidden", shown ? "shown" : "hidden");
 }
 
+Failure ScenarioRunner::Impl::perform(const command::ExpectReopen& expect) const {
+  const bool offered = delegate_ && delegate_->runtime()->offersReopen();
+  if (offered == expect.offered) {
+    return std::nullopt;
+  }
+  return mismatch(expect.offered ? "reopen on" : "reopen off",
+                  offered ? "reopen on" : "reopen off");
+}
+
 Failure ScenarioRunner::Impl::perform(const command::ExpectPointer& expect) const {
   const auto index = desktop_.dockItemNamed(expect.item);
   if (!index) {

@@ -23,6 +23,11 @@ constexpr std::array<std::string_view, 5> excludedBundleIDs{
     "com.apple.controlcenter"};
 
 constexpr double quitTimeout = 12;
+// How long after the message that an application has quit the status line may offer to open it
+// again, and how much later than that, or than the application's return, the offer may still
+// show before the next look at it takes it away.
+constexpr double reopenWindow = 60;
+constexpr double reopenGrace = 1.1;
 // Times the checks compare are sums of the same slices; this absorbs their rounding.
 constexpr double epsilon = 1e-6;
 
@@ -227,11 +232,15 @@ void InvariantChecker::Impl::willRun(const Command& command) {
 std::optional<std::string> InvariantChecker::Impl::check() {
   watchPointer();
   auto failure = checkRequestsAndMessages();
+  // Judged against the quits of the Lumivane that asked, before a new one is attached.
+  if (!failure) {
+    failure = checkOpenRequests();
+  }
   attach();
   for (const auto part :
        {&InvariantChecker::Impl::checkOutstanding, &InvariantChecker::Impl::checkPresses,
         &InvariantChecker::Impl::checkOverlay, &InvariantChecker::Impl::checkButtonPlace,
-        &InvariantChecker::Impl::checkTimers}) {
+        &InvariantChecker::Impl::checkTimers, &InvariantChecker::Impl::checkReopenOffer}) {
     if (failure) {
       return failure;
     }
@@ -257,6 +266,7 @@ void InvariantChecker::Impl::attach() {
   attachedSession_ = session_;
   requests_.clear();
   lateEnd_.reset();
+  lastEnded_.reset();
   if (coordinator == nullptr) {
     return;
   }
@@ -369,8 +379,8 @@ InvariantChecker::Impl::checkQuitRequest(const QuitRequestRecord& record) {
     if (repeated) {
       return "invariant 3: " + who + " while its earlier request is still pending";
     }
-    requests_.push_back(
-        {*identity, displayName(process), record.time, Request::State::waiting, std::nullopt});
+    requests_.push_back({*identity, displayName(process), record.time, Request::State::waiting,
+                         std::nullopt, process.bundleIdentifier, std::nullopt, false});
   }
   return std::nullopt;
 }
@@ -439,11 +449,15 @@ std::optional<std::string> InvariantChecker::Impl::checkStatus(const Status& sta
     });
     if (ended != requests_.end()) {
       ended->state = Request::State::ended;
+      ended->endedAt = status.time;
+      lastEnded_ = static_cast<std::size_t>(ended - requests_.begin());
       return std::nullopt;
     }
     if (lateEnd && requests_[*lateEnd].identity == report.identity &&
         endedIn(report.identity, status.running)) {
       requests_[*lateEnd].state = Request::State::ended;
+      requests_[*lateEnd].endedAt = status.time;
+      lastEnded_ = lateEnd;
       return std::nullopt;
     }
     return "invariant 3: " + describe(report) + " at " + seconds(status.time) +
@@ -634,6 +648,78 @@ std::optional<std::string> InvariantChecker::Impl::checkTimers() {
       requests_, [](const Request& request) { return request.state == Request::State::waiting; });
   if (attached_->quitter()->isChecking() && !waiting) {
     return std::string("invariant 5: the pending check runs while nothing is pending");
+  }
+  if (attached_->reopener()->isChecking() && !attached_->runtime()->offersReopen()) {
+    return std::string("invariant 5: the check of 重新打开 runs while the line offers none");
+  }
+  return std::nullopt;
+}
+
+// Lumivane opens an application only to take back one of its own quits, as the user saw them: the
+// bundle of a process its quit request ended, after the message said so, within a minute of it,
+// once per quit, never while a copy of the application runs or once the user protected it.
+std::optional<std::string> InvariantChecker::Impl::checkOpenRequests() {
+  const auto& records = desktop_.openRequests();
+  while (openRequestsSeen_ < records.size()) {
+    const OpenRequestRecord& record = records[openRequestsSeen_++];
+    const std::string opened = "invariant 9: Lumivane asked at " + seconds(record.time) +
+                               " to open " +
+                               (record.name.empty() ? record.bundlePath : record.name);
+    if (runner_.coordinator() == nullptr) {
+      return opened + " while it was not running";
+    }
+    if (record.copies > 0) {
+      return opened + " while " + std::to_string(record.copies) + " of its processes ran";
+    }
+    Request* quit = nullptr;
+    bool again = false;
+    bool late = false;
+    for (auto request = requests_.rbegin(); request != requests_.rend() && quit == nullptr;
+         ++request) {
+      if (!request->endedAt || request->identity.bundlePath() != record.bundlePath ||
+          *request->endedAt > record.time + epsilon) {
+        continue;
+      }
+      if (request->reopened) {
+        again = true;
+      } else if (record.time - *request->endedAt > reopenWindow + epsilon) {
+        late = true;
+      } else {
+        quit = &*request;
+      }
+    }
+    if (quit == nullptr) {
+      return opened + (again  ? " a second time for one quit"
+                       : late ? " more than 60 s after it quit"
+                              : ", which it had not quit");
+    }
+    if (isProtected(quit->bundleIdentifier)) {
+      return opened + ", which the user protected (" + quit->bundleIdentifier.value_or("") + ")";
+    }
+    quit->reopened = true;
+  }
+  return std::nullopt;
+}
+
+// 重新打开 shows only for a while after a quit it can take back, and not once the application
+// runs again: the next look at the offer, a second later, takes it away.
+std::optional<std::string> InvariantChecker::Impl::checkReopenOffer() {
+  const bool offered = attached_ != nullptr && attached_->runtime()->offersReopen();
+  const Request* latest = lastEnded_ ? &requests_[*lastEnded_] : nullptr;
+  if (offered && (latest == nullptr ||
+                  desktop_.now() - *latest->endedAt > reopenWindow + reopenGrace + epsilon)) {
+    return std::string("invariant 9: 重新打开 shows with no quit of the last minute to take back");
+  }
+  bool runsAgain = false;
+  if (offered) {
+    for (const platform::ApplicationInfo& info :
+         desktop_.platform().workspace.runningApplications()) {
+      runsAgain =
+          runsAgain || (!info.isTerminated && info.bundlePath == latest->identity.bundlePath());
+    }
+  }
+  if (lasting("runs again", runsAgain, reopenGrace)) {
+    return "invariant 9: 重新打开 still shows for " + latest->name + ", which runs again";
   }
   return std::nullopt;
 }

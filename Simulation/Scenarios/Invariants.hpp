@@ -49,6 +49,9 @@ private:
     double begin = 0;
     enum class State { waiting, timedOut, ended } state = State::waiting;
     std::optional<double> goneSince; // when a check first found the process gone
+    std::optional<std::string> bundleIdentifier;
+    std::optional<double> endedAt; // when the message said it had quit
+    bool reopened = false;         // Lumivane has asked to open it again since
   };
   struct Press {
     bool listened = false;
@@ -71,6 +74,8 @@ private:
   std::optional<std::string> checkOverlay();
   std::optional<std::string> checkButtonPlace();
   std::optional<std::string> checkTimers();
+  std::optional<std::string> checkOpenRequests();
+  std::optional<std::string> checkReopenOffer();
   // Notes where the pointer moved, which starts any rest afresh; called at every check and
   // every pointer movement.
   void watchPointer();
@@ -89,6 +94,7 @@ private:
   std::shared_ptr<std::vector<Status>> statuses_;
   std::size_t statusesSeen_ = 0;
   std::size_t quitRequestsSeen_ = 0;
+  std::size_t openRequestsSeen_ = 0;
   std::size_t otherMouseSeen_ = 0;
   std::optional<std::size_t> awaitedMessage_; // the quit request whose message must come next
 
@@ -123,8 +129,9 @@ private:
   std::vector<platform::MonitorToken> monitors_;
 
   std::vector<Request> requests_;
-  std::optional<std::size_t> lateEnd_; // the request whose late end may still be reported
-  std::map<int64_t, Press> presses_;   // by button, while it is down
+  std::optional<std::size_t> lateEnd_;   // the request whose late end may still be reported
+  std::optional<std::size_t> lastEnded_; // the request whose end was reported last
+  std::map<int64_t, Press> presses_;     // by button, while it is down
   std::map<std::string, double, std::less<>> since_;
   bool stallReported_ = false;
 

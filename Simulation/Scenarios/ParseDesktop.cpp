@@ -388,6 +388,13 @@ Parsed parseReusePID(Words words) {
   return command::ReusePID{name(words[0]), name(words[1])};
 }
 
+Parsed parseDeleteApp(Words words) {
+  if (words.size() != 1 || words[0].text.empty()) {
+    return usage();
+  }
+  return command::DeleteApp{name(words[0])};
+}
+
 Parsed parseFault(Words words) {
   if (words.size() == 1 && words[0].isBare("clear")) {
     return command::InjectFault{};

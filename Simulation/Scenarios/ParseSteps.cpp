@@ -182,6 +182,13 @@ Parsed parseExpect(Words words) {
       (rest[0].isBare("shown") || rest[0].isBare("hidden"))) {
     return command::ExpectPopover{rest[0].isBare("shown")};
   }
+  if (what.isBare("reopen") && rest.size() == 1) {
+    const auto offered = parseSwitch(rest[0]);
+    if (!offered) {
+      return usage();
+    }
+    return command::ExpectReopen{*offered};
+  }
   if (what.isBare("pointer") && rest.size() == 1 && !rest[0].text.empty()) {
     return command::ExpectPointer{name(rest[0])};
   }

@@ -85,6 +85,7 @@ public:
               return "unknown Dock item '" + inject.item + "'";
             },
             [&](const command::Protect& change) { return app(change.name); },
+            [&](const command::DeleteApp& remove) { return app(remove.name); },
             [&](const command::ExpectApp& expect) { return app(expect.name); },
             [&](const command::ExpectPointer& expect) {
               return item({PointerTarget::Kind::item, {}, expect.item});

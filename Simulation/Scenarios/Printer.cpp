@@ -346,6 +346,8 @@ std::string arguments(const Action& action) {
           [](const command::Popover&) { return std::string("popover"); },
           [](const command::StatusBar& bar) { return std::string(bar.available ? "on" : "off"); },
           [](const command::Protect& change) { return scriptQuoted(change.name); },
+          [](const command::Reopen&) { return std::string(); },
+          [](const command::DeleteApp& remove) { return scriptQuoted(remove.name); },
           [](const command::ExpectOverlay& expect) {
             return "overlay " + (expect.name ? scriptQuoted(*expect.name) : "hidden");
           },
@@ -373,6 +375,9 @@ std::string arguments(const Action& action) {
           },
           [](const command::ExpectPopover& expect) {
             return std::string(expect.shown ? "popover shown" : "popover hidden");
+          },
+          [](const command::ExpectReopen& expect) {
+            return std::string(expect.offered ? "reopen on" : "reopen off");
           },
           [](const command::ExpectPointer& expect) {
             return "pointer " + scriptQuoted(expect.item);
@@ -435,6 +440,8 @@ std::string_view verbs::nameOf(const Action& action) {
           [](const command::Protect& change) -> std::string_view {
             return change.isProtected ? "protect" : "unprotect";
           },
+          [](const command::Reopen&) -> std::string_view { return "reopen"; },
+          [](const command::DeleteApp&) -> std::string_view { return "delete-app"; },
           [](const command::ExpectOverlay&) -> std::string_view { return "expect"; },
           [](const command::ExpectStatus&) -> std::string_view { return "expect"; },
           [](const command::ExpectApp&) -> std::string_view { return "expect"; },
@@ -444,6 +451,7 @@ std::string_view verbs::nameOf(const Action& action) {
           [](const command::ExpectWindow&) -> std::string_view { return "expect"; },
           [](const command::ExpectBadge&) -> std::string_view { return "expect"; },
           [](const command::ExpectPopover&) -> std::string_view { return "expect"; },
+          [](const command::ExpectReopen&) -> std::string_view { return "expect"; },
           [](const command::ExpectPointer&) -> std::string_view { return "expect"; },
           [](const command::ExpectDockEvents&) -> std::string_view { return "expect"; },
       },

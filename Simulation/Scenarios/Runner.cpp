@@ -226,6 +226,22 @@ Failure ScenarioRunner::Impl::perform(const command::Protect& change) {
   return std::nullopt;
 }
 
+// The button the view shows beside the line, clicked where the line is in view.
+Failure ScenarioRunner::Impl::perform(const command::Reopen&) {
+  if (!delegate_) {
+    return notRunning();
+  }
+  if (!desktop_.shell().popoverShown && !shownWindow(ShellWindow::settings)) {
+    return std::string("the status line is not shown: no popover or settings window is open");
+  }
+  const RuntimeStatus& runtime = *delegate_->runtime();
+  if (!runtime.offersReopen() || !runtime.onReopen) {
+    return std::string("the status line offers no 重新打开");
+  }
+  runtime.onReopen();
+  return std::nullopt;
+}
+
 Failure ScenarioRunner::Impl::perform(const command::Close& close) {
   const auto index = shownWindow(close.window);
   if (!index) {

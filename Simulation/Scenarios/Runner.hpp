@@ -74,6 +74,8 @@ private:
   Failure perform(const command::Popover& popover);
   Failure perform(const command::StatusBar& bar);
   Failure perform(const command::Protect& change);
+  Failure perform(const command::Reopen&);
+  Failure perform(const command::DeleteApp& remove);
   Failure perform(const command::ExpectOverlay& expect) const;
   Failure perform(const command::ExpectStatus& expect) const;
   Failure perform(const command::ExpectApp& expect) const;
@@ -83,6 +85,7 @@ private:
   Failure perform(const command::ExpectWindow& expect) const;
   Failure perform(const command::ExpectBadge& expect) const;
   Failure perform(const command::ExpectPopover& expect) const;
+  Failure perform(const command::ExpectReopen& expect) const;
   Failure perform(const command::ExpectPointer& expect) const;
   Failure perform(const command::ExpectDockEvents& expect) const;
   Failure passTime(double seconds, const std::function<void(double)>& sample);

@@ -268,6 +268,17 @@ struct Protect {
 
   friend bool operator==(const Protect&, const Protect&) = default;
 };
+// The user clicks 重新打开 beside the status line, where the popover or the settings window shows
+// it.
+struct Reopen {
+  friend bool operator==(const Reopen&, const Reopen&) = default;
+};
+// The app's bundle is moved away or deleted: nothing opens from its path any more.
+struct DeleteApp {
+  std::string name;
+
+  friend bool operator==(const DeleteApp&, const DeleteApp&) = default;
+};
 
 // Expectations.
 struct ExpectOverlay {
@@ -326,6 +337,12 @@ struct ExpectPopover {
 
   friend bool operator==(const ExpectPopover&, const ExpectPopover&) = default;
 };
+// Whether the status line carries 重新打开.
+struct ExpectReopen {
+  bool offered = true;
+
+  friend bool operator==(const ExpectReopen&, const ExpectReopen&) = default;
+};
 // Middle and side button events the Dock itself has received since the start.
 struct ExpectDockEvents {
   int count = 0;
@@ -335,19 +352,18 @@ struct ExpectDockEvents {
 
 } // namespace command
 
-using Action =
-    std::variant<command::Symlink, command::Screen, command::Dock, command::App, command::DockItem,
-                 command::Default, command::Permission, command::Launch, command::Pointer,
-                 command::Glide, command::Wait, command::Mouse, command::Post, command::AppEvent,
-                 command::ReusePID, command::DockRestart, command::DockChange, command::Bounce,
-                 command::Queue, command::DockHidden, command::MoveDock, command::Screens,
-                 command::InjectFault, command::Latency, command::ExtraChildren,
-                 command::TapDisable, command::Button, command::Shutdown, command::Switch,
-                 command::Layout, command::Close, command::Popover, command::StatusBar,
-                 command::Protect, command::ExpectOverlay, command::ExpectStatus,
-                 command::ExpectApp, command::ExpectQuitRequests, command::ExpectSymbol,
-                 command::ExpectTooltip, command::ExpectWindow, command::ExpectBadge,
-                 command::ExpectPopover, command::ExpectPointer, command::ExpectDockEvents>;
+using Action = std::variant<
+    command::Symlink, command::Screen, command::Dock, command::App, command::DockItem,
+    command::Default, command::Permission, command::Launch, command::Pointer, command::Glide,
+    command::Wait, command::Mouse, command::Post, command::AppEvent, command::ReusePID,
+    command::DockRestart, command::DockChange, command::Bounce, command::Queue, command::DockHidden,
+    command::MoveDock, command::Screens, command::InjectFault, command::Latency,
+    command::ExtraChildren, command::TapDisable, command::Button, command::Shutdown,
+    command::Switch, command::Layout, command::Close, command::Popover, command::StatusBar,
+    command::Protect, command::Reopen, command::DeleteApp, command::ExpectOverlay,
+    command::ExpectStatus, command::ExpectApp, command::ExpectQuitRequests, command::ExpectSymbol,
+    command::ExpectTooltip, command::ExpectWindow, command::ExpectBadge, command::ExpectPopover,
+    command::ExpectReopen, command::ExpectPointer, command::ExpectDockEvents>;
 
 struct Command {
   int line = 0;       // 1-based line in the script
@@ -491,6 +507,11 @@ int runScenarioText(std::string_view text, std::ostream& timeline, std::ostream&
 //     never covers another Dock item. With invariant 1 (a click quits the application the ×
 //     stands for), a click on it quits only the application the pointer last rested on. None
 //     of this asks Lumivane's own rules.
+//  9. Nothing is ever opened that Lumivane did not quit: a request to open an application goes
+//     only to the bundle of a process Lumivane's quit request ended, after the message said it
+//     had quit and within a minute of it, at most once per quit, never while a copy of it runs
+//     or once the user protected it. 重新打开 shows only in that minute, and goes within a second
+//     of its end or of the application's return.
 //
 // Where Lumivane can only notice a change on its next look (a permission poll is not needed:
 // the hover loop's next step sees it), the condition must last longer than a short grace before
@@ -545,14 +566,15 @@ int runCheckedScenarioText(std::string_view text, std::ostream& timeline, std::o
 // refuse, now and then a stored protected-apps list), then a stream of commands chosen as it
 // runs (pointer paths, among them trips from an icon to its × off the straight line, clicks,
 // presses, application events, Accessibility faults, latency, permission and power changes,
-// apps protected and unprotected). The commands run so far, printed as script lines, replay the
-// session exactly. Main thread; deterministic.
+// apps protected and unprotected, 重新打开 at random moments after a quit). The commands run so
+// far, printed as script lines, replay the session exactly. Main thread; deterministic.
 
 struct SoakFigures {
   std::size_t sessions = 0;
   std::size_t steps = 0;
   std::size_t faults = 0;       // steps that made the system misbehave
   std::size_t quitRequests = 0; // quit requests Lumivane sent
+  std::size_t openRequests = 0; // requests to open an application again (重新打开)
   std::size_t violations = 0;
   double simulatedSeconds = 0;
 };

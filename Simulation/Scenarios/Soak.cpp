@@ -108,6 +108,7 @@ std::optional<SoakViolation> runSoakSession(uint64_t seed, SoakFigures& figures,
   const auto finish = [&] {
     figures.simulatedSeconds += desktop.now() - start;
     figures.quitRequests += checker.quitRequests();
+    figures.openRequests += desktop.openRequests().size();
   };
   const auto record = [&](const Command& command) {
     if (ran != nullptr) {
@@ -168,9 +169,9 @@ int runSoak(std::size_t sessions, uint64_t seed, std::ostream& out, std::ostream
   char line[256];
   std::snprintf(line, sizeof line,
                 "soak: %zu sessions, %zu steps, %zu faults injected, %zu quit requests, "
-                "%zu violations, %.0f s simulated in %.1f s (seed %llu)\n",
+                "%zu reopen requests, %zu violations, %.0f s simulated in %.1f s (seed %llu)\n",
                 figures.sessions, figures.steps, figures.faults, figures.quitRequests,
-                figures.violations, figures.simulatedSeconds, wall,
+                figures.openRequests, figures.violations, figures.simulatedSeconds, wall,
                 static_cast<unsigned long long>(seed));
   out << line;
   return figures.violations == 0 ? 0 : 1;

@@ -116,6 +116,10 @@ private:
   Step space(Desktop&);
   Step race(Desktop& desktop);
   Step restore(Desktop&);
+  Step reopen(Desktop& desktop);
+  // The popover or the settings window shows the status line; and it carries 重新打开.
+  bool lineInView() const;
+  bool lineOffersReopen() const;
   // SoakDockSteps.cpp: the Dock rearranged, icons asking for attention, a held ×, and events
   // that meet within one turn of the main queue.
   Step rearrange(Desktop& desktop);
@@ -146,6 +150,8 @@ private:
   bool accessibility_ = true;
   bool inputMonitoring_ = true;
   bool fault_ = false;
+  // The last quit (its index among the quit requests) the user went to take back.
+  std::optional<std::size_t> reopenedQuit_;
 };
 
 } // namespace lumivane::sim::soak

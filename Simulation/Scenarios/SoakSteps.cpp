@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string_view>
 
 // The steps of a session. Where one step draws several numbers, they are drawn in the order the
@@ -111,7 +112,26 @@ bool Session::stillPossible(const Action& action) const {
   if (const auto* event = std::get_if<command::AppEvent>(&action)) {
     return event->kind == command::AppEvent::Kind::start || desktop_->pidOf(event->name);
   }
+  if (const auto* popover = std::get_if<command::Popover>(&action)) {
+    return desktop_->shell().popoverShown != popover->shown;
+  }
+  if (std::holds_alternative<command::Reopen>(action)) {
+    return lineOffersReopen();
+  }
   return true;
+}
+
+bool Session::lineInView() const {
+  const ShellRecord& shell = desktop_->shell();
+  return shell.popoverShown || std::ranges::any_of(shell.windows, [](const WindowRecord& window) {
+           return window.visible && window.content == "menu";
+         });
+}
+
+// As the view shows it: the content last put in the popover or the settings window.
+bool Session::lineOffersReopen() const {
+  const auto& content = desktop_->shell().lastMenuContent;
+  return lineInView() && content && content->runtime && content->runtime->offersReopen();
 }
 
 Session::Step Session::draw(Desktop& desktop) {
@@ -120,7 +140,7 @@ Session::Step Session::draw(Desktop& desktop) {
     double weight;
     Step (Session::*make)(Desktop&);
   };
-  static constexpr std::array<Kind, 31> kinds{{
+  static constexpr std::array<Kind, 32> kinds{{
       {16, &Session::rest},        {12, &Session::pause},       {14, &Session::toButton},
       {10, &Session::clickButton}, {4, &Session::sweep},        {5, &Session::away},
       {4, &Session::aroundDock},   {2, &Session::jump},         {5, &Session::mouse},
@@ -131,7 +151,7 @@ Session::Step Session::draw(Desktop& desktop) {
       {1, &Session::space},        {10, &Session::restore},     {3, &Session::race},
       {2, &Session::rearrange},    {1, &Session::attention},    {2, &Session::holdButton},
       {1, &Session::oneTurn},      {3, &Session::toEdge},       {2, &Session::protection},
-      {6, &Session::travel},
+      {6, &Session::travel},       {3, &Session::reopen},
   }};
   double total = 0;
   for (const Kind& kind : kinds) {
@@ -511,6 +531,61 @@ Session::Step Session::race(Desktop& desktop) {
                           false);
   }
   return command::AppEvent{event, *name};
+}
+
+// The way back from a quit the user saw end, once per quit, at a moment drawn for it: the user
+// waits for that moment, the popover opens (the status line shows what happened) and the user
+// clicks 重新打开 when the line still offers it. Now and then the application was started again,
+// or its bundle deleted, a moment before.
+Session::Step Session::reopen(Desktop& desktop) {
+  // The minute 重新打开 lasts, and a little beyond it: now and then the user is too late.
+  constexpr double lateness = 75;
+  const auto& requests = desktop.quitRequests();
+  const auto last =
+      std::ranges::find_if(requests.rbegin(), requests.rend(),
+                           [](const QuitRequestRecord& request) { return request.delivered; });
+  if (last == requests.rend()) {
+    return std::nullopt;
+  }
+  const std::size_t quit = static_cast<std::size_t>(requests.rend() - last) - 1;
+  const double since = desktop.now() - last->time;
+  const bool stillRuns =
+      desktop.isRunning(last->pid) && desktop.launchDate(last->pid) == last->process.launchDate;
+  if (reopenedQuit_ == quit || since > lateness || stillRuns) {
+    return std::nullopt;
+  }
+  // Mostly at once, as after a slip; now and then later, and near the minute's end.
+  const double kind = random_.uniform(0, 1);
+  const double moment = kind < 0.7    ? random_.uniform(0, 5)
+                        : kind < 0.85 ? random_.uniform(5, 55)
+                                      : random_.uniform(55, lateness);
+  const double wait = scriptRounded(moment - since);
+  std::vector<Action> steps;
+  if (wait > 0) {
+    steps.emplace_back(command::Wait{wait});
+  }
+  if (wait > 0 || !lineInView()) {
+    steps.emplace_back(command::Popover{true});
+  } else if (!lineOffersReopen()) {
+    return std::nullopt;
+  }
+  reopenedQuit_ = quit;
+  if (std::ranges::find(apps_, last->name) != apps_.end()) {
+    const double before = random_.uniform(0, 1);
+    if (before < 0.1) {
+      steps.emplace_back(command::AppEvent{command::AppEvent::Kind::start, last->name});
+    } else if (before < 0.15) {
+      steps.emplace_back(command::DeleteApp{last->name});
+    }
+  }
+  steps.emplace_back(command::Reopen{});
+  if (random_.chance(0.5)) {
+    steps.emplace_back(command::Popover{false});
+  }
+  for (std::size_t i = 1; i < steps.size(); ++i) {
+    planned_.emplace_back(std::move(steps[i]), false);
+  }
+  return std::move(steps.front());
 }
 
 // Puts one thing that is off back to normal: the system mostly works.

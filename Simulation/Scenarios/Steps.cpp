@@ -157,6 +157,15 @@ Failure ScenarioRunner::Impl::perform(const command::ReusePID& reuse) {
   return std::nullopt;
 }
 
+Failure ScenarioRunner::Impl::perform(const command::DeleteApp& remove) {
+  const auto profile = profiles_.find(remove.name);
+  if (profile == profiles_.end()) {
+    return "no app '" + remove.name + "'";
+  }
+  desktop_.removeBundle(profile->second.bundlePath);
+  return std::nullopt;
+}
+
 Failure ScenarioRunner::Impl::perform(const command::DockRestart& restart) {
   desktop_.restartDock(restart.absentFor);
   return std::nullopt;

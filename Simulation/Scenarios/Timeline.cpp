@@ -89,6 +89,10 @@ void Timeline::statusChanged(const RuntimeStatus& runtime) {
     status_.suspended = runtime.isSuspended();
     note(time, status_.suspended ? "features suspended" : "features resumed");
   }
+  if (runtime.offersReopen() != status_.offersReopen) {
+    status_.offersReopen = runtime.offersReopen();
+    note(time, status_.offersReopen ? "reopen offered" : "reopen withdrawn");
+  }
 }
 
 std::string panelName(const Desktop& desktop, const PanelRecord& panel) {
@@ -153,11 +157,31 @@ void Timeline::collectRecords() {
                                     std::to_string(request.pid) + ")" +
                                     (request.delivered ? "" : " refused"));
   }
+  collectOpenRequests();
   const auto& logs = desktop_.logs();
   for (; logsSeen_ < logs.size(); ++logsSeen_) {
     const LogRecord& log = logs[logsSeen_];
     note(log.time - start_, "log " + log.category + " " + std::string(levelName(log.level)) + " " +
                                 scriptQuoted(log.message));
+  }
+}
+
+void Timeline::collectOpenRequests() {
+  const auto& requests = desktop_.openRequests();
+  for (; openRequestsSeen_ < requests.size(); ++openRequestsSeen_) {
+    const OpenRequestRecord& request = requests[openRequestsSeen_];
+    const double time = request.time - start_;
+    const std::string name = request.name.empty() ? request.bundlePath : request.name;
+    const std::string pid = "(pid " + std::to_string(request.pid) + ")";
+    if (request.launched) {
+      note(time, "open request " + name);
+      running_.push_back({request.pid, name, desktop_.launchDate(request.pid)});
+      note(time, "app launched " + name + " " + pid);
+    } else if (request.pid != 0) {
+      note(time, "open request " + name + ", running already " + pid);
+    } else {
+      note(time, "open request " + name + " refused");
+    }
   }
 }
 

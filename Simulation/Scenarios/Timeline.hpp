@@ -54,6 +54,7 @@ private:
     std::string message;
     bool isError = false;
     bool suspended = false;
+    bool offersReopen = false;
   };
   struct Process {
     int32_t pid;
@@ -65,6 +66,8 @@ private:
   void collectPanel(double time);
   void collectShell(double time);
   void collectRecords();
+  // Lumivane's requests to open an application again, and the processes they started.
+  void collectOpenRequests();
   void collectApps(double time);
   void collect(double time);
 
@@ -83,6 +86,7 @@ private:
   bool popover_ = false;
   std::vector<bool> windowsShown_;
   std::size_t quitRequestsSeen_ = 0;
+  std::size_t openRequestsSeen_ = 0;
   std::size_t logsSeen_ = 0;
   std::vector<Process> running_;
   uint64_t processChanges_ = 0; // of the desktop when running_ was last brought up to date

@@ -66,6 +66,9 @@ constexpr Verb table[] = {
      protection<true>},
     {"unprotect", "unprotect NAME", Phase::launched, "the user takes the app off that list",
      protection<false>},
+    {"reopen", "reopen", Phase::launched,
+     "clicks 重新打开 beside the status line, in the popover or the settings window that shows it",
+     bare<command::Reopen>},
 
     // The pointer and the buttons.
     {"pointer", "pointer X Y | pointer NAME | pointer button", Phase::step,
@@ -123,6 +126,10 @@ constexpr Verb table[] = {
      appEvent<AppEventKind::finishLaunching>},
     {"reuse-pid", "reuse-pid NAME BY", Phase::step, "NAME ends and BY starts on its pid",
      parseReusePID},
+    {"delete-app", "delete-app NAME", Phase::either,
+     "the app's bundle is moved away or deleted: nothing opens from its path any more; what runs "
+     "from it keeps running",
+     parseDeleteApp},
 
     // The Dock.
     {"dock-restart", "dock-restart [SECONDS]", Phase::step,
@@ -163,11 +170,11 @@ constexpr Verb table[] = {
      "expect overlay hidden|NAME | expect status \"TEXT\" [error] | expect running|stopped NAME "
      "| expect quit-requests NAME N | expect symbol NAME | expect tooltip \"TEXT\" | expect "
      "window welcome|settings shown|hidden | expect badge on|off | expect popover shown|hidden | "
-     "expect pointer NAME | expect dock-events N",
+     "expect reopen on|off | expect pointer NAME | expect dock-events N",
      Phase::step,
      "fails the run unless the desktop shows this now; badge: the dot on the status item; "
-     "pointer: on that item's icon as the Dock shows it; dock-events: the middle and side button "
-     "events the Dock has received so far",
+     "reopen: the status line carries 重新打开; pointer: on that item's icon as the Dock shows it; "
+     "dock-events: the middle and side button events the Dock has received so far",
      parseExpect},
 };
 

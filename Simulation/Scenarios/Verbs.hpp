@@ -58,6 +58,7 @@ Parsed parseDefault(Words words);
 Parsed parseLaunch(Words words);
 Parsed parseRelaunch(Words words);
 Parsed parseReusePID(Words words);
+Parsed parseDeleteApp(Words words);
 Parsed parseFault(Words words);
 Parsed parseLatency(Words words);
 Parsed parseExtraChildren(Words words);

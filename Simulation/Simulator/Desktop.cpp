@@ -379,6 +379,14 @@ const std::vector<QuitRequestRecord>& Desktop::quitRequests() const {
   return state_->workspace.quitRequests();
 }
 
+const std::vector<OpenRequestRecord>& Desktop::openRequests() const {
+  return state_->workspace.openRequests();
+}
+
+void Desktop::removeBundle(std::string_view path) {
+  state_->workspace.removeBundle(path);
+}
+
 uint64_t Desktop::processChanges() const {
   return state_->workspace.changes();
 }

@@ -147,6 +147,13 @@ public:
   // Lumivane's own process, its pid and bundle path.
   int32_t ownPID() const;
   const std::vector<QuitRequestRecord>& quitRequests() const;
+  // Lumivane's requests to open an application bundle again (the workspace's openApplication):
+  // the app last launched from the bundle starts anew (new pid, new launch date) unless a copy
+  // runs, which comes up instead; a bundle removed, or never launched from, opens nothing.
+  const std::vector<OpenRequestRecord>& openRequests() const;
+  // The user moves the bundle at `path` away or deletes it: nothing opens from there any more;
+  // what runs from it keeps running.
+  void removeBundle(std::string_view path);
   // Grows whenever a process starts, ends or finishes launching, so that an observer can tell
   // the process table has not changed.
   uint64_t processChanges() const;

@@ -56,6 +56,17 @@ struct QuitRequestRecord {
   int copies = 0;
 };
 
+// One request to open an application bundle (openApplication), as it was asked and answered.
+struct OpenRequestRecord {
+  double time;
+  // Canonical (standardised, symbolic links resolved, NFC); as asked when it is not absolute.
+  std::string bundlePath;
+  std::string name;      // of the app last launched from that bundle; empty when none ever was
+  int copies = 0;        // processes running from the bundle when it was asked
+  int32_t pid = 0;       // the process that came up; 0 when nothing could be opened
+  bool launched = false; // a new process, not one that was running already
+};
+
 // One other-mouse event (middle and side buttons) and where it went.
 struct OtherMouseRecord {
   uint32_t type; // platform::TapEventType: press, drag or release

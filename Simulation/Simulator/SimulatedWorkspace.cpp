@@ -98,6 +98,57 @@ bool SimulatedWorkspace::terminate(int32_t pid) {
   return true;
 }
 
+// As openApplicationAtURL:configuration:completionHandler: does by Apple's documentation: a copy
+// already running is opened rather than a new one launched (createsNewApplicationInstance is NO
+// by default), and the handler is called asynchronously, on a concurrent queue; the adapter hops
+// to the main queue, which the simulator's later main-queue turn stands for.
+void SimulatedWorkspace::openApplication(
+    std::string_view bundlePath,
+    std::function<void(std::optional<platform::ApplicationInfo> application)> completion) {
+  const std::optional<std::string> path = files_.canonicalPath(bundlePath);
+  OpenRequestRecord record{
+      runLoop_.uptime(), path.value_or(std::string(bundlePath)), "", 0, 0, false};
+  const Process* launchedFrom = nullptr;
+  const Process* runningFrom = nullptr;
+  for (const Process& process : processes_) {
+    if (path && info(process).bundlePath == path) {
+      launchedFrom = &process;
+      if (process.running) {
+        ++record.copies;
+        runningFrom = runningFrom != nullptr ? runningFrom : &process;
+      }
+    }
+  }
+  if (launchedFrom != nullptr) {
+    record.name = launchedFrom->profile.name;
+  }
+  // Nothing is there to open once the bundle is gone, whatever still runs from it.
+  const bool removed = path && removedBundles_.contains(*path);
+  std::optional<platform::ApplicationInfo> opened;
+  if (!removed && runningFrom != nullptr) {
+    record.pid = runningFrom->pid;
+    opened = info(*runningFrom);
+  } else if (!removed && launchedFrom != nullptr) {
+    // A copy: launching may move processes_.
+    const AppProfile profile = launchedFrom->profile;
+    record.pid = launch(profile);
+    record.launched = true;
+    opened = application(record.pid);
+  }
+  openRequests_.push_back(std::move(record));
+  runLoop_.async([completion = std::move(completion), opened = std::move(opened)] {
+    if (completion) {
+      completion(opened);
+    }
+  });
+}
+
+void SimulatedWorkspace::removeBundle(std::string_view path) {
+  if (const std::optional<std::string> canonical = files_.canonicalPath(path)) {
+    removedBundles_.insert(*canonical);
+  }
+}
+
 std::optional<std::string> SimulatedWorkspace::canonicalPath(std::string_view path) {
   return files_.canonicalPath(path);
 }

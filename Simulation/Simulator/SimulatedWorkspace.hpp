@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ namespace lumivane::sim {
 // instant as the previous one comes 1 ms later). An application that ends leaves the list at
 // once and the workspace centre posts didTerminateApplication. Bundle paths, names and texts
 // handed out are NFC; bundle paths are standardised with symbolic links resolved.
+//
+// Opening a bundle launches what was last launched from it, or brings up the copy running from
+// it; a bundle never launched from, or one moved away or deleted (removeBundle), opens nothing.
 class SimulatedWorkspace final : public platform::Workspace {
 public:
   static constexpr int32_t firstPID = 400;
@@ -35,6 +39,9 @@ public:
   std::vector<platform::ApplicationInfo> applications(std::string_view bundleIdentifier) override;
   // Delivers the request as the application's quit behaviour says; see QuitBehaviour.
   bool terminate(int32_t pid) override;
+  void openApplication(std::string_view bundlePath,
+                       std::function<void(std::optional<platform::ApplicationInfo> application)>
+                           completion) override;
   std::optional<std::string> canonicalPath(std::string_view path) override;
   bool openURL(std::string_view url) override;
   void revealInFileViewer(std::string_view path) override;
@@ -52,6 +59,10 @@ public:
   std::optional<int32_t> pidOf(std::string_view name) const;
   std::optional<std::chrono::system_clock::time_point> launchDate(int32_t pid) const;
   const std::vector<QuitRequestRecord>& quitRequests() const { return quitRequests_; }
+  const std::vector<OpenRequestRecord>& openRequests() const { return openRequests_; }
+  // The bundle at `path` is moved away or deleted: nothing opens from there any more. What runs
+  // from it keeps running.
+  void removeBundle(std::string_view path);
   // Counts launches, ends and finished launches: equal counts, an unchanged process table.
   uint64_t changes() const { return changes_; }
 
@@ -91,6 +102,8 @@ private:
   int32_t nextPID_ = firstPID;
   std::chrono::system_clock::time_point lastLaunchDate_;
   std::vector<QuitRequestRecord> quitRequests_;
+  std::vector<OpenRequestRecord> openRequests_;
+  std::set<std::string, std::less<>> removedBundles_; // canonical paths
   uint64_t changes_ = 0;
   bool reduceMotion_ = false;
   std::vector<std::string> openedURLs_;

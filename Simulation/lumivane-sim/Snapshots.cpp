@@ -113,6 +113,10 @@ void popovers(Writer& writer) {
   services.permissions->setMiddleAvailable(true);
   services.runtime->show(QuitLine{QuitOutcome::waiting, "Safari"});
   savePopover(writer, model, QStringLiteral("popover-ready"));
+  // The way back from that quit: the line that says it has ended carries 重新打开.
+  services.runtime->show(QuitLine{QuitOutcome::ended, "Safari"});
+  services.runtime->setOffersReopen(true);
+  savePopover(writer, model, QStringLiteral("popover-reopen"));
   services.runtime->show(QuitLine{QuitOutcome::timedOut, "TextEdit"});
   services.runtime->setSuspended(true);
   savePopover(writer, model, QStringLiteral("popover-suspended"));

@@ -20,9 +20,12 @@ constexpr std::string_view statusItemIdentifier = "lumivane.status-item";
 constexpr double initialContentHeight = 500;
 
 // The outcomes the user must act on mark the status item: the request never reached the
-// application, or it still runs after the wait (most likely at a save prompt). An interrupted
-// event tap has an attention symbol of its own.
+// application, it still runs after the wait (most likely at a save prompt), or the application
+// to reopen could not be opened. An interrupted event tap has an attention symbol of its own.
 bool marksStatusItem(const StatusLine& line) {
+  if (const auto* reopen = std::get_if<ReopenLine>(&line)) {
+    return reopen->outcome == ReopenOutcome::gone;
+  }
   const auto* quit = std::get_if<QuitLine>(&line);
   return quit != nullptr &&
          (quit->outcome == QuitOutcome::refused || quit->outcome == QuitOutcome::timedOut);
@@ -40,6 +43,7 @@ AppDelegate::AppDelegate(platform::Platform& platform, presentation::Windows& wi
       observer_(std::make_shared<DockObserver>(platform)),
       overlay_(std::make_shared<QuitOverlay>(windows, platform.workspace)),
       quitter_(AppQuitService::create(platform)),
+      reopener_(std::make_shared<AppReopenService>(platform)),
       middle_(std::make_shared<MiddleClickMonitor>(platform.eventTaps, platform.runLoop)),
       popover_(windows.createPopover()) {}
 
@@ -104,6 +108,25 @@ void AppDelegate::applicationDidFinishLaunching() {
   quitter_->onStatus = [weak](const QuitReport& report) {
     if (const auto self = weak.lock()) {
       self->showStatus(QuitLine{report.outcome, report.name});
+      // Lumivane's own request ended it, in time or late: the line offers the way back.
+      if (report.outcome == QuitOutcome::ended) {
+        self->reopener_->offer(report);
+      }
+    }
+  };
+  reopener_->onOfferChange = [runtime = std::weak_ptr<RuntimeStatus>(runtime_)](bool offered) {
+    if (const auto status = runtime.lock()) {
+      status->setOffersReopen(offered);
+    }
+  };
+  reopener_->onStatus = [weak](const ReopenLine& line) {
+    if (const auto self = weak.lock()) {
+      self->showStatus(line);
+    }
+  };
+  runtime_->onReopen = [reopener = std::weak_ptr<AppReopenService>(reopener_)] {
+    if (const auto service = reopener.lock()) {
+      service->reopen();
     }
   };
   // The user's list is asked by both the observer (no ×, no middle-click quit) and the quit
@@ -115,10 +138,13 @@ void AppDelegate::applicationDidFinishLaunching() {
       };
   observer_->isProtected = isProtected;
   quitter_->isProtected = isProtected;
-  // A × shown for an application the user just protected goes at once.
+  reopener_->isProtected = isProtected;
+  // A × shown for an application the user just protected goes at once, and so does an offer to
+  // reopen it.
   settings_->onProtectedAppsChange = [weak] {
     if (const auto self = weak.lock()) {
       self->hover().reset();
+      self->reopener_->refresh();
     }
   };
   // Any sent quit request, from either feature, takes the × away at once.
@@ -145,6 +171,7 @@ void AppDelegate::applicationWillTerminate() {
   middle_->stop(MiddleClickMonitor::Stop::immediately);
   permissions_->stop();
   quitter_->stop();
+  reopener_->stop();
   for (const auto& [center, token] : notifications_) {
     platform_.notifications.unsubscribe(center, token);
   }
@@ -204,6 +231,7 @@ void AppDelegate::showStatus(StatusLine line) {
     setBadge(true);
   }
   runtime_->show(std::move(line));
+  reopener_->withdraw();
 }
 
 void AppDelegate::setBadge(bool badge) {
@@ -334,6 +362,8 @@ void AppDelegate::togglePopover() {
   settings_->refreshLogin();
   reconcile();
   hover().reset();
+  // The line shows 重新打开 only while it can still be used.
+  reopener_->refresh();
   windows_.activateIgnoringOtherApps();
   // Shown one main-queue turn later, never from inside the button's action.
   platform_.runLoop.async(weakAction(&AppDelegate::presentSettings));

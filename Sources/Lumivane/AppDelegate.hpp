@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Lumivane/AppQuitService.hpp"
+#include "Lumivane/AppReopenService.hpp"
 #include "Lumivane/DockObserver.hpp"
 #include "Lumivane/HoverController.hpp"
 #include "Lumivane/MiddleClickMonitor.hpp"
@@ -49,6 +50,7 @@ public:
   const std::shared_ptr<DockObserver>& observer() const { return observer_; }
   const std::shared_ptr<QuitOverlay>& overlay() const { return overlay_; }
   const std::shared_ptr<AppQuitService>& quitter() const { return quitter_; }
+  const std::shared_ptr<AppReopenService>& reopener() const { return reopener_; }
   const std::shared_ptr<MiddleClickMonitor>& middle() const { return middle_; }
   // Created on first use.
   HoverController& hover();
@@ -65,8 +67,8 @@ private:
   enum class SuspensionReason { sleep, display, session, lock };
 
   void reconcile();
-  // Shows the line until a service reports another; a refusal or a time-out out of view also
-  // raises the badge.
+  // Shows the line until a service reports another, and takes back the offer to reopen that the
+  // line it replaces carried; a failure the user must see, out of view, also raises the badge.
   void showStatus(StatusLine line);
   void setBadge(bool badge);
   // The popover or the settings window is on screen: the status line is in view.
@@ -96,6 +98,7 @@ private:
   std::shared_ptr<DockObserver> observer_;
   std::shared_ptr<QuitOverlay> overlay_;
   std::shared_ptr<AppQuitService> quitter_;
+  std::shared_ptr<AppReopenService> reopener_;
   std::shared_ptr<MiddleClickMonitor> middle_;
   std::shared_ptr<HoverController> hover_;
   std::unique_ptr<presentation::StatusItem> statusItem_;

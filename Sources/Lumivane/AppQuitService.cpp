@@ -60,11 +60,12 @@ void AppQuitService::request(const RunningApp& app) {
   if (!ledger_.begin(identity, platform_.runLoop.uptime())) {
     return;
   }
-  names_.emplace(identity, app.name);
+  const Target target{app.name, bundleIdentifier};
+  targets_.emplace(identity, target);
   if (!platform_.workspace.terminate(live->pid)) {
     ledger_.finish(identity);
-    names_.erase(identity);
-    report(QuitOutcome::refused, identity, app.name);
+    targets_.erase(identity);
+    report(QuitOutcome::refused, identity, target);
     return;
   }
   if (onRequest) {
@@ -73,7 +74,7 @@ void AppQuitService::request(const RunningApp& app) {
   if (!isPending(identity)) {
     return;
   }
-  report(QuitOutcome::waiting, identity, app.name);
+  report(QuitOutcome::waiting, identity, target);
   if (!timer_) {
     timer_ = platform_.runLoop.scheduleRepeating(pendingCheckInterval, pendingCheckTolerance,
                                                  [weak = weak_from_this()] {
@@ -112,11 +113,11 @@ void AppQuitService::checkPending() {
   for (const AppIdentity& identity : pending) {
     if (hasEnded(identity)) {
       ledger_.finish(identity);
-      report(QuitOutcome::ended, identity, takeName(identity));
+      report(QuitOutcome::ended, identity, takeTarget(identity));
     }
   }
   for (const AppIdentity& identity : ledger_.expire(platform_.runLoop.uptime(), quitTimeout)) {
-    report(QuitOutcome::timedOut, identity, takeName(identity));
+    report(QuitOutcome::timedOut, identity, takeTarget(identity));
   }
   if (ledger_.pending().empty() && timer_) {
     timer_->invalidate();
@@ -129,19 +130,20 @@ void AppQuitService::checkPending() {
 void AppQuitService::checkLateTermination() {
   if (lastTimedOut_ && hasEnded(lastTimedOut_->identity)) {
     const TimedOut timedOut = *lastTimedOut_;
-    report(QuitOutcome::ended, timedOut.identity, timedOut.name);
+    report(QuitOutcome::ended, timedOut.identity, timedOut.target);
   }
 }
 
 // Every report replaces the one timed-out request whose late end may still be told.
-void AppQuitService::report(QuitOutcome outcome, const AppIdentity& identity, std::string name) {
+void AppQuitService::report(QuitOutcome outcome, const AppIdentity& identity, Target target) {
   if (outcome == QuitOutcome::timedOut) {
-    lastTimedOut_ = TimedOut{identity, name};
+    lastTimedOut_ = TimedOut{identity, target};
   } else {
     lastTimedOut_.reset();
   }
   if (onStatus) {
-    onStatus(QuitReport{outcome, identity, std::move(name)});
+    onStatus(
+        QuitReport{outcome, identity, std::move(target.name), std::move(target.bundleIdentifier)});
   }
 }
 
@@ -153,14 +155,14 @@ bool AppQuitService::hasEnded(const AppIdentity& identity) {
   return !live || live->isTerminated || live->launchDate != identity.launchedAt();
 }
 
-std::string AppQuitService::takeName(const AppIdentity& identity) {
-  const auto found = names_.find(identity);
-  if (found == names_.end()) {
+AppQuitService::Target AppQuitService::takeTarget(const AppIdentity& identity) {
+  const auto found = targets_.find(identity);
+  if (found == targets_.end()) {
     return {};
   }
-  std::string name = std::move(found->second);
-  names_.erase(found);
-  return name;
+  Target target = std::move(found->second);
+  targets_.erase(found);
+  return target;
 }
 
 } // namespace lumivane

@@ -15,11 +15,13 @@
 namespace lumivane {
 
 // What became of one quit request, reported as it happens: the outcome, the process instance it
-// was sent to and the name it had when it was sent (empty when it had none).
+// was sent to, and the name and bundle identifier it had when it was sent (empty when it had
+// none).
 struct QuitReport {
   QuitOutcome outcome = QuitOutcome::waiting;
   AppIdentity identity;
   std::string name;
+  std::string bundleIdentifier;
 };
 
 // The one place that asks another application to quit: re-checks the snapshot against the live
@@ -51,20 +53,26 @@ public:
   explicit AppQuitService(platform::Platform& platform);
 
 private:
+  // What a request was sent to, as its reports name it.
+  struct Target {
+    std::string name;
+    std::string bundleIdentifier;
+  };
   struct TimedOut {
     AppIdentity identity;
-    std::string name;
+    Target target;
   };
 
   void checkPending();
   void checkLateTermination();
-  void report(QuitOutcome outcome, const AppIdentity& identity, std::string name);
+  void report(QuitOutcome outcome, const AppIdentity& identity, Target target);
   bool hasEnded(const AppIdentity& identity);
-  std::string takeName(const AppIdentity& identity);
+  // Forgets the pending request's target; an unnamed one when none was kept.
+  Target takeTarget(const AppIdentity& identity);
 
   platform::Platform& platform_;
   QuitLedger ledger_;
-  std::unordered_map<AppIdentity, std::string> names_;
+  std::unordered_map<AppIdentity, Target> targets_;
   std::unique_ptr<platform::Timer> timer_;
   std::optional<platform::SubscriptionToken> terminationObserver_;
   std::optional<TimedOut> lastTimedOut_;

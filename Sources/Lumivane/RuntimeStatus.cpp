@@ -10,6 +10,15 @@ void RuntimeStatus::show(StatusLine line) {
   }
   message_ = texts::statusLine(line);
   line_ = std::move(line);
+  offersReopen_ = false;
+  publish();
+}
+
+void RuntimeStatus::setOffersReopen(bool offers) {
+  if (offers == offersReopen_) {
+    return;
+  }
+  offersReopen_ = offers;
   publish();
 }
 

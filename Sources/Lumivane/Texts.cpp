@@ -28,6 +28,19 @@ std::string quitText(const QuitLine& line) {
   return {};
 }
 
+std::string reopenText(const ReopenLine& line) {
+  const std::string name(nameOrDefault(line.appName));
+  switch (line.outcome) {
+  case ReopenOutcome::opened:
+    return "已重新打开「" + name + "」";
+  case ReopenOutcome::runningAgain:
+    return "「" + name + "」已在运行";
+  case ReopenOutcome::gone:
+    return "未能重新打开「" + name + "」。它可能已被移动或删除。";
+  }
+  return {};
+}
+
 std::string tapText(TapNotice notice) {
   switch (notice) {
   case TapNotice::restored:
@@ -41,24 +54,31 @@ std::string tapText(TapNotice notice) {
 } // namespace
 
 bool isError(const StatusLine& line) {
-  return std::visit(Overloaded{[](const QuitLine& quit) {
-                                 return quit.outcome == QuitOutcome::refused ||
-                                        quit.outcome == QuitOutcome::timedOut;
-                               },
-                               [](TapNotice notice) { return notice == TapNotice::interrupted; }},
-                    line);
+  return std::visit(
+      Overloaded{[](const QuitLine& quit) {
+                   return quit.outcome == QuitOutcome::refused ||
+                          quit.outcome == QuitOutcome::timedOut;
+                 },
+                 [](TapNotice notice) { return notice == TapNotice::interrupted; },
+                 [](const ReopenLine& reopen) { return reopen.outcome == ReopenOutcome::gone; }},
+      line);
 }
 
 namespace texts {
 
 std::string statusLine(const StatusLine& line) {
   return std::visit(Overloaded{[](const QuitLine& quit) { return quitText(quit); },
-                               [](TapNotice notice) { return tapText(notice); }},
+                               [](TapNotice notice) { return tapText(notice); },
+                               [](const ReopenLine& reopen) { return reopenText(reopen); }},
                     line);
 }
 
 std::string overlayLabel(std::string_view appName) {
   return "退出 " + std::string(nameOrDefault(appName));
+}
+
+std::string reopenHelp(std::string_view appName) {
+  return std::string(reopenAction) + "「" + std::string(nameOrDefault(appName)) + "」";
 }
 
 std::string_view positionTitle(HoverPosition position, DockEdge edge) {

@@ -31,10 +31,24 @@ struct QuitLine {
 // What the system did to the middle-click event tap.
 enum class TapNotice { restored, interrupted };
 
-// One status line, as a value.
-using StatusLine = std::variant<QuitLine, TapNotice>;
+enum class ReopenOutcome {
+  opened,       // the application quit a moment ago is open again
+  runningAgain, // it was running again already: nothing was opened
+  gone,         // nothing could be opened from its bundle: moved, deleted or broken
+};
 
-// Refusals, time-outs and an interrupted tap are errors.
+// The status line after 重新打开: its outcome and the application's name (empty: "应用").
+struct ReopenLine {
+  ReopenOutcome outcome = ReopenOutcome::opened;
+  std::string appName;
+  friend bool operator==(const ReopenLine&, const ReopenLine&) = default;
+};
+
+// One status line, as a value.
+using StatusLine = std::variant<QuitLine, TapNotice, ReopenLine>;
+
+// Refusals, time-outs, an interrupted tap and an application that could not be reopened are
+// errors.
 bool isError(const StatusLine& line);
 
 namespace texts {
@@ -42,6 +56,9 @@ namespace texts {
 std::string statusLine(const StatusLine& line);
 // The × button's accessibility label and tooltip: "退出 " and the application's name.
 std::string overlayLabel(std::string_view appName);
+// The tooltip and accessibility description of 重新打开 beside the line that says `appName` has
+// quit: what it opens.
+std::string reopenHelp(std::string_view appName);
 // A position of the ×, named as it looks beside an icon of a Dock on `edge`: on the bottom the
 // × goes above the icon, towards its left or right side; beside a left or right Dock it goes
 // beside the icon, above or below its name label.
@@ -61,6 +78,8 @@ inline constexpr std::string_view attentionToolTip = "Lumivane · 请检查权�
 inline constexpr std::string_view tapInterruptedDescription = "Lumivane · 鼠标监听已中断";
 // What the status item's badge stands for: a quit request that failed or went unanswered.
 inline constexpr std::string_view badgeDescription = "有未查看的退出结果";
+// The action the status line carries after Lumivane's own request ended an application.
+inline constexpr std::string_view reopenAction = "重新打开";
 inline constexpr std::string_view welcomeTitle = "欢迎使用 Lumivane";
 inline constexpr std::string_view settingsTitle = "Lumivane 设置";
 

@@ -3,6 +3,7 @@
 #include "Lumivane/PermissionManager.hpp"
 #include "Lumivane/RuntimeStatus.hpp"
 #include "Lumivane/SettingsManager.hpp"
+#include "Lumivane/Texts.hpp"
 #include "Shell/Accessibility.hpp"
 #include "Shell/Card.hpp"
 #include "Shell/Controls.hpp"
@@ -24,6 +25,7 @@
 #include <algorithm>
 #include <cmath>
 #include <utility>
+#include <variant>
 
 namespace lumivane::shell {
 
@@ -149,10 +151,20 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
   general->addWidget(loginError_);
   column->addLayout(general);
 
+  // The status line, and beside it the action it may carry.
+  statusRow_ = new QWidget;
+  auto* statusRow = new QHBoxLayout(statusRow_);
+  statusRow->setContentsMargins(0, 0, 0, 0);
+  statusRow->setSpacing(8);
   operationStatus_ = new SymbolLabel(Symbols::infoCircle, QString(), 11);
   operationStatus_->setWordWrap(true);
   accessibility::setIdentifier(*operationStatus_, "lumivane.operation-status");
-  column->addWidget(operationStatus_);
+  statusRow->addWidget(operationStatus_, 1);
+  reopen_ = makeButton(qtext(texts::reopenAction), ControlSize::small);
+  accessibility::setIdentifier(*reopen_, "lumivane.reopen");
+  connect(reopen_, &QPushButton::clicked, this, [this] { runAction(runtime_->onReopen); });
+  statusRow->addWidget(reopen_, 0, Qt::AlignVCenter);
+  column->addWidget(statusRow_);
 
   column->addWidget(Rule::divider(0.5));
 
@@ -267,7 +279,7 @@ void MenuContent::render() {
   loginError_->setText(loginError ? qtext(*loginError) : QString());
 
   const std::string& message = runtime_->message();
-  operationStatus_->setVisible(!message.empty());
+  statusRow_->setVisible(!message.empty());
   operationStatus_->setText(qtext(message));
   operationStatus_->setAccessibleName(qtext(message));
   // An error keeps the label colour for its words, readable in both appearances, and shows
@@ -277,6 +289,11 @@ void MenuContent::render() {
   operationStatus_->setInks(error ? style::Ink::of(style::Ink::Role::orange)
                                   : style::Ink::secondary(),
                             error ? style::Ink::label() : style::Ink::secondary());
+  reopen_->setVisible(runtime_->offersReopen());
+  const auto* quit = runtime_->line() ? std::get_if<QuitLine>(&*runtime_->line()) : nullptr;
+  const QString help = quit != nullptr ? qtext(texts::reopenHelp(quit->appName)) : QString();
+  reopen_->setToolTip(help);
+  reopen_->setAccessibleDescription(help);
 }
 
 QWidget* MenuContent::permissionNotice(const QString& title, const QString& detail,

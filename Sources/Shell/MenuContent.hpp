@@ -50,7 +50,7 @@ int revealedOffset(int offset, int viewHeight, int top, int bottom);
 
 // The popover's content (also the fallback settings window's): readiness, the permission
 // notices, the two switches, the × layout, the protected applications, the login item, the status
-// line and the footer.
+// line with the 重新打开 it may carry, and the footer.
 // Re-renders on every change of the settings store, the permission monitor and the runtime status.
 class MenuContent : public QScrollArea {
   Q_OBJECT
@@ -110,7 +110,9 @@ private:
   ProtectedAppsEditor* protectedApps_;
   QWidget* approval_;
   SymbolLabel* loginError_;
+  QWidget* statusRow_;
   SymbolLabel* operationStatus_;
+  QPushButton* reopen_;
 };
 
 } // namespace lumivane::shell

@@ -12,6 +12,9 @@ public:
   std::optional<platform::ApplicationInfo> application(int32_t pid) override;
   std::vector<platform::ApplicationInfo> applications(std::string_view bundleIdentifier) override;
   bool terminate(int32_t pid) override;
+  void openApplication(std::string_view bundlePath,
+                       std::function<void(std::optional<platform::ApplicationInfo> application)>
+                           completion) override;
 
   std::optional<std::string> canonicalPath(std::string_view path) override;
   bool openURL(std::string_view url) override;

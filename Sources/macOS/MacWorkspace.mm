@@ -94,6 +94,32 @@ bool MacWorkspace::terminate(int32_t pid) {
   return [[NSRunningApplication runningApplicationWithProcessIdentifier:pid] terminate];
 }
 
+void MacWorkspace::openApplication(
+    std::string_view bundlePath,
+    std::function<void(std::optional<platform::ApplicationInfo> application)> completion) {
+  NSURL* url = fileURL(bundlePath);
+  if (url == nil) {
+    dispatch_async(dispatch_get_main_queue(), ^{
+      completion(std::nullopt);
+    });
+    return;
+  }
+  // The application comes to the front; createsNewApplicationInstance keeps its default (NO), so
+  // a copy already running is brought up rather than a second one launched.
+  NSWorkspaceOpenConfiguration* configuration = [NSWorkspaceOpenConfiguration configuration];
+  configuration.activates = YES;
+  // AppKit calls the handler on a concurrent queue of its own: the answer is read on the main
+  // queue.
+  [NSWorkspace.sharedWorkspace
+      openApplicationAtURL:url
+             configuration:configuration
+         completionHandler:^(NSRunningApplication* application, NSError*) {
+           dispatch_async(dispatch_get_main_queue(), ^{
+             completion(application != nil ? std::optional(info(application)) : std::nullopt);
+           });
+         }];
+}
+
 std::optional<std::string> MacWorkspace::canonicalPath(std::string_view path) {
   NSURL* url = fileURL(path);
   if (url == nil) {

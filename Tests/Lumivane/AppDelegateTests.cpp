@@ -1,5 +1,6 @@
 #include "CoordinatorFixture.hpp"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -381,6 +382,73 @@ TEST_F(StatusBadge, NeedsNoneForALineInViewAndTheSettingsWindowClearsIt) {
   EXPECT_FALSE(badged());
   middleClickQuit("Pages");
   EXPECT_FALSE(badged()) << "the settings window shows the line";
+}
+
+// The way back: the line "「X」已退出" carries 重新打开 while the offer holds, and its outcome
+// takes the line's place.
+class WayBack : public CoordinatorTest {
+protected:
+  const RuntimeStatus& runtime() const { return *app->runtime(); }
+
+  void clickReopen() {
+    ASSERT_TRUE(runtime().offersReopen());
+    runtime().onReopen();
+    desktop.runLoop().drain();
+  }
+};
+
+TEST_F(WayBack, TheEndOfAQuitOffersItUntilAnotherLineReplacesIt) {
+  launch();
+  middleClickQuit("Safari");
+  EXPECT_EQ(runtime().line(), StatusLine(QuitLine{QuitOutcome::ended, "Safari"}));
+  EXPECT_TRUE(runtime().offersReopen());
+  clickReopen();
+  EXPECT_EQ(runtime().line(), StatusLine(ReopenLine{ReopenOutcome::opened, "Safari"}));
+  EXPECT_FALSE(runtime().offersReopen());
+  const std::optional<int32_t> reopened = desktop.pidOf("Safari");
+  ASSERT_TRUE(reopened);
+  EXPECT_NE(*reopened, safari);
+
+  // Notes stays at its save prompt: its waiting line replaces Mail's, and the offer goes.
+  middleClickQuit("Mail");
+  EXPECT_TRUE(runtime().offersReopen());
+  middleClickQuit("Notes");
+  EXPECT_FALSE(runtime().offersReopen());
+  EXPECT_FALSE(app->reopener()->isChecking());
+}
+
+TEST_F(WayBack, APopoverOpensWithAnOfferThatStillHoldsAndProtectingTheAppWithdrawsIt) {
+  launch();
+  middleClickQuit("Safari");
+  desktop.launch({.name = "Safari",
+                  .bundleIdentifier = "com.apple.Safari",
+                  .bundlePath = "/Applications/Safari.app"});
+  app->togglePopover();
+  EXPECT_FALSE(runtime().offersReopen()) << "the user started Safari again";
+  desktop.runLoop().drain();
+  ASSERT_TRUE(desktop.shell().popoverShown);
+  app->togglePopover();
+
+  middleClickQuit("Mail");
+  ASSERT_TRUE(runtime().offersReopen());
+  app->settings()->setProtected("com.apple.mail", true);
+  EXPECT_FALSE(runtime().offersReopen());
+}
+
+TEST_F(WayBack, ABundleThatIsGoneBadgesTheStatusItemOutOfViewAndShutdownEndsTheOffer) {
+  launch();
+  middleClickQuit("Safari");
+  desktop.removeBundle("/Applications/Safari.app");
+  clickReopen();
+  EXPECT_EQ(runtime().line(), StatusLine(ReopenLine{ReopenOutcome::gone, "Safari"}));
+  EXPECT_TRUE(runtime().isError());
+  EXPECT_TRUE(desktop.shell().statusBadge);
+
+  middleClickQuit("Mail");
+  ASSERT_TRUE(app->reopener()->isChecking());
+  app->applicationWillTerminate();
+  EXPECT_FALSE(runtime().offersReopen());
+  EXPECT_EQ(desktop.runLoop().activeTimerCount(), 0u);
 }
 
 class HoverReset : public CoordinatorTest, public ::testing::WithParamInterface<Notification> {};

@@ -30,12 +30,23 @@ INSTANTIATE_TEST_SUITE_P(
              "「文本编辑」仍未退出。请检查保存提示，或再次尝试。", true},
         // An application without a name of its own is called "应用".
         Case{QuitLine{QuitOutcome::ended, ""}, "「应用」已退出", false},
+        Case{ReopenLine{ReopenOutcome::opened, "Safari"}, "已重新打开「Safari」", false},
+        Case{ReopenLine{ReopenOutcome::runningAgain, "Safari"}, "「Safari」已在运行", false},
+        // Nothing opened: the user must look for the application.
+        Case{ReopenLine{ReopenOutcome::gone, "文本编辑"},
+             "未能重新打开「文本编辑」。它可能已被移动或删除。", true},
+        Case{ReopenLine{ReopenOutcome::opened, ""}, "已重新打开「应用」", false},
         Case{TapNotice::restored, "鼠标监听已恢复。", false},
         Case{TapNotice::interrupted, "鼠标监听已中断，请在设置中重新检查权限。", true}));
 
 TEST(OverlayLabel, NamesTheApplicationItQuits) {
   EXPECT_EQ(texts::overlayLabel("Safari"), "退出 Safari");
   EXPECT_EQ(texts::overlayLabel(""), "退出 应用");
+}
+
+TEST(ReopenHelp, NamesTheApplicationItOpens) {
+  EXPECT_EQ(texts::reopenHelp("Safari"), "重新打开「Safari」");
+  EXPECT_EQ(texts::reopenHelp(""), "重新打开「应用」");
 }
 
 TEST(ApplicationNames, FromABundleIdentifierAlone) {

@@ -72,7 +72,7 @@ protected:
     return {
         outcome,
         AppIdentity(pid, "/Applications/" + std::string(name) + ".app", desktop.launchDate(pid)),
-        std::string(name)};
+        std::string(name), "com.example." + std::string(name)};
   }
 
   std::ostringstream timeline;
@@ -359,6 +359,75 @@ TEST_F(Invariants, AButtonMayNotCoverAnotherItem) {
   EXPECT_EQ(check(), "");
   desktop.advance(InvariantChecker::coverGrace * 1.5);
   EXPECT_TRUE(says(check(), "invariant 8: the × for Mail covers another Dock item"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// 9. Nothing is opened that Lumivane did not quit; each quit at most once, within its minute.
+
+class WayBack : public Invariants {
+protected:
+  // Mail, quit by a middle click, has ended and its line offers 重新打开: at 0.6 s.
+  void quitMail() {
+    EXPECT_EQ(step("middle-click Mail"), "");
+    EXPECT_EQ(step("pointer 720 300"), "");
+    EXPECT_EQ(step("wait 0.5"), "");
+    ASSERT_TRUE(lumivane().runtime()->offersReopen());
+  }
+  // A request to open Mail again, as a faulty service would send it.
+  std::string openMailBehindTheUsersBack() {
+    desktop.platform().workspace.openApplication("/Applications/Mail.app", {});
+    return check();
+  }
+};
+
+TEST_F(WayBack, TheUsersClickOpensTheQuitAppOnceAndASecondOpeningIsCaught) {
+  quitMail();
+  EXPECT_EQ(step("open popover"), "");
+  EXPECT_EQ(step("reopen"), "");
+  EXPECT_EQ(step("expect running Mail"), "");
+  EXPECT_EQ(step("quits Mail"), "");
+  EXPECT_TRUE(
+      says(openMailBehindTheUsersBack(),
+           "invariant 9: Lumivane asked at 0.600 s to open Mail a second time for one quit"));
+}
+
+TEST_F(WayBack, WhatLumivaneDidNotQuitIsNeverOpened) {
+  EXPECT_TRUE(says(openMailBehindTheUsersBack(), "to open Mail while 1 of its processes ran"));
+  EXPECT_EQ(step("quits Mail"), "");
+  EXPECT_TRUE(says(openMailBehindTheUsersBack(), "to open Mail, which it had not quit"));
+}
+
+TEST_F(WayBack, OnceProtectedTheQuitAppIsNotOpened) {
+  quitMail();
+  EXPECT_EQ(step("protect Mail"), "");
+  EXPECT_TRUE(says(openMailBehindTheUsersBack(),
+                   "to open Mail, which the user protected (com.example.mail)"));
+}
+
+TEST_F(WayBack, AfterItsMinuteTheQuitAppIsNotOpened) {
+  quitMail();
+  EXPECT_EQ(step("wait 60.1"), "");
+  EXPECT_TRUE(says(openMailBehindTheUsersBack(), "to open Mail more than 60 s after it quit"));
+}
+
+TEST_F(WayBack, TheActionShowsOnlyInItsMinuteAndNotOnceTheAppRunsAgain) {
+  lumivane().runtime()->setOffersReopen(true);
+  EXPECT_TRUE(says(check(), "invariant 9: 重新打开 shows with no quit of the last minute"));
+  lumivane().runtime()->setOffersReopen(false);
+  EXPECT_EQ(check(), "");
+
+  // A service that does not see Mail come back.
+  quitMail();
+  lumivane().reopener()->onOfferChange = nullptr;
+  EXPECT_EQ(step("start Mail"), "");
+  EXPECT_TRUE(
+      says(step("wait 1.5"), "invariant 9: 重新打开 still shows for Mail, which runs again"));
+}
+
+TEST_F(WayBack, ItsCheckRunsOnlyWhileTheLineOffersIt) {
+  quitMail();
+  lumivane().runtime()->setOffersReopen(false);
+  EXPECT_TRUE(says(check(), "invariant 5: the check of 重新打开 runs while the line offers none"));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -108,14 +108,14 @@ INSTANTIATE_TEST_SUITE_P(
                   "line 2: usage: expect overlay hidden|NAME | expect status \"TEXT\" [error] | "
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
                   "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
-                  "expect badge on|off | expect popover shown|hidden | expect pointer NAME | "
-                  "expect dock-events N"},
+                  "expect badge on|off | expect popover shown|hidden | expect reopen on|off | "
+                  "expect pointer NAME | expect dock-events N"},
         Malformed{"launch\nexpect status \"a\" fatal\n",
                   "line 2: usage: expect overlay hidden|NAME | expect status \"TEXT\" [error] | "
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
                   "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
-                  "expect badge on|off | expect popover shown|hidden | expect pointer NAME | "
-                  "expect dock-events N"},
+                  "expect badge on|off | expect popover shown|hidden | expect reopen on|off | "
+                  "expect pointer NAME | expect dock-events N"},
         Malformed{"lock now\n", "line 1: usage: lock"},
         // The status item, its popover and its badge.
         Malformed{"open popover\n", "line 1: 'open' needs a 'launch' before it"},
@@ -126,8 +126,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "line 2: usage: expect overlay hidden|NAME | expect status \"TEXT\" [error] | "
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
                   "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
-                  "expect badge on|off | expect popover shown|hidden | expect pointer NAME | "
-                  "expect dock-events N"},
+                  "expect badge on|off | expect popover shown|hidden | expect reopen on|off | "
+                  "expect pointer NAME | expect dock-events N"},
+        // The way back from a quit.
+        Malformed{"app Mail\nreopen\n", "line 2: 'reopen' needs a 'launch' before it"},
+        Malformed{"app Mail\nlaunch\nreopen Mail\n", "line 3: usage: reopen"},
+        Malformed{"app Mail\nlaunch\ndelete-app Mial\n", "line 3: unknown app 'Mial'"},
+        Malformed{"folder Docs\ndelete-app Docs\n", "line 2: unknown app 'Docs'"},
         // The protected-apps list.
         Malformed{"app Mail\nprotect Mail\n", "line 2: 'protect' needs a 'launch' before it"},
         Malformed{"app Mail\nlaunch\nprotect Mial\n", "line 3: unknown app 'Mial'"},

@@ -57,6 +57,8 @@ constexpr std::string_view samples[] = {
     "close popover",
     "protect Mail",
     "unprotect \"Café Menu\"",
+    "reopen",
+    "delete-app \"Café Menu\"",
     "pointer 10.5 -3",
     "pointer \"Visual Studio Code\"",
     "pointer \"button\"",
@@ -135,6 +137,8 @@ constexpr std::string_view samples[] = {
     "expect badge off",
     "expect popover shown",
     "expect popover hidden",
+    "expect reopen on",
+    "expect reopen off",
     "expect pointer \"Café Menu\"",
     "expect dock-events 2",
 };

@@ -74,6 +74,7 @@ private slots:
   void namesAreLabelsAndIdentifiersStayIdentifiers() {
     Services services;
     services.runtime->show(QuitLine{QuitOutcome::ended, "Safari"});
+    services.runtime->setOffersReopen(true);
     MenuContent menu(services.menuModel(), 900);
     menu.layoutSettings().setExpanded(true);
     WelcomeContent welcome({services.permissions, {}});
@@ -86,6 +87,7 @@ private slots:
     const Expected expected[] = {
         {&menu.content(), "lumivane.menu", {}},
         {&menu.content(), "lumivane.operation-status", QStringLiteral("「Safari」已退出")},
+        {&menu.content(), "lumivane.reopen", QStringLiteral("重新打开")},
         {&menu.content(), "lumivane.hover-position", QStringLiteral("位置偏好")},
         {&menu.content(), "lumivane.hover-distance", QStringLiteral("距离")},
         {&menu.content(), "lumivane.preview-edge", QStringLiteral("预览 Dock")},

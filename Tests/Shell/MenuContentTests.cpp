@@ -224,6 +224,34 @@ private slots:
     QVERIFY(row->isVisibleTo(&view.content()));
   }
 
+  // 重新打开 shows beside the line while the line offers it, names what it opens, and runs the
+  // runtime's action; a new line takes it away.
+  void reopenFollowsTheLinesOffer() {
+    Services services;
+    Counters counters;
+    int reopened = 0;
+    services.runtime->onReopen = [&reopened] { ++reopened; };
+    MenuContent view(model(services, counters), 900);
+    QAbstractButton* reopen = findButton(view.content(), QStringLiteral("重新打开"));
+    QVERIFY(reopen != nullptr);
+    QCOMPARE(reopen->objectName(), QStringLiteral("lumivane.reopen"));
+    QVERIFY(!reopen->isVisibleTo(&view.content()));
+
+    services.runtime->show(QuitLine{QuitOutcome::ended, "Safari"});
+    QVERIFY(!reopen->isVisibleTo(&view.content()));
+    services.runtime->setOffersReopen(true);
+    QVERIFY(reopen->isVisibleTo(&view.content()));
+    QCOMPARE(reopen->toolTip(), QStringLiteral("重新打开「Safari」"));
+    QCOMPARE(reopen->accessibleDescription(), QStringLiteral("重新打开「Safari」"));
+    QTest::mouseClick(reopen, Qt::LeftButton);
+    QCOMPARE(reopened, 1);
+
+    services.runtime->show(ReopenLine{ReopenOutcome::opened, "Safari"});
+    QVERIFY(!services.runtime->offersReopen());
+    QVERIFY(!reopen->isVisibleTo(&view.content()));
+    QVERIFY(shows(view.content(), QStringLiteral("已重新打开「Safari」")));
+  }
+
   void switchesWriteThroughTheSettingsStore() {
     Services services;
     Counters counters;

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
 
 namespace lumivane::sim {
 namespace {
@@ -155,6 +159,76 @@ TEST(Processes, SleepMovesTheWallClockButNotUptime) {
   const std::chrono::duration<double> apart =
       desktop.launchDate(after) - desktop.launchDate(before);
   EXPECT_NEAR(apart.count(), 3601, 0.005);
+}
+
+// Opening a bundle, as openApplicationAtURL:configuration:completionHandler: does it.
+class OpenApplication : public ::testing::Test {
+protected:
+  // Opens `path` and returns the answer, which comes on a later turn.
+  std::optional<std::optional<platform::ApplicationInfo>> open(std::string_view path) {
+    std::optional<std::optional<platform::ApplicationInfo>> answer;
+    desktop.platform().workspace.openApplication(
+        path, [&answer](std::optional<platform::ApplicationInfo> application) {
+          answer = std::move(application);
+        });
+    EXPECT_FALSE(answer) << "answered inside the call";
+    desktop.runLoop().drain();
+    return answer;
+  }
+
+  Desktop desktop;
+};
+
+TEST_F(OpenApplication, LaunchesWhatLastRanFromTheBundleAsANewProcess) {
+  desktop.addSymlink("/Applications/Notes.app", "/System/Applications/Notes.app");
+  const int32_t first = desktop.launch(notes(QuitBehaviour::never));
+  desktop.advance(1);
+  desktop.endByItself(first);
+  const auto answer = open("/Applications/Notes.app");
+  ASSERT_TRUE(answer && *answer);
+  const platform::ApplicationInfo& opened = **answer;
+  EXPECT_NE(opened.pid, first);
+  EXPECT_TRUE(desktop.isRunning(opened.pid));
+  EXPECT_GT(desktop.launchDate(opened.pid), desktop.launchDate(first));
+  EXPECT_EQ(opened.bundlePath, std::optional<std::string>("/System/Applications/Notes.app"));
+  EXPECT_EQ(desktop.appName(opened.pid), std::optional<std::string>("Notes"));
+  ASSERT_EQ(desktop.openRequests().size(), 1u);
+  const OpenRequestRecord& record = desktop.openRequests()[0];
+  EXPECT_EQ(record.bundlePath, "/System/Applications/Notes.app");
+  EXPECT_EQ(record.name, "Notes");
+  EXPECT_EQ(record.copies, 0);
+  EXPECT_EQ(record.pid, opened.pid);
+  EXPECT_TRUE(record.launched);
+}
+
+TEST_F(OpenApplication, BringsUpACopyThatRunsInsteadOfASecondOne) {
+  const int32_t running = desktop.launch(notes());
+  const auto answer = open("/System/Applications/Notes.app");
+  ASSERT_TRUE(answer && *answer);
+  EXPECT_EQ((*answer)->pid, running);
+  ASSERT_EQ(desktop.openRequests().size(), 1u);
+  EXPECT_EQ(desktop.openRequests()[0].copies, 1);
+  EXPECT_FALSE(desktop.openRequests()[0].launched);
+}
+
+TEST_F(OpenApplication, OpensNothingFromARemovedOrUnknownBundle) {
+  const int32_t pid = desktop.launch(notes());
+  desktop.removeBundle("/System/Applications/Notes.app");
+  // What runs from a removed bundle keeps running, and still nothing opens there.
+  EXPECT_TRUE(desktop.isRunning(pid));
+  const auto removed = open("/System/Applications/Notes.app");
+  ASSERT_TRUE(removed);
+  EXPECT_FALSE(*removed);
+  const auto unknown = open("/Applications/Never.app");
+  ASSERT_TRUE(unknown);
+  EXPECT_FALSE(*unknown);
+  const auto relative = open("Notes.app");
+  ASSERT_TRUE(relative);
+  EXPECT_FALSE(*relative);
+  ASSERT_EQ(desktop.openRequests().size(), 3u);
+  EXPECT_EQ(desktop.openRequests()[0].pid, 0);
+  EXPECT_EQ(desktop.openRequests()[0].copies, 1);
+  EXPECT_EQ(desktop.openRequests()[1].name, "");
 }
 
 } // namespace

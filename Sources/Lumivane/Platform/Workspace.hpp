@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,13 @@ public:
   virtual std::vector<ApplicationInfo> applications(std::string_view bundleIdentifier) = 0;
   // The normal quit request (terminate), never a forced one. True when it was delivered.
   virtual bool terminate(int32_t pid) = 0;
+  // openApplicationAtURL:configuration:completionHandler:, bringing the application to the front:
+  // launches the application bundle at `bundlePath`, or brings up the copy already running from
+  // it. `completion` runs once on the main thread, never inside this call, with the application
+  // that came up, or with nothing when none could be opened from there.
+  virtual void
+  openApplication(std::string_view bundlePath,
+                  std::function<void(std::optional<ApplicationInfo> application)> completion) = 0;
 
   // A file path standardised, with symbolic links resolved, in NFC; the same form as
   // ApplicationInfo::bundlePath. Absent when the path is not absolute.
