@@ -232,7 +232,7 @@ void QtWindow::center() {
 
 void QtWindow::makeKeyAndOrderFront() {
   frame_->show();
-  native::orderFront(*frame_);
+  space_.orderFront(*frame_);
   frame_->activateWindow();
 }
 
@@ -261,11 +261,11 @@ void QtWindows::setActivationPolicy(platform::ActivationPolicy policy) {
 }
 
 void QtWindows::activateIgnoringOtherApps() {
-  native::activateIgnoringOtherApps();
+  space_.activateIgnoringOtherApps();
   // Activating an application brings its windows forward.
   for (const auto& window : windows_) {
     if (window && window->isVisible()) {
-      native::orderFront(*window);
+      space_.orderFront(*window);
     }
   }
 }
@@ -321,9 +321,10 @@ bool QtWindows::hasVisibleWindows() {
 }
 
 std::unique_ptr<presentation::OverlayPanel> QtWindows::createOverlayPanel(const Rect& contentRect) {
-  auto panel = std::make_unique<OverlayPanel>(space_, contentRect);
-  adopt(panel->window());
-  return panel;
+  // Not one of the windows that activation brings forward, that count as visible windows or
+  // that take the menu's key equivalents: the × shows only while the hover shows it, and it
+  // never becomes key.
+  return std::make_unique<OverlayPanel>(space_, contentRect);
 }
 
 std::unique_ptr<presentation::StatusItem> QtWindows::createStatusItem() {
