@@ -154,6 +154,19 @@ private slots:
     QVERIFY(content.isNull());
   }
 
+  // The status item has no menu of its own: a right click opens the popover as a left one does,
+  // and closes it again.
+  void rightClickOnTheStatusItemTogglesThePopover() {
+    Harness harness(Harness::MenuBar::simulated);
+    QAbstractButton* button = harness.statusButton();
+    QTest::mouseClick(button, Qt::RightButton);
+    harness.desktop.runLoop().drain();
+    QVERIFY(harness.popover().isShown());
+    QTest::mouseClick(button, Qt::RightButton);
+    harness.desktop.runLoop().drain();
+    QVERIFY(!harness.popover().isShown());
+  }
+
   // A tool window, not a pop-up: it becomes key, so Tab moves through it, Space works a switch
   // and Escape closes it.
   void popoverTakesTheKeyboard() {

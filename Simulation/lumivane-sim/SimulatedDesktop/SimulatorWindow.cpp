@@ -23,6 +23,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace lumivane::shell {
 
@@ -99,6 +100,26 @@ public:
 protected:
   void nextCheckState() override {}
 
+  // The item has no menu of its own: a right click is a click too. A press that something else
+  // took (the open popover, which closes on it) makes no click.
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::RightButton) {
+      rightDown_ = true;
+      return;
+    }
+    QAbstractButton::mousePressEvent(event);
+  }
+
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::RightButton) {
+      if (std::exchange(rightDown_, false) && rect().contains(event->position().toPoint())) {
+        click();
+      }
+      return;
+    }
+    QAbstractButton::mouseReleaseEvent(event);
+  }
+
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -125,6 +146,9 @@ protected:
                        statusItemImage(symbol, glyph, ink, dot,
                                        2 * std::max(1.0, devicePixelRatioF()), QFont::Medium));
   }
+
+private:
+  bool rightDown_ = false;
 };
 
 } // namespace

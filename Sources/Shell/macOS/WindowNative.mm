@@ -3,6 +3,14 @@
 #import <AppKit/AppKit.h>
 #include <utility>
 
+#if !defined(MAC_OS_VERSION_14_0)
+// -[NSApplication activate], new in macOS 14, declared for older SDKs; it is called only where
+// the system has it.
+@interface NSApplication (LMVActivation)
+- (void)activate;
+@end
+#endif
+
 namespace lumivane::mac {
 
 namespace {
@@ -52,7 +60,13 @@ void setActivationPolicy(platform::ActivationPolicy policy) {
 }
 
 void activateIgnoringOtherApps() {
-  [NSApp activateIgnoringOtherApps:YES];
+  // From macOS 14 activateIgnoringOtherApps: is deprecated and may be ignored; activate asks
+  // the system to make Lumivane active as a click on it would.
+  if (@available(macOS 14.0, *)) {
+    [NSApp activate];
+  } else {
+    [NSApp activateIgnoringOtherApps:YES];
+  }
 }
 
 bool orderFront(uintptr_t nativeView) {
