@@ -1,5 +1,6 @@
 #include "Shell/QtWindows.hpp"
 
+#include "Shell/DiagnosticsContent.hpp"
 #include "Shell/MenuContent.hpp"
 #include "Shell/NativeWindow.hpp"
 #include "Shell/OverlayPanel.hpp"
@@ -358,6 +359,14 @@ QtWindows::welcomeContent(const presentation::WelcomeContentModel& model) {
     return nullptr;
   }
   return std::make_shared<WidgetController>(new WelcomeContent(model));
+}
+
+std::shared_ptr<presentation::ViewController>
+QtWindows::diagnosticsContent(const presentation::DiagnosticsContentModel& model) {
+  if (!model.diagnostics) {
+    return nullptr;
+  }
+  return std::make_shared<WidgetController>(new DiagnosticsContent(model));
 }
 
 std::shared_ptr<presentation::Window>

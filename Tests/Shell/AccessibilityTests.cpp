@@ -76,7 +76,7 @@ private slots:
     services.runtime->show(QuitLine{QuitOutcome::ended, "Safari"});
     MenuContent menu(services.menuModel(), 900);
     menu.layoutSettings().setExpanded(true);
-    WelcomeContent welcome({services.permissions, {}});
+    WelcomeContent welcome({services.permissions, {}, {}});
 
     struct Expected {
       QWidget* root;
