@@ -3,14 +3,6 @@
 #import <AppKit/AppKit.h>
 #include <utility>
 
-#if !defined(MAC_OS_VERSION_14_0)
-// -[NSApplication activate], new in macOS 14, declared for older SDKs; it is called only where
-// the system has it.
-@interface NSApplication (LMVActivation)
-- (void)activate;
-@end
-#endif
-
 namespace lumivane::mac {
 
 namespace {
@@ -61,9 +53,10 @@ void setActivationPolicy(platform::ActivationPolicy policy) {
 
 void activateIgnoringOtherApps() {
   // From macOS 14 activateIgnoringOtherApps: is deprecated and may be ignored; activate asks
-  // the system to make Lumivane active as a click on it would.
-  if (@available(macOS 14.0, *)) {
-    [NSApp activate];
+  // the system to make Lumivane active as a click on it would. Asked by selector: older systems
+  // (and SDKs) have no such method.
+  if ([NSApp respondsToSelector:@selector(activate)]) {
+    [NSApp performSelector:@selector(activate)];
   } else {
     [NSApp activateIgnoringOtherApps:YES];
   }
