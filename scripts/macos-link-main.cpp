@@ -19,21 +19,26 @@ bool portsAnswer(lumivane::platform::Platform& ports) {
   ports.logger.log(LogCategory::geometry, LogLevel::debug, "link check");
   return ports.accessibility.isProcessTrusted() && ports.eventTaps.preflightListenEventAccess() &&
          ports.workspace.application(ports.process.pid()).has_value() &&
-         !ports.screens.frames().empty() && ports.runLoop.uptime() > 0 &&
-         ports.defaults.boolForKey("hasSeenWelcome") &&
+         !ports.process.systemVersion().empty() && !ports.screens.frames().empty() &&
+         ports.runLoop.uptime() > 0 && ports.defaults.boolForKey("hasSeenWelcome") &&
          ports.loginItems.status() == LoginItemStatus::enabled &&
          ports.mouse.pressedButtons() == 0 &&
          ports.notifications.subscribe(NotificationCenter::workspace, Notification::didWake,
                                        [] {}) != 0;
 }
 
-// The shell's native seam: the × panel's own window, window styles, the status item's button,
-// the popover's material, the click monitor, activation and system symbols.
+// The shell's native seam: the × panel's own window with its tracking area, window styles, the
+// status item's button, the popover's material, the click monitor, activation and system symbols.
 bool nativeSeamAnswers() {
   lumivane::mac::setActivationPolicy(lumivane::platform::ActivationPolicy::accessory);
   lumivane::mac::activateIgnoringOtherApps();
+  const auto panel = lumivane::mac::OverlayPanelWindow::create(0);
+  if (panel) {
+    panel->trackPointer([](bool) {});
+    panel->orderFrontRegardless();
+  }
   return lumivane::mac::renderSystemSymbol("dock.rectangle", 16, 2).has_value() &&
-         lumivane::mac::OverlayPanelWindow::create(0) == nullptr && !lumivane::mac::orderFront(0) &&
+         panel == nullptr && !lumivane::mac::orderFront(0) &&
          !lumivane::mac::applyPopoverMaterial(0, 10) &&
          !lumivane::mac::applyWindowStyle(0, true, true, true, true) &&
          lumivane::mac::ClickMonitor::create([] {}) != nullptr &&

@@ -6,6 +6,7 @@
 #include "LumivaneCore/Geometry.hpp"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -138,7 +139,7 @@ struct WindowRecord {
   bool transparentTitlebar = false;
   bool titleHidden = false;
   bool movableByBackground = false;
-  std::string content; // "menu" or "welcome"
+  std::string content; // "menu", "welcome" or "diagnostics"
 };
 
 // Everything the coordinator did to the status item, the popover, the menu and the windows.
@@ -161,6 +162,8 @@ struct ShellRecord {
   bool popoverHasContent = false;
   std::optional<presentation::MenuContentModel> lastMenuContent;
   std::optional<presentation::WelcomeContentModel> lastWelcomeContent;
+  // The report the latest diagnostics content shows, while its window keeps it.
+  std::weak_ptr<LiveDiagnostics> lastDiagnostics;
   std::vector<WindowRecord> windows; // every window ever created, in order
 };
 

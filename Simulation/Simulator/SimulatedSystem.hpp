@@ -96,6 +96,7 @@ public:
   int32_t pid() override { return pid_; }
   std::vector<std::string> arguments() override;
   std::string bundlePath() override { return std::string(mainBundlePath); }
+  std::string systemVersion() override { return "simulated macOS (lumivane-sim)"; }
 
   void setPID(int32_t pid) { pid_ = pid; }
   // The arguments after the program's path.

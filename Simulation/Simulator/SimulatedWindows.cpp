@@ -60,8 +60,13 @@ using State = SimulatedWindows::State;
 
 class ViewContent final : public presentation::ViewController {
 public:
-  explicit ViewContent(std::string kind) : kind(std::move(kind)) {}
-  const std::string kind; // "menu" or "welcome"
+  explicit ViewContent(std::string kind, std::shared_ptr<LiveDiagnostics> diagnostics = nullptr)
+      : kind(std::move(kind)), diagnostics_(std::move(diagnostics)) {}
+  const std::string kind; // "menu", "welcome" or "diagnostics"
+
+private:
+  // A view keeps what it shows running: the diagnostics report lives as long as its content.
+  std::shared_ptr<LiveDiagnostics> diagnostics_;
 };
 
 class Panel final : public presentation::OverlayPanel {
@@ -244,7 +249,9 @@ private:
 
 class Window final : public presentation::Window {
 public:
-  Window(std::weak_ptr<State> state, std::size_t index) : state_(std::move(state)), index_(index) {}
+  Window(std::weak_ptr<State> state, std::size_t index,
+         std::shared_ptr<presentation::ViewController> content)
+      : state_(std::move(state)), index_(index), content_(std::move(content)) {}
   // A window whose last handle goes is gone from the screen.
   ~Window() override {
     if (const auto state = state_.lock()) {
@@ -287,6 +294,8 @@ public:
 private:
   std::weak_ptr<State> state_;
   std::size_t index_;
+  // The content view controller, kept as long as the window.
+  std::shared_ptr<presentation::ViewController> content_;
 };
 
 } // namespace
@@ -350,6 +359,12 @@ SimulatedWindows::welcomeContent(const presentation::WelcomeContentModel& model)
   return std::make_shared<ViewContent>("welcome");
 }
 
+std::shared_ptr<presentation::ViewController>
+SimulatedWindows::diagnosticsContent(const presentation::DiagnosticsContentModel& model) {
+  state_->shell.lastDiagnostics = model.diagnostics;
+  return std::make_shared<ViewContent>("diagnostics", model.diagnostics);
+}
+
 std::shared_ptr<presentation::Window>
 SimulatedWindows::createWindow(const presentation::WindowStyle& style,
                                std::shared_ptr<presentation::ViewController> content) {
@@ -364,7 +379,7 @@ SimulatedWindows::createWindow(const presentation::WindowStyle& style,
   }
   state_->shell.windows.push_back(std::move(record));
   state_->willClose.push_back(nullptr);
-  return std::make_shared<Window>(state_, state_->shell.windows.size() - 1);
+  return std::make_shared<Window>(state_, state_->shell.windows.size() - 1, std::move(content));
 }
 
 const PanelRecord& SimulatedWindows::panel() const {

@@ -38,6 +38,8 @@ public:
   menuContent(const presentation::MenuContentModel& model) override;
   std::shared_ptr<presentation::ViewController>
   welcomeContent(const presentation::WelcomeContentModel& model) override;
+  std::shared_ptr<presentation::ViewController>
+  diagnosticsContent(const presentation::DiagnosticsContentModel& model) override;
   std::shared_ptr<presentation::Window>
   createWindow(const presentation::WindowStyle& style,
                std::shared_ptr<presentation::ViewController> content) override;

@@ -80,9 +80,8 @@ int runDiagnose(std::string_view script, std::ostream& out, std::ostream& errors
   }
 
   bool finished = false;
-  const auto diagnostics =
-      std::make_shared<Diagnostics>(desktop.platform(), "simulated macOS (lumivane-sim)",
-                                    [&out](std::string_view line) { out << line << '\n'; });
+  const auto diagnostics = std::make_shared<Diagnostics>(
+      desktop.platform(), [&out](std::string_view line) { out << line << '\n'; });
   diagnostics->run([&finished] { finished = true; });
   // Each glide ends well before the next hit test, so every test sees the pointer at rest.
   for (std::size_t test = 0; test < points.size(); ++test) {

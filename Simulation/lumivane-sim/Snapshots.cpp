@@ -189,7 +189,7 @@ void protectedApps(Writer& writer) {
 
 void welcome(Writer& writer) {
   ViewServices services;
-  WelcomeContent content({services.permissions, {}});
+  WelcomeContent content({services.permissions, {}, {}});
   writer.save(content, QStringLiteral("welcome-before"));
   // The demonstration's × under the pointer, then after the demonstration ran.
   DockDemo& demo = *content.findChild<DockDemo*>();
@@ -339,6 +339,20 @@ void openedLayout(Writer& writer) {
   writer.save(session.window->snapshot(), QStringLiteral("desktop-popover-layout"));
 }
 
+// The diagnostics window a few hit tests in, with the pointer resting on an icon: alone, and
+// over the simulated desktop.
+void diagnostics(Writer& writer) {
+  DesktopSession session(QSize(1440, 900));
+  const Rect icon = session.desktop.itemFrame(session.desktop.dockItemNamed("Notes").value_or(1));
+  session.desktop.movePointer({icon.midX(), icon.midY()});
+  session.delegate->showDiagnostics();
+  session.desktop.advance(3.05);
+  session.settle();
+  writer.save(session.window->snapshot(), QStringLiteral("desktop-diagnostics"));
+  QWidget& window = static_cast<QtWindow&>(*session.delegate->diagnosticsWindow()).widget();
+  writer.save(window.grab().toImage(), QStringLiteral("diagnostics"));
+}
+
 // The welcome window on a display 500 points high: it fits below the menu bar and scrolls.
 void smallScreenWelcome(Writer& writer) {
   DesktopSession session(QSize(1280, 500));
@@ -377,6 +391,7 @@ int writeSnapshots(int argc, char** argv, const std::string& directory) {
     attention(writer);
     openedLayout(writer);
     smallScreenWelcome(writer);
+    diagnostics(writer);
     failures += writer.failures();
   }
   return failures == 0 ? 0 : 1;

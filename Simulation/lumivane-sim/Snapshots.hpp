@@ -13,9 +13,9 @@ namespace lumivane::shell {
 // badged, asking for attention), the × plain and hovered, and the simulated desktop with a
 // visible ×, with the popover, with the status item's badge after a refused quit, with the
 // popover beside a Dock on the right, with the status item asking for attention, with the
-// layout section opened on a 1440×900 display, and with the welcome window on a display 500
-// points high. Prints each path; returns 0 when every file was written, 1 otherwise, 2 when the
-// directory cannot be made.
+// layout section opened on a 1440×900 display, with the welcome window on a display 500 points
+// high, and the diagnostics window a few hit tests in, alone and on the desktop. Prints each
+// path; returns 0 when every file was written, 1 otherwise, 2 when the directory cannot be made.
 int writeSnapshots(int argc, char** argv, const std::string& directory);
 
 } // namespace lumivane::shell

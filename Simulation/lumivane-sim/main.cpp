@@ -5,11 +5,13 @@
 //   lumivane-sim --check FILE    the same, with the soak's invariants checked throughout
 //   lumivane-sim --soak N        runs N random sessions with faults injected
 //   lumivane-sim --diagnose [FILE]  prints the report of `Lumivane --diagnose` on a desktop
+//   lumivane-sim --app-icon FILE    writes the app's icon (.icns) from our drawing
 //   lumivane-sim --help          explains the options and the script language
 //
 // Exit status: 0 when every expectation held, 1 at the first failed expectation or broken
 // invariant, 2 for a malformed script or command line.
 
+#include "AppIcon.hpp"
 #include "Diagnose.hpp"
 #include "InteractiveDesktop.hpp"
 #include "Scenarios/Scenarios.hpp"
@@ -33,7 +35,8 @@ using namespace lumivane::sim;
 
 constexpr std::string_view usage =
     "usage: lumivane-sim [--script FILE | --check FILE | --soak N [--seed S] |\n"
-    "                     --diagnose [FILE] | --desktop | --snapshot DIR | --help]\n";
+    "                     --diagnose [FILE] | --desktop | --snapshot DIR |\n"
+    "                     --app-icon FILE | --app-icon-check FILE | --help]\n";
 
 constexpr std::string_view help =
     R"(lumivane-sim: Lumivane on a simulated macOS desktop, on a virtual clock.
@@ -52,6 +55,9 @@ constexpr std::string_view help =
                                pointer rests on one item after another
   lumivane-sim --desktop       open the interactive simulated desktop (needs a display)
   lumivane-sim --snapshot DIR  write PNG snapshots of the interface into DIR (offscreen)
+  lumivane-sim --app-icon FILE   write Lumivane's app icon, drawn here, as an .icns file
+  lumivane-sim --app-icon-check FILE   check that FILE holds the icon as drawn now (exit 1
+                               when it does not: write it again with --app-icon)
   lumivane-sim --help          show this text
 
 The timeline lists, one per line, the virtual time in seconds and what happened: script steps
@@ -144,6 +150,12 @@ int main(int argc, char* argv[]) {
   }
   if (arguments.size() == 2 && arguments[0] == "--snapshot") {
     return lumivane::shell::writeSnapshots(argc, argv, std::string(arguments[1]));
+  }
+  if (arguments.size() == 2 && arguments[0] == "--app-icon") {
+    return lumivane::shell::writeAppIcon(std::string(arguments[1]));
+  }
+  if (arguments.size() == 2 && arguments[0] == "--app-icon-check") {
+    return lumivane::shell::checkAppIcon(std::string(arguments[1]));
   }
   if (arguments.size() == 2 && arguments[0] == "--script") {
     return runScript(std::string(arguments[1]), runScenarioText);

@@ -412,6 +412,7 @@ std::shared_ptr<presentation::ViewController> AppDelegate::menuController() {
   model.previewEdge = observer_->currentEdge();
   model.contentHeight = initialContentHeight;
   model.showWelcome = weakAction(&AppDelegate::showWelcome);
+  model.showDiagnostics = weakAction(&AppDelegate::showDiagnostics);
   model.quit = [&windows = windows_] { windows.terminate(); };
   model.runningApps = [weak = weak_from_this()] {
     const auto self = weak.lock();
@@ -447,6 +448,7 @@ void AppDelegate::showWelcome() {
         self->welcome_->performClose();
       }
     };
+    model.showDiagnostics = weakAction(&AppDelegate::showDiagnostics);
     presentation::WindowStyle style;
     style.title = texts::welcomeTitle;
     style.fullSizeContentView = true;
@@ -459,6 +461,30 @@ void AppDelegate::showWelcome() {
   }
   windows_.activateIgnoringOtherApps();
   welcome_->makeKeyAndOrderFront();
+}
+
+void AppDelegate::showDiagnostics() {
+  // Opened from the popover, it takes the popover's place; the welcome window may stay beside it.
+  popover_->performClose();
+  if (!diagnosticsWindow_) {
+    // The report lives with the window's content and stops when the content goes.
+    auto diagnostics = std::make_shared<LiveDiagnostics>(platform_);
+    diagnostics->start();
+    presentation::DiagnosticsContentModel model;
+    model.diagnostics = std::move(diagnostics);
+    model.close = [weak = weak_from_this()] {
+      if (const auto self = weak.lock(); self && self->diagnosticsWindow_) {
+        self->diagnosticsWindow_->performClose();
+      }
+    };
+    presentation::WindowStyle style;
+    style.title = texts::diagnosticsTitle;
+    diagnosticsWindow_ = windows_.createWindow(style, windows_.diagnosticsContent(model));
+    reportClose(*diagnosticsWindow_);
+    diagnosticsWindow_->center();
+  }
+  windows_.activateIgnoringOtherApps();
+  diagnosticsWindow_->makeKeyAndOrderFront();
 }
 
 void AppDelegate::reportClose(presentation::Window& window) {
@@ -486,6 +512,8 @@ void AppDelegate::windowWillClose(const presentation::Window* window) {
     release(welcome_);
   } else if (window == settingsWindow_.get()) {
     release(settingsWindow_);
+  } else if (window == diagnosticsWindow_.get()) {
+    release(diagnosticsWindow_);
   }
 }
 

@@ -4,6 +4,7 @@
 #include "Lumivane/AppReopenService.hpp"
 #include "Lumivane/DockObserver.hpp"
 #include "Lumivane/HoverController.hpp"
+#include "Lumivane/LiveDiagnostics.hpp"
 #include "Lumivane/MiddleClickMonitor.hpp"
 #include "Lumivane/PermissionManager.hpp"
 #include "Lumivane/Platform/Platform.hpp"
@@ -43,6 +44,9 @@ public:
   // Actions of the status item, the menu and the views.
   void togglePopover();
   void showWelcome();
+  // The diagnostics window: the report of `--diagnose`, read with Lumivane's own permissions and
+  // following the pointer while it is open. A second call brings the same window forward.
+  void showDiagnostics();
 
   const std::shared_ptr<SettingsManager>& settings() const { return settings_; }
   const std::shared_ptr<PermissionManager>& permissions() const { return permissions_; }
@@ -58,6 +62,9 @@ public:
   presentation::Popover& popover() const { return *popover_; }
   const std::shared_ptr<presentation::Window>& welcome() const { return welcome_; }
   const std::shared_ptr<presentation::Window>& settingsWindow() const { return settingsWindow_; }
+  const std::shared_ptr<presentation::Window>& diagnosticsWindow() const {
+    return diagnosticsWindow_;
+  }
   bool isSuspended() const { return !suspensionReasons_.empty(); }
   // The status item's badge is on: a refused quit or a time-out came since the popover or the
   // settings window last showed the status line.
@@ -105,6 +112,7 @@ private:
   std::unique_ptr<presentation::Popover> popover_;
   std::shared_ptr<presentation::Window> welcome_;
   std::shared_ptr<presentation::Window> settingsWindow_;
+  std::shared_ptr<presentation::Window> diagnosticsWindow_;
   std::vector<std::pair<platform::NotificationCenter, platform::SubscriptionToken>> notifications_;
   std::set<SuspensionReason> suspensionReasons_;
   bool badged_ = false;

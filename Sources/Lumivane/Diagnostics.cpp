@@ -95,9 +95,8 @@ std::string describe(const DockObserver::Resolution& resolution) {
 
 } // namespace
 
-Diagnostics::Diagnostics(platform::Platform& platform, std::string systemVersion,
-                         std::function<void(std::string_view)> print)
-    : platform_(platform), systemVersion_(std::move(systemVersion)), print_(std::move(print)),
+Diagnostics::Diagnostics(platform::Platform& platform, std::function<void(std::string_view)> print)
+    : platform_(platform), print_(std::move(print)),
       settings_(platform.defaults, platform.loginItems), observer_(platform) {
   observer_.isProtected = [this](std::string_view bundleIdentifier) {
     return settings_.protectedApps().contains(bundleIdentifier);
@@ -106,6 +105,16 @@ Diagnostics::Diagnostics(platform::Platform& platform, std::string systemVersion
 
 void Diagnostics::run(std::function<void()> done) {
   done_ = std::move(done);
+  begin(hitTests);
+}
+
+void Diagnostics::watch(std::function<void()> tested) {
+  tested_ = std::move(tested);
+  begin(std::nullopt);
+}
+
+void Diagnostics::begin(std::optional<int> hitTestLimit) {
+  hitTestLimit_ = hitTestLimit;
   report();
   print_("Hit tests at the pointer, once a second (top-left space):");
   timer_ = platform_.runLoop.scheduleRepeating(hitTestInterval, hitTestInterval / 100,
@@ -118,7 +127,7 @@ void Diagnostics::run(std::function<void()> done) {
 
 void Diagnostics::report() {
   print_("Lumivane diagnostics");
-  print_("System: " + systemVersion_);
+  print_("System: " + platform_.process.systemVersion());
   print_("Lumivane: pid " + std::to_string(platform_.process.pid()) + ", " +
          platform_.process.bundlePath());
   // One switch in System Settings grants both: the Dock is read through the Accessibility trust,
@@ -169,7 +178,10 @@ void Diagnostics::hitTest() {
     }
     print_(line);
   }
-  if (hitTestsDone_ >= hitTests) {
+  if (tested_) {
+    tested_();
+  }
+  if (hitTestLimit_ && hitTestsDone_ >= *hitTestLimit_) {
     timer_.reset();
     if (done_) {
       done_();

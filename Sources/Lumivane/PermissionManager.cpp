@@ -56,13 +56,24 @@ void PermissionManager::refresh() {
 
 void PermissionManager::requestAccessibility() {
   // The outcome is not awaited: the poll picks up a grant.
-  platform_.accessibility.promptForTrust();
-  openPrivacy(accessibilityPane);
+  askOnceThenOpenPane(!platform_.accessibility.isProcessTrusted(),
+                      [this] { platform_.accessibility.promptForTrust(); });
 }
 
 void PermissionManager::requestMiddleClickAccess() {
-  // The system prompts only while the access is missing; the poll picks up a grant.
-  platform_.eventTaps.requestPostEventAccess();
+  askOnceThenOpenPane(!platform_.eventTaps.preflightPostEventAccess(),
+                      [this] { platform_.eventTaps.requestPostEventAccess(); });
+}
+
+void PermissionManager::askOnceThenOpenPane(bool missing, const std::function<void()>& ask) {
+  // Opened together, the pane lands under the alert. And macOS shows the alert only the first
+  // time an app asks (electron #20787, PushText #148): a later request would show nothing, so
+  // it opens the pane instead. Both requests lead to the same switch, and so to one alert.
+  if (missing && !askedForAlert_) {
+    askedForAlert_ = true;
+    ask();
+    return;
+  }
   openPrivacy(accessibilityPane);
 }
 

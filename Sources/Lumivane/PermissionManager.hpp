@@ -39,11 +39,14 @@ public:
   void stop();
   bool isPolling() const { return timer_ != nullptr; }
   void refresh();
+  // One prompt at a time: while the permission is missing, the first request of this run asks
+  // the system for its alert, which has its own button to System Settings, and nothing else;
+  // any other request opens the Accessibility pane.
   void requestAccessibility();
-  // The action of the middle-click notice: asks for what the tap needs, post-event access (the
-  // system prompts only while it is missing), then opens the Accessibility pane, where that
-  // access is granted and where switching Lumivane off and on renews a grant that an earlier
-  // build of the app left behind.
+  // The action of the middle-click notice: asks for what the tap needs, post-event access, in
+  // the same way: the system's alert while that access is missing and no alert was asked for
+  // in this run, otherwise the Accessibility pane, where that access is granted and where
+  // switching Lumivane off and on renews a grant that an earlier build of the app left behind.
   void requestMiddleClickAccess();
   void revealCurrentApplication();
 
@@ -51,12 +54,16 @@ public:
 
 private:
   void openPrivacy(std::string_view pane);
+  // Runs `ask` (the system's alert) when `missing` and no alert was asked for yet in this run;
+  // otherwise opens the Accessibility pane.
+  void askOnceThenOpenPane(bool missing, const std::function<void()>& ask);
 
   platform::Platform& platform_;
   bool accessibility_;
   bool inputMonitoring_;
   bool postEventAccess_; // what the middle-click tap needs; not published, no view shows it
   bool middleAvailable_ = false;
+  bool askedForAlert_ = false;
   std::unique_ptr<platform::Timer> timer_;
 };
 

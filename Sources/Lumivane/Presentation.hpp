@@ -13,6 +13,7 @@
 #include <vector>
 
 namespace lumivane {
+class LiveDiagnostics;
 class SettingsManager;
 class PermissionManager;
 class RuntimeStatus;
@@ -79,6 +80,7 @@ struct MenuContentModel {
   DockEdge previewEdge = DockEdge::bottom;
   double contentHeight = 500; // until the content has measured itself
   std::function<void()> showWelcome;
+  std::function<void()> showDiagnostics;
   std::function<void()> quit;
   // The running applications the protected-apps editor offers, asked each time it shows them;
   // absent: none.
@@ -88,6 +90,13 @@ struct MenuContentModel {
 // What the welcome window's content is built from.
 struct WelcomeContentModel {
   std::shared_ptr<PermissionManager> permissions;
+  std::function<void()> close;
+  std::function<void()> showDiagnostics;
+};
+
+// What the diagnostics window's content is built from: the report it shows, running.
+struct DiagnosticsContentModel {
+  std::shared_ptr<LiveDiagnostics> diagnostics;
   std::function<void()> close;
 };
 
@@ -160,6 +169,8 @@ public:
   virtual std::unique_ptr<Popover> createPopover() = 0;
   virtual std::shared_ptr<ViewController> menuContent(const MenuContentModel& model) = 0;
   virtual std::shared_ptr<ViewController> welcomeContent(const WelcomeContentModel& model) = 0;
+  virtual std::shared_ptr<ViewController>
+  diagnosticsContent(const DiagnosticsContentModel& model) = 0;
   virtual std::shared_ptr<Window> createWindow(const WindowStyle& style,
                                                std::shared_ptr<ViewController> content) = 0;
 };

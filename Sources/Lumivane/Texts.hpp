@@ -83,6 +83,19 @@ inline constexpr std::string_view reopenAction = "重新打开";
 inline constexpr std::string_view welcomeTitle = "欢迎使用 Lumivane";
 inline constexpr std::string_view settingsTitle = "Lumivane 设置";
 
+// The diagnostics window, and the popover's and the welcome window's way to it.
+inline constexpr std::string_view diagnosticsItem = "诊断报告";
+inline constexpr std::string_view diagnosticsTitle = "Lumivane 诊断报告";
+inline constexpr std::string_view diagnosticsHeading = "诊断报告";
+inline constexpr std::string_view diagnosticsGuide =
+    "把指针停在出问题的 Dock 图标上，下方每秒记下一次 Lumivane 在指针处看到的内容。"
+    "然后拷贝全部，附在问题反馈里。";
+inline constexpr std::string_view diagnosticsPrivacy =
+    "报告只读取权限、显示器和 Dock 的状态，不改动任何设置，也不会自动发送。";
+inline constexpr std::string_view copyReport = "拷贝全部";
+inline constexpr std::string_view reportCopied = "已拷贝";
+inline constexpr std::string_view doneButton = "完成";
+
 // The application menu.
 inline constexpr std::string_view aboutItem = "关于 Lumivane";
 inline constexpr std::string_view settingsItem = "设置…";

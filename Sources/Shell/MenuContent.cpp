@@ -55,7 +55,8 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
                          std::optional<double> visibleHeight, QWidget* parent)
     : QScrollArea(parent), settings_(model.settings), permissions_(model.permissions),
       runtime_(model.runtime), visibleHeight_(visibleHeight), contentHeight_(model.contentHeight),
-      showWelcome_(model.showWelcome), quit_(model.quit), content_(new QWidget) {
+      showWelcome_(model.showWelcome), showDiagnostics_(model.showDiagnostics), quit_(model.quit),
+      content_(new QWidget) {
   auto* column = new QVBoxLayout(content_);
   column->setContentsMargins(20, 20, 20, 20);
   column->setSpacing(18);
@@ -173,6 +174,10 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
                                 style::Ink::secondary());
   connect(about, &QPushButton::clicked, this, [this] { runAction(showWelcome_); });
   footer->addWidget(about);
+  auto* diagnostics =
+      makePlainButton(qtext(texts::diagnosticsItem), ControlSize::small, style::Ink::secondary());
+  connect(diagnostics, &QPushButton::clicked, this, [this] { runAction(showDiagnostics_); });
+  footer->addWidget(diagnostics);
   footer->addStretch(1);
   auto* quit =
       makePlainButton(QStringLiteral("退出 Lumivane"), ControlSize::small, style::Ink::secondary());

@@ -94,6 +94,7 @@ private:
   // The section that opened and is brought into view at the next layout.
   QWidget* reveal_ = nullptr;
   std::function<void()> showWelcome_;
+  std::function<void()> showDiagnostics_;
   std::function<void()> quit_;
   std::vector<std::pair<Observable*, uint64_t>> observations_;
 

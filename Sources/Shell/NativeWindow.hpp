@@ -29,12 +29,16 @@ void orderFront(QWidget& window);
 
 // A native window that hosts one of our top-level widgets, for the × panel: a panel that is
 // non-activating from its creation, floats above the Dock on every space and never becomes key,
-// so that neither showing it nor clicking it ever activates Lumivane. Geometry in Qt's global
-// space.
+// so that neither showing it nor clicking it ever activates Lumivane. Qt goes on treating the
+// hosted widget as a window of its own, whose visibility the host does not change. Geometry in
+// Qt's global space.
 class OverlayHost {
 public:
   virtual ~OverlayHost() = default;
   virtual void setGeometry(const QRect& geometry) = 0;
+  // Puts the panel on every space at its level again, then brings it to the front without
+  // activating Lumivane: the window server can drop a panel's place in all spaces after a
+  // display sleeps or changes.
   virtual void orderFrontRegardless() = 0;
   virtual void orderOut() = 0;
   virtual bool isVisible() = 0;
@@ -44,6 +48,10 @@ public:
   // whose press runs `press`.
   virtual void setAccessibility(std::string_view label, std::string_view identifier,
                                 std::function<void()> press) = 0;
+  // The panel's own tracking area, which works whether or not Lumivane is the active
+  // application (Qt's view tells the hosted widget about the pointer only while it is): runs
+  // `inside` with true when the pointer enters the panel and with false when it leaves.
+  virtual void trackPointer(std::function<void(bool inside)> inside) = 0;
 };
 
 // Moves `content` (a frameless top-level widget) into a native panel of our own; absent where

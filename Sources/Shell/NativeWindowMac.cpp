@@ -37,6 +37,9 @@ public:
                         std::function<void()> press) override {
     panel_->setAccessibility(label, identifier, std::move(press));
   }
+  void trackPointer(std::function<void(bool inside)> inside) override {
+    panel_->trackPointer(std::move(inside));
+  }
 
 private:
   std::unique_ptr<mac::OverlayPanelWindow> panel_;

@@ -24,15 +24,24 @@ CloseButton::CloseButton(QWidget* parent) : QAbstractButton(parent) {
   setFocusPolicy(Qt::NoFocus);
 }
 
+void CloseButton::setPointerInside(bool inside) {
+  if (hovering_ != inside) {
+    hovering_ = inside;
+    update();
+  }
+}
+
 void CloseButton::enterEvent(QEnterEvent* event) {
-  hovering_ = true;
-  update();
+  if (!reported_) {
+    setPointerInside(true);
+  }
   QAbstractButton::enterEvent(event);
 }
 
 void CloseButton::leaveEvent(QEvent* event) {
-  hovering_ = false;
-  update();
+  if (!reported_) {
+    setPointerInside(false);
+  }
   QAbstractButton::leaveEvent(event);
 }
 
@@ -56,11 +65,12 @@ OverlayPanel::OverlayPanel(const ScreenSpace& space, const Rect& contentRect)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(button_);
   window_->setGeometry(space_.toGlobal(frame_).toRect());
-  host_ = native::hostOverlay(*window_);
+  host_ = space_.hostOverlay(*window_);
   if (host_) {
     host_->setGeometry(window_->geometry());
-    // The content stays shown inside the native panel, which alone appears and disappears.
-    window_->show();
+    // The host is destroyed before the button (members go in reverse order).
+    button_->followReportedPointer();
+    host_->trackPointer([this](bool inside) { button_->setPointerInside(inside); });
   }
   fade_->setEasingCurve(QEasingCurve::Linear);
   QObject::connect(fade_, &QVariantAnimation::valueChanged, window_.get(),
@@ -118,22 +128,24 @@ void OverlayPanel::setAlpha(double alpha) {
 }
 
 void OverlayPanel::orderFrontRegardless() {
+  // Hosted, showing the content only unhides it inside the host; the host alone comes forward.
+  window_->show();
   if (host_) {
     host_->orderFrontRegardless();
     return;
   }
-  window_->show();
   // Raising here activates nothing: only the native panel (macOS) could, and it is not this one.
-  native::orderFront(*window_);
+  space_.orderFront(*window_);
 }
 
 void OverlayPanel::orderOut() {
   fade_->stop();
   if (host_) {
     host_->orderOut();
-  } else {
-    window_->hide();
+    // No tracking area reports a pointer that a hidden panel leaves behind.
+    button_->setPointerInside(false);
   }
+  window_->hide();
 }
 
 void OverlayPanel::animateAlpha(double alpha, double duration) {

@@ -22,6 +22,8 @@ class ScreenSpace;
 // The round × in its own coordinates (32 by 32): a 28-point circle inset by 2, red with a white
 // cross while the pointer is inside, otherwise the control background with a label-coloured
 // cross; a faint outline. Its tooltip and accessibility label name the application it quits.
+// It learns where the pointer is from Qt's enter and leave events, or, once told to follow
+// reports, only from setPointerInside.
 class CloseButton : public QAbstractButton {
   Q_OBJECT
 
@@ -31,6 +33,10 @@ public:
   explicit CloseButton(QWidget* parent = nullptr);
   bool hovering() const { return hovering_; }
   QSize sizeHint() const override { return QSize(side, side); }
+  // From now on the pointer is reported by whoever tracks it (the × panel's native host), and
+  // Qt's enter and leave events change nothing.
+  void followReportedPointer() { reported_ = true; }
+  void setPointerInside(bool inside);
 
 protected:
   void enterEvent(QEnterEvent* event) override;
@@ -39,13 +45,17 @@ protected:
 
 private:
   bool hovering_ = false;
+  bool reported_ = false;
 };
 
 // The × panel: a frameless, shadowless, transparent tool window that stays on top, never takes
 // focus and is shown without activating this program; the button reacts to the first click.
-// On macOS its content lives in a native non-activating panel of our own (Qt's tool window
-// would activate Lumivane when raised or clicked). Frames are in the bottom-left space, placed
-// through the ScreenSpace.
+// On macOS (and on the simulated desktop, which behaves the same) its content lives in a native
+// non-activating panel, the host (Qt's tool window would activate Lumivane when raised or
+// clicked). The content is shown to Qt exactly while the host is, so that Qt and the window
+// server agree on whether the × is visible; the host's tracking area lights the ×, since Qt's
+// view reports the pointer only while Lumivane is active. Frames are in the bottom-left space,
+// placed through the ScreenSpace.
 class OverlayPanel final : public presentation::OverlayPanel {
 public:
   OverlayPanel(const ScreenSpace& space, const Rect& contentRect);

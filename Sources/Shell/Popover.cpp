@@ -280,7 +280,7 @@ void Popover::show(presentation::StatusItem& anchor) {
   const int margin = window_->margin();
   window_->move(frame.topLeft().toPoint() - QPoint(margin, margin));
   window_->show();
-  native::orderFront(*window_);
+  space_.orderFront(*window_);
   if (auto* button = dynamic_cast<StatusButton*>(&anchor)) {
     button->setHighlighted(true);
     window_->highlighted = button;

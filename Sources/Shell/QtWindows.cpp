@@ -1,5 +1,6 @@
 #include "Shell/QtWindows.hpp"
 
+#include "Shell/DiagnosticsContent.hpp"
 #include "Shell/MenuContent.hpp"
 #include "Shell/NativeWindow.hpp"
 #include "Shell/OverlayPanel.hpp"
@@ -232,7 +233,7 @@ void QtWindow::center() {
 
 void QtWindow::makeKeyAndOrderFront() {
   frame_->show();
-  native::orderFront(*frame_);
+  space_.orderFront(*frame_);
   frame_->activateWindow();
 }
 
@@ -261,11 +262,11 @@ void QtWindows::setActivationPolicy(platform::ActivationPolicy policy) {
 }
 
 void QtWindows::activateIgnoringOtherApps() {
-  native::activateIgnoringOtherApps();
+  space_.activateIgnoringOtherApps();
   // Activating an application brings its windows forward.
   for (const auto& window : windows_) {
     if (window && window->isVisible()) {
-      native::orderFront(*window);
+      space_.orderFront(*window);
     }
   }
 }
@@ -321,9 +322,10 @@ bool QtWindows::hasVisibleWindows() {
 }
 
 std::unique_ptr<presentation::OverlayPanel> QtWindows::createOverlayPanel(const Rect& contentRect) {
-  auto panel = std::make_unique<OverlayPanel>(space_, contentRect);
-  adopt(panel->window());
-  return panel;
+  // Not one of the windows that activation brings forward, that count as visible windows or
+  // that take the menu's key equivalents: the × shows only while the hover shows it, and it
+  // never becomes key.
+  return std::make_unique<OverlayPanel>(space_, contentRect);
 }
 
 std::unique_ptr<presentation::StatusItem> QtWindows::createStatusItem() {
@@ -357,6 +359,14 @@ QtWindows::welcomeContent(const presentation::WelcomeContentModel& model) {
     return nullptr;
   }
   return std::make_shared<WidgetController>(new WelcomeContent(model));
+}
+
+std::shared_ptr<presentation::ViewController>
+QtWindows::diagnosticsContent(const presentation::DiagnosticsContentModel& model) {
+  if (!model.diagnostics) {
+    return nullptr;
+  }
+  return std::make_shared<WidgetController>(new DiagnosticsContent(model));
 }
 
 std::shared_ptr<presentation::Window>

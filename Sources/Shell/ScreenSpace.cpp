@@ -78,4 +78,16 @@ std::unique_ptr<StatusButton> SystemScreenSpace::createStatusItem() {
   return std::make_unique<TrayStatusItem>(*this);
 }
 
+void SystemScreenSpace::activateIgnoringOtherApps() const {
+  native::activateIgnoringOtherApps();
+}
+
+void SystemScreenSpace::orderFront(QWidget& window) const {
+  native::orderFront(window);
+}
+
+std::unique_ptr<native::OverlayHost> SystemScreenSpace::hostOverlay(QWidget& content) const {
+  return native::hostOverlay(content);
+}
+
 } // namespace lumivane::shell

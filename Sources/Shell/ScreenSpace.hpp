@@ -8,9 +8,14 @@
 #include <optional>
 #include <vector>
 
+class QWidget;
+
 namespace lumivane::shell {
 
 class StatusButton;
+namespace native {
+class OverlayHost;
+}
 
 // One display in Qt's global space: its frame and its visible area (no menu bar, no Dock).
 struct ScreenArea {
@@ -25,8 +30,10 @@ std::optional<ScreenArea> screenUnder(const QRectF& anchor, const std::vector<Sc
 
 // Where Lumivane's windows live: the real screens, or the window of the simulated desktop.
 // The ports speak the window system's bottom-left space; Qt places windows in its global space
-// (y downward, device-independent pixels). A ScreenSpace converts between the two and provides
-// the status item, which belongs to whatever draws the menu bar.
+// (y downward, device-independent pixels). A ScreenSpace converts between the two, provides the
+// status item, which belongs to whatever draws the menu bar, and stands for the window server
+// where Qt's windows are not the whole story: activation, ordering a window front, and the ×
+// panel's native host.
 class ScreenSpace {
 public:
   virtual ~ScreenSpace() = default;
@@ -38,6 +45,14 @@ public:
   // Every display, primary first.
   virtual std::vector<ScreenArea> screens() const = 0;
   virtual std::unique_ptr<StatusButton> createStatusItem() = 0;
+  // Makes Lumivane the active application, ignoring the others.
+  virtual void activateIgnoringOtherApps() const = 0;
+  // Brings one of our windows to the front without activating the application; for a widget
+  // hosted natively (hostOverlay), the window that hosts it.
+  virtual void orderFront(QWidget& window) const = 0;
+  // Moves `content` (a frameless top-level widget) into a native panel of the window server's
+  // own; absent where Qt's own tool window is the panel.
+  virtual std::unique_ptr<native::OverlayHost> hostOverlay(QWidget& content) const = 0;
 };
 
 // Flips between the bottom-left space and a top-left one whose primary display has frame
@@ -54,6 +69,9 @@ public:
   std::optional<QRectF> mainVisibleArea() const override;
   std::vector<ScreenArea> screens() const override;
   std::unique_ptr<StatusButton> createStatusItem() override;
+  void activateIgnoringOtherApps() const override;
+  void orderFront(QWidget& window) const override;
+  std::unique_ptr<native::OverlayHost> hostOverlay(QWidget& content) const override;
 };
 
 } // namespace lumivane::shell

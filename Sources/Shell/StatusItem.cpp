@@ -84,7 +84,8 @@ TrayStatusItem::TrayStatusItem(const ScreenSpace& space) : space_(space) {
 }
 
 bool TrayStatusItem::isClick(QSystemTrayIcon::ActivationReason reason) {
-  return reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick;
+  return reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick ||
+         reason == QSystemTrayIcon::Context;
 }
 
 void TrayStatusItem::setButtonAction(std::function<void()> action) {

@@ -66,7 +66,8 @@ public:
   explicit TrayStatusItem(const ScreenSpace& space);
 
   // Whether a tray activation is a click on the button. A quick second click arrives as a
-  // double click; it toggles the popover like any other click.
+  // double click and a right click as the context request (the item has no menu of its own);
+  // each toggles the popover like any other click.
   static bool isClick(QSystemTrayIcon::ActivationReason reason);
 
   bool hasButton() override { return true; }

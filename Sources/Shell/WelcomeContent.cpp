@@ -1,12 +1,14 @@
 #include "Shell/WelcomeContent.hpp"
 
 #include "Lumivane/PermissionManager.hpp"
+#include "Lumivane/Texts.hpp"
 #include "Shell/Accessibility.hpp"
 #include "Shell/Controls.hpp"
 #include "Shell/DockDemo.hpp"
 #include "Shell/PermissionHelp.hpp"
 #include "Shell/Style.hpp"
 #include "Shell/Symbols.hpp"
+#include "Shell/Text.hpp"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -17,7 +19,8 @@
 namespace lumivane::shell {
 
 WelcomeContent::WelcomeContent(const presentation::WelcomeContentModel& model, QWidget* parent)
-    : QWidget(parent), permissions_(model.permissions), close_(model.close) {
+    : QWidget(parent), permissions_(model.permissions), close_(model.close),
+      showDiagnostics_(model.showDiagnostics) {
   setFixedWidth(contentWidth);
   accessibility::setIdentifier(*this, "lumivane.welcome");
   setAutoFillBackground(true);
@@ -95,6 +98,10 @@ WelcomeContent::WelcomeContent(const presentation::WelcomeContentModel& model, Q
   footer->addWidget(makeLabel(QStringLiteral("v1.0.0 · 完全本地运行"), 11, QFont::Normal,
                               style::Ink::secondary()),
                     0, Qt::AlignVCenter);
+  auto* diagnostics =
+      makePlainButton(qtext(texts::diagnosticsItem), ControlSize::small, style::Ink::secondary());
+  connect(diagnostics, &QPushButton::clicked, this, [this] { runAction(showDiagnostics_); });
+  footer->addWidget(diagnostics, 0, Qt::AlignVCenter);
   footer->addStretch(1);
   auto* later =
       makePlainButton(QStringLiteral("稍后设置"), ControlSize::regular, style::Ink::secondary());

@@ -44,6 +44,7 @@ private:
 
   std::shared_ptr<PermissionManager> permissions_;
   std::function<void()> close_;
+  std::function<void()> showDiagnostics_;
   uint64_t observation_;
   SymbolView* permissionSymbol_;
   QLabel* permissionTitle_;

@@ -2,12 +2,10 @@
 
 #include "Lumivane/Diagnostics.hpp"
 #include "macOS/MacPlatform.hpp"
-#include "macOS/MacText.hpp"
 
 #import <AppKit/AppKit.h>
 #include <cstdio>
 #include <memory>
-#include <string>
 
 namespace lumivane::mac {
 
@@ -16,13 +14,10 @@ int runDiagnose() {
     // The connection to the window server that NSScreen and the pointer's location need; the
     // application is never run, so it shows nothing and takes no focus.
     [NSApplication sharedApplication];
-    NSString* version = NSProcessInfo.processInfo.operatingSystemVersionString;
-    const std::string system =
-        "macOS " + utf8((__bridge CFStringRef)version).value_or(std::string("(unknown)"));
 
     MacPlatform mac;
     const auto diagnostics =
-        std::make_shared<Diagnostics>(mac.platform(), system, [](std::string_view line) {
+        std::make_shared<Diagnostics>(mac.platform(), [](std::string_view line) {
           std::fwrite(line.data(), 1, line.size(), stdout);
           std::fputc('\n', stdout);
           std::fflush(stdout);

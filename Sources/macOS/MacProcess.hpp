@@ -11,6 +11,7 @@ public:
   int32_t pid() override;
   std::vector<std::string> arguments() override;
   std::string bundlePath() override;
+  std::string systemVersion() override;
 };
 
 } // namespace lumivane::mac

@@ -25,4 +25,9 @@ std::string MacProcess::bundlePath() {
   return nfcUTF8((__bridge CFStringRef)path).value_or(std::string());
 }
 
+std::string MacProcess::systemVersion() {
+  NSString* version = NSProcessInfo.processInfo.operatingSystemVersionString;
+  return "macOS " + utf8((__bridge CFStringRef)version).value_or(std::string("(unknown)"));
+}
+
 } // namespace lumivane::mac

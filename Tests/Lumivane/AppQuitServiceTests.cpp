@@ -439,6 +439,7 @@ public:
   int32_t pid() override { return pid_; }
   std::vector<std::string> arguments() override { return real_.arguments(); }
   std::string bundlePath() override { return real_.bundlePath(); }
+  std::string systemVersion() override { return real_.systemVersion(); }
 
 private:
   platform::Process& real_;

@@ -1,4 +1,5 @@
 #include "Lumivane/Diagnostics.hpp"
+#include "Lumivane/LiveDiagnostics.hpp"
 #include "Simulator/Desktop.hpp"
 
 #include <gtest/gtest.h>
@@ -28,9 +29,8 @@ protected:
 
   // The caller keeps the report alive: its hit tests stop when it goes.
   std::shared_ptr<Diagnostics> start() {
-    auto diagnostics =
-        std::make_shared<Diagnostics>(desktop.platform(), "test system",
-                                      [this](std::string_view line) { lines.emplace_back(line); });
+    auto diagnostics = std::make_shared<Diagnostics>(
+        desktop.platform(), [this](std::string_view line) { lines.emplace_back(line); });
     diagnostics->run([this] { ++finished; });
     return diagnostics;
   }
@@ -92,6 +92,48 @@ TEST_F(DiagnosticsTest, WithoutADockSaysSoAndHitsNothing) {
   EXPECT_TRUE(printed("Dock items: the item list cannot be read"));
   desktop.advance(1.1);
   EXPECT_NE(lines.back().find(": no Dock item"), std::string::npos) << lines.back();
+}
+
+// The window's report: the same report, then a hit test a second for as long as it lives, the
+// latest ten of them kept; observers told of each.
+TEST_F(DiagnosticsTest, TheWindowsReportFollowsThePointerAndKeepsTheLatestTen) {
+  const int safari = addApp("Safari");
+  desktop.movePointer(*desktop.restingPoint(safari));
+  const auto report = std::make_shared<LiveDiagnostics>(desktop.platform());
+  int told = 0;
+  report->observe([&told] { ++told; });
+  report->start();
+  EXPECT_EQ(told, 1);
+  const std::string head = report->text();
+  EXPECT_NE(head.find("Lumivane diagnostics\nSystem: simulated macOS (lumivane-sim)\n"),
+            std::string::npos);
+  EXPECT_TRUE(head.ends_with("Hit tests at the pointer, once a second (top-left space):\n"));
+  report->start();
+  desktop.advance(1.05);
+  EXPECT_EQ(told, 2);
+  EXPECT_TRUE(report->text().starts_with(head));
+  EXPECT_NE(report->text().find("  1. ", head.size()), std::string::npos);
+  EXPECT_NE(report->text().find("quits Safari", head.size()), std::string::npos);
+
+  desktop.advance(14);
+  EXPECT_EQ(report->hitTestsTaken(), 15);
+  EXPECT_EQ(told, 16);
+  const std::string tests = report->text().substr(head.size());
+  EXPECT_EQ(tests.find("  5. "), std::string::npos);
+  EXPECT_TRUE(tests.starts_with("  6. ")) << tests;
+  EXPECT_NE(tests.find("  15. "), std::string::npos);
+  EXPECT_EQ(desktop.defaultsWriteCount(), 0u);
+}
+
+TEST_F(DiagnosticsTest, TheWindowsReportStopsWhenItGoes) {
+  addApp("Safari");
+  const std::size_t timers = desktop.runLoop().activeTimerCount();
+  auto report = std::make_shared<LiveDiagnostics>(desktop.platform());
+  report->start();
+  desktop.advance(1.05);
+  EXPECT_EQ(desktop.runLoop().activeTimerCount(), timers + 1);
+  report.reset();
+  EXPECT_EQ(desktop.runLoop().activeTimerCount(), timers);
 }
 
 } // namespace

@@ -103,7 +103,7 @@ TEST_F(PermissionPoll, ReportsPostEventAccessWithoutPublishingIt) {
 const std::string accessibilityPane =
     "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
 
-TEST(PermissionActions, OpenTheirPaneEvenWhenAlreadyGranted) {
+TEST(PermissionActions, OpenTheirPaneWhenAlreadyGranted) {
   sim::Desktop desktop;
   desktop.setAccessibility(true);
   desktop.setInputMonitoring(true);
@@ -114,7 +114,26 @@ TEST(PermissionActions, OpenTheirPaneEvenWhenAlreadyGranted) {
   permissions->revealCurrentApplication();
   EXPECT_EQ(desktop.openedURLs(), (std::vector<std::string>{accessibilityPane, accessibilityPane}));
   EXPECT_EQ(desktop.revealedPaths(), std::vector{desktop.platform().process.bundlePath()});
+  EXPECT_EQ(desktop.trustPrompts(), 0u);
   EXPECT_EQ(desktop.postEventRequests(), 0u);
+}
+
+// One prompt at a time: the system's alert, which leads to System Settings itself, and only on a
+// later request the pane, since the alert comes once.
+TEST(PermissionActions, TheAlertFirstThenThePaneNeverBothAtOnce) {
+  sim::Desktop desktop;
+  const auto permissions = std::make_shared<PermissionManager>(desktop.platform());
+
+  permissions->requestAccessibility();
+  EXPECT_EQ(desktop.trustPrompts(), 1u);
+  EXPECT_TRUE(desktop.openedURLs().empty());
+  permissions->requestAccessibility();
+  EXPECT_EQ(desktop.trustPrompts(), 1u);
+  EXPECT_EQ(desktop.openedURLs(), std::vector<std::string>{accessibilityPane});
+  // The middle-click notice leads to the same switch: the alert was asked for already.
+  permissions->requestMiddleClickAccess();
+  EXPECT_EQ(desktop.postEventRequests(), 0u);
+  EXPECT_EQ(desktop.openedURLs().size(), 2u);
 }
 
 // The middle-click notice leads to what can make an active tap work: post-event access in the
@@ -129,6 +148,9 @@ TEST(PermissionActions, TheMiddleClickActionAsksForPostEventAccessOnlyWhenItIsMi
   permissions->requestMiddleClickAccess();
   EXPECT_EQ(desktop.postEventRequests(), 1u);
   EXPECT_EQ(desktop.trustPrompts(), 0u);
+  EXPECT_TRUE(desktop.openedURLs().empty());
+  permissions->requestMiddleClickAccess();
+  EXPECT_EQ(desktop.postEventRequests(), 1u);
   EXPECT_EQ(desktop.openedURLs(), std::vector<std::string>{accessibilityPane});
 
   desktop.setPostEventAccess(true);

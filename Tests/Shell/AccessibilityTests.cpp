@@ -77,7 +77,7 @@ private slots:
     services.runtime->setOffersReopen(true);
     MenuContent menu(services.menuModel(), 900);
     menu.layoutSettings().setExpanded(true);
-    WelcomeContent welcome({services.permissions, {}});
+    WelcomeContent welcome({services.permissions, {}, {}});
 
     struct Expected {
       QWidget* root;

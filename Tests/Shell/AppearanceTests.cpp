@@ -118,7 +118,7 @@ void collectPopoverTexts(std::map<QString, double>& contrasts) {
 
 void collectWelcomeTexts(std::map<QString, double>& contrasts) {
   Services services;
-  WelcomeContent view({services.permissions, {}});
+  WelcomeContent view({services.permissions, {}, {}});
   view.findChild<PermissionHelp*>()->setExpanded(true);
   collectTexts(view, contrasts);
   view.findChild<DockDemo*>()->toggle();
@@ -260,7 +260,7 @@ private slots:
   void viewsFollowAChangeOfAppearance() {
     const AppearanceScope scope(style::Appearance::light);
     Services services;
-    WelcomeContent view({services.permissions, {}});
+    WelcomeContent view({services.permissions, {}, {}});
     view.show();
     QLabel* subtitle = findLabel(view, QStringLiteral("保留熟悉的 Dock，让每一次退出更简单。"));
     QVERIFY(subtitle != nullptr);

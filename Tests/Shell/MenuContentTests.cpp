@@ -57,12 +57,14 @@ class MenuContentTests : public QObject {
 
   struct Counters {
     int welcome = 0;
+    int diagnostics = 0;
     int quit = 0;
   };
 
   presentation::MenuContentModel model(Services& services, Counters& counters) {
     presentation::MenuContentModel model = services.menuModel();
     model.showWelcome = [&counters] { ++counters.welcome; };
+    model.showDiagnostics = [&counters] { ++counters.diagnostics; };
     model.quit = [&counters] { ++counters.quit; };
     return model;
   }
@@ -178,7 +180,7 @@ private slots:
         view.content().findChild<PermissionHelp*>()->setExpanded(true);
         view.layoutSettings().setExpanded(true);
         check(view.content());
-        WelcomeContent welcome({services.permissions, {}});
+        WelcomeContent welcome({services.permissions, {}, {}});
         check(welcome);
       }
     }
@@ -318,8 +320,10 @@ private slots:
     QVERIFY(!services.permissions->accessibility()); // refreshed before the retry
 
     findButton(content, QStringLiteral("使用说明与关于"))->click();
+    findButton(content, QStringLiteral("诊断报告"))->click();
     findButton(content, QStringLiteral("退出 Lumivane"))->click();
     QCOMPARE(counters.welcome, 1);
+    QCOMPARE(counters.diagnostics, 1);
     QCOMPARE(counters.quit, 1);
   }
 

@@ -45,7 +45,7 @@ private slots:
   void followsTheAccessibilityPermission() {
     Services services;
     int closes = 0;
-    WelcomeContent view({services.permissions, [&closes] { ++closes; }});
+    WelcomeContent view({services.permissions, [&closes] { ++closes; }, {}});
     QCOMPARE(view.objectName(), QStringLiteral("lumivane.welcome"));
     QCOMPARE(view.width(), 540);
     QVERIFY(shows(view, QStringLiteral("开启辅助功能，即可开始")));
@@ -70,7 +70,7 @@ private slots:
   void returnActsOnlyOnceGrantedAndEscapeAlways() {
     Services services;
     int closes = 0;
-    WelcomeContent view({services.permissions, [&closes] { ++closes; }});
+    WelcomeContent view({services.permissions, [&closes] { ++closes; }, {}});
     QTest::keyClick(&view, Qt::Key_Return);
     QCOMPARE(closes, 0);
     QTest::keyClick(&view, Qt::Key_Escape);
@@ -85,7 +85,11 @@ private slots:
   void buttonsReachTheServices() {
     Services services;
     int closes = 0;
-    WelcomeContent view({services.permissions, [&closes] { ++closes; }});
+    int diagnostics = 0;
+    WelcomeContent view(
+        {services.permissions, [&closes] { ++closes; }, [&diagnostics] { ++diagnostics; }});
+    findButton(view, QStringLiteral("诊断报告"))->click();
+    QCOMPARE(diagnostics, 1);
     findButton(view, QStringLiteral("打开辅助功能设置"))->click();
     QCOMPARE(services.desktop.trustPrompts(), std::size_t{1});
     findButton(view, QStringLiteral("稍后设置"))->click();

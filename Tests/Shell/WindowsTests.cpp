@@ -92,6 +92,16 @@ struct Harness {
   }
 };
 
+// The window that shows the × on the simulated desktop, while it is shown.
+QWidget* overlayHost() {
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window->objectName() == QStringLiteral("lumivane.quit-overlay") && window->isVisible()) {
+      return window;
+    }
+  }
+  return nullptr;
+}
+
 // Moves the real mouse over a widget, as the window system reports it.
 void moveMouse(QWidget& widget, QPoint position) {
   QMouseEvent move(QEvent::MouseMove, QPointF(position), QPointF(widget.mapToGlobal(position)),
@@ -142,6 +152,19 @@ private slots:
     QVERIFY(!button->isChecked());
     runDeferredDeletes();
     QVERIFY(content.isNull());
+  }
+
+  // The status item has no menu of its own: a right click opens the popover as a left one does,
+  // and closes it again.
+  void rightClickOnTheStatusItemTogglesThePopover() {
+    Harness harness(Harness::MenuBar::simulated);
+    QAbstractButton* button = harness.statusButton();
+    QTest::mouseClick(button, Qt::RightButton);
+    harness.desktop.runLoop().drain();
+    QVERIFY(harness.popover().isShown());
+    QTest::mouseClick(button, Qt::RightButton);
+    harness.desktop.runLoop().drain();
+    QVERIFY(!harness.popover().isShown());
   }
 
   // A tool window, not a pop-up: it becomes key, so Tab moves through it, Space works a switch
@@ -436,6 +459,55 @@ private slots:
     harness.desktop.advance(0.5);
     QCOMPARE(harness.quitNames(), std::vector<std::string>{"Safari"});
     QVERIFY(!panel.window().isVisible());
+  }
+
+  // Only the hover shows the ×. Opening the popover and the welcome window activates Lumivane,
+  // which brings its visible windows forward: a × that went away stays away, for Qt as for the
+  // window server, and counts as no visible window.
+  void aHiddenXStaysHiddenWhenLumivaneActivates() {
+    Harness harness(Harness::MenuBar::simulated);
+    OverlayPanel& panel = harness.panel();
+    moveMouse(harness.canvas(), harness.iconCentre("Safari"));
+    harness.desktop.advance(1.0);
+    QVERIFY(panel.isVisible());
+    moveMouse(harness.canvas(), QPoint(640, 300));
+    harness.desktop.advance(1.0);
+    QVERIFY(!panel.isVisible());
+    QVERIFY(!panel.window().isVisible());
+
+    harness.delegate->togglePopover();
+    harness.desktop.runLoop().drain();
+    QVERIFY(harness.popover().isShown());
+    QVERIFY(!panel.isVisible());
+    harness.delegate->showWelcome();
+    QVERIFY(harness.windowWidget(harness.delegate->welcome()).isVisible());
+    QVERIFY(!panel.isVisible());
+    QVERIFY(overlayHost() == nullptr);
+
+    harness.delegate->welcome()->performClose();
+    QVERIFY(!harness.windows->hasVisibleWindows());
+  }
+
+  // Lumivane is not the active application while the user is at the Dock, and Qt's view then
+  // says nothing of the pointer to the ×: the panel's own tracking lights it all the same, and
+  // puts it out when the pointer leaves.
+  void theXLightsUnderThePointerWhileLumivaneIsInactive() {
+    Harness harness(Harness::MenuBar::simulated);
+    OverlayPanel& panel = harness.panel();
+    moveMouse(harness.canvas(), harness.iconCentre("Safari"));
+    harness.desktop.advance(1.0);
+    QWidget* host = overlayHost();
+    QVERIFY(host != nullptr);
+    QVERIFY(!panel.button().hovering());
+
+    QTest::mouseMove(host, host->rect().center());
+    harness.desktop.advance(0.2);
+    QVERIFY(panel.isVisible());
+    QVERIFY(panel.button().hovering());
+    // The window server tells the panel that the pointer left it.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(host, &leave);
+    QVERIFY(!panel.button().hovering());
   }
 
   void middleClickOnTheCanvasQuits() {

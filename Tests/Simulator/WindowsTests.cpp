@@ -40,8 +40,8 @@ TEST_F(ShellWindows, ThePopoverNeedsContentAndAPlacedButtonAndClosesOnAClickElse
 }
 
 TEST_F(ShellWindows, ClosingRunsTheWillCloseCallbackOnceEvenWhenItReleasesTheWindow) {
-  std::shared_ptr<presentation::Window> window = windows().createWindow(
-      {.title = "Lumivane 设置"}, windows().welcomeContent({.permissions = nullptr, .close = {}}));
+  std::shared_ptr<presentation::Window> window =
+      windows().createWindow({.title = "Lumivane 设置"}, windows().welcomeContent({}));
   int closes = 0;
   window->setWillClose([&] {
     ++closes;

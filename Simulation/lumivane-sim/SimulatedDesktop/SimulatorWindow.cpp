@@ -6,6 +6,7 @@
 #include "Shell/Style.hpp"
 #include "Shell/Symbols.hpp"
 #include "Shell/Text.hpp"
+#include "SimulatedDesktop/SimulatedOverlayHost.hpp"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace lumivane::shell {
 
@@ -98,6 +100,26 @@ public:
 protected:
   void nextCheckState() override {}
 
+  // The item has no menu of its own: a right click is a click too. A press that something else
+  // took (the open popover, which closes on it) makes no click.
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::RightButton) {
+      rightDown_ = true;
+      return;
+    }
+    QAbstractButton::mousePressEvent(event);
+  }
+
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::RightButton) {
+      if (std::exchange(rightDown_, false) && rect().contains(event->position().toPoint())) {
+        click();
+      }
+      return;
+    }
+    QAbstractButton::mouseReleaseEvent(event);
+  }
+
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -124,6 +146,9 @@ protected:
                        statusItemImage(symbol, glyph, ink, dot,
                                        2 * std::max(1.0, devicePixelRatioF()), QFont::Medium));
   }
+
+private:
+  bool rightDown_ = false;
 };
 
 } // namespace
@@ -135,6 +160,9 @@ public:
   bool locked = false;
   bool asleep = false;
   QMenu* applicationMenu = nullptr;
+  // Lumivane is the active application: from its own activation until a press on the desktop,
+  // which goes to another application (the Dock's, the desktop's, or one under the pointer).
+  bool lumivaneActive = false;
 
   DesktopCanvas(sim::Desktop& desktop, std::vector<DockTile> tiles)
       : desktop_(desktop), tiles_(std::move(tiles)) {
@@ -202,6 +230,7 @@ protected:
       applicationMenu->popup(mapToGlobal(menuTitleFrame().bottomLeft().toPoint()));
       return;
     }
+    lumivaneActive = false;
     syncPointer(event->globalPosition());
     if (const auto button = mouseButton(event->button())) {
       desktop_.press(*button);
@@ -484,6 +513,27 @@ public:
     return std::make_unique<SimulatedStatusItem>(canvas_.addStatusButton(), *this);
   }
 
+  void activateIgnoringOtherApps() const override { canvas_.lumivaneActive = true; }
+
+  void orderFront(QWidget& window) const override {
+    for (const QPointer<SimulatedOverlayHost>& host : hosts_) {
+      if (host && host->hosts(window)) {
+        host->orderFrontRegardless();
+        return;
+      }
+    }
+    window.raise();
+  }
+
+  std::unique_ptr<native::OverlayHost> hostOverlay(QWidget& content) const override {
+    auto host = std::make_unique<SimulatedOverlayHost>(
+        content,
+        [canvas = QPointer<DesktopCanvas>(&canvas_)] { return canvas && canvas->lumivaneActive; });
+    std::erase_if(hosts_, [](const QPointer<SimulatedOverlayHost>& known) { return !known; });
+    hosts_.emplace_back(host.get());
+    return host;
+  }
+
 private:
   // The primary display's top edge in the bottom-left space.
   double primaryTop() const {
@@ -493,6 +543,7 @@ private:
 
   sim::Desktop& desktop_;
   DesktopCanvas& canvas_;
+  mutable std::vector<QPointer<SimulatedOverlayHost>> hosts_;
 };
 
 } // namespace
@@ -683,7 +734,8 @@ QImage SimulatorWindow::snapshot() const {
   QPainter painter(&image);
   const QPoint corner = canvas_->mapToGlobal(QPoint(0, 0));
   for (QWidget* window : QApplication::topLevelWidgets()) {
-    if (window != this && window->isVisible() &&
+    // A window whose content a host shows is drawn as the host.
+    if (window != this && window->isVisible() && !window->testAttribute(Qt::WA_DontShowOnScreen) &&
         window->geometry().intersects(QRect(corner, canvas_->size()))) {
       painter.setOpacity(window->windowOpacity());
       painter.drawPixmap(window->geometry().topLeft() - corner, window->grab());

@@ -15,6 +15,9 @@ public:
   virtual std::vector<std::string> arguments() = 0;
   // The main bundle's path (standardised, NFC).
   virtual std::string bundlePath() = 0;
+  // The operating system and its version, as a bug report names them ("macOS Version 14.5
+  // (Build 23F79)").
+  virtual std::string systemVersion() = 0;
 };
 
 } // namespace lumivane::platform

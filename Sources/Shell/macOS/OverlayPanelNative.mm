@@ -18,16 +18,49 @@
 }
 @end
 
-// The panel's content: the one accessibility element (a button) in place of the hosted view's.
+// The panel's content: the one accessibility element (a button) in place of the hosted view's,
+// and the owner of the panel's tracking area.
 @interface LMVOverlayContentView : NSView
 - (void)setPress:(std::function<void()>)press;
+- (void)setPointerInside:(std::function<void(bool)>)pointerInside;
 @end
 
 @implementation LMVOverlayContentView {
   std::function<void()> _press;
+  std::function<void(bool)> _pointerInside;
+}
+- (instancetype)initWithFrame:(NSRect)frame {
+  if ((self = [super initWithFrame:frame])) {
+    // Active always: the events come while Lumivane is inactive too. In the visible rectangle:
+    // AppKit keeps the area in step with the view's bounds.
+    [self addTrackingArea:[[NSTrackingArea alloc]
+                              initWithRect:NSZeroRect
+                                   options:NSTrackingMouseEnteredAndExited |
+                                           NSTrackingActiveAlways | NSTrackingInVisibleRect
+                                     owner:self
+                                  userInfo:nil]];
+  }
+  return self;
 }
 - (void)setPress:(std::function<void()>)press {
   _press = std::move(press);
+}
+- (void)setPointerInside:(std::function<void(bool)>)pointerInside {
+  _pointerInside = std::move(pointerInside);
+}
+- (void)mouseEntered:(NSEvent*)event {
+  (void)event;
+  if (_pointerInside) {
+    const auto pointerInside = _pointerInside;
+    pointerInside(true);
+  }
+}
+- (void)mouseExited:(NSEvent*)event {
+  (void)event;
+  if (_pointerInside) {
+    const auto pointerInside = _pointerInside;
+    pointerInside(false);
+  }
 }
 - (BOOL)isAccessibilityElement {
   return YES;
@@ -52,6 +85,18 @@
 @end
 
 namespace lumivane::mac {
+
+namespace {
+
+// On every space, out of window cycling, beside full-screen windows, above the Dock.
+void placeAboveTheDock(NSPanel* panel) {
+  panel.collectionBehavior = NSWindowCollectionBehaviorCanJoinAllSpaces |
+                             NSWindowCollectionBehaviorIgnoresCycle |
+                             NSWindowCollectionBehaviorFullScreenAuxiliary;
+  panel.level = NSPopUpMenuWindowLevel;
+}
+
+} // namespace
 
 struct OverlayPanelWindow::Objects {
   LMVOverlayPanel* panel;
@@ -86,12 +131,9 @@ std::unique_ptr<OverlayPanelWindow> OverlayPanelWindow::create(uintptr_t nativeV
   panel.opaque = NO;
   panel.backgroundColor = NSColor.clearColor;
   panel.hasShadow = NO;
-  panel.collectionBehavior = NSWindowCollectionBehaviorCanJoinAllSpaces |
-                             NSWindowCollectionBehaviorIgnoresCycle |
-                             NSWindowCollectionBehaviorFullScreenAuxiliary;
   panel.hidesOnDeactivate = NO;
   panel.floatingPanel = YES;
-  panel.level = NSPopUpMenuWindowLevel;
+  placeAboveTheDock(panel);
   panel.becomesKeyOnlyIfNeeded = YES;
   panel.releasedWhenClosed = NO;
   panel.animationBehavior = NSWindowAnimationBehaviorNone;
@@ -120,6 +162,7 @@ void OverlayPanelWindow::setFrameTopLeft(double x, double y, double width, doubl
 }
 
 void OverlayPanelWindow::orderFrontRegardless() {
+  placeAboveTheDock(objects_->panel);
   [objects_->panel orderFrontRegardless];
 }
 
@@ -145,6 +188,10 @@ void OverlayPanelWindow::setAccessibility(std::string_view label, std::string_vi
   content.accessibilityLabel = CFBridgingRelease(createNativeString(label));
   content.accessibilityIdentifier = CFBridgingRelease(createNativeString(identifier));
   [content setPress:std::move(press)];
+}
+
+void OverlayPanelWindow::trackPointer(std::function<void(bool inside)> inside) {
+  [objects_->content setPointerInside:std::move(inside)];
 }
 
 } // namespace lumivane::mac

@@ -29,7 +29,7 @@ public:
   StatusItemButton(const StatusItemButton&) = delete;
   StatusItemButton& operator=(const StatusItemButton&) = delete;
 
-  // Runs on every click, a quick second one included.
+  // Runs on every click of the left or the right button, a quick second one included.
   void setAction(std::function<void()> action);
   void setAccessibilityIdentifier(std::string_view identifier);
   // The system symbol `name` as a template image with its accessibility description; when the

@@ -107,6 +107,8 @@ std::unique_ptr<StatusItemButton> StatusItemButton::create() {
   LMVStatusItemTarget* target = [[LMVStatusItemTarget alloc] init];
   item.button.target = target;
   item.button.action = @selector(clicked:);
+  // The item has no menu of its own: a right click opens the popover too.
+  [item.button sendActionOn:NSEventMaskLeftMouseUp | NSEventMaskRightMouseUp];
   return std::unique_ptr<StatusItemButton>(new StatusItemButton(
       std::make_unique<Objects>(Objects{item, target, makeBadge(item.button)})));
 }

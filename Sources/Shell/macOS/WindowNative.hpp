@@ -12,7 +12,8 @@ namespace lumivane::mac {
 
 // The application's activation policy; accessory: no Dock icon and no menu bar of its own.
 void setActivationPolicy(platform::ActivationPolicy policy);
-// [NSApp activateIgnoringOtherApps:YES]: only where the coordinator asks for activation.
+// Makes Lumivane the active application ([NSApp activate] from macOS 14, before it
+// [NSApp activateIgnoringOtherApps:YES]): only where the coordinator asks for activation.
 void activateIgnoringOtherApps();
 // Orders the view's window to the front without activating the application (QWindow::raise
 // would: QCocoaWindow::raise calls activateIgnoringOtherApps unless QT_MAC_SET_RAISE_PROCESS=0).

@@ -52,7 +52,14 @@ void setActivationPolicy(platform::ActivationPolicy policy) {
 }
 
 void activateIgnoringOtherApps() {
-  [NSApp activateIgnoringOtherApps:YES];
+  // From macOS 14 activateIgnoringOtherApps: is deprecated and may be ignored; activate asks
+  // the system to make Lumivane active as a click on it would. Asked by selector: older systems
+  // (and SDKs) have no such method.
+  if ([NSApp respondsToSelector:@selector(activate)]) {
+    [NSApp performSelector:@selector(activate)];
+  } else {
+    [NSApp activateIgnoringOtherApps:YES];
+  }
 }
 
 bool orderFront(uintptr_t nativeView) {
