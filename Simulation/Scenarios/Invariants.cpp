@@ -230,7 +230,8 @@ std::optional<std::string> InvariantChecker::Impl::check() {
   attach();
   for (const auto part :
        {&InvariantChecker::Impl::checkOutstanding, &InvariantChecker::Impl::checkPresses,
-        &InvariantChecker::Impl::checkOverlay, &InvariantChecker::Impl::checkTimers}) {
+        &InvariantChecker::Impl::checkOverlay, &InvariantChecker::Impl::checkTimers,
+        &InvariantChecker::Impl::checkHeldPresses}) {
     if (failure) {
       return failure;
     }
@@ -526,6 +527,29 @@ std::optional<std::string> InvariantChecker::Impl::checkPresses() {
   return std::nullopt;
 }
 
+// Seen from the user's side: a press away from the Dock must reach what is under the pointer.
+// A tap whose process lost the grant keeps it from everything; Lumivane has one poll to notice.
+std::optional<std::string> InvariantChecker::Impl::checkHeldPresses() {
+  const double now = desktop_.now();
+  if (desktop_.platform().eventTaps.preflightPostEventAccess()) {
+    grantLostAt_.reset();
+  } else if (!grantLostAt_) {
+    grantLostAt_ = now;
+  }
+  const auto& events = desktop_.otherMouseEvents();
+  for (; heldPressesSeen_ < events.size(); ++heldPressesSeen_) {
+    const OtherMouseRecord& event = events[heldPressesSeen_];
+    if (event.type == platform::TapEventType::otherMouseDown && event.heldBack && !event.overDock &&
+        grantLostAt_ && now - *grantLostAt_ > pollGrace + epsilon) {
+      ++heldPressesSeen_;
+      return "invariant 9: a press of button " + std::to_string(event.button) +
+             " away from the Dock was held back " + seconds(now - *grantLostAt_) +
+             " after the grant went, longer than one permission poll";
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<AppIdentity> InvariantChecker::Impl::quittable(const std::string& name) {
   const Quittable key{name, desktop_.processChanges(), desktop_.dockConcealing(),
                       desktop_.dockPID(), desktop_.dockItemNamed(name).has_value()};
@@ -541,12 +565,12 @@ std::optional<AppIdentity> InvariantChecker::Impl::findQuittable(const std::stri
       !desktop_.dockItemNamed(name)) {
     return std::nullopt;
   }
-  platform::Workspace& workspace = desktop_.platform().workspace;
-  const std::optional<std::string> bundlePath = workspace.canonicalPath(path->second);
+  // The processes of the item's bundle as the system knows them, whatever bundle URL the
+  // workspace gives them.
   std::optional<platform::ApplicationInfo> found;
   int copies = 0;
-  for (platform::ApplicationInfo& info : workspace.runningApplications()) {
-    if (bundlePath && !info.isTerminated && info.bundlePath == bundlePath) {
+  for (platform::ApplicationInfo& info : desktop_.processesFrom(path->second)) {
+    if (!info.isTerminated) {
       ++copies;
       found = std::move(info);
     }
@@ -609,7 +633,7 @@ std::optional<std::string> InvariantChecker::Impl::checkOverlay() {
   if (lasting("concealed", desktop_.dockConcealing(), loopGrace)) {
     return shows + " while the Dock is out of sight or sliding away";
   }
-  if (lasting("accessibility", !desktop_.platform().accessibility.isProcessTrusted(), loopGrace)) {
+  if (lasting("accessibility", !desktop_.accessibilityGranted(), loopGrace)) {
     return shows + " without Accessibility";
   }
   if (lasting("quittable", !current || current != shownFor_, loopGrace)) {

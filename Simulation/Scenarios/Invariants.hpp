@@ -70,6 +70,7 @@ private:
   std::optional<std::string> checkPresses();
   std::optional<std::string> checkOverlay();
   std::optional<std::string> checkTimers();
+  std::optional<std::string> checkHeldPresses();
   // Where the pointer is against the icon of the application whose × shows; called at every
   // check and every pointer movement.
   void lookAtPointer();
@@ -123,6 +124,9 @@ private:
   std::map<int64_t, Press> presses_;   // by button, while it is down
   std::map<std::string, double, std::less<>> since_;
   bool stallReported_ = false;
+  // When the grant an active tap needs went, while it stays away.
+  std::optional<double> grantLostAt_;
+  std::size_t heldPressesSeen_ = 0;
 
   // The last answer of quittable() and what it depended on.
   struct Quittable {

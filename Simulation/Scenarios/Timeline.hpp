@@ -64,7 +64,7 @@ private:
   void note(double time, std::string text) { events_.push_back({time, std::move(text)}); }
   void collectPanel(double time);
   void collectShell(double time);
-  void collectRecords();
+  void collectRecords(double time);
   void collectApps(double time);
   void collect(double time);
 
@@ -84,6 +84,7 @@ private:
   std::vector<bool> windowsShown_;
   std::size_t quitRequestsSeen_ = 0;
   std::size_t logsSeen_ = 0;
+  std::size_t otherMouseSeen_ = 0;
   std::vector<Process> running_;
   uint64_t processChanges_ = 0; // of the desktop when running_ was last brought up to date
 };

@@ -93,7 +93,17 @@ public:
   void moveDockItem(int index, int to);
   // The item's icon bounces `hops` times, as an application asking for attention makes it.
   void bounceDockItem(int index, int hops);
-  // Wraps each item's image in `depth` inner elements, so the hit test walks up to the item.
+  // The count on an item's icon ("AXStatusLabel"); empty for none.
+  void setDockItemBadge(int index, std::string badge);
+  // The user opens an item's menu (right-click, or a long press): it shows beside the icon and
+  // stays where it opened; closeDockMenu closes it. See DockModel.hpp.
+  void openDockMenu(int index);
+  void closeDockMenu();
+  // Mission Control opens or closes: while it is open the Dock's application element has its
+  // "mc" group as another top-level child, over the primary display.
+  void setMissionControl(bool open);
+  // Wraps each item's image in `depth` inner elements, so the hit test walks up to the item. No
+  // real Dock is known to have them: a device to test the walk's limit.
   void setItemDepth(int depth);
   std::size_t dockItemCount() const;
   // The index of the item of that name while it is in the Dock; of the item in it or out of it.
@@ -145,6 +155,10 @@ public:
   // Lumivane's own process, its pid and bundle path.
   int32_t ownPID() const;
   const std::vector<QuitRequestRecord>& quitRequests() const;
+  // The processes running from the bundle at `bundlePath` (canonical paths equal), or still
+  // listed after their end, as the workspace reports them: the ones whose bundle URL names their
+  // executable (AppProfile::executableURL) among them.
+  std::vector<platform::ApplicationInfo> processesFrom(std::string_view bundlePath) const;
   // Grows whenever a process starts, ends or finishes launching, so that an observer can tell
   // the process table has not changed.
   uint64_t processChanges() const;
@@ -157,12 +171,21 @@ public:
 
   // Permissions, changeable at any moment. Lumivane's switch in the Accessibility list grants
   // (or revokes) Accessibility and post-event access together; without Accessibility every
-  // Accessibility message fails, without post-event access no tap can be made and existing taps
-  // see no events. setPostEventAccess changes post-event access alone, as when the system's
-  // two records of that switch disagree. Input Monitoring (listen access) gates nothing here.
+  // Accessibility message fails, without post-event access no tap can be made and an installed,
+  // enabled tap keeps its events from everything until it goes (SimulatedInput.hpp).
+  // removeFromAccessibilityList takes Lumivane's row out of the list: both go, but
+  // isProcessTrusted keeps answering true from its cache (AccessibilityTree.hpp); granting again
+  // is setAccessibility(true). setPostEventAccess changes post-event access alone, as when the
+  // system's two records of that switch disagree. Input Monitoring (listen access) gates
+  // nothing here.
   void setAccessibility(bool granted);
+  void removeFromAccessibilityList();
   void setPostEventAccess(bool granted);
   void setInputMonitoring(bool granted);
+  // The Accessibility grant itself, whatever the cached answer says.
+  bool accessibilityGranted() const;
+  // Times Lumivane asked whether it may make an active tap now (canCreateActiveTap).
+  std::size_t activeTapProbes() const;
   // Prompts: promptForTrust calls, and requestPostEventAccess calls while that access is missing.
   std::size_t trustPrompts() const;
   std::size_t postEventRequests() const;

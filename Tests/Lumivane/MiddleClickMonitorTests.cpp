@@ -25,6 +25,7 @@ public:
     masks.push_back(eventMask);
     return system_.createSessionTap(eventMask, std::move(callback));
   }
+  bool canCreateActiveTap() override { return system_.canCreateActiveTap(); }
   bool preflightListenEventAccess() override { return system_.preflightListenEventAccess(); }
   bool preflightPostEventAccess() override { return system_.preflightPostEventAccess(); }
   bool requestPostEventAccess() override { return system_.requestPostEventAccess(); }
