@@ -44,16 +44,21 @@ bool isExcluded(std::string_view bundleIdentifier) {
 // from Lumivane, like the excluded identifiers.
 constexpr std::string_view protectedAppsKey = "protectedApps";
 
-std::optional<AppIdentity> identityOf(const platform::ApplicationInfo& info) {
-  if (!info.bundlePath || !info.launchDate) {
+// A process by the bundle the system knows it by, whatever bundle URL the workspace gives it.
+std::optional<AppIdentity> identityOf(const Desktop& desktop,
+                                      const platform::ApplicationInfo& info) {
+  const std::optional<std::string> bundle =
+      info.launchDate ? desktop.bundleOf(info.pid, *info.launchDate) : std::nullopt;
+  if (!bundle) {
     return std::nullopt;
   }
-  return AppIdentity(info.pid, *info.bundlePath, *info.launchDate);
+  return AppIdentity(info.pid, *bundle, *info.launchDate);
 }
 
 // The processes of the item under a press are exactly this one.
-bool onlyOne(const std::vector<platform::ApplicationInfo>& processes, const AppIdentity& identity) {
-  return processes.size() == 1 && identityOf(processes.front()) == identity;
+bool onlyOne(const Desktop& desktop, const std::vector<platform::ApplicationInfo>& processes,
+             const AppIdentity& identity) {
+  return processes.size() == 1 && identityOf(desktop, processes.front()) == identity;
 }
 
 // The name Lumivane knows a process by: its localized name, else its bundle's file name without
@@ -328,7 +333,7 @@ InvariantChecker::Impl::checkQuitRequest(const QuitRequestRecord& record) {
   if (record.pid == desktop_.ownPID()) {
     return refuse("that is Lumivane itself");
   }
-  const std::optional<AppIdentity> identity = identityOf(process);
+  const std::optional<AppIdentity> identity = identityOf(desktop_, process);
   if (!identity) {
     return refuse("without a bundle path or launch date");
   }
@@ -350,13 +355,14 @@ InvariantChecker::Impl::checkQuitRequest(const QuitRequestRecord& record) {
   }
   const bool clicked = desktop_.panel().clicks > panelClicksBefore_ && shownBefore_ == identity;
   const auto& events = desktop_.otherMouseEvents();
-  const bool pressed = std::any_of(events.begin() + static_cast<std::ptrdiff_t>(otherMouseBefore_),
-                                   events.end(), [&](const OtherMouseRecord& event) {
-                                     return event.type == platform::TapEventType::otherMouseDown &&
-                                            event.button == 2 &&
-                                            (onlyOne(event.itemProcesses, *identity) ||
-                                             onlyOne(event.itemProcessesAfter, *identity));
-                                   });
+  const bool pressed =
+      std::any_of(events.begin() + static_cast<std::ptrdiff_t>(otherMouseBefore_), events.end(),
+                  [&](const OtherMouseRecord& event) {
+                    return event.type == platform::TapEventType::otherMouseDown &&
+                           event.button == 2 &&
+                           (onlyOne(desktop_, event.itemProcesses, *identity) ||
+                            onlyOne(desktop_, event.itemProcessesAfter, *identity));
+                  });
   if (!clicked && !pressed) {
     const std::string shown = shownBefore_ ? describe(*shownBefore_) : "nothing";
     return refuse("(" + describe(*identity) + ") the user did not point at; the × stood for " +
@@ -425,7 +431,7 @@ std::optional<std::string> InvariantChecker::Impl::checkStatus(const Status& sta
     const QuitOutcome expected = record.delivered ? QuitOutcome::waiting : QuitOutcome::refused;
     const std::string name = displayName(record.process);
     awaitedMessage_.reset();
-    if (report.outcome != expected || report.identity != identityOf(record.process) ||
+    if (report.outcome != expected || report.identity != identityOf(desktop_, record.process) ||
         report.name != appName(record.process)) {
       return "invariant 3: the quit request to " + name + " was followed by " + describe(report) +
              " instead of its " + std::string(outcomeName(expected)) + " report";
@@ -580,7 +586,7 @@ std::optional<AppIdentity> InvariantChecker::Impl::findQuittable(const std::stri
       found->pid == desktop_.ownPID()) {
     return std::nullopt;
   }
-  return identityOf(*found);
+  return identityOf(desktop_, *found);
 }
 
 std::optional<std::string> InvariantChecker::Impl::checkOverlay() {
@@ -682,7 +688,7 @@ void InvariantChecker::Impl::lookAtPointer() {
                                                     : lookedAtButtonFor_ == 0 && !onIcon;
   if (left) {
     const auto process = desktop_.platform().workspace.application(panel.pid);
-    leftIconFor_ = process ? identityOf(*process) : std::nullopt;
+    leftIconFor_ = process ? identityOf(desktop_, *process) : std::nullopt;
   }
   lookedAtButtonFor_ = panel.pid;
   lookedOnIcon_ = onIcon;

@@ -386,6 +386,11 @@ std::vector<platform::ApplicationInfo> Desktop::processesFrom(std::string_view b
   return state_->workspace.runningFrom(bundlePath);
 }
 
+std::optional<std::string>
+Desktop::bundleOf(int32_t pid, std::chrono::system_clock::time_point launchDate) const {
+  return state_->workspace.bundleOf(pid, launchDate);
+}
+
 uint64_t Desktop::processChanges() const {
   return state_->workspace.changes();
 }

@@ -159,6 +159,10 @@ public:
   // listed after their end, as the workspace reports them: the ones whose bundle URL names their
   // executable (AppProfile::executableURL) among them.
   std::vector<platform::ApplicationInfo> processesFrom(std::string_view bundlePath) const;
+  // The canonical path of the bundle the process launched at that date runs from, whatever
+  // bundle URL the workspace gives it; nothing for an unknown process or one without a bundle.
+  std::optional<std::string> bundleOf(int32_t pid,
+                                      std::chrono::system_clock::time_point launchDate) const;
   // Grows whenever a process starts, ends or finishes launching, so that an observer can tell
   // the process table has not changed.
   uint64_t processChanges() const;

@@ -188,6 +188,14 @@ SimulatedWorkspace::runningFrom(std::string_view bundlePath) {
   return result;
 }
 
+std::optional<std::string> SimulatedWorkspace::bundleOf(int32_t pid,
+                                                        system_clock::time_point launchDate) const {
+  const auto found = std::ranges::find_if(processes_, [&](const Process& process) {
+    return process.pid == pid && process.launchDate == launchDate;
+  });
+  return found == processes_.end() ? std::nullopt : bundleOf(*found);
+}
+
 std::optional<std::string> SimulatedWorkspace::bundleOf(const Process& process) const {
   if (process.profile.bundlePath.empty()) {
     return std::nullopt;

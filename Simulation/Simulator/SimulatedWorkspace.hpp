@@ -52,6 +52,9 @@ public:
   // The processes running from the bundle at `bundlePath` (canonical paths equal), and those
   // still listed after their end, as runningApplications() reports them.
   std::vector<platform::ApplicationInfo> runningFrom(std::string_view bundlePath);
+  // The canonical bundle path of the process with this pid launched at that date, running or not.
+  std::optional<std::string> bundleOf(int32_t pid,
+                                      std::chrono::system_clock::time_point launchDate) const;
   // The AppProfile a process was launched with, running or not.
   std::optional<AppProfile> profileOf(int32_t pid) const;
   std::optional<int32_t> pidOf(std::string_view name) const;

@@ -50,6 +50,16 @@ std::vector<Point> restingPoints(const Desktop& desktop) {
   return points;
 }
 
+// The Dock's magnification as the script's `dock` line sets it.
+bool dockMagnification(const Scenario& scenario) {
+  for (const Command& command : scenario.commands) {
+    if (const auto* dock = std::get_if<command::Dock>(&command.action)) {
+      return dock->magnifiedSize && *dock->magnifiedSize > dock->iconSize;
+    }
+  }
+  return false;
+}
+
 } // namespace
 
 int runDiagnose(std::string_view script, std::ostream& out, std::ostream& errors) {
@@ -80,9 +90,10 @@ int runDiagnose(std::string_view script, std::ostream& out, std::ostream& errors
   }
 
   bool finished = false;
-  const auto diagnostics =
-      std::make_shared<Diagnostics>(desktop.platform(), "simulated macOS (lumivane-sim)",
-                                    [&out](std::string_view line) { out << line << '\n'; });
+  const auto diagnostics = std::make_shared<Diagnostics>(
+      desktop.platform(),
+      Diagnostics::System{"simulated macOS (lumivane-sim)", dockMagnification(scenario)},
+      [&out](std::string_view line) { out << line << '\n'; });
   diagnostics->run([&finished] { finished = true; });
   // Each glide ends well before the next hit test, so every test sees the pointer at rest.
   for (std::size_t test = 0; test < points.size(); ++test) {

@@ -2,6 +2,7 @@
 
 #include "LumivaneCore/DockGeometry.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -61,6 +62,8 @@ std::string_view reason(DockObserver::NoApplication why) {
   switch (why) {
   case NoApplication::unreadable:
     return "could not be read";
+  case NoApplication::notAnItem:
+    return "no item to act on (a spacer or a Dock extra)";
   case NoApplication::notApplicationItem:
     return "not an application item";
   case NoApplication::noApplicationURL:
@@ -95,9 +98,9 @@ std::string describe(const DockObserver::Resolution& resolution) {
 
 } // namespace
 
-Diagnostics::Diagnostics(platform::Platform& platform, std::string systemVersion,
+Diagnostics::Diagnostics(platform::Platform& platform, System system,
                          std::function<void(std::string_view)> print)
-    : platform_(platform), systemVersion_(std::move(systemVersion)), print_(std::move(print)),
+    : platform_(platform), system_(std::move(system)), print_(std::move(print)),
       settings_(platform.defaults, platform.loginItems), observer_(platform) {
   observer_.isProtected = [this](std::string_view bundleIdentifier) {
     return settings_.protectedApps().contains(bundleIdentifier);
@@ -118,7 +121,7 @@ void Diagnostics::run(std::function<void()> done) {
 
 void Diagnostics::report() {
   print_("Lumivane diagnostics");
-  print_("System: " + systemVersion_);
+  print_("System: " + system_.version);
   print_("Lumivane: pid " + std::to_string(platform_.process.pid()) + ", " +
          platform_.process.bundlePath());
   print_("Accessibility: " + std::string(granted(platform_.accessibility.isProcessTrusted())));
@@ -127,6 +130,16 @@ void Diagnostics::report() {
   print_("Event posting (the middle-click tap): " +
          std::string(granted(platform_.eventTaps.preflightPostEventAccess())));
 
+  // AXIsProcessTrusted may answer yes from a cache after the grant went; making an active tap
+  // asks the system now. Only while the answer is yes: the report asks for nothing.
+  print_("Accessibility asked now (an active event tap can be made): " +
+         std::string(platform_.accessibility.isProcessTrusted()
+                         ? granted(platform_.eventTaps.canCreateActiveTap())
+                         : "not asked, the cached answer is no"));
+  print_("Dock magnification (its own setting): " +
+         std::string(!system_.dockMagnification   ? "unknown"
+                     : *system_.dockMagnification ? "on"
+                                                  : "off"));
   const std::vector<Rect> frames = platform_.screens.frames();
   print_("Displays (bottom-left space; top-left space): " + std::to_string(frames.size()));
   for (std::size_t index = 0; index < frames.size(); ++index) {
@@ -152,6 +165,32 @@ void Diagnostics::report() {
   }
 }
 
+std::string Diagnostics::measure(Point pointer, const DockObserver::ItemReading& item) {
+  if (!item.frame) {
+    return "its frame cannot be read";
+  }
+  std::string line =
+      std::string("pointer inside its frame: ") + (contains(*item.frame, pointer) ? "yes" : "no");
+  const std::optional<DockObserver::DockReading> dock = observer_.readDock();
+  if (!dock) {
+    return line;
+  }
+  const auto across = [edge = dock->edge](const Rect& frame) {
+    return edge == DockEdge::bottom ? frame.absHeight() : frame.absWidth();
+  };
+  std::optional<double> smallest;
+  for (const DockObserver::ItemReading& other : dock->items) {
+    if (other.frame && area(*other.frame) > 0) {
+      smallest = std::min(smallest.value_or(across(*other.frame)), across(*other.frame));
+    }
+  }
+  if (smallest) {
+    line += "; across the Dock " + number(across(*item.frame)) + ", its smallest item " +
+            number(*smallest) + (across(*item.frame) > *smallest ? " (grown)" : " (not grown)");
+  }
+  return line;
+}
+
 void Diagnostics::hitTest() {
   const Point location = platform_.mouse.location();
   const Point pointer{location.x, observer_.primaryTop() - location.y};
@@ -165,6 +204,7 @@ void Diagnostics::hitTest() {
       line += hit->target ? ", × at " + describe(hit->target->buttonFrame) : ", no × placement";
     }
     print_(line);
+    print_("     " + measure(pointer, *item));
   }
   if (hitTestsDone_ >= hitTests) {
     timer_.reset();

@@ -11,11 +11,12 @@ namespace lumivane {
 
 // The Accessibility and Input Monitoring permissions, polled every 2 s so that a grant or a
 // revocation in the system settings is noticed without a restart, and the actions that lead to
-// them. The middle-click tap is an active filter, which macOS gates by post-event access (granted
-// in the Accessibility list), not by Input Monitoring: the poll watches that access too, so that
-// granting it restarts the tap, and the middle-click notice's action leads there. Main thread;
-// onChange fires from refresh() (the poll, or a caller) only on a change. Create with
-// make_shared.
+// them. Accessibility is the live grant: AXIsProcessTrusted may go on answering yes from a cache
+// after Lumivane's row is removed from the Accessibility list, so while it says yes the poll also
+// asks the system whether an active tap can be made now (the middle-click tap is one, and macOS
+// gates it by that same grant, not by Input Monitoring). That costs one tap made and released
+// every 2 s, never run. Main thread; onChange fires from refresh() (the poll, or a caller) only
+// on a change. Create with make_shared.
 class PermissionManager : public Observable,
                           public std::enable_shared_from_this<PermissionManager> {
 public:
@@ -28,6 +29,7 @@ public:
   explicit PermissionManager(platform::Platform& platform);
 
   // Published fields.
+  // The Accessibility grant as it is now, not as the process's cached answer has it.
   bool accessibility() const { return accessibility_; }
   bool inputMonitoring() const { return inputMonitoring_; }
   // Whether the middle-click event tap runs; written by the coordinator only.
@@ -51,11 +53,12 @@ public:
 
 private:
   void openPrivacy(std::string_view pane);
+  // The cached answer, and while it says yes, whether the system lets an active tap be made.
+  bool liveAccessibility();
 
   platform::Platform& platform_;
   bool accessibility_;
   bool inputMonitoring_;
-  bool postEventAccess_; // what the middle-click tap needs; not published, no view shows it
   bool middleAvailable_ = false;
   std::unique_ptr<platform::Timer> timer_;
 };

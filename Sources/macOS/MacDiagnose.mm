@@ -17,8 +17,14 @@ int runDiagnose() {
     // application is never run, so it shows nothing and takes no focus.
     [NSApplication sharedApplication];
     NSString* version = NSProcessInfo.processInfo.operatingSystemVersionString;
-    const std::string system =
+    Diagnostics::System system;
+    system.version =
         "macOS " + utf8((__bridge CFStringRef)version).value_or(std::string("(unknown)"));
+    // The Dock's own preference; absent until the user has changed it once, which means off.
+    Boolean valid = false;
+    const Boolean magnifies =
+        CFPreferencesGetAppBooleanValue(CFSTR("magnification"), CFSTR("com.apple.dock"), &valid);
+    system.dockMagnification = valid ? magnifies : false;
 
     MacPlatform mac;
     const auto diagnostics =

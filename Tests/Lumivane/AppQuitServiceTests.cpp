@@ -431,6 +431,26 @@ TEST_F(QuitRequestPaths, AnNFDPathMatchesItsNFCForm) {
   EXPECT_EQ(statuses, std::vector{waiting("Cafe")});
 }
 
+// The workspace may give the executable inside the bundle as the bundle URL: the request names
+// the bundle, as the Dock item does, and two copies of it are still two.
+TEST_F(QuitRequestPaths, ABundleURLThatNamesTheExecutableIsTheBundle) {
+  sim::AppProfile notes = profile("Notes");
+  notes.executableURL = true;
+  const int32_t pid = desktop.launch(notes);
+  const RunningApp app{AppIdentity(pid, "/Applications/Notes.app", desktop.launchDate(pid)),
+                       "com.example.Notes",
+                       "Notes",
+                       true,
+                       true,
+                       false};
+  const int32_t copy = desktop.launch(notes);
+  service->request(app);
+  EXPECT_TRUE(statuses.empty());
+  desktop.endByItself(copy);
+  service->request(app);
+  EXPECT_EQ(statuses, std::vector{waiting("Notes")});
+}
+
 // Stands in for the own process's pid, so that the own process can look like an ordinary
 // application.
 class OwnProcess final : public platform::Process {

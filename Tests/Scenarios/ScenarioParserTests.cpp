@@ -117,13 +117,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
                   "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
                   "expect badge on|off | expect popover shown|hidden | expect pointer NAME | "
-                  "expect dock-events N"},
+                  "expect dock-events N | expect preview-edge bottom|left|right"},
         Malformed{"launch\nexpect status \"a\" fatal\n",
                   "line 2: usage: expect overlay hidden|NAME | expect status \"TEXT\" [error] | "
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
                   "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
                   "expect badge on|off | expect popover shown|hidden | expect pointer NAME | "
-                  "expect dock-events N"},
+                  "expect dock-events N | expect preview-edge bottom|left|right"},
         Malformed{"lock now\n", "line 1: usage: lock"},
         // The status item, its popover and its badge.
         Malformed{"open popover\n", "line 1: 'open' needs a 'launch' before it"},
@@ -135,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
                   "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
                   "expect badge on|off | expect popover shown|hidden | expect pointer NAME | "
-                  "expect dock-events N"},
+                  "expect dock-events N | expect preview-edge bottom|left|right"},
         // The protected-apps list.
         Malformed{"app Mail\nprotect Mail\n", "line 2: 'protect' needs a 'launch' before it"},
         Malformed{"app Mail\nlaunch\nprotect Mial\n", "line 3: unknown app 'Mial'"},
