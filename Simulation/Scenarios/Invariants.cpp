@@ -507,7 +507,8 @@ std::optional<std::string> InvariantChecker::Impl::checkPresses() {
   for (; otherMouseSeen_ < events.size(); ++otherMouseSeen_) {
     const OtherMouseRecord& event = events[otherMouseSeen_];
     if (event.type == platform::TapEventType::otherMouseDown) {
-      presses_[event.button] = {event.listened, event.swallowed, event.toDock, session_};
+      presses_[event.button] = {event.listened, event.swallowed, event.toDock, session_,
+                                grantLosses_};
       continue;
     }
     const auto press = presses_.find(event.button);
@@ -516,8 +517,10 @@ std::optional<std::string> InvariantChecker::Impl::checkPresses() {
     }
     const Press down = press->second;
     presses_.erase(press);
-    // Only Lumivane's own gestures, and only while the system let taps see both halves.
-    if (down.session != session_ || attached_ == nullptr || !down.listened || !event.listened) {
+    // Only Lumivane's own gestures, and only while the system let taps see both halves and all
+    // between them.
+    if (down.session != session_ || attached_ == nullptr || !down.listened || !event.listened ||
+        down.grantLosses != grantLosses_) {
       continue;
     }
     const std::string button = "button " + std::to_string(event.button);
@@ -541,6 +544,7 @@ std::optional<std::string> InvariantChecker::Impl::checkHeldPresses() {
     grantLostAt_.reset();
   } else if (!grantLostAt_) {
     grantLostAt_ = now;
+    ++grantLosses_;
   }
   const auto& events = desktop_.otherMouseEvents();
   for (; heldPressesSeen_ < events.size(); ++heldPressesSeen_) {

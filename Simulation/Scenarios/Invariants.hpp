@@ -55,6 +55,7 @@ private:
     bool swallowed = false;
     bool toDock = false;
     uint64_t session = 0;
+    uint64_t grantLosses = 0; // grantLosses_ at the press
   };
 
   void willRun(const Command& command);
@@ -126,6 +127,7 @@ private:
   bool stallReported_ = false;
   // When the grant an active tap needs went, while it stays away.
   std::optional<double> grantLostAt_;
+  uint64_t grantLosses_ = 0; // times the grant went
   std::size_t heldPressesSeen_ = 0;
 
   // The last answer of quittable() and what it depended on.

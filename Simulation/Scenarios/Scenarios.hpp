@@ -499,7 +499,9 @@ int runScenarioText(std::string_view text, std::ostream& timeline, std::ostream&
 //     running copy of its bundle. (The workspace port knows no other request than the normal
 //     one.)
 //  2. The Dock never receives a release whose press a tap swallowed, and receives every release
-//     whose press it received, while Input Monitoring lets taps see both.
+//     whose press it received, while Input Monitoring lets taps see both (and the grant taps
+//     need did not go in between: without it a tap must go, invariant 9, and what comes before
+//     the next poll sees the grant back finds none).
 //  3. Every accepted request gets its waiting or refusal message at once and then exactly one
 //     outcome: the end, or the time-out and at most one late end; texts and error flags exact,
 //     none missing, none twice.
