@@ -122,8 +122,8 @@ Failure ScenarioRunner::Impl::perform(const command::ExpectPreviewEdge& expect) 
   if (content->previewEdge == expect.edge) {
     return std::nullopt;
   }
-  return mismatch("preview edge " + std::string(verbs::edgeName(expect.edge)),
-                  std::string(verbs::edgeName(content->previewEdge)));
+  return mismatch("preview edge " + std::string(edgeName(expect.edge)),
+                  std::string(edgeName(content->previewEdge)));
 }
 
 } // namespace lumivane::sim

@@ -67,20 +67,8 @@ Parsed parseScreens(Words words) {
   return screens;
 }
 
-std::string_view edgeName(DockEdge edge) {
-  switch (edge) {
-  case DockEdge::bottom:
-    return "bottom";
-  case DockEdge::left:
-    return "left";
-  case DockEdge::right:
-    return "right";
-  }
-  return "bottom";
-}
-
 std::optional<DockEdge> edgeNamed(const Token& word) {
-  for (const DockEdge edge : {DockEdge::bottom, DockEdge::left, DockEdge::right}) {
+  for (const DockEdge edge : allDockEdges) {
     if (word.isBare(edgeName(edge))) {
       return edge;
     }

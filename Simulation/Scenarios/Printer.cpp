@@ -124,7 +124,7 @@ std::string size(const Rect& frame) {
 }
 
 std::string placement(const command::Dock& dock) {
-  std::string text(verbs::edgeName(dock.edge));
+  std::string text(edgeName(dock.edge));
   text += " icons=" + scriptNumber(dock.iconSize);
   if (dock.magnifiedSize) {
     text += " magnify=" + scriptNumber(*dock.magnifiedSize);
@@ -397,7 +397,7 @@ std::string arguments(const Action& action) {
             return "dock-events " + std::to_string(expect.count);
           },
           [](const command::ExpectPreviewEdge& expect) {
-            return "preview-edge " + std::string(verbs::edgeName(expect.edge));
+            return "preview-edge " + std::string(edgeName(expect.edge));
           },
       },
       action);

@@ -34,8 +34,7 @@ const Verb* of(const Action& action);
 // Its name, the printer's first word; empty for an action no script can write.
 std::string_view nameOf(const Action& action);
 
-// The Dock's edges as scripts name them: "bottom", "left", "right".
-std::string_view edgeName(DockEdge edge);
+// The Dock's edge a script names (edgeName, LumivaneCore/DockGeometry.hpp).
 std::optional<DockEdge> edgeNamed(const syntax::Token& word);
 
 // What `app NAME` launches when its options do not say otherwise.

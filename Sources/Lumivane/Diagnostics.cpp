@@ -31,18 +31,6 @@ std::string_view granted(bool isGranted) {
   return isGranted ? "granted" : "not granted";
 }
 
-std::string_view edgeName(DockEdge edge) {
-  switch (edge) {
-  case DockEdge::bottom:
-    return "bottom";
-  case DockEdge::left:
-    return "left";
-  case DockEdge::right:
-    return "right";
-  }
-  return "bottom";
-}
-
 std::string quoted(const std::optional<std::string>& text) {
   return text ? "\"" + *text + "\"" : "(unreadable)";
 }

@@ -436,13 +436,9 @@ TEST_F(QuitRequestPaths, AnNFDPathMatchesItsNFCForm) {
 TEST_F(QuitRequestPaths, ABundleURLThatNamesTheExecutableIsTheBundle) {
   sim::AppProfile notes = profile("Notes");
   notes.executableURL = true;
-  const int32_t pid = desktop.launch(notes);
-  const RunningApp app{AppIdentity(pid, "/Applications/Notes.app", desktop.launchDate(pid)),
-                       "com.example.Notes",
-                       "Notes",
-                       true,
-                       true,
-                       false};
+  RunningApp app = launch(notes);
+  app.identity =
+      AppIdentity(app.identity.pid(), "/Applications/Notes.app", app.identity.launchedAt());
   const int32_t copy = desktop.launch(notes);
   service->request(app);
   EXPECT_TRUE(statuses.empty());
