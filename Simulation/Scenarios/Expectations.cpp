@@ -1,4 +1,5 @@
 #include "Runner.hpp"
+#include "Verbs.hpp"
 
 #include <algorithm>
 
@@ -120,6 +121,18 @@ Failure ScenarioRunner::Impl::perform(const command::ExpectDockEvents& expect) c
     return std::nullopt;
   }
   return mismatch(std::to_string(expect.count) + " Dock events", std::to_string(count));
+}
+
+Failure ScenarioRunner::Impl::perform(const command::ExpectPreviewEdge& expect) const {
+  const auto& content = desktop_.shell().lastMenuContent;
+  if (!content) {
+    return std::string("no popover has opened");
+  }
+  if (content->previewEdge == expect.edge) {
+    return std::nullopt;
+  }
+  return mismatch("preview edge " + std::string(edgeName(expect.edge)),
+                  std::string(edgeName(content->previewEdge)));
 }
 
 } // namespace lumivane::sim

@@ -49,16 +49,21 @@ bool isExcluded(std::string_view bundleIdentifier) {
 // from Lumivane, like the excluded identifiers.
 constexpr std::string_view protectedAppsKey = "protectedApps";
 
-std::optional<AppIdentity> identityOf(const platform::ApplicationInfo& info) {
-  if (!info.bundlePath || !info.launchDate) {
+// A process by the bundle the system knows it by, whatever bundle URL the workspace gives it.
+std::optional<AppIdentity> identityOf(const Desktop& desktop,
+                                      const platform::ApplicationInfo& info) {
+  const std::optional<std::string> bundle =
+      info.launchDate ? desktop.bundleOf(info.pid, *info.launchDate) : std::nullopt;
+  if (!bundle) {
     return std::nullopt;
   }
-  return AppIdentity(info.pid, *info.bundlePath, *info.launchDate);
+  return AppIdentity(info.pid, *bundle, *info.launchDate);
 }
 
 // The processes of the item under a press are exactly this one.
-bool onlyOne(const std::vector<platform::ApplicationInfo>& processes, const AppIdentity& identity) {
-  return processes.size() == 1 && identityOf(processes.front()) == identity;
+bool onlyOne(const Desktop& desktop, const std::vector<platform::ApplicationInfo>& processes,
+             const AppIdentity& identity) {
+  return processes.size() == 1 && identityOf(desktop, processes.front()) == identity;
 }
 
 // The name Lumivane knows a process by: its localized name, else its bundle's file name without
@@ -240,7 +245,8 @@ std::optional<std::string> InvariantChecker::Impl::check() {
   for (const auto part :
        {&InvariantChecker::Impl::checkOutstanding, &InvariantChecker::Impl::checkPresses,
         &InvariantChecker::Impl::checkOverlay, &InvariantChecker::Impl::checkButtonPlace,
-        &InvariantChecker::Impl::checkTimers, &InvariantChecker::Impl::checkReopenOffer}) {
+        &InvariantChecker::Impl::checkTimers, &InvariantChecker::Impl::checkReopenOffer,
+        &InvariantChecker::Impl::checkHeldPresses}) {
     if (failure) {
       return failure;
     }
@@ -338,7 +344,7 @@ InvariantChecker::Impl::checkQuitRequest(const QuitRequestRecord& record) {
   if (record.pid == desktop_.ownPID()) {
     return refuse("that is Lumivane itself");
   }
-  const std::optional<AppIdentity> identity = identityOf(process);
+  const std::optional<AppIdentity> identity = identityOf(desktop_, process);
   if (!identity) {
     return refuse("without a bundle path or launch date");
   }
@@ -360,13 +366,14 @@ InvariantChecker::Impl::checkQuitRequest(const QuitRequestRecord& record) {
   }
   const bool clicked = desktop_.panel().clicks > panelClicksBefore_ && shownBefore_ == identity;
   const auto& events = desktop_.otherMouseEvents();
-  const bool pressed = std::any_of(events.begin() + static_cast<std::ptrdiff_t>(otherMouseBefore_),
-                                   events.end(), [&](const OtherMouseRecord& event) {
-                                     return event.type == platform::TapEventType::otherMouseDown &&
-                                            event.button == 2 &&
-                                            (onlyOne(event.itemProcesses, *identity) ||
-                                             onlyOne(event.itemProcessesAfter, *identity));
-                                   });
+  const bool pressed =
+      std::any_of(events.begin() + static_cast<std::ptrdiff_t>(otherMouseBefore_), events.end(),
+                  [&](const OtherMouseRecord& event) {
+                    return event.type == platform::TapEventType::otherMouseDown &&
+                           event.button == 2 &&
+                           (onlyOne(desktop_, event.itemProcesses, *identity) ||
+                            onlyOne(desktop_, event.itemProcessesAfter, *identity));
+                  });
   if (!clicked && !pressed) {
     const std::string shown = shownBefore_ ? describe(*shownBefore_) : "nothing";
     return refuse("(" + describe(*identity) + ") the user did not point at; the × stood for " +
@@ -429,7 +436,7 @@ std::optional<std::string> InvariantChecker::Impl::checkStatus(const Status& sta
     const QuitOutcome expected = record.delivered ? QuitOutcome::waiting : QuitOutcome::refused;
     const std::string name = displayName(record.process);
     awaitedMessage_.reset();
-    if (report.outcome != expected || report.identity != identityOf(record.process) ||
+    if (report.outcome != expected || report.identity != identityOf(desktop_, record.process) ||
         report.name != appName(record.process)) {
       return "invariant 3: the quit request to " + name + " was followed by " + describe(report) +
              " instead of its " + std::string(outcomeName(expected)) + " report";
@@ -509,7 +516,8 @@ std::optional<std::string> InvariantChecker::Impl::checkPresses() {
   for (; otherMouseSeen_ < events.size(); ++otherMouseSeen_) {
     const OtherMouseRecord& event = events[otherMouseSeen_];
     if (event.type == platform::TapEventType::otherMouseDown) {
-      presses_[event.button] = {event.listened, event.swallowed, event.toDock, session_};
+      presses_[event.button] = {event.listened, event.swallowed, event.toDock, session_,
+                                grantLosses_};
       continue;
     }
     const auto press = presses_.find(event.button);
@@ -518,8 +526,10 @@ std::optional<std::string> InvariantChecker::Impl::checkPresses() {
     }
     const Press down = press->second;
     presses_.erase(press);
-    // Only Lumivane's own gestures, and only while the system let taps see both halves.
-    if (down.session != session_ || attached_ == nullptr || !down.listened || !event.listened) {
+    // Only Lumivane's own gestures, and only while the system let taps see both halves and all
+    // between them.
+    if (down.session != session_ || attached_ == nullptr || !down.listened || !event.listened ||
+        down.grantLosses != grantLosses_) {
       continue;
     }
     const std::string button = "button " + std::to_string(event.button);
@@ -530,6 +540,30 @@ std::optional<std::string> InvariantChecker::Impl::checkPresses() {
     if (down.toDock && event.swallowed) {
       return "invariant 2: the release of " + button +
              " was swallowed though the Dock received its press";
+    }
+  }
+  return std::nullopt;
+}
+
+// Seen from the user's side: a press away from the Dock must reach what is under the pointer.
+// A tap whose process lost the grant keeps it from everything; Lumivane has one poll to notice.
+std::optional<std::string> InvariantChecker::Impl::checkHeldPresses() {
+  const double now = desktop_.now();
+  if (desktop_.platform().eventTaps.preflightPostEventAccess()) {
+    grantLostAt_.reset();
+  } else if (!grantLostAt_) {
+    grantLostAt_ = now;
+    ++grantLosses_;
+  }
+  const auto& events = desktop_.otherMouseEvents();
+  for (; heldPressesSeen_ < events.size(); ++heldPressesSeen_) {
+    const OtherMouseRecord& event = events[heldPressesSeen_];
+    if (event.type == platform::TapEventType::otherMouseDown && event.heldBack && !event.overDock &&
+        grantLostAt_ && now - *grantLostAt_ > pollGrace + epsilon) {
+      ++heldPressesSeen_;
+      return "invariant 10: a press of button " + std::to_string(event.button) +
+             " away from the Dock was held back " + seconds(now - *grantLostAt_) +
+             " after the grant went, longer than one permission poll";
     }
   }
   return std::nullopt;
@@ -550,12 +584,12 @@ std::optional<AppIdentity> InvariantChecker::Impl::findQuittable(const std::stri
       !desktop_.dockItemNamed(name)) {
     return std::nullopt;
   }
-  platform::Workspace& workspace = desktop_.platform().workspace;
-  const std::optional<std::string> bundlePath = workspace.canonicalPath(path->second);
+  // The processes of the item's bundle as the system knows them, whatever bundle URL the
+  // workspace gives them.
   std::optional<platform::ApplicationInfo> found;
   int copies = 0;
-  for (platform::ApplicationInfo& info : workspace.runningApplications()) {
-    if (bundlePath && !info.isTerminated && info.bundlePath == bundlePath) {
+  for (platform::ApplicationInfo& info : desktop_.processesFrom(path->second)) {
+    if (!info.isTerminated) {
       ++copies;
       found = std::move(info);
     }
@@ -565,7 +599,7 @@ std::optional<AppIdentity> InvariantChecker::Impl::findQuittable(const std::stri
       found->pid == desktop_.ownPID()) {
     return std::nullopt;
   }
-  return identityOf(*found);
+  return identityOf(desktop_, *found);
 }
 
 std::optional<std::string> InvariantChecker::Impl::checkOverlay() {
@@ -618,7 +652,7 @@ std::optional<std::string> InvariantChecker::Impl::checkOverlay() {
   if (lasting("concealed", desktop_.dockConcealing(), loopGrace)) {
     return shows + " while the Dock is out of sight or sliding away";
   }
-  if (lasting("accessibility", !desktop_.platform().accessibility.isProcessTrusted(), loopGrace)) {
+  if (lasting("accessibility", !desktop_.accessibilityGranted(), loopGrace)) {
     return shows + " without Accessibility";
   }
   if (lasting("quittable", !current || current != shownFor_, loopGrace)) {
@@ -740,9 +774,12 @@ void InvariantChecker::Impl::watchPointer() {
 std::optional<std::string> InvariantChecker::Impl::checkButtonPlace() {
   const PanelRecord& panel = desktop_.panel();
   const Point pointer = desktop_.pointer();
+  // An open item menu lies above the icons: the pointer on it is on no item.
+  const std::optional<Rect> menu = desktop_.dockMenuFrame();
+  const bool onMenu = menu && contains(*menu, pointer);
   const auto onItem = [&](int item, double margin) {
     const Rect frame = desktop_.itemFrame(item);
-    return area(frame) > 0 &&
+    return !onMenu && area(frame) > 0 &&
            contains(Rect{frame.minX() - margin, frame.minY() - margin,
                          frame.absWidth() + 2 * margin, frame.absHeight() + 2 * margin},
                     pointer);

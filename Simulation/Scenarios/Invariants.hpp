@@ -58,6 +58,7 @@ private:
     bool swallowed = false;
     bool toDock = false;
     uint64_t session = 0;
+    uint64_t grantLosses = 0; // grantLosses_ at the press
   };
 
   void willRun(const Command& command);
@@ -76,6 +77,7 @@ private:
   std::optional<std::string> checkTimers();
   std::optional<std::string> checkOpenRequests();
   std::optional<std::string> checkReopenOffer();
+  std::optional<std::string> checkHeldPresses();
   // Notes where the pointer moved, which starts any rest afresh; called at every check and
   // every pointer movement.
   void watchPointer();
@@ -134,6 +136,10 @@ private:
   std::map<int64_t, Press> presses_;     // by button, while it is down
   std::map<std::string, double, std::less<>> since_;
   bool stallReported_ = false;
+  // When the grant an active tap needs went, while it stays away.
+  std::optional<double> grantLostAt_;
+  uint64_t grantLosses_ = 0; // times the grant went
+  std::size_t heldPressesSeen_ = 0;
 
   // The last answer of quittable() and what it depended on.
   struct Quittable {

@@ -67,18 +67,23 @@ Parsed parseScreens(Words words) {
   return screens;
 }
 
+std::optional<DockEdge> edgeNamed(const Token& word) {
+  for (const DockEdge edge : allDockEdges) {
+    if (word.isBare(edgeName(edge))) {
+      return edge;
+    }
+  }
+  return std::nullopt;
+}
+
 Parsed parseDock(Words words) {
   if (words.empty()) {
     return usage();
   }
 
   command::Dock dock;
-  if (words[0].isBare("bottom")) {
-    dock.edge = DockEdge::bottom;
-  } else if (words[0].isBare("left")) {
-    dock.edge = DockEdge::left;
-  } else if (words[0].isBare("right")) {
-    dock.edge = DockEdge::right;
+  if (const auto edge = edgeNamed(words[0])) {
+    dock.edge = *edge;
   } else {
     return problem("unknown Dock edge '" + words[0].text + "'");
   }
@@ -150,6 +155,10 @@ Parsed parseApp(Words words) {
       app.pinned = false;
       continue;
     }
+    if (word.isBare("executable-url")) {
+      profile.executableURL = true;
+      continue;
+    }
     const auto pair = option(word);
     if (!pair) {
       return unknownOption(word);
@@ -207,6 +216,20 @@ Parsed parseSeparator(Words words) {
     return usage();
   }
   return command::DockItem{DockItemKind::separator, {}, {}};
+}
+
+Parsed parseSpacer(Words words) {
+  if (words.size() != 1 || words[0].text.empty()) {
+    return usage();
+  }
+  return command::DockItem{DockItemKind::spacer, name(words[0]), {}};
+}
+
+Parsed parseExtra(Words words) {
+  if (words.size() != 1 || words[0].text.empty()) {
+    return usage();
+  }
+  return command::DockItem{DockItemKind::extra, name(words[0]), {}};
 }
 
 Parsed parseDocument(Words words) {
@@ -276,6 +299,11 @@ Parsed parsePermission(Words words) {
     permission.kind = command::Permission::Kind::inputMonitoring;
   } else {
     return problem("unknown permission '" + words[0].text + "'");
+  }
+  if (words[1].isBare("removed") && permission.kind == command::Permission::Kind::accessibility) {
+    permission.granted = false;
+    permission.removed = true;
+    return permission;
   }
   const auto granted = parseSwitch(words[1]);
   if (!granted) {

@@ -199,6 +199,13 @@ Parsed parseExpect(Words words) {
     }
     return command::ExpectDockEvents{*count};
   }
+  if (what.isBare("preview-edge") && rest.size() == 1) {
+    const auto edge = edgeNamed(rest[0]);
+    if (!edge) {
+      return problem("unknown Dock edge '" + rest[0].text + "'");
+    }
+    return command::ExpectPreviewEdge{*edge};
+  }
   return usage();
 }
 
@@ -254,6 +261,27 @@ Parsed parseBounce(Words words) {
     bounce.hops = *hops;
   }
   return bounce;
+}
+
+Parsed parseMissionControlShown(bool open, Words words) {
+  if (!words.empty()) {
+    return usage();
+  }
+  return command::MissionControl{open};
+}
+
+Parsed parseItemMenu(Words words) {
+  if (words.size() != 1 || words[0].text.empty()) {
+    return usage();
+  }
+  return command::ItemMenu{words[0].isBare("close") ? std::string() : name(words[0])};
+}
+
+Parsed parseDockBadge(Words words) {
+  if (words.size() != 2 || words[0].text.empty()) {
+    return usage();
+  }
+  return command::DockBadge{name(words[0]), words[1].text};
 }
 
 Parsed parseQueue(Words words) {

@@ -70,6 +70,13 @@ public:
               return item({PointerTarget::Kind::item, {}, change.name});
             },
             [&](const command::Bounce& bounce) { return app(bounce.name); },
+            [&](const command::ItemMenu& menu) -> std::optional<std::string> {
+              return menu.name.empty() ? std::nullopt
+                                       : item({PointerTarget::Kind::item, {}, menu.name});
+            },
+            [&](const command::DockBadge& badge) {
+              return item({PointerTarget::Kind::item, {}, badge.name});
+            },
             [&](const command::Mouse& mouse) -> std::optional<std::string> {
               return mouse.target ? item(*mouse.target) : std::nullopt;
             },

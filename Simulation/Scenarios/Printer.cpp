@@ -74,6 +74,10 @@ std::string_view itemVerb(const command::DockItem& item) {
     return "url";
   case DockItemKind::minimizedWindow:
     return "minimized";
+  case DockItemKind::spacer:
+    return "spacer";
+  case DockItemKind::extra:
+    return "extra";
   }
   return "";
 }
@@ -120,9 +124,7 @@ std::string size(const Rect& frame) {
 }
 
 std::string placement(const command::Dock& dock) {
-  std::string text = dock.edge == DockEdge::bottom ? "bottom"
-                     : dock.edge == DockEdge::left ? "left"
-                                                   : "right";
+  std::string text(edgeName(dock.edge));
   text += " icons=" + scriptNumber(dock.iconSize);
   if (dock.magnifiedSize) {
     text += " magnify=" + scriptNumber(*dock.magnifiedSize);
@@ -173,6 +175,9 @@ std::string app(const command::App& app) {
   }
   if (!app.pinned) {
     text += " unpinned";
+  }
+  if (profile.executableURL) {
+    text += " executable-url";
   }
   return text;
 }
@@ -242,6 +247,8 @@ std::string arguments(const Action& action) {
             switch (item.kind) {
             case DockItemKind::folder:
             case DockItemKind::minimizedWindow:
+            case DockItemKind::spacer:
+            case DockItemKind::extra:
               return scriptQuoted(item.name);
             case DockItemKind::document:
               return scriptQuoted(item.name) + " path=" + scriptQuoted(item.target);
@@ -264,7 +271,9 @@ std::string arguments(const Action& action) {
             return std::string(permission.kind == command::Permission::Kind::accessibility
                                    ? "accessibility"
                                    : "input-monitoring") +
-                   (permission.granted ? " on" : " off");
+                   (permission.removed   ? " removed"
+                    : permission.granted ? " on"
+                                         : " off");
           },
           [](const command::Launch& launch) {
             return std::string(launch.welcome ? "--welcome" : "");
@@ -308,6 +317,13 @@ std::string arguments(const Action& action) {
           },
           [](const command::Queue& queue) { return std::string(queue.hold ? "hold" : "release"); },
           [](const command::DockHidden&) { return std::string(); },
+          [](const command::MissionControl&) { return std::string(); },
+          [](const command::ItemMenu& menu) {
+            return menu.name.empty() ? std::string("close") : scriptQuoted(menu.name);
+          },
+          [](const command::DockBadge& badge) {
+            return scriptQuoted(badge.name) + " " + scriptQuoted(badge.text);
+          },
           [](const command::MoveDock& move) { return placement(move.placement); },
           [](const command::Screens& screens) {
             std::string text;
@@ -385,6 +401,9 @@ std::string arguments(const Action& action) {
           [](const command::ExpectDockEvents& expect) {
             return "dock-events " + std::to_string(expect.count);
           },
+          [](const command::ExpectPreviewEdge& expect) {
+            return "preview-edge " + std::string(edgeName(expect.edge));
+          },
       },
       action);
 }
@@ -420,6 +439,11 @@ std::string_view verbs::nameOf(const Action& action) {
           [](const command::DockHidden& dock) -> std::string_view {
             return dock.hidden ? "dock-hide" : "dock-show";
           },
+          [](const command::MissionControl& missionControl) -> std::string_view {
+            return missionControl.open ? "mission-control-open" : "mission-control-close";
+          },
+          [](const command::ItemMenu&) -> std::string_view { return "dock-menu"; },
+          [](const command::DockBadge&) -> std::string_view { return "dock-badge"; },
           [](const command::MoveDock&) -> std::string_view { return "move-dock"; },
           [](const command::Screens&) -> std::string_view { return "screens"; },
           [](const command::InjectFault&) -> std::string_view { return "fault"; },
@@ -454,6 +478,7 @@ std::string_view verbs::nameOf(const Action& action) {
           [](const command::ExpectReopen&) -> std::string_view { return "expect"; },
           [](const command::ExpectPointer&) -> std::string_view { return "expect"; },
           [](const command::ExpectDockEvents&) -> std::string_view { return "expect"; },
+          [](const command::ExpectPreviewEdge&) -> std::string_view { return "expect"; },
       },
       action);
 }

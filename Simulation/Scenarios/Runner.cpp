@@ -144,7 +144,9 @@ Failure ScenarioRunner::Impl::perform(const command::Default& value) {
 }
 
 Failure ScenarioRunner::Impl::perform(const command::Permission& permission) {
-  if (permission.kind == command::Permission::Kind::accessibility) {
+  if (permission.removed) {
+    desktop_.removeFromAccessibilityList();
+  } else if (permission.kind == command::Permission::Kind::accessibility) {
     desktop_.setAccessibility(permission.granted);
   } else {
     desktop_.setInputMonitoring(permission.granted);

@@ -60,6 +60,9 @@ private:
   Failure perform(const command::Bounce& bounce);
   Failure perform(const command::Queue& queue);
   Failure perform(const command::DockHidden& dock);
+  Failure perform(const command::MissionControl& missionControl);
+  Failure perform(const command::ItemMenu& menu);
+  Failure perform(const command::DockBadge& badge);
   Failure perform(const command::MoveDock& move);
   Failure perform(const command::Screens& screens);
   Failure perform(const command::InjectFault& inject);
@@ -88,6 +91,7 @@ private:
   Failure perform(const command::ExpectReopen& expect) const;
   Failure perform(const command::ExpectPointer& expect) const;
   Failure perform(const command::ExpectDockEvents& expect) const;
+  Failure perform(const command::ExpectPreviewEdge& expect) const;
   Failure passTime(double seconds, const std::function<void(double)>& sample);
   std::optional<std::size_t> shownWindow(ShellWindow kind) const;
 

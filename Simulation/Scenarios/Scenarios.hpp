@@ -78,8 +78,9 @@ struct App {
   friend bool operator==(const App&, const App&) = default;
 };
 // A Dock item that is not an app of the script: a folder, the trash, a separator, a document
-// (target: its path), a URL (target: the URL), a minimized window, or Launchpad or Mission
-// Control (application items of the Dock's own, target: their bundle path).
+// (target: its path), a URL (target: the URL), a minimized window, a spacer (its name only the
+// script's handle on it), a Dock extra, or Launchpad or Mission Control (application items of
+// the Dock's own, target: their bundle path).
 struct DockItem {
   DockItemKind kind = DockItemKind::folder;
   std::string name;
@@ -100,6 +101,9 @@ struct Permission {
   enum class Kind { accessibility, inputMonitoring };
   Kind kind = Kind::accessibility;
   bool granted = true;
+  // Accessibility: Lumivane's row taken out of the list rather than switched off; the process
+  // keeps its cached answer that it is trusted.
+  bool removed = false;
 
   friend bool operator==(const Permission&, const Permission&) = default;
 };
@@ -188,6 +192,24 @@ struct DockHidden {
   bool hidden = true;
 
   friend bool operator==(const DockHidden&, const DockHidden&) = default;
+};
+struct MissionControl {
+  bool open = true;
+
+  friend bool operator==(const MissionControl&, const MissionControl&) = default;
+};
+// The user opens a Dock item's menu; an empty name closes the open one.
+struct ItemMenu {
+  std::string name;
+
+  friend bool operator==(const ItemMenu&, const ItemMenu&) = default;
+};
+// The count on an item's icon; empty: none.
+struct DockBadge {
+  std::string name;
+  std::string text;
+
+  friend bool operator==(const DockBadge&, const DockBadge&) = default;
 };
 struct MoveDock {
   Dock placement;
@@ -349,6 +371,12 @@ struct ExpectDockEvents {
 
   friend bool operator==(const ExpectDockEvents&, const ExpectDockEvents&) = default;
 };
+// The edge the layout preview of the popover last opened shows.
+struct ExpectPreviewEdge {
+  DockEdge edge = DockEdge::bottom;
+
+  friend bool operator==(const ExpectPreviewEdge&, const ExpectPreviewEdge&) = default;
+};
 
 } // namespace command
 
@@ -357,13 +385,14 @@ using Action = std::variant<
     command::Default, command::Permission, command::Launch, command::Pointer, command::Glide,
     command::Wait, command::Mouse, command::Post, command::AppEvent, command::ReusePID,
     command::DockRestart, command::DockChange, command::Bounce, command::Queue, command::DockHidden,
-    command::MoveDock, command::Screens, command::InjectFault, command::Latency,
-    command::ExtraChildren, command::TapDisable, command::Button, command::Shutdown,
-    command::Switch, command::Layout, command::Close, command::Popover, command::StatusBar,
-    command::Protect, command::Reopen, command::DeleteApp, command::ExpectOverlay,
-    command::ExpectStatus, command::ExpectApp, command::ExpectQuitRequests, command::ExpectSymbol,
-    command::ExpectTooltip, command::ExpectWindow, command::ExpectBadge, command::ExpectPopover,
-    command::ExpectReopen, command::ExpectPointer, command::ExpectDockEvents>;
+    command::MissionControl, command::ItemMenu, command::DockBadge, command::MoveDock,
+    command::Screens, command::InjectFault, command::Latency, command::ExtraChildren,
+    command::TapDisable, command::Button, command::Shutdown, command::Switch, command::Layout,
+    command::Close, command::Popover, command::StatusBar, command::Protect, command::Reopen,
+    command::DeleteApp, command::ExpectOverlay, command::ExpectStatus, command::ExpectApp,
+    command::ExpectQuitRequests, command::ExpectSymbol, command::ExpectTooltip,
+    command::ExpectWindow, command::ExpectBadge, command::ExpectPopover, command::ExpectReopen,
+    command::ExpectPointer, command::ExpectDockEvents, command::ExpectPreviewEdge>;
 
 struct Command {
   int line = 0;       // 1-based line in the script
@@ -488,7 +517,9 @@ int runScenarioText(std::string_view text, std::ostream& timeline, std::ostream&
 //     running copy of its bundle. (The workspace port knows no other request than the normal
 //     one.)
 //  2. The Dock never receives a release whose press a tap swallowed, and receives every release
-//     whose press it received, while Input Monitoring lets taps see both.
+//     whose press it received, while Input Monitoring lets taps see both (and the grant taps
+//     need did not go in between: without it a tap must go, invariant 10, and what comes before
+//     the next poll sees the grant back finds none).
 //  3. Every accepted request gets its waiting or refusal message at once and then exactly one
 //     outcome: the end, or the time-out and at most one late end; texts and error flags exact,
 //     none missing, none twice.
@@ -512,6 +543,9 @@ int runScenarioText(std::string_view text, std::ostream& timeline, std::ostream&
 //     had quit and within a minute of it, at most once per quit, never while a copy of it runs
 //     or once the user protected it. 重新打开 shows only in that minute, and goes within a second
 //     of its end or of the application's return.
+// 10. Once the grant an active tap needs is gone, no press of any button away from the Dock is
+//     held back by a tap (kept from the Dock, other applications and everything else) later
+//     than one permission poll after the grant went.
 //
 // Where Lumivane can only notice a change on its next look (a permission poll is not needed:
 // the hover loop's next step sees it), the condition must last longer than a short grace before
@@ -534,6 +568,9 @@ public:
   static constexpr double messageGrace = 0.5;
   // One Dock query's budget plus one Accessibility message time-out.
   static constexpr double stallLimit = 0.065 + 0.02;
+  // Seconds a tap may hold presses back after the grant went: one permission poll's interval and
+  // its timer's tolerance.
+  static constexpr double pollGrace = 2.0 + 0.4;
 
   // Watches the runner: takes its onCommand and onCheck slots.
   explicit InvariantChecker(ScenarioRunner& runner);

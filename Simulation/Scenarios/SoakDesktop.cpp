@@ -172,6 +172,11 @@ void Session::drawItems(std::vector<Action>& actions) {
     actions.emplace_back(command::DockItem{DockItemKind::trash, std::string(verbs::trashName), {}});
     items_.emplace_back(verbs::trashName);
   }
+  for (const std::string& app : apps_) {
+    if (random_.chance(0.1)) {
+      actions.emplace_back(command::DockBadge{app, std::to_string(random_.between(1, 99))});
+    }
+  }
 }
 
 // How an ordinary application behaves: its quit, activation policy, launch state and copies.
@@ -196,6 +201,7 @@ command::App Session::drawApp() {
   if (random_.chance(0.08)) {
     profile.finishedLaunching = false;
   }
+  profile.executableURL = random_.chance(0.08);
   const double copies = random_.uniform(0, 1);
   if (copies < 0.08) {
     app.copies = 0;
@@ -250,6 +256,11 @@ void Session::varyItem(std::vector<Action>& actions, command::App& app) {
   if (random_.chance(0.1)) {
     app.pinned = false;
   }
+  if (profile.name == "Safari" && random_.chance(0.5)) {
+    // The Dock's default Safari item names the Preboot cryptex the link leads into.
+    app.itemPath = "/System/Volumes/Preboot/Cryptexes/App/System/Applications/Safari.app";
+    return;
+  }
   if (!random_.chance(0.15)) {
     return;
   }
@@ -280,7 +291,7 @@ void Session::varyItem(std::vector<Action>& actions, command::App& app) {
 
 // A Dock item that stands for no app of the session; its name, or nothing for one without.
 std::string Session::otherItem(std::vector<Action>& actions, const std::string& name) {
-  switch (random_.between(0, 4)) {
+  switch (random_.between(0, 6)) {
   case 0: {
     // A document, now and then an application bundle.
     const std::string path = random_.chance(0.5) && !apps_.empty()
@@ -294,6 +305,12 @@ std::string Session::otherItem(std::vector<Action>& actions, const std::string& 
     return name;
   case 2:
     actions.emplace_back(command::DockItem{DockItemKind::minimizedWindow, name, {}});
+    return name;
+  case 3:
+    actions.emplace_back(command::DockItem{DockItemKind::spacer, name, {}});
+    return name;
+  case 4:
+    actions.emplace_back(command::DockItem{DockItemKind::extra, name, {}});
     return name;
   default: {
     const verbs::SystemItem& item = random_.chance(0.5) ? verbs::launchpad : verbs::missionControl;

@@ -37,6 +37,29 @@ Session::Step Session::rearrange(Desktop& desktop) {
   return command::DockChange{Kind::move, name, random_.between(0, last)};
 }
 
+Session::Step Session::realDock(Desktop& desktop) {
+  const double kind = random_.uniform(0, 1);
+  if (kind < 0.35) {
+    missionControl_ = !missionControl_;
+    return command::MissionControl{missionControl_};
+  }
+  if (kind < 0.7) {
+    if (menuOpen_ && random_.chance(0.6)) {
+      menuOpen_ = false;
+      return command::ItemMenu{};
+    }
+    const std::string name = anyItem();
+    if (!desktop.dockItemNamed(name)) {
+      return std::nullopt;
+    }
+    menuOpen_ = true;
+    return command::ItemMenu{name};
+  }
+  const std::string& name = random_.pick(apps_);
+  return command::DockBadge{name,
+                            random_.chance(0.3) ? "" : std::to_string(random_.between(1, 120))};
+}
+
 Session::Step Session::attention(Desktop& desktop) {
   const std::string& name = random_.pick(apps_);
   if (!desktop.dockItemNamed(name)) {

@@ -127,6 +127,9 @@ private:
   Step holdButton(Desktop& desktop);
   Step oneTurn(Desktop& desktop);
   Step toEdge(Desktop& desktop);
+  // What a real Dock does besides: Mission Control opens or closes, an item's menu opens or
+  // closes, an icon's badge changes.
+  Step realDock(Desktop& desktop);
 
   Random random_;
   Desktop* desktop_ = nullptr; // during step()
@@ -149,6 +152,8 @@ private:
   bool dockHidden_ = false;
   bool accessibility_ = true;
   bool inputMonitoring_ = true;
+  bool missionControl_ = false;
+  bool menuOpen_ = false;
   bool fault_ = false;
   // The last quit (its index among the quit requests) the user went to take back.
   std::optional<std::size_t> reopenedQuit_;

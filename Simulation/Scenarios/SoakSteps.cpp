@@ -140,7 +140,7 @@ Session::Step Session::draw(Desktop& desktop) {
     double weight;
     Step (Session::*make)(Desktop&);
   };
-  static constexpr std::array<Kind, 32> kinds{{
+  static constexpr std::array<Kind, 33> kinds{{
       {16, &Session::rest},        {12, &Session::pause},       {14, &Session::toButton},
       {10, &Session::clickButton}, {4, &Session::sweep},        {5, &Session::away},
       {4, &Session::aroundDock},   {2, &Session::jump},         {5, &Session::mouse},
@@ -151,7 +151,7 @@ Session::Step Session::draw(Desktop& desktop) {
       {1, &Session::space},        {10, &Session::restore},     {3, &Session::race},
       {2, &Session::rearrange},    {1, &Session::attention},    {2, &Session::holdButton},
       {1, &Session::oneTurn},      {3, &Session::toEdge},       {2, &Session::protection},
-      {6, &Session::travel},       {3, &Session::reopen},
+      {6, &Session::travel},       {3, &Session::reopen},       {2, &Session::realDock},
   }};
   double total = 0;
   for (const Kind& kind : kinds) {
@@ -474,9 +474,12 @@ Session::Step Session::permission(Desktop&) {
     granted = !granted;
   }
   fault_ = !granted;
-  return command::Permission{accessibility ? command::Permission::Kind::accessibility
+  command::Permission change{accessibility ? command::Permission::Kind::accessibility
                                            : command::Permission::Kind::inputMonitoring,
                              granted};
+  // Now and then Lumivane's row goes from the list rather than its switch.
+  change.removed = accessibility && !granted && random_.chance(0.5);
+  return change;
 }
 
 Session::Step Session::tap(Desktop&) {

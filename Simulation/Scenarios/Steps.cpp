@@ -206,6 +206,34 @@ Failure ScenarioRunner::Impl::perform(const command::DockHidden& dock) {
   return std::nullopt;
 }
 
+Failure ScenarioRunner::Impl::perform(const command::MissionControl& missionControl) {
+  desktop_.setMissionControl(missionControl.open);
+  return std::nullopt;
+}
+
+Failure ScenarioRunner::Impl::perform(const command::ItemMenu& menu) {
+  if (menu.name.empty()) {
+    desktop_.closeDockMenu();
+    return std::nullopt;
+  }
+  const auto index = desktop_.dockItemNamed(menu.name);
+  if (!index) {
+    return "the Dock has no item '" + menu.name + "'";
+  }
+  desktop_.openDockMenu(*index);
+  return std::nullopt;
+}
+
+// By name, in the Dock or out of it: a badge stays with its item.
+Failure ScenarioRunner::Impl::perform(const command::DockBadge& badge) {
+  const auto index = desktop_.dockItemIndex(badge.name);
+  if (!index) {
+    return "the Dock has no item '" + badge.name + "'";
+  }
+  desktop_.setDockItemBadge(*index, badge.text);
+  return std::nullopt;
+}
+
 Failure ScenarioRunner::Impl::perform(const command::MoveDock& move) {
   const command::Dock& dock = move.placement;
   desktop_.placeDock(dock.edge, dock.screen, dock.iconSize, dock.magnifiedSize, dock.autohide);

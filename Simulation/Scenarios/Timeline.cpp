@@ -149,13 +149,24 @@ void Timeline::collectShell(double time) {
   }
 }
 
-void Timeline::collectRecords() {
+void Timeline::collectRecords(double time) {
   const auto& requests = desktop_.quitRequests();
   for (; quitRequestsSeen_ < requests.size(); ++quitRequestsSeen_) {
     const QuitRequestRecord& request = requests[quitRequestsSeen_];
     note(request.time - start_, "quit request " + request.name + " (pid " +
                                     std::to_string(request.pid) + ")" +
                                     (request.delivered ? "" : " refused"));
+  }
+  // Presses and releases a tap kept from everything (its drags would only repeat them).
+  const auto& events = desktop_.otherMouseEvents();
+  for (; otherMouseSeen_ < events.size(); ++otherMouseSeen_) {
+    const OtherMouseRecord& event = events[otherMouseSeen_];
+    if (event.heldBack && event.type != platform::TapEventType::otherMouseDragged) {
+      note(time,
+           "button " + std::to_string(event.button) +
+               (event.type == platform::TapEventType::otherMouseDown ? " press" : " release") +
+               " held back");
+    }
   }
   collectOpenRequests();
   const auto& logs = desktop_.logs();
@@ -202,7 +213,7 @@ void Timeline::collectApps(double time) {
 
 // Notes what changed in the desktop's records.
 void Timeline::collect(double time) {
-  collectRecords();
+  collectRecords(time);
   collectApps(time);
   collectPanel(time);
   collectShell(time);

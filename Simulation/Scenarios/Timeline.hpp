@@ -65,7 +65,7 @@ private:
   void note(double time, std::string text) { events_.push_back({time, std::move(text)}); }
   void collectPanel(double time);
   void collectShell(double time);
-  void collectRecords();
+  void collectRecords(double time);
   // Lumivane's requests to open an application again, and the processes they started.
   void collectOpenRequests();
   void collectApps(double time);
@@ -88,6 +88,7 @@ private:
   std::size_t quitRequestsSeen_ = 0;
   std::size_t openRequestsSeen_ = 0;
   std::size_t logsSeen_ = 0;
+  std::size_t otherMouseSeen_ = 0;
   std::vector<Process> running_;
   uint64_t processChanges_ = 0; // of the desktop when running_ was last brought up to date
 };

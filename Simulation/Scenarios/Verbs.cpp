@@ -23,16 +23,20 @@ constexpr Verb table[] = {
      parseDock},
     {"app",
      "app NAME [bundle=ID] [path=PATH] [item=PATH] [quit=now|after:SECONDS|never|refuse] "
-     "[background] [launching] [copies=N] [unpinned]",
+     "[background] [launching] [copies=N] [unpinned] [executable-url]",
      Phase::either,
      "a Dock item and its application, running N copies (0: none) from PATH; item: the path the "
-     "Dock item records, when it differs; unpinned: the tile shows only while the app runs",
+     "Dock item records, when it differs; unpinned: the tile shows only while the app runs; "
+     "executable-url: the workspace gives the executable inside the bundle as its bundle URL",
      parseApp},
     {"symlink", "symlink FROM TO", Phase::setUp,
      "a symbolic link; TO absolute or relative to FROM's folder", parseSymlink},
     {"folder", "folder NAME", Phase::setUp, "a folder in the Dock", parseFolder},
     {"trash", "trash", Phase::setUp, "the trash, named \"Trash\"", parseTrash},
     {"separator", "separator", Phase::setUp, "a separator between Dock items", parseSeparator},
+    {"spacer", "spacer NAME", Phase::setUp,
+     "an empty tile between Dock items; NAME only lets the script point at it", parseSpacer},
+    {"extra", "extra NAME", Phase::setUp, "a Dock extra (\"AXDockExtraDockItem\")", parseExtra},
     {"document", "document NAME [path=PATH]", Phase::setUp, "a document in the Dock",
      parseDocument},
     {"url", "url NAME URL", Phase::setUp, "a web address in the Dock", parseURLItem},
@@ -45,8 +49,15 @@ constexpr Verb table[] = {
      "a user default (true/false or text); for protectedApps a text is the list of bundle "
      "identifiers, comma-separated, and true/false a stored value of the wrong type",
      parseDefault},
-    {"permission", "permission accessibility|input-monitoring on|off", Phase::either,
-     "grants or revokes a permission, at any time", parsePermission},
+    {"permission",
+     "permission accessibility|input-monitoring on|off | permission accessibility "
+     "removed",
+     Phase::either,
+     "grants or revokes a permission, at any time; removed: Lumivane's row taken out of the "
+     "Accessibility list, which Lumivane's cached answer does not see",
+     parsePermission},
+    {"dock-badge", "dock-badge NAME \"TEXT\"", Phase::either,
+     "the count on an item's icon; \"\" takes it away", parseDockBadge},
 
     // Lumivane.
     {"launch", "launch [--welcome]", Phase::step,
@@ -147,6 +158,12 @@ constexpr Verb table[] = {
     {"dock-hide", "dock-hide", Phase::step, "the Dock slides out of sight and stays there",
      dockVisibility<true>},
     {"dock-show", "dock-show", Phase::step, "the Dock is back in sight", dockVisibility<false>},
+    {"mission-control-open", "mission-control-open", Phase::step,
+     "Mission Control opens: the Dock gains a group over the primary display",
+     missionControlShown<true>},
+    {"mission-control-close", "mission-control-close", Phase::step, "", missionControlShown<false>},
+    {"dock-menu", "dock-menu NAME | dock-menu close", Phase::step,
+     "the item's menu opens beside its icon, or the open one closes", parseItemMenu},
     {"move-dock", "move-dock bottom|left|right [icons=SIZE] [magnify=SIZE] [screen=N] [autohide]",
      Phase::step, "the Dock moves or changes its sizes", parseMoveDock},
     {"fault",
@@ -170,11 +187,13 @@ constexpr Verb table[] = {
      "expect overlay hidden|NAME | expect status \"TEXT\" [error] | expect running|stopped NAME "
      "| expect quit-requests NAME N | expect symbol NAME | expect tooltip \"TEXT\" | expect "
      "window welcome|settings shown|hidden | expect badge on|off | expect popover shown|hidden | "
-     "expect reopen on|off | expect pointer NAME | expect dock-events N",
+     "expect reopen on|off | expect pointer NAME | expect dock-events N | "
+     "expect preview-edge bottom|left|right",
      Phase::step,
      "fails the run unless the desktop shows this now; badge: the dot on the status item; "
      "reopen: the status line carries 重新打开; pointer: on that item's icon as the Dock shows it; "
-     "dock-events: the middle and side button events the Dock has received so far",
+     "dock-events: the middle and side button events the Dock has received so far; preview-edge: "
+     "the edge of the layout preview in the popover last opened",
      parseExpect},
 };
 

@@ -34,6 +34,9 @@ const Verb* of(const Action& action);
 // Its name, the printer's first word; empty for an action no script can write.
 std::string_view nameOf(const Action& action);
 
+// The Dock's edge a script names (edgeName, LumivaneCore/DockGeometry.hpp).
+std::optional<DockEdge> edgeNamed(const syntax::Token& word);
+
 // What `app NAME` launches when its options do not say otherwise.
 std::string defaultBundleIdentifier(std::string_view name);
 std::string defaultBundlePath(std::string_view name);
@@ -52,6 +55,8 @@ Parsed parseApp(Words words);
 Parsed parseFolder(Words words);
 Parsed parseTrash(Words words);
 Parsed parseSeparator(Words words);
+Parsed parseSpacer(Words words);
+Parsed parseExtra(Words words);
 Parsed parsePermission(Words words);
 Parsed parseStatusBar(Words words);
 Parsed parseDefault(Words words);
@@ -88,6 +93,9 @@ Parsed parseDockChange(command::DockChange::Kind kind, Words words);
 Parsed parseBounce(Words words);
 Parsed parseQueue(Words words);
 Parsed parseProtect(bool isProtected, Words words);
+Parsed parseMissionControlShown(bool open, Words words);
+Parsed parseItemMenu(Words words);
+Parsed parseDockBadge(Words words);
 
 // A verb without arguments.
 template <class Action> Parsed bare(Words words) {
@@ -117,6 +125,9 @@ template <command::DockChange::Kind kind> Parsed dockChange(Words words) {
 }
 template <bool isProtected> Parsed protection(Words words) {
   return parseProtect(isProtected, words);
+}
+template <bool open> Parsed missionControlShown(Words words) {
+  return parseMissionControlShown(open, words);
 }
 
 // The name the trash item goes by in scripts.

@@ -13,9 +13,11 @@ public:
     list,
     item,
     inner,
-    indicator,
+    menu,
+    menuEntry,
     label,
     extra,
+    missionControl,
     panel,
     window
   };
@@ -26,10 +28,10 @@ public:
   Kind kind;
   int32_t pid;
   uint64_t generation; // of the Dock process, for the Dock's elements
-  // The item's id (item, inner, indicator and label elements), or the extra child's or the
-  // window's index.
+  // The item's id (item, inner, menu and label elements), or the extra child's or the window's
+  // index.
   uint64_t index;
-  int level; // inner elements: 1 just inside the item
+  int level; // inner elements: 1 just inside the item; menu entries: the entry from 0
   // AXUIElementSetMessagingTimeout on this element; the system-wide setting otherwise.
   mutable std::optional<double> timeout;
 };
@@ -59,6 +61,10 @@ std::string_view subroleOf(DockItemKind kind) {
     return "AXURLDockItem";
   case DockItemKind::minimizedWindow:
     return "AXMinimizedWindowDockItem";
+  case DockItemKind::spacer:
+    return "AXSpacerDockItem";
+  case DockItemKind::extra:
+    return "AXDockExtraDockItem";
   }
   return "";
 }
@@ -178,12 +184,18 @@ AccessibilityTree::elementAtPosition(const platform::ElementRef& system, float x
     return std::make_shared<Node>(Node::Kind::item, dock_.pid(), dock_.generation(), id);
   }
   case Occupant::Kind::label:
-  case Occupant::Kind::indicator:
-    return std::make_shared<Node>(
-        occupant.kind == Occupant::Kind::label ? Node::Kind::label : Node::Kind::indicator,
-        dock_.pid(), dock_.generation(), dock_.items()[occupant.index].id);
+    return std::make_shared<Node>(Node::Kind::label, dock_.pid(), dock_.generation(),
+                                  dock_.items()[occupant.index].id);
+  case Occupant::Kind::menu:
+  case Occupant::Kind::menuEntry:
+    return std::make_shared<Node>(occupant.kind == Occupant::Kind::menu ? Node::Kind::menu
+                                                                        : Node::Kind::menuEntry,
+                                  dock_.pid(), dock_.generation(), dock_.items()[occupant.index].id,
+                                  static_cast<int>(occupant.entry));
   case Occupant::Kind::dockList:
     return std::make_shared<Node>(Node::Kind::list, dock_.pid(), dock_.generation());
+  case Occupant::Kind::missionControl:
+    return std::make_shared<Node>(Node::Kind::missionControl, dock_.pid(), dock_.generation());
   }
   return std::nullopt;
 }
@@ -262,10 +274,23 @@ void AccessibilityTree::removeWindow(std::size_t index) {
 }
 
 Occupant AccessibilityTree::occupantAt(Point point) const {
+  const DockMenu* menu = dock_.running() ? dock_.menu() : nullptr;
+  if (menu != nullptr && contains(menu->frame, point)) {
+    const std::size_t item = *dock_.indexOf(menu->item);
+    for (std::size_t entry = 0; entry < menu->entries.size(); ++entry) {
+      if (contains(menu->entries[entry], point)) {
+        return {Occupant::Kind::menuEntry, item, entry};
+      }
+    }
+    return {Occupant::Kind::menu, item};
+  }
   if (const auto panel = windows_.visiblePanelFrame(); panel && contains(*panel, point)) {
     return {Occupant::Kind::panel, 0};
   }
-  for (std::size_t i = foreignWindows_.size(); i-- > 0;) {
+  const bool missionControl = missionControl_ && dock_.running() &&
+                              !displays_.topLeftFrames().empty() &&
+                              contains(displays_.topLeftFrames().front(), point);
+  for (std::size_t i = foreignWindows_.size(); i-- > 0 && !missionControl;) {
     if (foreignWindows_[i].present && contains(standardized(foreignWindows_[i].frame), point)) {
       return {Occupant::Kind::window, i};
     }
@@ -278,18 +303,17 @@ Occupant AccessibilityTree::occupantAt(Point point) const {
     return {Occupant::Kind::label, *layout->labelled};
   }
   for (std::size_t i = 0; i < layout->items.size(); ++i) {
-    if (!dock_.inDock(i)) {
-      continue;
-    }
-    if (contains(layout->items[i], point)) {
+    if (dock_.inDock(i) && contains(layout->items[i], point)) {
       return {Occupant::Kind::dockItem, i};
     }
-    if (contains(layout->indicators[i], point)) {
-      return {Occupant::Kind::indicator, i};
-    }
   }
+  // A running indicator lies in the list's padding; what answers there is not attested, and the
+  // list is the element around it.
   if (contains(layout->list, point)) {
     return {Occupant::Kind::dockList, 0};
+  }
+  if (missionControl) {
+    return {Occupant::Kind::missionControl, 0};
   }
   return {};
 }
@@ -335,7 +359,7 @@ const Fault* AccessibilityTree::faultFor(const Node& node, std::string_view attr
 bool AccessibilityTree::deliver(const Node& node, std::span<const std::string_view> attributes,
                                 std::vector<const Fault*>& faults) {
   ++messages_;
-  if (!trusted_ || !alive(node)) {
+  if (!granted_ || !alive(node)) {
     return false;
   }
   const Fault* failing = nullptr;
@@ -372,7 +396,8 @@ bool AccessibilityTree::alive(const Node& node) const {
     return dockElement;
   case Node::Kind::item:
   case Node::Kind::inner:
-  case Node::Kind::indicator:
+  case Node::Kind::menu:
+  case Node::Kind::menuEntry:
   case Node::Kind::label: {
     const auto index = dockElement ? itemIndex(node) : std::nullopt;
     if (!index || !dock_.inDock(*index)) {
@@ -381,8 +406,9 @@ bool AccessibilityTree::alive(const Node& node) const {
     if (node.kind == Node::Kind::inner) {
       return node.level <= itemDepth_;
     }
-    if (node.kind == Node::Kind::indicator) {
-      return dock_.isRunning(*index);
+    if (node.kind == Node::Kind::menu || node.kind == Node::Kind::menuEntry) {
+      const DockMenu* menu = dock_.menu();
+      return menu != nullptr && menu->item == node.index;
     }
     if (node.kind == Node::Kind::label) {
       const auto layout = dock_.layout(displays_.topLeftFrames());
@@ -392,6 +418,8 @@ bool AccessibilityTree::alive(const Node& node) const {
   }
   case Node::Kind::extra:
     return dockElement && node.index < static_cast<std::size_t>(extraChildren_);
+  case Node::Kind::missionControl:
+    return dockElement && missionControl_;
   case Node::Kind::window:
     return node.index < foreignWindows_.size() && foreignWindows_[node.index].present;
   }
@@ -416,12 +444,21 @@ std::optional<Rect> AccessibilityTree::frameOf(const Node& node) const {
   case Node::Kind::item:
   case Node::Kind::inner:
     return index ? std::optional(layout->items[*index]) : std::nullopt;
-  case Node::Kind::indicator:
-    return index ? std::optional(layout->indicators[*index]) : std::nullopt;
+  case Node::Kind::menu:
+  case Node::Kind::menuEntry: {
+    const DockMenu* menu = dock_.menu();
+    if (menu == nullptr) {
+      return std::nullopt;
+    }
+    return node.kind == Node::Kind::menu ? menu->frame
+                                         : menu->entries.at(static_cast<std::size_t>(node.level));
+  }
   case Node::Kind::label:
     return layout->label;
   case Node::Kind::extra:
     return Rect{layout->list.x, layout->list.y, 0, 0};
+  case Node::Kind::missionControl:
+    return displays_.topLeftFrames().front();
   default:
     return std::nullopt;
   }
@@ -464,10 +501,31 @@ std::optional<AXValue> AccessibilityTree::read(const Node& node, std::string_vie
       if (!isDock) {
         return children({});
       }
-      return children({std::get<platform::ElementRef>(element(Node::Kind::list))});
+      // The order of the two is not attested; Mission Control's group comes first, where a
+      // reader that takes the first child with a frame would take it for the list.
+      std::vector<platform::ElementRef> list;
+      if (missionControl_) {
+        list.push_back(std::get<platform::ElementRef>(element(Node::Kind::missionControl)));
+      }
+      list.push_back(std::get<platform::ElementRef>(element(Node::Kind::list)));
+      return children(std::move(list));
     }
     break;
   }
+  case Node::Kind::missionControl:
+    if (name == "AXRole") {
+      return text("AXGroup");
+    }
+    if (name == "AXIdentifier") {
+      return text("mc");
+    }
+    if (name == "AXParent") {
+      return application(dock_.pid());
+    }
+    if (name == "AXChildren") {
+      return children({});
+    }
+    break;
   case Node::Kind::list:
     if (name == "AXRole") {
       return text("AXList");
@@ -500,7 +558,8 @@ std::optional<AXValue> AccessibilityTree::read(const Node& node, std::string_vie
       return text(subroleOf(item.kind));
     }
     if (name == "AXTitle") {
-      return text(item.name);
+      // A spacer's name is only the script's handle on it.
+      return text(item.kind == DockItemKind::spacer ? "" : item.name);
     }
     if (name == "AXURL" && !item.url.empty()) {
       return platform::AXURL{item.url};
@@ -508,31 +567,53 @@ std::optional<AXValue> AccessibilityTree::read(const Node& node, std::string_vie
     if (name == "AXIsApplicationRunning" && item.kind == DockItemKind::application) {
       return platform::AXNumber{dock_.isRunning(index) ? 1.0 : 0.0};
     }
+    if (name == "AXStatusLabel" && !item.badge.empty()) {
+      return text(item.badge);
+    }
+    const DockMenu* menu = dock_.menu();
+    const bool menuOpen = menu != nullptr && menu->item == node.index;
+    if (name == "AXShownMenuUIElement" && menuOpen) {
+      return element(Node::Kind::menu, node.index);
+    }
     if (name == "AXParent") {
       return element(Node::Kind::list);
     }
     if (name == "AXChildren") {
       std::vector<platform::ElementRef> inside;
-      if (itemDepth_ > 0) {
+      if (menuOpen) {
+        inside.push_back(std::get<platform::ElementRef>(element(Node::Kind::menu, node.index)));
+      } else if (itemDepth_ > 0) {
         inside.push_back(std::get<platform::ElementRef>(element(Node::Kind::inner, node.index, 1)));
-      }
-      if (dock_.isRunning(index)) {
-        inside.push_back(
-            std::get<platform::ElementRef>(element(Node::Kind::indicator, node.index)));
       }
       return children(std::move(inside));
     }
     break;
   }
-  case Node::Kind::indicator:
+  case Node::Kind::menu:
     if (name == "AXRole") {
-      return text("AXImage");
-    }
-    if (name == "AXDescription") {
-      return text("running");
+      return text("AXMenu");
     }
     if (name == "AXParent") {
       return element(Node::Kind::item, node.index);
+    }
+    if (name == "AXChildren") {
+      std::vector<platform::ElementRef> entries;
+      for (std::size_t entry = 0; entry < DockModel::menuTitles.size(); ++entry) {
+        entries.push_back(std::get<platform::ElementRef>(
+            element(Node::Kind::menuEntry, node.index, static_cast<int>(entry))));
+      }
+      return children(std::move(entries));
+    }
+    break;
+  case Node::Kind::menuEntry:
+    if (name == "AXRole") {
+      return text("AXMenuItem");
+    }
+    if (name == "AXTitle") {
+      return text(DockModel::menuTitles.at(static_cast<std::size_t>(node.level)));
+    }
+    if (name == "AXParent") {
+      return element(Node::Kind::menu, node.index);
     }
     if (name == "AXChildren") {
       return children({});

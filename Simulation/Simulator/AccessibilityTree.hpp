@@ -16,29 +16,46 @@
 
 namespace lumivane::sim {
 
-// What lies topmost at a point: Lumivane's visible × panel, then other applications' windows
-// (the latest added on top), then the Dock's name label, its items and their running
-// indicators, then the Dock's list.
+// What lies topmost at a point: an open menu of a Dock item, Lumivane's visible × panel, then
+// other applications' windows (the latest added on top; Mission Control covers them), then the
+// Dock's name label and its items, then the Dock's list, then Mission Control.
 struct Occupant {
-  enum class Kind { nothing, panel, window, label, dockItem, indicator, dockList };
+  enum class Kind {
+    nothing,
+    menu,
+    menuEntry,
+    panel,
+    window,
+    label,
+    dockItem,
+    dockList,
+    missionControl
+  };
   Kind kind = Kind::nothing;
-  std::size_t index = 0; // the window or the Dock item (whose label or indicator it is)
+  std::size_t index = 0; // the window or the Dock item (whose label or menu it is)
+  std::size_t entry = 0; // the menu's entry
 };
 
 // The Accessibility interface over the simulated desktop.
 //
-// Tree: the Dock's application element ("AXApplication") has one child, the item list
-// ("AXList"), whose children are the items in the Dock ("AXDockItem" with subrole
+// Tree: the Dock's application element ("AXApplication") has the item list ("AXList") among its
+// children, whose children are the items in the Dock ("AXDockItem" with subrole
 // "AXApplicationDockItem", "AXFolderDockItem", "AXTrashDockItem", "AXSeparatorDockItem",
-// "AXDocumentDockItem", "AXURLDockItem" or "AXMinimizedWindowDockItem"; "AXTitle"; "AXURL" when
-// the item has one; "AXIsApplicationRunning" for application items; "AXPosition", "AXSize";
-// "AXParent"; "AXChildren") and any extra empty children. With an item depth d, each item holds
-// a chain of d "AXImage" elements with the item's frame; the innermost is what lies at a point
-// on the item. A running application's item also holds its running indicator ("AXImage",
-// "AXDescription" "running") below the icon. The name label under the pointer ("AXStaticText",
-// its "AXValue" the item's name) is a child of the Dock's application element. Elements name
-// their item by its id: an item that left the Dock answers no more, and one that moved keeps
-// its elements.
+// "AXDocumentDockItem", "AXURLDockItem", "AXMinimizedWindowDockItem", "AXSpacerDockItem" or
+// "AXDockExtraDockItem"; "AXTitle"; "AXURL" when the item has one; "AXIsApplicationRunning" for
+// application items; "AXStatusLabel" for an item with a badge; "AXPosition", "AXSize";
+// "AXParent"; "AXChildren") and any extra empty children (Apple's "Dock Item Role"; nayzak/
+// DockUtils; hs._asm.axuielement #20). An item has no children, except while its menu is open:
+// then an "AXMenu" of "AXMenuItem" elements, also its "AXShownMenuUIElement" (Apple's
+// documentation; neru #386; DockAltTab.m). No running indicator or inner image is an element of
+// its own: nothing attests them. While Mission Control is open the Dock's application has another
+// top-level child before the list, an "AXGroup" with "AXIdentifier" "mc" over the primary display
+// (Hammerspoon spaces.lua; Hammerspoon #3897). With an item depth d, a device to test a walk
+// up the tree that no real Dock is known to need, each item holds a chain of d "AXImage"
+// elements with the item's frame; the innermost is what lies at a point on the item. The name
+// label under the pointer ("AXStaticText", its "AXValue" the item's name) is a child of the
+// Dock's application element. Elements name their item by its id: an item that left the Dock
+// answers no more, and one that moved keeps its elements.
 //
 // Messages: elementAtPosition, attribute and attributes. Each one counts, takes the message
 // latency (at most the messaging time-out: the system-wide setting, 6 s by default, or the
@@ -57,7 +74,7 @@ public:
                     const SimulatedWorkspace& workspace, const SimulatedWindows& windows,
                     platform::Process& process);
 
-  bool isProcessTrusted() override { return trusted_; }
+  bool isProcessTrusted() override { return cachedTrust_; }
   void promptForTrust() override { ++trustPrompts_; }
   platform::ElementRef systemWide() override;
   platform::ElementRef application(int32_t pid) override;
@@ -71,7 +88,12 @@ public:
   std::optional<std::vector<platform::AXValue>>
   attributes(const platform::ElementRef& element, std::span<const std::string_view> names) override;
 
-  void setTrusted(bool trusted) { trusted_ = trusted; }
+  // The switch in the Accessibility list: the grant and the cached answer together.
+  void setTrusted(bool trusted) { cachedTrust_ = granted_ = trusted; }
+  // The row removed from the list: the grant goes, the cached answer stays.
+  void removeGrant() { granted_ = false; }
+  bool isGranted() const { return granted_; }
+  void setMissionControl(bool open) { missionControl_ = open; }
   std::size_t trustPrompts() const { return trustPrompts_; }
   void setItemDepth(int depth) { itemDepth_ = std::max(depth, 0); }
   void setExtraListChildren(int count) { extraChildren_ = std::max(count, 0); }
@@ -98,7 +120,7 @@ private:
 
   std::optional<platform::AXValue> read(const Node& node, std::string_view name);
   const Fault* faultFor(const Node& node, std::string_view attribute) const;
-  // The index of the Dock item an item, inner, label or indicator element stands for.
+  // The index of the Dock item an item, inner, label or menu element stands for.
   std::optional<std::size_t> itemIndex(const Node& node) const;
   // The common path of a message: counts it, applies the latency and the faults. False when the
   // message fails; `faults` collects the value faults to apply to a successful answer.
@@ -113,7 +135,9 @@ private:
   const SimulatedWorkspace& workspace_;
   const SimulatedWindows& windows_;
   platform::Process& process_;
-  bool trusted_ = false;
+  bool cachedTrust_ = false;
+  bool granted_ = false;
+  bool missionControl_ = false;
   std::size_t trustPrompts_ = 0;
   int itemDepth_ = 0;
   int extraChildren_ = 0;

@@ -69,30 +69,33 @@ struct Desktop::State {
   const DockLayout* layout() const { return dock.layout(displays.topLeftFrames()); }
   void startDock() { dock.start(workspace.launch(dockProfile())); }
 
-  // Whether processes run from an application item's bundle, and whether one is launching.
-  std::pair<bool, bool> processesOf(const DockItem& item,
-                                    const std::vector<platform::ApplicationInfo>& running) const {
-    const auto path = item.bundlePath.empty() ? std::nullopt : files.canonicalPath(item.bundlePath);
-    bool any = false;
-    bool launching = false;
-    for (const platform::ApplicationInfo& info : running) {
-      if (path && !info.isTerminated && info.bundlePath == path) {
-        any = true;
-        launching = launching || !info.isFinishedLaunching;
-      }
+  // The processes running from an application item's bundle, as the Dock knows them: by their
+  // bundle, whatever their bundle URL says.
+  std::vector<platform::ApplicationInfo> processesOf(const DockItem& item) {
+    std::vector<platform::ApplicationInfo> running;
+    if (!item.bundlePath.empty()) {
+      std::erase_if(running = workspace.runningFrom(item.bundlePath),
+                    [](const platform::ApplicationInfo& info) { return info.isTerminated; });
     }
-    return {any, launching};
+    return running;
+  }
+  // Whether processes run from an application item's bundle, and whether one is launching.
+  std::pair<bool, bool> activityOf(const DockItem& item) {
+    const std::vector<platform::ApplicationInfo> running = processesOf(item);
+    return {!running.empty(),
+            std::ranges::any_of(running, [](const platform::ApplicationInfo& info) {
+              return !info.isFinishedLaunching;
+            })};
   }
 
   // The Dock follows the process table: indicators, launch bounces, unpinned tiles.
   void syncDock() {
-    const std::vector<platform::ApplicationInfo> running = workspace.runningApplications();
     for (std::size_t i = 0; i < dock.items().size(); ++i) {
       const DockItem& item = dock.items()[i];
       if (item.kind != DockItemKind::application) {
         continue;
       }
-      const auto [any, launching] = processesOf(item, running);
+      const auto [any, launching] = activityOf(item);
       dock.setProcesses(i, any, launching);
       if (unpinned.contains(item.id)) {
         dock.setInDock(i, any);
@@ -110,20 +113,7 @@ Desktop::Desktop() : state_(std::make_unique<State>()) {
       s.dock.stop();
     }
   };
-  s.input.processesOfItem = [&s](std::size_t item) {
-    std::vector<platform::ApplicationInfo> running;
-    const DockItem& dockItem = s.dock.items()[item];
-    const auto path =
-        dockItem.bundlePath.empty() ? std::nullopt : s.files.canonicalPath(dockItem.bundlePath);
-    if (path) {
-      for (platform::ApplicationInfo& info : s.workspace.runningApplications()) {
-        if (!info.isTerminated && info.bundlePath == path) {
-          running.push_back(std::move(info));
-        }
-      }
-    }
-    return running;
-  };
+  s.input.processesOfItem = [&s](std::size_t item) { return s.processesOf(s.dock.items()[item]); };
   s.startDock();
   s.process.setPID(s.workspace.launch(ownProfile()));
 }
@@ -168,13 +158,14 @@ std::vector<Rect> Desktop::screenFrames() const {
 void Desktop::placeDock(DockEdge edge, int screen, double iconSize,
                         std::optional<double> magnifiedSize, bool autohide) {
   state_->dock.place(edge, screen, iconSize, magnifiedSize, autohide);
+  state_->process.setDockMagnification(magnifiedSize && *magnifiedSize > iconSize);
 }
 
 int Desktop::addDockApplication(std::string name, std::string bundlePath, bool pinned) {
   State& s = *state_;
   DockItem item{DockItemKind::application, nfc(name).value_or(""), bundlePath,
                 bundlePath.empty() ? "" : fileURL(bundlePath, true)};
-  const auto [running, launching] = s.processesOf(item, s.workspace.runningApplications());
+  const auto [running, launching] = s.activityOf(item);
   const int index = s.dock.add(std::move(item), pinned || running);
   s.dock.setProcesses(static_cast<std::size_t>(index), running, launching);
   if (!pinned) {
@@ -222,6 +213,31 @@ void Desktop::bounceDockItem(int index, int hops) {
   if (index >= 0) {
     state_->dock.bounce(static_cast<std::size_t>(index), hops);
   }
+}
+
+void Desktop::setDockItemBadge(int index, std::string badge) {
+  if (index >= 0) {
+    state_->dock.setBadge(static_cast<std::size_t>(index), std::move(badge));
+  }
+}
+
+void Desktop::openDockMenu(int index) {
+  if (index >= 0) {
+    state_->dock.openMenu(static_cast<std::size_t>(index), state_->displays.topLeftFrames());
+  }
+}
+
+void Desktop::closeDockMenu() {
+  state_->dock.closeMenu();
+}
+
+std::optional<Rect> Desktop::dockMenuFrame() const {
+  const DockMenu* menu = state_->dock.menu();
+  return menu != nullptr ? std::optional(menu->frame) : std::nullopt;
+}
+
+void Desktop::setMissionControl(bool open) {
+  state_->accessibility.setMissionControl(open);
 }
 
 void Desktop::setItemDepth(int depth) {
@@ -387,6 +403,15 @@ void Desktop::removeBundle(std::string_view path) {
   state_->workspace.removeBundle(path);
 }
 
+std::vector<platform::ApplicationInfo> Desktop::processesFrom(std::string_view bundlePath) const {
+  return state_->workspace.runningFrom(bundlePath);
+}
+
+std::optional<std::string>
+Desktop::bundleOf(int32_t pid, std::chrono::system_clock::time_point launchDate) const {
+  return state_->workspace.bundleOf(pid, launchDate);
+}
+
 uint64_t Desktop::processChanges() const {
   return state_->workspace.changes();
 }
@@ -398,6 +423,16 @@ void Desktop::addSymlink(std::string from, std::string to) {
 void Desktop::setAccessibility(bool granted) {
   state_->accessibility.setTrusted(granted);
   state_->input.setPostAccess(granted);
+}
+void Desktop::removeFromAccessibilityList() {
+  state_->accessibility.removeGrant();
+  state_->input.setPostAccess(false);
+}
+bool Desktop::accessibilityGranted() const {
+  return state_->accessibility.isGranted();
+}
+std::size_t Desktop::activeTapProbes() const {
+  return state_->input.activeTapProbes();
 }
 void Desktop::setPostEventAccess(bool granted) {
   state_->input.setPostAccess(granted);

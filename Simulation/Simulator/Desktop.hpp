@@ -93,7 +93,19 @@ public:
   void moveDockItem(int index, int to);
   // The item's icon bounces `hops` times, as an application asking for attention makes it.
   void bounceDockItem(int index, int hops);
-  // Wraps each item's image in `depth` inner elements, so the hit test walks up to the item.
+  // The count on an item's icon ("AXStatusLabel"); empty for none.
+  void setDockItemBadge(int index, std::string badge);
+  // The user opens an item's menu (right-click, or a long press): it shows beside the icon and
+  // stays where it opened; closeDockMenu closes it. See DockModel.hpp.
+  void openDockMenu(int index);
+  void closeDockMenu();
+  // The open menu's frame, top-left space; nothing while no menu is open.
+  std::optional<Rect> dockMenuFrame() const;
+  // Mission Control opens or closes: while it is open the Dock's application element has its
+  // "mc" group as another top-level child, over the primary display.
+  void setMissionControl(bool open);
+  // Wraps each item's image in `depth` inner elements, so the hit test walks up to the item. No
+  // real Dock is known to have them: a device to test the walk's limit.
   void setItemDepth(int depth);
   std::size_t dockItemCount() const;
   // The index of the item of that name while it is in the Dock; of the item in it or out of it.
@@ -154,6 +166,14 @@ public:
   // The user moves the bundle at `path` away or deletes it: nothing opens from there any more;
   // what runs from it keeps running.
   void removeBundle(std::string_view path);
+  // The processes running from the bundle at `bundlePath` (canonical paths equal), or still
+  // listed after their end, as the workspace reports them: the ones whose bundle URL names their
+  // executable (AppProfile::executableURL) among them.
+  std::vector<platform::ApplicationInfo> processesFrom(std::string_view bundlePath) const;
+  // The canonical path of the bundle the process launched at that date runs from, whatever
+  // bundle URL the workspace gives it; nothing for an unknown process or one without a bundle.
+  std::optional<std::string> bundleOf(int32_t pid,
+                                      std::chrono::system_clock::time_point launchDate) const;
   // Grows whenever a process starts, ends or finishes launching, so that an observer can tell
   // the process table has not changed.
   uint64_t processChanges() const;
@@ -166,12 +186,21 @@ public:
 
   // Permissions, changeable at any moment. Lumivane's switch in the Accessibility list grants
   // (or revokes) Accessibility and post-event access together; without Accessibility every
-  // Accessibility message fails, without post-event access no tap can be made and existing taps
-  // see no events. setPostEventAccess changes post-event access alone, as when the system's
-  // two records of that switch disagree. Input Monitoring (listen access) gates nothing here.
+  // Accessibility message fails, without post-event access no tap can be made and an installed,
+  // enabled tap keeps its events from everything until it goes (SimulatedInput.hpp).
+  // removeFromAccessibilityList takes Lumivane's row out of the list: both go, but
+  // isProcessTrusted keeps answering true from its cache (AccessibilityTree.hpp); granting again
+  // is setAccessibility(true). setPostEventAccess changes post-event access alone, as when the
+  // system's two records of that switch disagree. Input Monitoring (listen access) gates
+  // nothing here.
   void setAccessibility(bool granted);
+  void removeFromAccessibilityList();
   void setPostEventAccess(bool granted);
   void setInputMonitoring(bool granted);
+  // The Accessibility grant itself, whatever the cached answer says.
+  bool accessibilityGranted() const;
+  // Times Lumivane asked whether it may make an active tap now (canCreateActiveTap).
+  std::size_t activeTapProbes() const;
   // Prompts: promptForTrust calls, and requestPostEventAccess calls while that access is missing.
   std::size_t trustPrompts() const;
   std::size_t postEventRequests() const;

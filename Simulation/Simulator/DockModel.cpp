@@ -85,6 +85,39 @@ Rect labelFor(const Frame& frame, const Rect& icon, std::string_view name) {
   return {};
 }
 
+// The menu beside `icon`, on the side away from the edge, kept on the screen along it.
+DockMenu menuFor(const Frame& frame, const Rect& icon, uint64_t item) {
+  const double width = DockModel::menuWidth;
+  const double height =
+      DockModel::menuEntryHeight * DockModel::menuTitles.size() + 2 * DockModel::menuPadding;
+  Rect box;
+  switch (frame.edge) {
+  case DockEdge::bottom: {
+    const double x = std::clamp(icon.midX() - width / 2, frame.screen.minX(),
+                                std::max(frame.screen.minX(), frame.screen.maxX() - width));
+    box = {x, icon.minY() - DockModel::labelGap - height, width, height};
+    break;
+  }
+  case DockEdge::left:
+  case DockEdge::right: {
+    const double y = std::clamp(icon.midY() - height / 2, frame.screen.minY(),
+                                std::max(frame.screen.minY(), frame.screen.maxY() - height));
+    const double x = frame.edge == DockEdge::left ? icon.maxX() + DockModel::labelGap
+                                                  : icon.minX() - DockModel::labelGap - width;
+    box = {x, y, width, height};
+    break;
+  }
+  }
+  DockMenu menu{item, box, {}};
+  for (std::size_t entry = 0; entry < DockModel::menuTitles.size(); ++entry) {
+    menu.entries.push_back(
+        {box.x,
+         box.y + DockModel::menuPadding + DockModel::menuEntryHeight * static_cast<double>(entry),
+         width, DockModel::menuEntryHeight});
+  }
+  return menu;
+}
+
 } // namespace
 
 void DockModel::place(DockEdge edge, int screen, double iconSize,
@@ -184,6 +217,29 @@ void DockModel::bounce(std::size_t index, int hops) {
     tiles_[index].hops = hops;
     changed();
   }
+}
+
+void DockModel::setBadge(std::size_t index, std::string badge) {
+  if (index < items_.size()) {
+    items_[index].badge = std::move(badge);
+  }
+}
+
+void DockModel::openMenu(std::size_t index, std::span<const Rect> screens) {
+  const DockLayout* now = layout(screens);
+  if (now == nullptr || !inDock(index)) {
+    return;
+  }
+  menu_ = menuFor({edge_, standardized(screens[*screenIndex(screens)])}, now->items[index],
+                  items_[index].id);
+}
+
+const DockMenu* DockModel::menu() const {
+  if (!menu_) {
+    return nullptr;
+  }
+  const std::optional<std::size_t> index = indexOf(menu_->item);
+  return index && inDock(*index) ? &*menu_ : nullptr;
 }
 
 void DockModel::setPointer(Point pointer, std::span<const Rect> screens) {
@@ -525,7 +581,7 @@ DockLayout DockModel::layoutOn(const Rect& screen, std::optional<Point> pointer,
                                           std::max(0.0, padding - dot) / 2 + shift, dot);
       }
       if (pointer && revealed == 1 && items_[i].kind != DockItemKind::separator &&
-          contains(layout.items[i], *pointer)) {
+          items_[i].kind != DockItemKind::spacer && contains(layout.items[i], *pointer)) {
         layout.labelled = i;
         layout.label = labelFor(frame, layout.items[i], items_[i].name);
       }

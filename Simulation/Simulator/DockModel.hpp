@@ -5,6 +5,7 @@
 #include "Simulator/Records.hpp"
 #include "Simulator/VirtualRunLoop.hpp"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -20,6 +21,14 @@ struct DockItem {
   std::string bundlePath; // application items: the path the Dock recorded; may be empty
   std::string url;        // its "AXURL" as the URL prints itself; empty for none
   uint64_t id = 0;        // given by the Dock; elements name their item by it
+  std::string badge{};    // its "AXStatusLabel" (the count on its icon); empty for none
+};
+
+// An item's menu while it is open: beside the icon, away from the edge, where it opened.
+struct DockMenu {
+  uint64_t item = 0; // the id of the item it belongs to
+  Rect frame;        // top-left space
+  std::vector<Rect> entries;
 };
 
 // The Dock's frames at one moment, top-left space.
@@ -61,6 +70,9 @@ struct DockLayout {
 //
 // Name label: while the pointer is over an item's tile and the Dock is fully shown, the item's
 // name shows in a label clear of the icon, on the side away from the edge.
+//
+// Menu: one item's menu may be open, its entries stacked in a box that stays where it opened,
+// beside the icon on the side away from the edge; it closes when asked or when its item leaves.
 class DockModel {
 public:
   static constexpr double defaultIconSize = 64;
@@ -75,6 +87,11 @@ public:
   static constexpr double concealDelay = 0.5;
   static constexpr double labelHeight = 22;
   static constexpr double labelGap = 10;
+  static constexpr std::array<std::string_view, 4> menuTitles{"Options", "Show All Windows", "Hide",
+                                                              "Quit"};
+  static constexpr double menuWidth = 180;
+  static constexpr double menuEntryHeight = 22;
+  static constexpr double menuPadding = 5;
 
   explicit DockModel(VirtualRunLoop& clock) : clock_(clock) {}
 
@@ -102,6 +119,14 @@ public:
   bool isRunning(std::size_t index) const;
   // `hops` attention bounces from now.
   void bounce(std::size_t index, int hops);
+  void setBadge(std::size_t index, std::string badge);
+
+  // Opens the item's menu beside its icon as it is now (closing any other); nothing for an item
+  // out of the Dock or without displays.
+  void openMenu(std::size_t index, std::span<const Rect> screens);
+  void closeMenu() { menu_.reset(); }
+  // The open menu, while its item is in the Dock.
+  const DockMenu* menu() const;
 
   void setPointer(Point pointer, std::span<const Rect> screens);
   // Hidden: the list and items lie just beyond the screen edge, whatever the pointer does.
@@ -171,6 +196,7 @@ private:
   bool running_ = false;
   int32_t pid_ = 0;
   uint64_t generation_ = 0;
+  std::optional<DockMenu> menu_;
   mutable std::optional<DockLayout> cached_;
   mutable std::vector<Rect> cachedScreens_;
   mutable double cachedTime_ = 0;

@@ -94,6 +94,10 @@ FileSystem::FileSystem() {
   for (const char* folder : {"etc", "tmp", "var"}) {
     addSymlink(std::string("/") + folder, std::string("private/") + folder);
   }
+  // Safari lives in the Preboot volume's cryptex from macOS 13 on, reached from /Applications
+  // through two links (Quicksilver #2932, #3125; dockutil #144, #148).
+  addSymlink("/Applications/Safari.app", "../System/Cryptexes/App/System/Applications/Safari.app");
+  addSymlink("/System/Cryptexes/App", "../../System/Volumes/Preboot/Cryptexes/App");
 }
 
 void FileSystem::addSymlink(std::string_view from, std::string_view to) {
@@ -113,6 +117,22 @@ std::optional<std::string> FileSystem::canonicalPath(std::string_view path) cons
     return known->second;
   }
   return resolved_.emplace(std::string(path), resolve(path)).first->second;
+}
+
+// URLByResolvingSymlinksInPath drops a leading "/private" when what is left names the same file
+// (Apple's NSURL documentation): here, when the folder after it is one of the links into it.
+std::string FileSystem::withoutPrivate(std::string path) const {
+  constexpr std::string_view prefix = "/private";
+  if (!path.starts_with(prefix) || path.size() <= prefix.size() || path[prefix.size()] != '/') {
+    return path;
+  }
+  std::string rest = path.substr(prefix.size());
+  const std::string folder = rest.substr(0, rest.find('/', 1));
+  const auto link = links_.find(folder);
+  if (link == links_.end() || link->second != "private" + folder) {
+    return path;
+  }
+  return rest;
 }
 
 std::optional<std::string> FileSystem::resolve(std::string_view path) const {
@@ -153,7 +173,7 @@ std::optional<std::string> FileSystem::resolve(std::string_view path) const {
     const std::vector<std::string> targetParts = components(target);
     remaining.insert(remaining.begin(), targetParts.begin(), targetParts.end());
   }
-  return resolved.empty() ? "/" : resolved;
+  return resolved.empty() ? "/" : withoutPrivate(std::move(resolved));
 }
 
 } // namespace lumivane::sim

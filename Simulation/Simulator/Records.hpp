@@ -39,12 +39,27 @@ struct AppProfile {
   platform::ActivationPolicy policy = platform::ActivationPolicy::regular;
   bool finishedLaunching = true;
   bool hasLaunchDate = true;
+  // NSRunningApplication.bundleURL names the executable inside the bundle
+  // (".../X.app/Contents/MacOS/X") instead of the bundle, as it may on macOS 26 (Sparkle #2725,
+  // pull requests #2726 and #2747).
+  bool executableURL = false;
 
   friend bool operator==(const AppProfile&, const AppProfile&) = default;
 };
 
-// The kinds of Dock item, each with its own "AXSubrole".
-enum class DockItemKind { application, folder, trash, separator, document, url, minimizedWindow };
+// The kinds of Dock item, each with its own "AXSubrole" (Apple's "Dock Item Role" list; spacers
+// and Dock extras: nayzak/DockUtils, hs._asm.axuielement #20).
+enum class DockItemKind {
+  application,
+  folder,
+  trash,
+  separator,
+  document,
+  url,
+  minimizedWindow,
+  spacer, // an empty tile the user put between icons
+  extra,  // "AXDockExtraDockItem": what it stands for is not documented; it names no file
+};
 
 struct QuitRequestRecord {
   double time;
@@ -83,6 +98,9 @@ struct OtherMouseRecord {
   // tap reads of it is the Dock of that later moment.
   std::optional<int> dockItemAfter;
   std::vector<platform::ApplicationInfo> itemProcessesAfter;
+  // An enabled tap whose process has lost the grant kept it from everything, the Dock included.
+  bool heldBack = false;
+  bool overDock = false; // the pointer was over the Dock: its list, items, label or a menu
 };
 
 struct LogRecord {

@@ -145,6 +145,11 @@ std::unique_ptr<platform::EventTap> SimulatedInput::createSessionTap(uint64_t ev
   return std::make_unique<Tap>(taps_, taps_->taps.size() - 1);
 }
 
+bool SimulatedInput::canCreateActiveTap() {
+  ++activeTapProbes_;
+  return postAccess_;
+}
+
 bool SimulatedInput::requestPostEventAccess() {
   if (!postAccess_) {
     ++postRequests_;
@@ -288,6 +293,7 @@ void SimulatedInput::deliverToMonitors(int type, bool local) {
 void SimulatedInput::otherMouse(uint32_t type, int button) {
   const platform::TapEvent event{type, button, pointer_};
   OtherMouseRecord record{type, button, postAccess_, false, false, std::nullopt, {}, {}, {}};
+  record.overDock = overDock();
   const auto itemUnderPointer = [&](std::optional<int>& item,
                                     std::vector<platform::ApplicationInfo>& processes) {
     if (const Occupant occupant = scene_.occupantAt(pointer_);
@@ -304,8 +310,14 @@ void SimulatedInput::otherMouse(uint32_t type, int button) {
   // Head-inserted taps: the newest sees the event first. Taps made meanwhile are not asked.
   for (std::size_t i = taps_->taps.size(); i-- > 0;) {
     const TapRegistry::Tap& tap = taps_->taps[i];
-    if (!postAccess_ || !TapRegistry::installed(tap) || !tap.enabled || !wants(tap.mask, type)) {
+    if (!TapRegistry::installed(tap) || !tap.enabled || !wants(tap.mask, type)) {
       continue;
+    }
+    if (!postAccess_) {
+      // Nobody may serve the tap now, and nothing gets past it.
+      record.heldBack = true;
+      otherMouseEvents_.push_back(std::move(record));
+      return;
     }
     const auto callback = tap.callback;
     if (call(i, *callback, event)) {
@@ -338,7 +350,8 @@ bool SimulatedInput::overPanel() const {
 bool SimulatedInput::overDock() const {
   const Occupant::Kind kind = scene_.occupantAt(pointer_).kind;
   return kind == Occupant::Kind::dockItem || kind == Occupant::Kind::dockList ||
-         kind == Occupant::Kind::label || kind == Occupant::Kind::indicator;
+         kind == Occupant::Kind::label || kind == Occupant::Kind::menu ||
+         kind == Occupant::Kind::menuEntry;
 }
 
 } // namespace lumivane::sim

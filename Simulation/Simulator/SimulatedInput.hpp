@@ -19,13 +19,18 @@ namespace lumivane::sim {
 // mouse event goes.
 //
 // Routing: an other-mouse event (press 25, drag 27, release 26) first passes the session taps,
-// newest first; a tap sees it while it is valid, enabled, on the run loop, asks for that type in
-// its mask and post-event access is granted (an active tap's permission, granted in the
-// Accessibility list; Input Monitoring plays no part). A swallowed event goes nowhere else. One
-// that passes reaches the Dock when the pointer is over it (or the Dock received that button's
-// press), and then the mouse monitors. Monitors get an event when its type's bit (1 << type) is
-// in their mask: the local ones while the pointer is over Lumivane's visible × panel (or a left
-// press began there), the global ones otherwise.
+// newest first; a tap sees it while it is valid, enabled, on the run loop and asks for that type
+// in its mask. Such a tap is served only while its process holds post-event access (an active
+// tap's permission, granted in the Accessibility list; Input Monitoring plays no part): once that
+// grant is gone (switched off, or the row removed), the tap keeps its event types from everything
+// — the Dock, the monitors, other applications — until it is disabled, invalidated or taken off
+// the run loop (mac-mouse-fix #346, #443; linearmouse #667, #669; MiddleClick #63;
+// Karabiner-Elements pull request #4414). The system then sends a disabled-by-time-out notice
+// only now and then, at no known rate; here only when disableTaps() says so. A swallowed or held
+// event goes nowhere else. One that passes reaches the Dock when the pointer is over it (or the
+// Dock received that button's press), and then the mouse monitors. Monitors get an event when its
+// type's bit (1 << type) is in their mask: the local ones while the pointer is over Lumivane's
+// visible × panel (or a left press began there), the global ones otherwise.
 class SimulatedInput final : public platform::Mouse, public platform::EventTaps {
 public:
   static constexpr int buttonCount = 32;
@@ -43,6 +48,9 @@ public:
   // Null without post-event access.
   std::unique_ptr<platform::EventTap> createSessionTap(uint64_t eventMask,
                                                        Callback callback) override;
+  // Whether createSessionTap would make a tap now, counted: the live grant, whatever
+  // isProcessTrusted answers.
+  bool canCreateActiveTap() override;
   bool preflightListenEventAccess() override { return listenAccess_; }
   bool preflightPostEventAccess() override { return postAccess_; }
   // Shows (counts) the system's prompt when the access is missing, as CGRequestPostEventAccess
@@ -59,6 +67,7 @@ public:
   void setListenAccess(bool granted) { listenAccess_ = granted; }
   void setPostAccess(bool granted) { postAccess_ = granted; }
   std::size_t postRequests() const { return postRequests_; }
+  std::size_t activeTapProbes() const { return activeTapProbes_; }
   void disableTaps(bool byTimeout);
   void setReenableFails(bool fails);
   bool tapInstalled() const;
@@ -105,6 +114,7 @@ private:
   bool listenAccess_ = false;
   bool postAccess_ = false;
   std::size_t postRequests_ = 0;
+  std::size_t activeTapProbes_ = 0;
   std::vector<Desktop::DockEvent> dockEvents_;
   std::vector<OtherMouseRecord> otherMouseEvents_;
 };

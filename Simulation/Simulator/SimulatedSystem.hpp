@@ -97,6 +97,9 @@ public:
   std::vector<std::string> arguments() override;
   std::string bundlePath() override { return std::string(mainBundlePath); }
   std::string systemVersion() override { return "simulated macOS (lumivane-sim)"; }
+  // The simulated Dock's preference follows the Dock as it was last placed.
+  std::optional<bool> dockMagnification() override { return dockMagnification_; }
+  void setDockMagnification(bool magnifies) { dockMagnification_ = magnifies; }
 
   void setPID(int32_t pid) { pid_ = pid; }
   // The arguments after the program's path.
@@ -105,6 +108,7 @@ public:
 private:
   int32_t pid_ = 0;
   std::vector<std::string> arguments_;
+  bool dockMagnification_ = false;
 };
 
 } // namespace lumivane::sim

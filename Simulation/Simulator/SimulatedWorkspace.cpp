@@ -71,9 +71,9 @@ bool SimulatedWorkspace::terminate(int32_t pid) {
   const bool delivered = process->profile.quit != QuitBehaviour::refuse;
   QuitRequestRecord record{runLoop_.uptime(), pid, process->profile.name, delivered,
                            info(*process)};
-  if (record.process.bundlePath) {
+  if (const std::optional<std::string> bundle = bundleOf(*process)) {
     for (const Process& other : processes_) {
-      if (other.running && info(other).bundlePath == record.process.bundlePath) {
+      if (other.running && bundleOf(other) == bundle) {
         ++record.copies;
       }
     }
@@ -226,6 +226,34 @@ bool SimulatedWorkspace::isRunning(int32_t pid) const {
   return running(pid) != nullptr;
 }
 
+std::vector<platform::ApplicationInfo>
+SimulatedWorkspace::runningFrom(std::string_view bundlePath) {
+  std::vector<platform::ApplicationInfo> result;
+  const std::optional<std::string> bundle = files_.canonicalPath(bundlePath);
+  const double now = runLoop_.uptime();
+  for (const Process& process : processes_) {
+    if (bundle && (process.running || now < process.listedUntil) && bundleOf(process) == bundle) {
+      result.push_back(info(process));
+    }
+  }
+  return result;
+}
+
+std::optional<std::string> SimulatedWorkspace::bundleOf(int32_t pid,
+                                                        system_clock::time_point launchDate) const {
+  const auto found = std::ranges::find_if(processes_, [&](const Process& process) {
+    return process.pid == pid && process.launchDate == launchDate;
+  });
+  return found == processes_.end() ? std::nullopt : bundleOf(*found);
+}
+
+std::optional<std::string> SimulatedWorkspace::bundleOf(const Process& process) const {
+  if (process.profile.bundlePath.empty()) {
+    return std::nullopt;
+  }
+  return files_.canonicalPath(process.profile.bundlePath);
+}
+
 std::optional<AppProfile> SimulatedWorkspace::profileOf(int32_t pid) const {
   const Process* process = latest(pid);
   return process ? std::optional(process->profile) : std::nullopt;
@@ -266,8 +294,13 @@ platform::ApplicationInfo SimulatedWorkspace::info(const Process& process) {
   const AppProfile& profile = process.profile;
   platform::ApplicationInfo result;
   result.pid = process.pid;
-  if (!profile.bundlePath.empty()) {
-    result.bundlePath = files_.canonicalPath(profile.bundlePath);
+  result.bundlePath = bundleOf(process);
+  if (result.bundlePath && profile.executableURL) {
+    // The executable is named after the bundle.
+    const std::string& bundle = *result.bundlePath;
+    std::string name = bundle.substr(bundle.find_last_of('/') + 1);
+    name = name.substr(0, std::min(name.find_last_of('.'), name.size()));
+    *result.bundlePath += "/Contents/MacOS/" + name;
   }
   if (profile.hasLaunchDate) {
     result.launchDate = process.launchDate;

@@ -22,7 +22,9 @@ namespace lumivane::sim {
 // the simulated boot date plus the wall clock at launch, strictly increasing (a launch in the same
 // instant as the previous one comes 1 ms later). An application that ends leaves the list at
 // once and the workspace centre posts didTerminateApplication. Bundle paths, names and texts
-// handed out are NFC; bundle paths are standardised with symbolic links resolved.
+// handed out are NFC; bundle paths are standardised with symbolic links resolved. A process's
+// bundle URL names its executable inside the bundle when its profile says so (executableURL);
+// the system itself (the Dock, the records) still knows the process by its bundle.
 //
 // Opening a bundle launches what was last launched from it, or brings up the copy running from
 // it; a bundle never launched from, or one moved away or deleted (removeBundle), opens nothing.
@@ -54,6 +56,12 @@ public:
   bool end(int32_t pid, double listedFor = 0);
   void finishLaunching(int32_t pid);
   bool isRunning(int32_t pid) const;
+  // The processes running from the bundle at `bundlePath` (canonical paths equal), and those
+  // still listed after their end, as runningApplications() reports them.
+  std::vector<platform::ApplicationInfo> runningFrom(std::string_view bundlePath);
+  // The canonical bundle path of the process with this pid launched at that date, running or not.
+  std::optional<std::string> bundleOf(int32_t pid,
+                                      std::chrono::system_clock::time_point launchDate) const;
   // The AppProfile a process was launched with, running or not.
   std::optional<AppProfile> profileOf(int32_t pid) const;
   std::optional<int32_t> pidOf(std::string_view name) const;
@@ -93,6 +101,8 @@ private:
   // The latest process launched with this pid, running or not.
   const Process* latest(int32_t pid) const;
   platform::ApplicationInfo info(const Process& process);
+  // The canonical path of the bundle the process runs from.
+  std::optional<std::string> bundleOf(const Process& process) const;
 
   VirtualRunLoop& runLoop_;
   SimulatedNotifications& notifications_;

@@ -197,7 +197,10 @@ void AppDelegate::reconcile() {
   const bool trusted = permissions_->accessibility();
   if (!trusted || isSuspended()) {
     hover().stop();
-    middle_->stop(MiddleClickMonitor::Stop::afterGesture);
+    // Without the grant the tap hears nothing more, not the release it would wait for, and holds
+    // every event of its mask back from everything: it goes at once. While paused it may wait.
+    middle_->stop(trusted ? MiddleClickMonitor::Stop::afterGesture
+                          : MiddleClickMonitor::Stop::withoutGrant);
     permissions_->setMiddleAvailable(false);
   } else {
     if (settings_->hoverEnabled()) {

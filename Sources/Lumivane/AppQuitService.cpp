@@ -1,5 +1,7 @@
 #include "Lumivane/AppQuitService.hpp"
 
+#include "Lumivane/RunningApplication.hpp"
+
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -40,7 +42,7 @@ void AppQuitService::request(const RunningApp& app) {
     return;
   }
   // Port paths are canonical already (standardised, symlinks resolved, NFC).
-  if (live->bundlePath != identity.bundlePath()) {
+  if (applicationBundlePath(*live) != identity.bundlePath()) {
     return;
   }
   const std::string bundleIdentifier = live->bundleIdentifier.value_or("");
@@ -51,7 +53,7 @@ void AppQuitService::request(const RunningApp& app) {
   // Two running copies of one bundle: neither is quit this way.
   const std::vector<platform::ApplicationInfo> running = platform_.workspace.runningApplications();
   const auto copies = std::ranges::count_if(running, [&](const platform::ApplicationInfo& other) {
-    return !other.isTerminated && other.bundlePath == identity.bundlePath();
+    return !other.isTerminated && applicationBundlePath(other) == identity.bundlePath();
   });
   if (copies != 1) {
     return;

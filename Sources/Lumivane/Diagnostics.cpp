@@ -2,6 +2,7 @@
 
 #include "LumivaneCore/DockGeometry.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -30,18 +31,6 @@ std::string_view granted(bool isGranted) {
   return isGranted ? "granted" : "not granted";
 }
 
-std::string_view edgeName(DockEdge edge) {
-  switch (edge) {
-  case DockEdge::bottom:
-    return "bottom";
-  case DockEdge::left:
-    return "left";
-  case DockEdge::right:
-    return "right";
-  }
-  return "bottom";
-}
-
 std::string quoted(const std::optional<std::string>& text) {
   return text ? "\"" + *text + "\"" : "(unreadable)";
 }
@@ -61,6 +50,8 @@ std::string_view reason(DockObserver::NoApplication why) {
   switch (why) {
   case NoApplication::unreadable:
     return "could not be read";
+  case NoApplication::notAnItem:
+    return "no item to act on (a spacer or a Dock extra)";
   case NoApplication::notApplicationItem:
     return "not an application item";
   case NoApplication::noApplicationURL:
@@ -132,13 +123,21 @@ void Diagnostics::report() {
          platform_.process.bundlePath());
   // One switch in System Settings grants both: the Dock is read through the Accessibility trust,
   // and the middle-click tap, an active filter, runs on post-event access. Each is read on its
-  // own, since macOS may report them apart (a trust cached after its row was removed).
+  // own, since macOS may report them apart. AXIsProcessTrusted may answer yes from a cache after
+  // the grant went; making an active tap asks the system now, and only while that answer is
+  // yes: the report asks for nothing.
+  const bool trusted = platform_.accessibility.isProcessTrusted();
   print_("Accessibility (the one permission Lumivane needs):");
-  print_("  for reading the Dock: " +
-         std::string(granted(platform_.accessibility.isProcessTrusted())));
+  print_("  for reading the Dock: " + std::string(granted(trusted)));
   print_("  for the middle-click tap: " +
          std::string(granted(platform_.eventTaps.preflightPostEventAccess())));
-
+  print_("  asked now (an active event tap can be made): " +
+         std::string(trusted ? granted(platform_.eventTaps.canCreateActiveTap())
+                             : "not asked, the cached answer is no"));
+  const std::optional<bool> magnifies = platform_.process.dockMagnification();
+  print_("Dock magnification (its own setting): " + std::string(!magnifies   ? "unknown"
+                                                                : *magnifies ? "on"
+                                                                             : "off"));
   const std::vector<Rect> frames = platform_.screens.frames();
   print_("Displays (bottom-left space; top-left space): " + std::to_string(frames.size()));
   for (std::size_t index = 0; index < frames.size(); ++index) {
@@ -164,6 +163,32 @@ void Diagnostics::report() {
   }
 }
 
+std::string Diagnostics::measure(Point pointer, const DockObserver::ItemReading& item) {
+  if (!item.frame) {
+    return "its frame cannot be read";
+  }
+  std::string line =
+      std::string("pointer inside its frame: ") + (contains(*item.frame, pointer) ? "yes" : "no");
+  const std::optional<DockObserver::DockReading> dock = observer_.readDock();
+  if (!dock) {
+    return line;
+  }
+  const auto across = [edge = dock->edge](const Rect& frame) {
+    return edge == DockEdge::bottom ? frame.absHeight() : frame.absWidth();
+  };
+  std::optional<double> smallest;
+  for (const DockObserver::ItemReading& other : dock->items) {
+    if (other.frame && area(*other.frame) > 0) {
+      smallest = std::min(smallest.value_or(across(*other.frame)), across(*other.frame));
+    }
+  }
+  if (smallest) {
+    line += "; across the Dock " + number(across(*item.frame)) + ", its smallest item " +
+            number(*smallest) + (across(*item.frame) > *smallest ? " (grown)" : " (not grown)");
+  }
+  return line;
+}
+
 void Diagnostics::hitTest() {
   const Point location = platform_.mouse.location();
   const Point pointer{location.x, observer_.primaryTop() - location.y};
@@ -177,6 +202,7 @@ void Diagnostics::hitTest() {
       line += hit->target ? ", × at " + describe(hit->target->buttonFrame) : ", no × placement";
     }
     print_(line);
+    print_("     " + measure(pointer, *item));
   }
   if (tested_) {
     tested_();

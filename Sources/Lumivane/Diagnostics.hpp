@@ -17,7 +17,11 @@ namespace lumivane {
 // it), the displays, the Dock's process and edge, the Dock's items exactly as the Dock observer
 // reads them (and the application each resolves to, or why none), then a hit test of the
 // pointer once a second. It reads through the services' own code and decides nothing; it writes
-// nothing to the user defaults. Main thread; `print` receives one line at a time.
+// nothing to the user defaults. Besides, it reports what public sources leave open: the
+// Accessibility answer AXIsProcessTrusted gives beside whether an active tap can be made now,
+// and for the item under the pointer whether the pointer lies inside its frame and whether its
+// frame has grown with the Dock's magnification. Main thread; `print` receives one line at a
+// time.
 class Diagnostics : public std::enable_shared_from_this<Diagnostics> {
 public:
   static constexpr int hitTests = 10;
@@ -37,6 +41,9 @@ private:
   void begin(std::optional<int> hitTestLimit);
   void report();
   void hitTest();
+  // Where the pointer lies against the item's frame, and whether that frame has grown beyond the
+  // Dock's smallest item across the edge.
+  std::string measure(Point pointer, const DockObserver::ItemReading& item);
 
   platform::Platform& platform_;
   std::function<void(std::string_view)> print_;

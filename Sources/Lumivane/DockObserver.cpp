@@ -1,5 +1,6 @@
 #include "Lumivane/DockObserver.hpp"
 
+#include "Lumivane/RunningApplication.hpp"
 #include "LumivaneCore/FileURL.hpp"
 
 #include <algorithm>
@@ -16,8 +17,16 @@ namespace {
 
 constexpr std::string_view dockBundleIdentifier = "com.apple.dock";
 
+constexpr std::string_view listRole = "AXList";
 constexpr std::string_view dockItemRole = "AXDockItem";
 constexpr std::string_view applicationItemSubrole = "AXApplicationDockItem";
+// Elements in the Dock's tree that are not items: a menu open beside an item is its child, and
+// the pointer on the menu is not on the item (Apple's documentation; neru #386).
+constexpr std::array<std::string_view, 2> menuRoles{"AXMenu", "AXMenuItem"};
+// Items that are none to act on: an empty tile between icons, and a Dock extra, whose purpose no
+// documentation gives (nayzak/DockUtils; hs._asm.axuielement #20).
+constexpr std::array<std::string_view, 2> refusedSubroles{"AXSpacerDockItem",
+                                                          "AXDockExtraDockItem"};
 
 constexpr std::string_view identityBudgetExhausted = "Dock identity query budget exhausted";
 constexpr std::string_view incompleteSnapshot =
@@ -30,23 +39,6 @@ constexpr std::string_view layoutBudgetExhausted = "Hover layout query budget ex
 constexpr int maxWalk = 4;
 
 constexpr std::array<std::string_view, 2> frameAttributes{"AXPosition", "AXSize"};
-
-// The application as the core knows it; nothing without a bundle path, a launch date or a
-// bundle identifier.
-std::optional<RunningApp> runningApp(const platform::ApplicationInfo& info) {
-  if (!info.bundlePath || !info.launchDate || !info.bundleIdentifier) {
-    return std::nullopt;
-  }
-  std::string name = info.localizedName && !info.localizedName->empty()
-                         ? *info.localizedName
-                         : FileURL::bundleName(*info.bundlePath);
-  return RunningApp{AppIdentity(info.pid, *info.bundlePath, *info.launchDate),
-                    *info.bundleIdentifier,
-                    std::move(name),
-                    info.activationPolicy == platform::ActivationPolicy::regular,
-                    info.isFinishedLaunching,
-                    info.isTerminated};
-}
 
 bool isFinite(const Rect& rect) {
   return std::isfinite(rect.x) && std::isfinite(rect.y) && std::isfinite(rect.width) &&
@@ -144,8 +136,15 @@ std::optional<DockObserver::List> DockObserver::dockList() {
   if (!children) {
     return std::nullopt;
   }
-  // The Dock's first top-level element with a frame on a screen is its item list.
+  // The item list is found by its role: the Dock has other top-level elements at times, such as
+  // Mission Control's group over the whole display (Hammerspoon spaces.lua, #3897).
   for (const platform::ElementRef& child : *children) {
+    if (!withinBudget()) {
+      return std::nullopt;
+    }
+    if (!isText(platform_.accessibility.attribute(child, "AXRole"), listRole)) {
+      continue;
+    }
     const std::optional<Rect> childFrame = frame(child);
     if (!childFrame) {
       continue;
@@ -248,7 +247,15 @@ DockObserver::Look DockObserver::look(Point point, const std::optional<HoverLayo
   if (!screen || !isMostlyOn(*itemFrame, *screen)) {
     return Miss::offScreenItem;
   }
-  Hit result{resolveApp(element, reading), std::nullopt};
+  Resolution resolved = resolution(element, reading);
+  if (const auto* refusal = std::get_if<NoApplication>(&resolved);
+      refusal != nullptr && *refusal == NoApplication::notAnItem) {
+    return Miss::nothing;
+  }
+  Hit result;
+  if (auto* app = std::get_if<RunningApp>(&resolved)) {
+    result.application = std::move(*app);
+  }
   if (!withinBudget()) {
     platform_.logger.log(platform::LogCategory::geometry, platform::LogLevel::debug,
                          identityBudgetExhausted);
@@ -301,6 +308,9 @@ std::variant<platform::ElementRef, DockObserver::Miss> DockObserver::itemAt(Poin
         platform_.accessibility.attribute(current, "AXRole");
     if (isText(role, dockItemRole)) {
       return current;
+    }
+    if (std::ranges::any_of(menuRoles, [&](std::string_view menu) { return isText(role, menu); })) {
+      return Miss::nothing;
     }
     // An unreadable role counts as not being the item, but leaves the walk's answer in doubt.
     answered = answered && role.has_value();
@@ -655,7 +665,7 @@ DockObserver::Resolution DockObserver::resolution(const platform::ElementRef& el
   // The resolver looks at instances of this bundle only; the others need no conversion.
   std::vector<RunningApp> instances;
   for (const platform::ApplicationInfo& info : platform_.workspace.runningApplications()) {
-    if (info.bundlePath != bundle) {
+    if (applicationBundlePath(info) != bundle) {
       continue;
     }
     if (std::optional<RunningApp> app = runningApp(info)) {
@@ -701,6 +711,10 @@ DockObserver::bundlePath(const platform::ElementRef& element, Reading reading) {
       platform_.accessibility.attribute(element, "AXSubrole");
   if (!subrole) {
     return NoApplication::unreadable;
+  }
+  if (std::ranges::any_of(refusedSubroles,
+                          [&](std::string_view refused) { return isText(subrole, refused); })) {
+    return NoApplication::notAnItem;
   }
   if (!isText(subrole, applicationItemSubrole)) {
     return NoApplication::notApplicationItem;

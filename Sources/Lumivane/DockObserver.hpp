@@ -67,6 +67,7 @@ public:
   // Why an item resolves to no application.
   enum class NoApplication {
     unreadable,         // a message failed, or the budget ran out
+    notAnItem,          // a spacer or a Dock extra: no item at all to a hit test
     notApplicationItem, // a folder, the trash, a separator, another kind of item
     noApplicationURL,   // "AXURL" names no local ".app" bundle
     noCanonicalPath,    // the bundle's path cannot be put in canonical form
@@ -202,8 +203,8 @@ private:
   Resolution resolution(const platform::ElementRef& element, Reading reading);
   std::variant<std::string, NoApplication> bundlePath(const platform::ElementRef& element,
                                                       Reading reading);
-  // The Dock's item list: its first top-level element with a frame on a screen, that frame and
-  // the screen. Opens a query.
+  // The Dock's item list: its first top-level element of role "AXList" with a frame on a screen,
+  // that frame and the screen. Opens a query.
   struct List {
     platform::ElementRef element;
     Rect frame;

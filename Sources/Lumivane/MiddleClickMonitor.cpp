@@ -50,18 +50,10 @@ bool MiddleClickMonitor::start() {
     accepting_ = true;
   }
 
-  // The tap reaches the monitor weakly: an event after the monitor is gone simply passes.
-  tap_ = eventTaps_.createSessionTap(eventMask,
-                                     [weak = weak_from_this()](const platform::TapEvent& event) {
-                                       const auto self = weak.lock();
-                                       return self && self->handle(event);
-                                     });
-  if (!tap_) {
+  if (!install()) {
     accepting_ = false;
     return false;
   }
-  tap_->addToMainRunLoop();
-  tap_->setEnabled(true);
   if (isRunning()) {
     return true;
   }
@@ -69,15 +61,35 @@ bool MiddleClickMonitor::start() {
   return false;
 }
 
+bool MiddleClickMonitor::install() {
+  // The tap reaches the monitor weakly: an event after the monitor is gone simply passes.
+  tap_ = eventTaps_.createSessionTap(eventMask,
+                                     [weak = weak_from_this()](const platform::TapEvent& event) {
+                                       const auto self = weak.lock();
+                                       return self && self->handle(event);
+                                     });
+  if (!tap_) {
+    return false;
+  }
+  tap_->addToMainRunLoop();
+  tap_->setEnabled(true);
+  return true;
+}
+
 void MiddleClickMonitor::stop(Stop when) {
   accepting_ = false;
   if (gesture_.isConsuming() && when == Stop::afterGesture) {
     // Keep the tap so that the release of the swallowed press is swallowed too; handle()
-    // finishes the stop once the gesture ends.
+    // finishes the stop once the gesture ends. One that went with the grant comes back for it.
+    if (!tap_) {
+      install();
+    }
     return;
   }
   removeTap();
-  gesture_ = MiddleGesture();
+  if (when != Stop::withoutGrant) {
+    gesture_ = MiddleGesture();
+  }
 }
 
 void MiddleClickMonitor::removeTap() {
@@ -113,13 +125,18 @@ bool MiddleClickMonitor::handle(const platform::TapEvent& event) {
 bool MiddleClickMonitor::decide(const platform::TapEvent& event) {
   if (event.type == platform::TapEventType::disabledByTimeout ||
       event.type == platform::TapEventType::disabledByUserInput) {
-    if (tap_) {
+    // A tap turned back on without the grant would hold every event of its mask back from
+    // everything: it goes instead, and the next start() makes a new one.
+    const bool granted = eventTaps_.canCreateActiveTap();
+    if (tap_ && granted) {
       tap_->setEnabled(true);
     }
-    const bool restored = tap_ && tap_->isValid() && tap_->isEnabled();
+    const bool restored = granted && tap_ && tap_->isValid() && tap_->isEnabled();
     if (restored) {
       // Events passed the disabled tap by, a release among them perhaps.
       gesture_.resume();
+    } else if (!granted) {
+      stop(Stop::withoutGrant);
     } else {
       // The tap stays in place, disabled: the next start() replaces it, stop() removes it.
       accepting_ = false;

@@ -16,7 +16,10 @@ namespace lumivane {
 // async block) and onFailure (from the tap callback) all run there. Create with make_shared.
 //
 // The tap needs no permission check of its own: whether the system allows an active tap (it
-// asks for post-event access) is answered by the tap's creation, and start() never prompts.
+// asks for post-event access) is answered by the tap's creation, and start() never prompts. A
+// tap the system disabled is turned back on only while that grant is there: without it an
+// enabled tap holds its events back from everything (the middle, back and forward buttons die
+// system-wide), so it is removed instead.
 class MiddleClickMonitor : public std::enable_shared_from_this<MiddleClickMonitor> {
 public:
   // Other mouse down, up and dragged.
@@ -29,6 +32,9 @@ public:
   enum class Stop {
     afterGesture, // the tap stays until that release, so that the release is swallowed too
     immediately,  // the tap goes at once
+    // The tap goes at once, as the grant it needs has gone and nothing reaches it any more; the
+    // press stays swallowed, so that a tap made later swallows its release too.
+    withoutGrant,
   };
 
   // Installs (or revives) the tap and begins accepting; true when the tap runs. After a stop, a
@@ -41,12 +47,15 @@ public:
   // What lies under a point (top-left space); absent when it is not over a Dock item.
   std::function<std::optional<DockObserver::Hit>(Point)> resolve;
   std::function<void(const RunningApp&)> onQuit;
-  // The system disabled the tap: true when re-enabling it worked.
+  // The system disabled the tap: true when re-enabling it worked, false when it stayed off or,
+  // the grant being gone, was removed.
   std::function<void(bool restored)> onFailure;
 
 private:
   // The tap's callback: true to swallow the event.
   bool handle(const platform::TapEvent& event);
+  // Makes the tap, on the main run loop and enabled; false when the system refuses it.
+  bool install();
   bool decide(const platform::TapEvent& event);
   // Disables the tap at once and removes it; from inside the tap's callback the removal waits
   // one main-queue turn, since the system still works with the tap after the callback returns.

@@ -5,9 +5,14 @@
 namespace lumivane {
 
 PermissionManager::PermissionManager(platform::Platform& platform)
-    : platform_(platform), accessibility_(platform.accessibility.isProcessTrusted()),
-      inputMonitoring_(platform.eventTaps.preflightListenEventAccess()),
-      postEventAccess_(platform.eventTaps.preflightPostEventAccess()) {}
+    : platform_(platform), accessibility_(liveAccessibility()),
+      inputMonitoring_(platform.eventTaps.preflightListenEventAccess()) {}
+
+bool PermissionManager::liveAccessibility() {
+  // A no is taken as it is: the switch turned off shows in the answer at once, and only a yes
+  // is known to outlive the grant.
+  return platform_.accessibility.isProcessTrusted() && platform_.eventTaps.canCreateActiveTap();
+}
 
 void PermissionManager::setMiddleAvailable(bool available) {
   if (middleAvailable_ == available) {
@@ -36,19 +41,14 @@ void PermissionManager::stop() {
 }
 
 void PermissionManager::refresh() {
-  const bool trusted = platform_.accessibility.isProcessTrusted();
+  const bool granted = liveAccessibility();
   const bool listening = platform_.eventTaps.preflightListenEventAccess();
-  const bool posting = platform_.eventTaps.preflightPostEventAccess();
-  if (trusted == accessibility_ && listening == inputMonitoring_ && posting == postEventAccess_) {
+  if (granted == accessibility_ && listening == inputMonitoring_) {
     return;
   }
-  const bool published = trusted != accessibility_ || listening != inputMonitoring_;
-  accessibility_ = trusted;
+  accessibility_ = granted;
   inputMonitoring_ = listening;
-  postEventAccess_ = posting;
-  if (published) {
-    publish();
-  }
+  publish();
   if (onChange) {
     onChange();
   }

@@ -11,12 +11,13 @@ namespace lumivane {
 
 // The one permission Lumivane needs, Accessibility, polled every 2 s so that a grant or a
 // revocation in the system settings is noticed without a restart, and the actions that lead to
-// it. Hover reads the Dock through the Accessibility trust; the middle-click tap is an active
-// filter, which macOS gates by post-event access, granted by the same switch in the
-// Accessibility list: the poll watches that access too, so that granting it restarts the tap.
-// Listen access (Input Monitoring) is published too, as the platform reports it; no feature
-// needs it and nothing asks for it. Main thread; onChange fires from refresh() (the poll, or a
-// caller) only on a change. Create with make_shared.
+// it. Accessibility is the live grant: AXIsProcessTrusted may go on answering yes from a cache
+// after Lumivane's row is removed from the Accessibility list, so while it says yes the poll also
+// asks the system whether an active tap can be made now (the middle-click tap is one, and macOS
+// gates it by that same grant, not by Input Monitoring). That costs one tap made and released
+// every 2 s, never run. Listen access (Input Monitoring) is published too, as the platform
+// reports it; no feature needs it and nothing asks for it. Main thread; onChange fires from
+// refresh() (the poll, or a caller) only on a change. Create with make_shared.
 class PermissionManager : public Observable,
                           public std::enable_shared_from_this<PermissionManager> {
 public:
@@ -29,6 +30,7 @@ public:
   explicit PermissionManager(platform::Platform& platform);
 
   // Published fields.
+  // The Accessibility grant as it is now, not as the process's cached answer has it.
   bool accessibility() const { return accessibility_; }
   bool inputMonitoring() const { return inputMonitoring_; }
   // Whether the middle-click event tap runs; written by the coordinator only.
@@ -57,11 +59,12 @@ private:
   // Runs `ask` (the system's alert) when `missing` and no alert was asked for yet in this run;
   // otherwise opens the Accessibility pane.
   void askOnceThenOpenPane(bool missing, const std::function<void()>& ask);
+  // The cached answer, and while it says yes, whether the system lets an active tap be made.
+  bool liveAccessibility();
 
   platform::Platform& platform_;
   bool accessibility_;
   bool inputMonitoring_;
-  bool postEventAccess_; // what the middle-click tap needs; not published, no view shows it
   bool middleAvailable_ = false;
   bool askedForAlert_ = false;
   std::unique_ptr<platform::Timer> timer_;

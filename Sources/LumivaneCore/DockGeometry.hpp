@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <span>
+#include <string_view>
 
 // Unless a function says otherwise, points and rectangles are in the Accessibility interface's
 // top-left space: origin at the primary display's top-left corner, y growing downward, points.
@@ -14,6 +15,19 @@ namespace lumivane {
 enum class DockEdge { bottom, left, right };
 
 inline constexpr DockEdge allDockEdges[] = {DockEdge::bottom, DockEdge::left, DockEdge::right};
+
+// "bottom", "left" or "right", as reports and scripts name the edge.
+constexpr std::string_view edgeName(DockEdge edge) {
+  switch (edge) {
+  case DockEdge::bottom:
+    return "bottom";
+  case DockEdge::left:
+    return "left";
+  case DockEdge::right:
+    return "right";
+  }
+  return "bottom";
+}
 
 namespace DockGeometry {
 

@@ -113,6 +113,26 @@ std::optional<std::string> applicationBundlePath(std::string_view url) {
   return path;
 }
 
+std::string applicationBundle(std::string_view path) {
+  // "<bundle>.app/Contents/MacOS/<executable>", read from the end.
+  const std::size_t executable = path.find_last_of('/');
+  if (executable == std::string_view::npos || executable + 1 == path.size()) {
+    return std::string(path);
+  }
+  const std::string_view folder = path.substr(0, executable);
+  constexpr std::string_view executableFolder = "/Contents/MacOS";
+  if (!folder.ends_with(executableFolder)) {
+    return std::string(path);
+  }
+  const std::string_view bundle = folder.substr(0, folder.size() - executableFolder.size());
+  const std::string_view component = lastComponent(bundle);
+  const std::optional<std::size_t> dot = extensionDot(component);
+  if (bundle.empty() || !dot || !equalsIgnoringASCIICase(component.substr(*dot + 1), "app")) {
+    return std::string(path);
+  }
+  return std::string(bundle);
+}
+
 std::string bundleName(std::string_view path) {
   std::string_view component = lastComponent(path);
   if (const std::optional<std::size_t> dot = extensionDot(component)) {

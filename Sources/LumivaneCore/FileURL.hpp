@@ -18,6 +18,13 @@ std::optional<std::string> percentDecoded(std::string_view text);
 // the caller makes it canonical.
 std::optional<std::string> applicationBundlePath(std::string_view url);
 
+// The application bundle a running application's bundle path names: the path itself, or, for a
+// path that ends in an application bundle's executable (".../X.app/Contents/MacOS/X", which
+// NSRunningApplication.bundleURL may give instead of the bundle), the ".app" around it. Only
+// that shape is taken apart: anything else inside a bundle (a helper, an XPC service) is a bundle
+// of its own and stays as it is.
+std::string applicationBundle(std::string_view path);
+
 // The bundle's file name without its extension: "/Applications/Mail.app" gives "Mail", a name
 // that only starts with a dot keeps it.
 std::string bundleName(std::string_view path);

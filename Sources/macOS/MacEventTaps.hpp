@@ -11,6 +11,7 @@ class MacEventTaps final : public platform::EventTaps {
 public:
   std::unique_ptr<platform::EventTap> createSessionTap(uint64_t eventMask,
                                                        Callback callback) override;
+  bool canCreateActiveTap() override;
   bool preflightListenEventAccess() override;
   bool preflightPostEventAccess() override;
   bool requestPostEventAccess() override;

@@ -74,6 +74,10 @@ private:
   CFRunLoopSourceRef source_ = nullptr;
 };
 
+CGEventRef passEvent(CGEventTapProxy, CGEventType, CGEventRef event, void*) {
+  return event;
+}
+
 } // namespace
 
 std::unique_ptr<platform::EventTap> MacEventTaps::createSessionTap(uint64_t eventMask,
@@ -86,6 +90,21 @@ std::unique_ptr<platform::EventTap> MacEventTaps::createSessionTap(uint64_t even
     return nullptr;
   }
   return tap;
+}
+
+bool MacEventTaps::canCreateActiveTap() {
+  // Disabled, invalidated and released before it reaches a run loop, it never holds an event
+  // back (screenpipe pull request #5365); placed last, for the other-mouse press only.
+  CFMachPortRef probe =
+      CGEventTapCreate(kCGSessionEventTap, kCGTailAppendEventTap, kCGEventTapOptionDefault,
+                       CGEventMaskBit(kCGEventOtherMouseDown), &passEvent, nullptr);
+  if (probe == nullptr) {
+    return false;
+  }
+  CGEventTapEnable(probe, false);
+  CFMachPortInvalidate(probe);
+  CFRelease(probe);
+  return true;
 }
 
 bool MacEventTaps::preflightListenEventAccess() {

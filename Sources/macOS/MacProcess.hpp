@@ -12,6 +12,7 @@ public:
   std::vector<std::string> arguments() override;
   std::string bundlePath() override;
   std::string systemVersion() override;
+  std::optional<bool> dockMagnification() override;
 };
 
 } // namespace lumivane::mac

@@ -25,6 +25,14 @@ std::string MacProcess::bundlePath() {
   return nfcUTF8((__bridge CFStringRef)path).value_or(std::string());
 }
 
+// The Dock's preference is absent until the user has changed it once, which means off.
+std::optional<bool> MacProcess::dockMagnification() {
+  Boolean valid = false;
+  const Boolean magnifies =
+      CFPreferencesGetAppBooleanValue(CFSTR("magnification"), CFSTR("com.apple.dock"), &valid);
+  return valid ? magnifies != 0 : false;
+}
+
 std::string MacProcess::systemVersion() {
   NSString* version = NSProcessInfo.processInfo.operatingSystemVersionString;
   return "macOS " + utf8((__bridge CFStringRef)version).value_or(std::string("(unknown)"));

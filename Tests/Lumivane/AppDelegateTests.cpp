@@ -11,7 +11,9 @@ using platform::Notification;
 
 constexpr std::string_view attentionToolTip = "Lumivane · 请检查权限";
 
-// A = Accessibility, S = suspended, H/M = switches, T = the tap can start.
+// A = Accessibility, S = suspended, H/M = switches, T = the tap can start. A tap that cannot be
+// made tells that the grant is not there, whatever the cached answer says: A yes with T no reads
+// as A no.
 struct Row {
   bool accessibility, suspended, hoverOn, middleOn, tapStarts;
   bool hoverRuns, middleRuns;
@@ -46,12 +48,12 @@ INSTANTIATE_TEST_SUITE_P(
         Row{false, false, true, true, true, false, false, attention, attentionToolTip},
         Row{false, true, false, false, true, false, false, attention, attentionToolTip},
         Row{true, true, true, true, true, false, false, ready, "Lumivane"},
-        Row{true, true, true, true, false, false, false, ready, "Lumivane"},
+        Row{true, true, true, true, false, false, false, attention, attentionToolTip},
         Row{true, false, true, false, true, true, false, ready, "Lumivane"},
         Row{true, false, false, false, true, false, false, ready, "Lumivane"},
         Row{true, false, true, true, true, true, true, ready, "Lumivane"},
         Row{true, false, false, true, true, false, true, ready, "Lumivane"},
-        Row{true, false, true, true, false, true, false, attention, attentionToolTip},
+        Row{true, false, true, true, false, false, false, attention, attentionToolTip},
         Row{true, false, false, true, false, false, false, attention, attentionToolTip}));
 
 using Lifecycle = CoordinatorTest;
@@ -158,7 +160,9 @@ TEST_F(SuspensionSet, LastEndingReasonResumesAfterRereadingScreensAndPermissions
   desktop.setPostEventAccess(false);
   post(Notification::screenIsUnlocked);
   EXPECT_FALSE(app->runtime()->isSuspended());
-  EXPECT_TRUE(app->hover().isEnabled());
+  // No tap can be made: the grant is gone, and hover stops with the middle button.
+  EXPECT_FALSE(app->hover().isEnabled());
+  EXPECT_FALSE(app->permissions()->accessibility());
   EXPECT_EQ(app->observer()->screens().at(0).width, 1920);
   EXPECT_FALSE(app->permissions()->inputMonitoring());
   EXPECT_FALSE(desktop.tapInstalled());
@@ -173,6 +177,32 @@ TEST_F(SuspensionSet, UnlockWithoutLockRereadsAndReconciles) {
   EXPECT_FALSE(app->permissions()->accessibility());
   EXPECT_FALSE(app->hover().isEnabled());
   EXPECT_EQ(desktop.shell().statusToolTip, attentionToolTip);
+}
+
+using LiveGrant = CoordinatorTest;
+
+// Lumivane's row is removed from the Accessibility list while a middle press is held on the
+// Dock: the cached trust answer stays yes, but at the next poll both features stop, the tap goes
+// without waiting for the release it will never see, and the other buttons reach the desktop.
+TEST_F(LiveGrant, ARemovedRowStopsBothFeaturesAndTheTapWithinOnePoll) {
+  launch();
+  const Rect icon = desktop.itemFrame(*desktop.dockItemNamed("Notes"));
+  desktop.movePointer({icon.midX(), icon.midY()});
+  desktop.press(2);
+  desktop.removeFromAccessibilityList();
+  desktop.advance(2.0);
+  EXPECT_FALSE(app->permissions()->accessibility());
+  EXPECT_FALSE(app->hover().isEnabled());
+  EXPECT_FALSE(desktop.tapInstalled());
+  EXPECT_EQ(desktop.shell().statusSymbol, "dock.rectangle.badge.exclamationmark");
+  desktop.movePointer({720, 300});
+  desktop.press(3);
+  EXPECT_FALSE(desktop.otherMouseEvents().back().heldBack);
+
+  desktop.setAccessibility(true);
+  desktop.advance(2.0);
+  EXPECT_TRUE(desktop.tapInstalled());
+  EXPECT_TRUE(app->hover().isEnabled());
 }
 
 using TapFailure = CoordinatorTest;

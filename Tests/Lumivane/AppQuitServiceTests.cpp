@@ -431,6 +431,22 @@ TEST_F(QuitRequestPaths, AnNFDPathMatchesItsNFCForm) {
   EXPECT_EQ(statuses, std::vector{waiting("Cafe")});
 }
 
+// The workspace may give the executable inside the bundle as the bundle URL: the request names
+// the bundle, as the Dock item does, and two copies of it are still two.
+TEST_F(QuitRequestPaths, ABundleURLThatNamesTheExecutableIsTheBundle) {
+  sim::AppProfile notes = profile("Notes");
+  notes.executableURL = true;
+  RunningApp app = launch(notes);
+  app.identity =
+      AppIdentity(app.identity.pid(), "/Applications/Notes.app", app.identity.launchedAt());
+  const int32_t copy = desktop.launch(notes);
+  service->request(app);
+  EXPECT_TRUE(statuses.empty());
+  desktop.endByItself(copy);
+  service->request(app);
+  EXPECT_EQ(statuses, std::vector{waiting("Notes")});
+}
+
 // Stands in for the own process's pid, so that the own process can look like an ordinary
 // application.
 class OwnProcess final : public platform::Process {
@@ -440,6 +456,7 @@ public:
   std::vector<std::string> arguments() override { return real_.arguments(); }
   std::string bundlePath() override { return real_.bundlePath(); }
   std::string systemVersion() override { return real_.systemVersion(); }
+  std::optional<bool> dockMagnification() override { return real_.dockMagnification(); }
 
 private:
   platform::Process& real_;

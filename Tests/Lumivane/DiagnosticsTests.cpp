@@ -50,17 +50,19 @@ TEST_F(DiagnosticsTest, HitTestsOnceASecondThenDoneOnceAndNothingStored) {
   const auto diagnostics = start();
   const std::size_t reportLines = lines.size();
   desktop.advance(9.5);
-  EXPECT_EQ(lines.size(), reportLines + 2 * 9); // each hit test: the item, then its application
+  // Each hit test: the item, its application, where the pointer lies against it.
+  EXPECT_EQ(lines.size(), reportLines + 3 * 9);
   EXPECT_EQ(finished, 0);
   desktop.advance(1);
   EXPECT_EQ(finished, 1);
-  EXPECT_EQ(lines.size(), reportLines + 2 * 10);
+  EXPECT_EQ(lines.size(), reportLines + 3 * 10);
   desktop.advance(5);
   EXPECT_EQ(finished, 1);
-  EXPECT_EQ(lines.size(), reportLines + 2 * 10);
+  EXPECT_EQ(lines.size(), reportLines + 3 * 10);
   EXPECT_EQ(desktop.defaultsWriteCount(), 0u);
-  EXPECT_NE(lines.back().find("quits Safari"), std::string::npos) << lines.back();
-  EXPECT_NE(lines.back().find(", × at ("), std::string::npos) << lines.back();
+  const std::string& application = lines[lines.size() - 2];
+  EXPECT_NE(application.find("quits Safari"), std::string::npos) << application;
+  EXPECT_NE(application.find(", × at ("), std::string::npos) << application;
 }
 
 TEST_F(DiagnosticsTest, GoneBeforeItsHitTestsEndStopsQuietly) {
@@ -80,8 +82,39 @@ TEST_F(DiagnosticsTest, ReportsWhyAnItemHasNoApplication) {
   const auto diagnostics = start();
   EXPECT_TRUE(printed("     no application: protected by the user"));
   desktop.advance(1.1);
-  EXPECT_EQ(lines.back(), "     no application: protected by the user");
+  EXPECT_EQ(lines[lines.size() - 2], "     no application: protected by the user");
   EXPECT_EQ(desktop.storedTexts("protectedApps"), std::vector<std::string>{"com.example.Terminal"});
+}
+
+// What public sources leave open, answered by the system at hand: the cached trust answer beside
+// the live one, and whether the frames the Dock reports grow with magnification.
+TEST_F(DiagnosticsTest, ReportsTheLiveGrantBesideTheCachedAnswerAndTheFramesUnderThePointer) {
+  desktop.placeDock(DockEdge::bottom, 0, 48, 96);
+  const int mail = addApp("Mail");
+  for (const std::string name : {"Notes", "Maps", "Pages", "Music", "Photos"}) {
+    addApp(name);
+  }
+  desktop.removeFromAccessibilityList();
+  auto diagnostics = start();
+  EXPECT_TRUE(printed("  for reading the Dock: granted"));
+  EXPECT_TRUE(printed("  asked now (an active event tap can be made): not granted"));
+  EXPECT_TRUE(printed("Dock magnification (its own setting): on"));
+  diagnostics.reset();
+
+  lines.clear();
+  desktop.setAccessibility(true);
+  desktop.movePointer(*desktop.restingPoint(mail));
+  diagnostics = start();
+  EXPECT_TRUE(printed("  asked now (an active event tap can be made): granted"));
+  desktop.advance(1.1);
+  EXPECT_EQ(lines.back(),
+            "     pointer inside its frame: yes; across the Dock 96, its smallest item 48 (grown)");
+
+  lines.clear();
+  desktop.setAccessibility(false);
+  diagnostics = start();
+  EXPECT_TRUE(printed("  asked now (an active event tap can be made): not asked, the "
+                      "cached answer is no"));
 }
 
 TEST_F(DiagnosticsTest, WithoutADockSaysSoAndHitsNothing) {

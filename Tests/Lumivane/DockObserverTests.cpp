@@ -455,6 +455,63 @@ const URLCase urlCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, DockItemURL, ::testing::ValuesIn(urlCases),
                          [](const auto& info) { return info.param.name; });
 
+// What a real Dock holds besides its items: a menu open beside an item, spacers and extras, and
+// Mission Control's group beside the list.
+using DockFullerTree = DockObserverTest;
+
+TEST_F(DockFullerTree, AnOpenMenuIsNeitherTheItemNorAnObstacle) {
+  addApp("Safari");
+  const int mail = addApp("Mail");
+  addApp("Notes");
+  const auto before = targetOf(mail);
+  ASSERT_TRUE(before);
+  desktop.openDockMenu(mail);
+  // The menu's first entry, read from the item's only child.
+  platform::Accessibility& ax = desktop.platform().accessibility;
+  const auto children = [&](const platform::ElementRef& element) {
+    return std::get<std::vector<platform::ElementRef>>(*ax.attribute(element, "AXChildren"));
+  };
+  const auto items =
+      children(children(ax.application(desktop.dockPID())).at(0)).at(static_cast<size_t>(mail));
+  const platform::ElementRef entry = children(children(items).at(0)).at(0);
+  const std::string_view frameNames[] = {"AXPosition", "AXSize"};
+  const auto frame = *ax.attributes(entry, frameNames);
+  const Point origin = std::get<Point>(frame[0]);
+  const auto size = std::get<platform::AXSize>(frame[1]);
+  const Point onEntry{origin.x + size.width / 2, origin.y + size.height / 2};
+
+  const auto look = observer().look(onEntry, HoverLayoutOptions::defaults);
+  ASSERT_TRUE(std::holds_alternative<DockObserver::Miss>(look));
+  EXPECT_EQ(std::get<DockObserver::Miss>(look), DockObserver::Miss::nothing);
+  const auto with = targetOf(mail);
+  ASSERT_TRUE(with);
+  EXPECT_EQ(with->buttonFrame, before->buttonFrame);
+}
+
+TEST_F(DockFullerTree, SpacersAndExtrasAreNoItemsToAHitTest) {
+  const int safari = addApp("Safari");
+  const int gap = desktop.addDockItem(DockItemKind::spacer, "Gap");
+  const int extra = desktop.addDockItem(DockItemKind::extra, "Widgets");
+  for (const int item : {gap, extra}) {
+    const auto look = observer().look(centre(desktop.itemFrame(item)), std::nullopt);
+    ASSERT_TRUE(std::holds_alternative<DockObserver::Miss>(look)) << item;
+    EXPECT_EQ(std::get<DockObserver::Miss>(look), DockObserver::Miss::nothing);
+  }
+  EXPECT_TRUE(targetOf(safari));
+}
+
+TEST_F(DockFullerTree, TheListIsFoundByItsRoleWhileMissionControlIsOpen) {
+  desktop.placeDock(DockEdge::left, 0, 48);
+  addApp("Safari");
+  addApp("Mail");
+  desktop.setMissionControl(true);
+  EXPECT_EQ(observer().currentEdge(), DockEdge::left);
+  const auto dock = observer().readDock();
+  ASSERT_TRUE(dock);
+  EXPECT_EQ(dock->listFrame, desktop.dockListFrame());
+  EXPECT_EQ(dock->items.size(), 2u);
+}
+
 // The Dock records a bundle path as it was added; it is compared in the canonical form.
 struct PathCase {
   std::string name;
@@ -481,12 +538,31 @@ const PathCase pathCases[] = {
     {"ExtensionInCapitals", "/Applications/Tool.APP", "/Applications/Tool.APP"},
     {"ThroughASymlink", "/Applications/Link.app", "/Volumes/Apps/Real.app"},
     {"DecomposedAccent", "/Applications/Cafe\u0301.app", "/Applications/Caf\u00e9.app"},
+    // Safari's default item names the Preboot cryptex; /Applications/Safari.app links there.
+    {"SafarisCryptex", "/System/Volumes/Preboot/Cryptexes/App/System/Applications/Safari.app",
+     "/Applications/Safari.app"},
+    // /private/var and /var are one folder.
+    {"PrivateVar", "/private/var/apps/Tool.app", "/var/apps/Tool.app"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, DockItemPath, ::testing::ValuesIn(pathCases),
                          [](const auto& info) { return info.param.name; });
 
 using DockRunningApps = DockObserverTest;
+
+// The workspace may give the executable inside the bundle as the bundle URL: the item still
+// resolves to its application, known by the bundle around the executable, and named after it.
+TEST_F(DockRunningApps, AnExecutableBundleURLStandsForTheBundleAroundIt) {
+  sim::AppProfile notes = profile("Notes");
+  notes.executableURL = true;
+  notes.name.clear();
+  desktop.launch(notes);
+  const int item = desktop.addDockApplication("Notes", notes.bundlePath);
+  const auto hit = hitItem(item);
+  ASSERT_TRUE(hit && hit->application && hit->target);
+  EXPECT_EQ(hit->application->identity.bundlePath(), "/Applications/Notes.app");
+  EXPECT_EQ(hit->application->name, "Notes");
+}
 
 TEST_F(DockRunningApps, ListsOnlyAppsWithBundleLaunchDateAndIdentifier) {
   sim::AppProfile noBundle = profile("NoBundle");

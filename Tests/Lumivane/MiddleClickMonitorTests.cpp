@@ -25,6 +25,7 @@ public:
     masks.push_back(eventMask);
     return system_.createSessionTap(eventMask, std::move(callback));
   }
+  bool canCreateActiveTap() override { return system_.canCreateActiveTap(); }
   bool preflightListenEventAccess() override { return system_.preflightListenEventAccess(); }
   bool preflightPostEventAccess() override { return system_.preflightPostEventAccess(); }
   bool requestPostEventAccess() override { return system_.requestPostEventAccess(); }
@@ -188,6 +189,31 @@ TEST_F(MiddleClick, AStopAndStartDuringAHeldPressStillSwallowItsRelease) {
   EXPECT_EQ(dockEvents(d), Events{});
 }
 
+// A press is swallowed and the grant goes: the tap goes at once, as nothing reaches it any more,
+// but the press stays swallowed. The next tap, made by a start once the grant is back or, the
+// features paused meanwhile, by a stop that waits for the release, swallows its release.
+TEST_F(MiddleClick, TheReleaseOfAPressHeldWhileTheGrantWentIsStillSwallowed) {
+  for (const bool paused : {false, true}) {
+    d.desktop.movePointer(d.centre("Downloads"));
+    d.desktop.press(2);
+    d.desktop.removeFromAccessibilityList();
+    d.monitor->stop(MiddleClickMonitor::Stop::withoutGrant);
+    EXPECT_FALSE(d.desktop.tapInstalled());
+    d.desktop.setAccessibility(true);
+    if (paused) {
+      d.monitor->stop(MiddleClickMonitor::Stop::afterGesture);
+    } else {
+      ASSERT_TRUE(d.monitor->start());
+    }
+    EXPECT_TRUE(d.desktop.tapInstalled());
+    d.desktop.release(2);
+    d.desktop.advance(0.01);
+    EXPECT_EQ(dockEvents(d), Events{}) << (paused ? "paused" : "started");
+    EXPECT_EQ(d.desktop.tapInstalled(), !paused);
+  }
+  EXPECT_EQ(d.desktop.tapTeardownsInsideCallback(), 0u);
+}
+
 TEST_F(MiddleClick, ImmediateStopRemovesTheTapMidGesture) {
   d.desktop.movePointer(d.centre("Safari"));
   d.desktop.press(2);
@@ -252,6 +278,30 @@ TEST_P(MiddleClickDisabledTap, IsRestoredOrReportedAndAStartMakesItRunAgain) {
 INSTANTIATE_TEST_SUITE_P(Notices, MiddleClickDisabledTap,
                          ::testing::Values(Disable{true, false}, Disable{false, false},
                                            Disable{true, true}, Disable{false, true}));
+
+// The grant goes while the tap runs, and the system disables the tap: turned back on, it would
+// hold every other button back from everything. It goes instead (one turn later: the notice comes
+// inside its callback), the failure is reported, and the buttons pass. Once the grant is back, a
+// start makes a new tap.
+TEST_F(MiddleClick, ANoticeWithoutTheGrantRemovesTheTapInsteadOfRestoringIt) {
+  std::vector<bool> failures;
+  d.monitor->onFailure = [&](bool restored) { failures.push_back(restored); };
+  d.desktop.removeFromAccessibilityList();
+  d.desktop.disableTap(true);
+  EXPECT_EQ(failures, std::vector<bool>{false});
+  EXPECT_FALSE(d.desktop.tapEnabled());
+  d.desktop.advance(0.01);
+  EXPECT_FALSE(d.desktop.tapInstalled());
+  EXPECT_EQ(d.desktop.tapTeardownsInsideCallback(), 0u);
+  d.desktop.movePointer({720, 300});
+  d.desktop.press(3);
+  d.desktop.release(3);
+  EXPECT_FALSE(d.desktop.otherMouseEvents().back().heldBack);
+
+  d.desktop.setAccessibility(true);
+  ASSERT_TRUE(d.monitor->start());
+  EXPECT_EQ(d.desktop.tapsCreated(), 2u);
+}
 
 // An active tap is gated by post-event access (the Accessibility list), not by Input
 // Monitoring; starting asks nothing of the user either way.

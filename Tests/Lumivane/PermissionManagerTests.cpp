@@ -83,21 +83,40 @@ TEST_F(PermissionPoll, LeavesMiddleAvailableToTheCoordinator) {
   EXPECT_TRUE(permissions->middleAvailable());
 }
 
-// The middle-click tap's own access, granted apart from Accessibility trust, still reaches the
-// coordinator through onChange, so that the tap is retried; no view shows it.
-TEST_F(PermissionPoll, ReportsPostEventAccessWithoutPublishingIt) {
+// AXIsProcessTrusted keeps answering yes after Lumivane's row is removed from the list; the poll
+// asks the system whether an active tap can be made, and follows that. It asks only while the
+// cached answer is yes, one tap made and released each time.
+TEST_F(PermissionPoll, FollowsTheLiveGrantNotTheCachedAnswer) {
+  permissions->refresh();
+  permissions->refresh();
+  EXPECT_EQ(desktop.activeTapProbes(), 0u);
+
   desktop.setAccessibility(true);
+  permissions->refresh();
+  EXPECT_TRUE(permissions->accessibility());
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(desktop.activeTapProbes(), 1u);
+
+  desktop.removeFromAccessibilityList();
+  ASSERT_TRUE(desktop.platform().accessibility.isProcessTrusted());
+  permissions->refresh();
+  EXPECT_FALSE(permissions->accessibility());
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(published, 2);
+  permissions->refresh();
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(desktop.activeTapProbes(), 3u);
+
+  desktop.setAccessibility(true);
+  permissions->refresh();
+  EXPECT_TRUE(permissions->accessibility());
+  EXPECT_EQ(changes, 3);
+
+  // The system's two records of the switch disagree: no tap can be made, so no grant.
   desktop.setPostEventAccess(false);
   permissions->refresh();
-  ASSERT_EQ(changes, 1);
-  const int publishedBefore = published;
-
-  desktop.setPostEventAccess(true);
-  permissions->refresh();
-  EXPECT_EQ(changes, 2);
-  EXPECT_EQ(published, publishedBefore);
-  permissions->refresh();
-  EXPECT_EQ(changes, 2);
+  EXPECT_FALSE(permissions->accessibility());
+  EXPECT_FALSE(std::make_shared<PermissionManager>(desktop.platform())->accessibility());
 }
 
 const std::string accessibilityPane =

@@ -93,7 +93,9 @@ TEST_F(Popover, OffersTheEditorTheRegularApplicationsRunning) {
   ASSERT_TRUE(desktop.shell().lastMenuContent && desktop.shell().lastMenuContent->runningApps);
   const auto runningApps = desktop.shell().lastMenuContent->runningApps;
   const std::vector<ProtectableApp> expected{
-      {"com.apple.Safari", "Safari", "/Applications/Safari.app"},
+      // Safari runs from the Preboot cryptex that /Applications/Safari.app links to.
+      {"com.apple.Safari", "Safari",
+       "/System/Volumes/Preboot/Cryptexes/App/System/Applications/Safari.app"},
       {"com.apple.mail", "Mail", "/Applications/Mail.app"},
       {"com.apple.Notes", "Notes", "/Applications/Notes.app"}};
   EXPECT_EQ(runningApps(), expected);

@@ -91,6 +91,47 @@ INSTANTIATE_TEST_SUITE_P(
         BundleURL{"Root", "file:///", std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct RunningBundle {
+  const char* name;
+  std::string path;
+  std::string bundle;
+};
+
+class ApplicationBundle : public ::testing::TestWithParam<RunningBundle> {};
+
+TEST_P(ApplicationBundle, IsTheAppAroundItsExecutableAndNothingElseMoves) {
+  EXPECT_EQ(FileURL::applicationBundle(GetParam().path), GetParam().bundle);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ApplicationBundle,
+    ::testing::Values(
+        RunningBundle{"TheBundle", "/Applications/Notes.app", "/Applications/Notes.app"},
+        RunningBundle{"ItsExecutable", "/Applications/Notes.app/Contents/MacOS/Notes",
+                      "/Applications/Notes.app"},
+        RunningBundle{"AnExecutableOfAnotherName",
+                      "/Applications/Visual Studio Code.app/Contents/MacOS/Electron",
+                      "/Applications/Visual Studio Code.app"},
+        RunningBundle{"ExtensionInUpperCase", "/Volumes/X/Tool.APP/Contents/MacOS/tool",
+                      "/Volumes/X/Tool.APP"},
+        RunningBundle{"AnAppInsideAnApp",
+                      "/Applications/Xcode.app/Contents/Applications/Simulator.app/Contents/"
+                      "MacOS/Simulator",
+                      "/Applications/Xcode.app/Contents/Applications/Simulator.app"},
+        RunningBundle{"AnXPCServiceInsideAnApp",
+                      "/Applications/Mail.app/Contents/XPCServices/Fetch.xpc/Contents/MacOS/Fetch",
+                      "/Applications/Mail.app/Contents/XPCServices/Fetch.xpc/Contents/MacOS/Fetch"},
+        RunningBundle{"DeeperInTheExecutableFolder",
+                      "/Applications/Mail.app/Contents/MacOS/Helpers/tool",
+                      "/Applications/Mail.app/Contents/MacOS/Helpers/tool"},
+        RunningBundle{"TheFolderItself", "/Applications/Mail.app/Contents/MacOS",
+                      "/Applications/Mail.app/Contents/MacOS"},
+        RunningBundle{"NoBundleAround", "/Contents/MacOS/tool", "/Contents/MacOS/tool"},
+        RunningBundle{"ANameThatOnlyStartsWithADot", "/Applications/.app/Contents/MacOS/x",
+                      "/Applications/.app/Contents/MacOS/x"},
+        RunningBundle{"Empty", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(BundleName, IsTheFileNameWithoutItsExtension) {
   EXPECT_EQ(FileURL::bundleName("/Applications/Mail.app"), "Mail");
   EXPECT_EQ(FileURL::bundleName("/Applications/Nameless Tool.v2.app/"), "Nameless Tool.v2");

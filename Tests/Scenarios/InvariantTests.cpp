@@ -170,6 +170,18 @@ TEST_F(Invariants, WithoutInputMonitoringTheSystemIsToBlameNotLumivane) {
   EXPECT_EQ(step("release middle"), "");
 }
 
+// The grant went between press and release: the tap had to go, and the release may come before
+// Lumivane has seen the grant back.
+TEST_F(Invariants, AReleaseAfterTheGrantWentAndCameBackIsNotHeldAgainstLumivane) {
+  EXPECT_EQ(step("pointer Notes"), "");
+  EXPECT_EQ(step("press middle"), "");
+  EXPECT_EQ(step("permission accessibility removed"), "");
+  lumivane().middle()->stop(MiddleClickMonitor::Stop::withoutGrant);
+  EXPECT_EQ(step("permission accessibility on"), "");
+  EXPECT_EQ(step("release middle"), "");
+  EXPECT_EQ(desktop.dockEvents().size(), 1u);
+}
+
 // ---------------------------------------------------------------------------------------------
 // 3. Each accepted request: its waiting or refusal message, then exactly one outcome.
 
@@ -450,6 +462,33 @@ TEST_F(Invariants, OneCallMayBlockForOneQueryAndOneMessage) {
 
 // ---------------------------------------------------------------------------------------------
 // The replay of a soak's violation.
+
+// ---------------------------------------------------------------------------------------------
+// 9. A tap whose grant went holds presses away from the Dock back for one poll at most.
+
+TEST_F(Invariants, ATapLeftOnAfterTheGrantWentHoldsPressesBackTooLong) {
+  // Lumivane stops looking, so its tap stays on.
+  lumivane().permissions()->stop();
+  EXPECT_EQ(step("permission accessibility removed"), "");
+  EXPECT_EQ(step("press 3"), "");
+  EXPECT_EQ(step("release 3"), "");
+  EXPECT_EQ(step("wait 2.5"), "");
+  // On the Dock the press is the tap's own business.
+  EXPECT_EQ(step("pointer Notes"), "");
+  EXPECT_EQ(step("press 4"), "");
+  EXPECT_EQ(step("release 4"), "");
+  EXPECT_EQ(step("pointer 720 300"), "");
+  EXPECT_TRUE(says(step("press 3"),
+                   "invariant 10: a press of button 3 away from the Dock was held back 2.500 s "
+                   "after the grant went"));
+}
+
+TEST_F(Invariants, ATapRemovedWithinOnePollHoldsNothingBackAfterIt) {
+  EXPECT_EQ(step("permission accessibility removed"), "");
+  EXPECT_EQ(step("wait 2.5"), "");
+  EXPECT_EQ(step("press 3"), "");
+  EXPECT_FALSE(desktop.otherMouseEvents().back().heldBack);
+}
 
 TEST(CheckedScenarioText, RunsLikeAScriptWithTheChecksOn) {
   std::ostringstream timeline;

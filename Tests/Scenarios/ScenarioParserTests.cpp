@@ -88,7 +88,15 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"trash\ntrash\n", "line 2: duplicate name 'Trash'"},
         Malformed{"permission camera on\n", "line 1: unknown permission 'camera'"},
         Malformed{"permission accessibility yes\n",
-                  "line 1: usage: permission accessibility|input-monitoring on|off"},
+                  "line 1: usage: permission accessibility|input-monitoring on|off | permission "
+                  "accessibility removed"},
+        Malformed{"permission input-monitoring removed\n",
+                  "line 1: usage: permission accessibility|input-monitoring on|off | permission "
+                  "accessibility removed"},
+        Malformed{"app Mail\ndock-menu Notes\n", "line 2: unknown Dock item 'Notes'"},
+        Malformed{"dock-badge Mail \"3\"\n", "line 1: unknown Dock item 'Mail'"},
+        Malformed{"spacer\n", "line 1: usage: spacer NAME"},
+        Malformed{"mission-control-open now\n", "line 1: usage: mission-control-open"},
         Malformed{"launch --welcome --now\n", "line 1: usage: launch [--welcome]"},
         Malformed{"app Safari\nlaunch\npointer Safary\n", "line 3: unknown Dock item 'Safary'"},
         Malformed{"app Safari\nglide Safari\n", "line 2: usage: glide X Y|NAME|button SECONDS"},
@@ -109,13 +117,15 @@ INSTANTIATE_TEST_SUITE_P(
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
                   "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
                   "expect badge on|off | expect popover shown|hidden | expect reopen on|off | "
-                  "expect pointer NAME | expect dock-events N"},
+                  "expect pointer NAME | expect dock-events N | "
+                  "expect preview-edge bottom|left|right"},
         Malformed{"launch\nexpect status \"a\" fatal\n",
                   "line 2: usage: expect overlay hidden|NAME | expect status \"TEXT\" [error] | "
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
                   "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
                   "expect badge on|off | expect popover shown|hidden | expect reopen on|off | "
-                  "expect pointer NAME | expect dock-events N"},
+                  "expect pointer NAME | expect dock-events N | "
+                  "expect preview-edge bottom|left|right"},
         Malformed{"lock now\n", "line 1: usage: lock"},
         // The status item, its popover and its badge.
         Malformed{"open popover\n", "line 1: 'open' needs a 'launch' before it"},
@@ -127,7 +137,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "expect running|stopped NAME | expect quit-requests NAME N | expect symbol "
                   "NAME | expect tooltip \"TEXT\" | expect window welcome|settings shown|hidden | "
                   "expect badge on|off | expect popover shown|hidden | expect reopen on|off | "
-                  "expect pointer NAME | expect dock-events N"},
+                  "expect pointer NAME | expect dock-events N | "
+                  "expect preview-edge bottom|left|right"},
         // The way back from a quit.
         Malformed{"app Mail\nreopen\n", "line 2: 'reopen' needs a 'launch' before it"},
         Malformed{"app Mail\nlaunch\nreopen Mail\n", "line 3: usage: reopen"},

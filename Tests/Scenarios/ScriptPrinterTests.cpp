@@ -111,6 +111,17 @@ constexpr std::string_view samples[] = {
     "queue release",
     "dock-hide",
     "dock-show",
+    "mission-control-open",
+    "mission-control-close",
+    "dock-menu Mail",
+    "dock-menu \"close\"",
+    "dock-menu close",
+    "dock-badge Mail \"12\"",
+    "dock-badge Mail \"\"",
+    "spacer Gap",
+    "extra \"Dock Extra\"",
+    "permission accessibility removed",
+    "app Notes executable-url",
     "move-dock right icons=48 screen=2",
     "move-dock bottom autohide",
     "fault wrong-type item Mail AXURL",
@@ -141,6 +152,7 @@ constexpr std::string_view samples[] = {
     "expect reopen off",
     "expect pointer \"Café Menu\"",
     "expect dock-events 2",
+    "expect preview-edge left",
 };
 
 Command parsedLine(std::string_view line) {

@@ -254,23 +254,56 @@ TEST(FullerDockTree, EveryKindOfItemHasItsSubroleAndURL) {
   EXPECT_EQ(url(items[4]), "<none>");
 }
 
-TEST_F(DockTree, ARunningAppsIndicatorAndTheLabelUnderThePointerAreElementsOfTheDock) {
+TEST(FullerDockTree, SpacersExtrasAndBadges) {
+  Desktop desktop;
+  desktop.addScreen({0, 0, 1440, 900});
+  desktop.setAccessibility(true);
+  const int mail = desktop.addDockApplication("Mail", "/Applications/Mail.app");
+  desktop.addDockItem(DockItemKind::spacer, "Gap");
+  desktop.addDockItem(DockItemKind::extra, "Extra");
+  desktop.setDockItemBadge(mail, "12");
+  platform::Accessibility& ax = desktop.platform().accessibility;
+  const auto list = std::get<std::vector<ElementRef>>(
+                        *ax.attribute(ax.application(desktop.dockPID()), "AXChildren"))
+                        .at(0);
+  const auto items = std::get<std::vector<ElementRef>>(*ax.attribute(list, "AXChildren"));
+  ASSERT_EQ(items.size(), 3u);
+  const auto text = [&](const ElementRef& element, std::string_view name) {
+    const auto value = ax.attribute(element, name);
+    return value ? std::get<platform::AXText>(*value).value : "<none>";
+  };
+  EXPECT_EQ(text(items[0], "AXStatusLabel"), "12");
+  EXPECT_EQ(text(items[1], "AXSubrole"), "AXSpacerDockItem");
+  EXPECT_EQ(text(items[1], "AXTitle"), "");
+  EXPECT_EQ(text(items[1], "AXStatusLabel"), "<none>");
+  EXPECT_EQ(text(items[2], "AXSubrole"), "AXDockExtraDockItem");
+  EXPECT_EQ(text(items[2], "AXTitle"), "Extra");
+  // A spacer is a whole tile, and shows no label.
+  EXPECT_EQ(desktop.itemFrame(1).width, desktop.itemFrame(0).width);
+  const Rect gap = desktop.itemFrame(1);
+  desktop.movePointer({gap.midX(), gap.midY()});
+  const auto above = ax.elementAtPosition(ax.systemWide(), static_cast<float>(gap.midX()),
+                                          static_cast<float>(gap.minY() - 15));
+  EXPECT_EQ(above, platform::ElementRef{});
+  desktop.setDockItemBadge(mail, "");
+  EXPECT_EQ(text(items[0], "AXStatusLabel"), "<none>");
+}
+
+// Items have no children of their own: over a running app's indicator the list answers. The
+// name label under the pointer belongs to the Dock's application.
+TEST_F(DockTree, TheRunningIndicatorIsNoElementButTheLabelUnderThePointerIs) {
   desktop.launch({.name = "Café",
                   .bundleIdentifier = "com.example.cafe",
                   .bundlePath = "/Applications/Café Au Lait.app"});
   const Rect icon = desktop.itemFrame(0);
-  // The indicator: below the icon, in the Dock's padding, a child of the item.
   const auto dot = ax.elementAtPosition(ax.systemWide(), static_cast<float>(icon.midX()),
                                         static_cast<float>(icon.maxY() + 3));
   ASSERT_TRUE(dot);
-  EXPECT_EQ(text(*dot, "AXRole"), "AXImage");
-  EXPECT_EQ(text(*dot, "AXDescription"), "running");
-  EXPECT_EQ(text(element(*dot, "AXParent"), "AXTitle"), "Café");
-  EXPECT_EQ(children(item(0)).size(), 1u);
+  EXPECT_EQ(text(*dot, "AXRole"), "AXList");
+  EXPECT_TRUE(children(item(0)).empty());
   EXPECT_EQ(ax.elementAtPosition(ax.systemWide(), static_cast<float>(icon.midX()), 800),
             platform::ElementRef{});
 
-  // The label shows above the icon under the pointer and belongs to the Dock's application.
   desktop.movePointer({icon.midX(), icon.midY()});
   const auto label = ax.elementAtPosition(ax.systemWide(), static_cast<float>(icon.midX()),
                                           static_cast<float>(icon.minY() - 15));
@@ -282,6 +315,74 @@ TEST_F(DockTree, ARunningAppsIndicatorAndTheLabelUnderThePointerAreElementsOfThe
   // Gone with the pointer.
   desktop.movePointer({700, 300});
   EXPECT_FALSE(read(*label, "AXRole"));
+}
+
+// While its menu is open an item's only child is the menu, which lies beside the icon; its
+// entries answer at their points, and everything of it dies when it closes.
+TEST_F(DockTree, AnOpenMenuIsTheItemsOnlyChildAndAnswersOverItsEntries) {
+  desktop.openDockMenu(1);
+  const auto inside = children(item(1));
+  ASSERT_EQ(inside.size(), 1u);
+  const ElementRef menu = inside[0];
+  EXPECT_EQ(text(menu, "AXRole"), "AXMenu");
+  EXPECT_TRUE(ax.isSameElement(element(item(1), "AXShownMenuUIElement"), menu));
+  EXPECT_TRUE(children(item(0)).empty());
+  const auto entries = children(menu);
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(text(entries[3], "AXTitle"), "Quit");
+
+  const std::string_view frame[] = {"AXPosition", "AXSize"};
+  const auto values = ax.attributes(entries[3], frame);
+  ASSERT_TRUE(values);
+  const Point origin = std::get<Point>((*values)[0]);
+  const auto size = std::get<platform::AXSize>((*values)[1]);
+  const Rect quit{origin.x, origin.y, size.width, size.height};
+  EXPECT_LT(quit.maxY(), desktop.itemFrame(1).minY());
+  const auto atQuit = at(quit);
+  ASSERT_TRUE(atQuit);
+  EXPECT_EQ(text(*atQuit, "AXRole"), "AXMenuItem");
+  EXPECT_EQ(text(element(*atQuit, "AXParent"), "AXRole"), "AXMenu");
+  EXPECT_EQ(text(element(element(*atQuit, "AXParent"), "AXParent"), "AXTitle"), "Downloads");
+
+  desktop.closeDockMenu();
+  EXPECT_TRUE(children(item(1)).empty());
+  EXPECT_FALSE(read(menu, "AXRole"));
+  EXPECT_EQ(at(quit), platform::ElementRef{});
+}
+
+// Mission Control puts its group among the Dock's top-level elements, before the list, and over
+// the primary display; the Dock's items still answer over the Dock.
+TEST_F(DockTree, MissionControlAddsAGroupBeforeTheList) {
+  desktop.addWindow(777, {100, 100, 400, 300});
+  desktop.setMissionControl(true);
+  const auto top = children(ax.application(desktop.dockPID()));
+  ASSERT_EQ(top.size(), 2u);
+  EXPECT_EQ(text(top[0], "AXRole"), "AXGroup");
+  EXPECT_EQ(text(top[0], "AXIdentifier"), "mc");
+  EXPECT_EQ(text(top[1], "AXRole"), "AXList");
+  const auto over = ax.elementAtPosition(ax.systemWide(), 200, 200);
+  ASSERT_TRUE(over);
+  EXPECT_EQ(text(*over, "AXIdentifier"), "mc");
+  EXPECT_EQ(text(*at(desktop.itemFrame(0)), "AXRole"), "AXDockItem");
+
+  desktop.setMissionControl(false);
+  EXPECT_EQ(children(ax.application(desktop.dockPID())).size(), 1u);
+  EXPECT_FALSE(read(top[0], "AXRole"));
+  EXPECT_EQ(ax.processID(*ax.elementAtPosition(ax.systemWide(), 200, 200)), 777);
+}
+
+// Removing Lumivane's row from the list takes the grant away, but the process's trust answer
+// stays as it was; switching it off changes both.
+TEST_F(DockTree, ARemovedRowLeavesTheCachedTrustAndAnswersNothing) {
+  const ElementRef dockList = list();
+  desktop.removeFromAccessibilityList();
+  EXPECT_TRUE(ax.isProcessTrusted());
+  EXPECT_FALSE(desktop.accessibilityGranted());
+  EXPECT_FALSE(read(dockList, "AXRole"));
+  desktop.setAccessibility(true);
+  EXPECT_EQ(text(dockList, "AXRole"), "AXList");
+  desktop.setAccessibility(false);
+  EXPECT_FALSE(ax.isProcessTrusted());
 }
 
 TEST_F(DockTree, ElementsFollowTheirItemAndDieWhenItLeavesTheDock) {

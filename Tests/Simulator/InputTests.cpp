@@ -67,7 +67,10 @@ TEST_F(OtherButtons, WithoutAUsableTapEverythingReachesTheDock) {
   desktop.setPostEventAccess(false);
   desktop.setInputMonitoring(true); // listen access does not make an active tap
   EXPECT_FALSE(installTap());
+  EXPECT_FALSE(desktop.platform().eventTaps.canCreateActiveTap());
   desktop.setPostEventAccess(true);
+  EXPECT_TRUE(desktop.platform().eventTaps.canCreateActiveTap());
+  EXPECT_EQ(desktop.activeTapProbes(), 2u);
   auto idle =
       desktop.platform().eventTaps.createSessionTap(otherMouseMask, [this](const TapEvent& e) {
         seen.push_back(e);
@@ -78,13 +81,37 @@ TEST_F(OtherButtons, WithoutAUsableTapEverythingReachesTheDock) {
   EXPECT_TRUE(seen.empty());
   EXPECT_FALSE(desktop.tapInstalled());
   EXPECT_EQ(dockEvents().size(), 2u);
+}
 
-  // Revoking post-event access silences an installed tap.
-  const auto tap = installTap();
-  desktop.setPostEventAccess(false);
-  desktop.middleClick();
-  EXPECT_TRUE(seen.empty());
-  EXPECT_EQ(dockEvents().size(), 4u);
+// Once the grant goes, an installed tap that is still enabled holds every event of its mask
+// back, from the Dock and from everything else, wherever the pointer is; its callback hears
+// nothing. Disabling or removing it lets them through again.
+TEST_F(OtherButtons, ATapWhoseGrantWentHoldsItsEventsBackUntilItGoes) {
+  for (const bool removeRow : {false, true}) {
+    desktop.setAccessibility(true);
+    auto tap = installTap();
+    ASSERT_TRUE(tap);
+    if (removeRow) {
+      desktop.removeFromAccessibilityList();
+    } else {
+      desktop.setAccessibility(false);
+    }
+    const std::size_t before = dockEvents().size();
+    desktop.middleClick();
+    desktop.movePointer({700, 300});
+    desktop.press(3);
+    EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(dockEvents().size(), before);
+    const OtherMouseRecord& press = desktop.otherMouseEvents().back();
+    EXPECT_TRUE(press.heldBack && !press.overDock && !press.toDock);
+    tap->setEnabled(false);
+    desktop.release(3);
+    EXPECT_FALSE(desktop.otherMouseEvents().back().heldBack);
+    desktop.movePointer(onIcon);
+    desktop.middleClick();
+    EXPECT_EQ(dockEvents().size(), before + 2);
+    tap.reset();
+  }
 }
 
 TEST_F(OtherButtons, TheDockOnlyHearsButtonsPressedOverIt) {

@@ -30,19 +30,30 @@ TEST_P(CanonicalPath, IsStandardisedResolvedAndNFC) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, CanonicalPath,
     ::testing::Values(
-        PathCase{"/Applications/Safari.app", "/Applications/Safari.app"},
-        PathCase{"/Applications/./Safari.app/", "/Applications/Safari.app"},
-        PathCase{"//Applications//Utilities/../Safari.app", "/Applications/Safari.app"},
-        PathCase{"/../Applications/Safari.app", "/Applications/Safari.app"}, PathCase{"/", "/"},
+        PathCase{"/Applications/Maps.app", "/Applications/Maps.app"},
+        PathCase{"/Applications/./Maps.app/", "/Applications/Maps.app"},
+        PathCase{"//Applications//Utilities/../Maps.app", "/Applications/Maps.app"},
+        PathCase{"/../Applications/Maps.app", "/Applications/Maps.app"}, PathCase{"/", "/"},
         // A chain of links, the second one relative to its own folder.
         PathCase{"/Applications/Notes.app", "/Volumes/Apps/Notes 2.app"},
         PathCase{"/Applications/Notes.app/Contents", "/Volumes/Apps/Notes 2.app/Contents"},
-        PathCase{"/Users/ana/Apps/Safari.app", "/Applications/Safari.app"},
+        PathCase{"/Users/ana/Apps/Maps.app", "/Applications/Maps.app"},
+        // Every Mac's links: Safari in the Preboot cryptex, reached from either end of the chain.
+        PathCase{"/Applications/Safari.app",
+                 "/System/Volumes/Preboot/Cryptexes/App/System/Applications/Safari.app"},
+        PathCase{"/System/Cryptexes/App/System/Applications/Safari.app",
+                 "/System/Volumes/Preboot/Cryptexes/App/System/Applications/Safari.app"},
+        // /var leads into /private, and resolving drops /private again where a link leads in;
+        // elsewhere it stays.
+        PathCase{"/var/folders/T/Fresh.app", "/var/folders/T/Fresh.app"},
+        PathCase{"/private/var/folders/T/Fresh.app", "/var/folders/T/Fresh.app"},
+        PathCase{"/private/tmp", "/tmp"}, PathCase{"/private", "/private"},
+        PathCase{"/private/other/Tool.app", "/private/other/Tool.app"},
         // Canonically equivalent names are one file; the answer is NFC.
         PathCase{"/Applications/Caf\u0065\u0301.app", "/Applications/Caf\u00e9.app"},
         PathCase{"/Applications/R\u00e9sum\u00e9.app", "/Volumes/Apps/R\u00e9sum\u00e9.app"},
         // A cycle stays unresolved; relative paths and invalid UTF-8 have no canonical form.
-        PathCase{"/loop/a/x", "/loop/a/x"}, PathCase{"Applications/Safari.app", std::nullopt},
+        PathCase{"/loop/a/x", "/loop/a/x"}, PathCase{"Applications/Maps.app", std::nullopt},
         PathCase{"", std::nullopt}, PathCase{"/Applications/\xff.app", std::nullopt}));
 
 TEST(FileURL, PercentEncodesWhatAURLPathMayNotHold) {

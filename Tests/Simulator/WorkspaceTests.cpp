@@ -131,6 +131,28 @@ TEST(Processes, TheWorkspaceReportsCanonicalNFCPathsAndOnlyWhatIsKnown) {
   EXPECT_EQ(desktop.platform().process.bundlePath(), all[1].bundlePath);
 }
 
+// The workspace may name an app's executable as its bundle URL; the system still knows the
+// process by its bundle: the Dock's running indicator, the processes of the bundle and the
+// records of a quit request count it.
+TEST(Processes, ABundleURLThatNamesTheExecutableHidesNothingFromTheSystem) {
+  Desktop desktop;
+  desktop.addScreen({0, 0, 1440, 900});
+  AppProfile inside = notes();
+  inside.executableURL = true;
+  const int item = desktop.addDockApplication("Notes", "/System/Applications/Notes.app", false);
+  EXPECT_EQ(desktop.itemFrame(item).width, 0);
+  const int32_t pid = desktop.launch(inside);
+  desktop.advance(1);
+  EXPECT_GT(desktop.itemFrame(item).width, 0);
+  EXPECT_EQ(desktop.platform().workspace.application(pid)->bundlePath,
+            "/System/Applications/Notes.app/Contents/MacOS/Notes");
+  const auto processes = desktop.processesFrom("/System/Applications/./Notes.app");
+  ASSERT_EQ(processes.size(), 1u);
+  EXPECT_EQ(processes[0].pid, pid);
+  desktop.platform().workspace.terminate(pid);
+  EXPECT_EQ(desktop.quitRequests().back().copies, 1);
+}
+
 TEST(Processes, AnEndedAppMayStayListedAsTerminatedForAWhile) {
   Desktop desktop;
   const int32_t pid = desktop.launch(notes());

@@ -51,6 +51,12 @@ public:
   // destroyed inside its own callback: the system still works with the tap after the callback
   // returns the event to it.
   virtual std::unique_ptr<EventTap> createSessionTap(uint64_t eventMask, Callback callback) = 0;
+  // Whether the system lets this process make an active tap now: CGEventTapCreate of one,
+  // disabled and released before it reaches a run loop. Unlike AXIsProcessTrusted, which may
+  // answer from a cache after the process's row is removed from the Accessibility list, this
+  // asks the system at the time of the call (OpenLogi pull request #801, screenpipe pull request
+  // #5365, after Apple's developer forums 735204, 744440 and 727984).
+  virtual bool canCreateActiveTap() = 0;
   // CGPreflightListenEventAccess: Input Monitoring.
   virtual bool preflightListenEventAccess() = 0;
   // CGPreflightPostEventAccess: the access an active tap needs.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ public:
   // The operating system and its version, as a bug report names them ("macOS Version 14.5
   // (Build 23F79)").
   virtual std::string systemVersion() = 0;
+  // The Dock's own magnification setting (its preference "magnification"), for a bug report;
+  // absent when it cannot be read.
+  virtual std::optional<bool> dockMagnification() = 0;
 };
 
 } // namespace lumivane::platform
