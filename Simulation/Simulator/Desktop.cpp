@@ -147,8 +147,12 @@ int Desktop::addScreen(const Rect& frame) {
 }
 
 void Desktop::setScreens(const std::vector<Rect>& frames) {
-  state_->displays.set(frames);
+  setScreensWithoutNotice(frames);
   state_->screensChanged();
+}
+
+void Desktop::setScreensWithoutNotice(const std::vector<Rect>& frames) {
+  state_->displays.set(frames);
 }
 
 std::vector<Rect> Desktop::screenFrames() const {
@@ -343,8 +347,8 @@ int32_t Desktop::launch(const AppProfile& profile) {
   return state_->workspace.launch(profile);
 }
 
-int32_t Desktop::launchWithPID(const AppProfile& profile, int32_t pid) {
-  return state_->workspace.launch(profile, pid);
+int32_t Desktop::launchWithPID(const AppProfile& profile, int32_t pid, double unlistedFor) {
+  return state_->workspace.launch(profile, pid, unlistedFor);
 }
 
 int32_t Desktop::relaunch(int32_t pid) {
@@ -360,8 +364,12 @@ int32_t Desktop::relaunch(int32_t pid) {
   return state_->workspace.launch(*profile);
 }
 
-void Desktop::endByItself(int32_t pid, double listedFor) {
-  state_->workspace.end(pid, listedFor);
+void Desktop::endByItself(int32_t pid, double listedFor, bool foundByPID) {
+  state_->workspace.end(pid, listedFor, foundByPID);
+}
+
+void Desktop::execInPlace(int32_t pid, const AppProfile& profile) {
+  state_->workspace.execInPlace(pid, profile);
 }
 
 void Desktop::sleepFor(double seconds) {

@@ -70,6 +70,10 @@ public:
   // change posts screenParametersDidChange.
   int addScreen(const Rect& frame);
   void setScreens(const std::vector<Rect>& frames);
+  // The same without the notice, as when the displays changed while the Mac slept: tools that
+  // follow the displays read them again on waking rather than count on the notice (AutoDock pull
+  // request #14, glazewm pull request #1321).
+  void setScreensWithoutNotice(const std::vector<Rect>& frames);
   std::vector<Rect> screenFrames() const;
 
   // The Dock: its edge and display, icon size, optional magnification (the largest size an icon
@@ -141,13 +145,19 @@ public:
   // Applications.
   int32_t launch(const AppProfile& profile);
   // Launches with a given pid, as when the system reuses a process id; 0 when it is in use.
-  int32_t launchWithPID(const AppProfile& profile, int32_t pid);
+  // With `unlistedFor`, the workspace's list of running applications leaves it out that long,
+  // while a lookup of its pid finds it (SimulatedWorkspace::launch).
+  int32_t launchWithPID(const AppProfile& profile, int32_t pid, double unlistedFor = 0);
   // Ends the process and launches the same profile again: new pid, new launch date. 0 for a pid
   // never launched.
   int32_t relaunch(int32_t pid);
   // Ends the process by itself (not through a quit request) and posts the termination notice.
-  // With `listedFor`, the workspace still lists it that long, terminated.
-  void endByItself(int32_t pid, double listedFor = 0);
+  // With `listedFor`, the workspace still lists it that long, terminated; with `foundByPID`, a
+  // lookup of its pid answers that record meanwhile (SimulatedWorkspace::end).
+  void endByItself(int32_t pid, double listedFor = 0, bool foundByPID = false);
+  // The process becomes another application in place: same pid, same launch date, the new
+  // profile's bundle (SimulatedWorkspace::execInPlace).
+  void execInPlace(int32_t pid, const AppProfile& profile);
   void finishLaunching(int32_t pid);
   bool isRunning(int32_t pid) const;
   std::optional<int32_t> pidOf(std::string_view name) const;

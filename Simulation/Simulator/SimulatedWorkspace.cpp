@@ -36,7 +36,7 @@ std::vector<platform::ApplicationInfo> SimulatedWorkspace::runningApplications()
   std::vector<platform::ApplicationInfo> result;
   const double now = runLoop_.uptime();
   for (const Process& process : processes_) {
-    if (process.running || now < process.listedUntil) {
+    if (isListed(process, now)) {
       result.push_back(info(process));
     }
   }
@@ -44,11 +44,14 @@ std::vector<platform::ApplicationInfo> SimulatedWorkspace::runningApplications()
 }
 
 std::optional<platform::ApplicationInfo> SimulatedWorkspace::application(int32_t pid) {
-  const Process* process = running(pid);
-  if (process == nullptr) {
-    return std::nullopt;
+  if (const Process* process = running(pid)) {
+    return info(*process);
   }
-  return info(*process);
+  const Process* ended = latest(pid);
+  if (ended != nullptr && ended->foundWhileListed && isListed(*ended, runLoop_.uptime())) {
+    return info(*ended);
+  }
+  return std::nullopt;
 }
 
 std::vector<platform::ApplicationInfo>
@@ -165,7 +168,8 @@ void SimulatedWorkspace::revealInFileViewer(std::string_view path) {
   revealedPaths_.emplace_back(path);
 }
 
-int32_t SimulatedWorkspace::launch(const AppProfile& profile, std::optional<int32_t> pid) {
+int32_t SimulatedWorkspace::launch(const AppProfile& profile, std::optional<int32_t> pid,
+                                   double unlistedFor) {
   if (pid && (*pid <= 0 || running(*pid) != nullptr)) {
     return 0;
   }
@@ -184,8 +188,9 @@ int32_t SimulatedWorkspace::launch(const AppProfile& profile, std::optional<int3
     date = lastLaunchDate_ + milliseconds{1};
   }
   lastLaunchDate_ = date;
-  processes_.push_back(
-      {profile, chosen, date, true, profile.finishedLaunching, false, 0, nfc(profile.name)});
+  const double listedFrom = runLoop_.uptime() + std::max(unlistedFor, 0.0);
+  processes_.push_back({profile, chosen, date, true, profile.finishedLaunching, false, listedFrom,
+                        0, false, nfc(profile.name)});
   latest_.insert_or_assign(chosen, processes_.size() - 1);
   ++changes_;
   if (onChanged) {
@@ -194,18 +199,34 @@ int32_t SimulatedWorkspace::launch(const AppProfile& profile, std::optional<int3
   return chosen;
 }
 
-bool SimulatedWorkspace::end(int32_t pid, double listedFor) {
+bool SimulatedWorkspace::end(int32_t pid, double listedFor, bool foundByPID) {
   Process* process = running(pid);
   if (process == nullptr) {
     return false;
   }
   process->running = false;
   process->listedUntil = runLoop_.uptime() + std::max(listedFor, 0.0);
+  process->foundWhileListed = foundByPID;
   ++changes_;
   if (onEnded) {
     onEnded(pid);
   }
   notifications_.post(platform::Notification::didTerminateApplication);
+  if (onChanged) {
+    onChanged();
+  }
+  return true;
+}
+
+bool SimulatedWorkspace::execInPlace(int32_t pid, const AppProfile& profile) {
+  Process* process = running(pid);
+  if (process == nullptr) {
+    return false;
+  }
+  process->profile = profile;
+  process->name = nfc(profile.name);
+  process->finishedLaunching = profile.finishedLaunching;
+  ++changes_;
   if (onChanged) {
     onChanged();
   }
@@ -288,6 +309,10 @@ SimulatedWorkspace::Process* SimulatedWorkspace::running(int32_t pid) {
 
 const SimulatedWorkspace::Process* SimulatedWorkspace::running(int32_t pid) const {
   return const_cast<SimulatedWorkspace*>(this)->running(pid);
+}
+
+bool SimulatedWorkspace::isListed(const Process& process, double now) const {
+  return process.running ? now >= process.listedFrom : now < process.listedUntil;
 }
 
 platform::ApplicationInfo SimulatedWorkspace::info(const Process& process) {

@@ -49,11 +49,26 @@ public:
   void revealInFileViewer(std::string_view path) override;
   bool reduceMotion() override { return reduceMotion_; }
 
-  // A new process; with `pid`, that exact id (0 when it is in use).
-  int32_t launch(const AppProfile& profile, std::optional<int32_t> pid = std::nullopt);
+  // A new process; with `pid`, that exact id (0 when it is in use). With `unlistedFor`, a lookup
+  // of its pid finds it at once while runningApplications() leaves it out that long: the list
+  // changes only as the main run loop turns (Apple's runningApplications documentation); whether
+  // runningApplicationWithProcessIdentifier: may answer sooner is not documented, a possibility
+  // Lumivane must be safe against.
+  int32_t launch(const AppProfile& profile, std::optional<int32_t> pid = std::nullopt,
+                 double unlistedFor = 0);
   // Ends a running process and posts didTerminateApplication; false when it was not running.
-  // With `listedFor`, it stays that long among the running applications, terminated.
-  bool end(int32_t pid, double listedFor = 0);
+  // With `listedFor`, it stays that long among the running applications, terminated; with
+  // `foundByPID` as well, a lookup of its pid answers that terminated record meanwhile (until a
+  // new process takes the pid). An NSRunningApplication stays valid after its application exits
+  // (Apple's NSRunningApplication overview); whether the lookup hands such an instance out is not
+  // documented, a possibility Lumivane must be safe against.
+  bool end(int32_t pid, double listedFor = 0, bool foundByPID = false);
+  // The running process becomes another application in place, as execve(2) makes it: the same
+  // pid, and the kernel keeps the process's start time. Here the workspace then reports the new
+  // bundle, name and identifiers with the old launch date; what NSRunningApplication reports for
+  // such a process is not documented, a possibility Lumivane must be safe against. False when it
+  // was not running.
+  bool execInPlace(int32_t pid, const AppProfile& profile);
   void finishLaunching(int32_t pid);
   bool isRunning(int32_t pid) const;
   // The processes running from the bundle at `bundlePath` (canonical paths equal), and those
@@ -71,7 +86,8 @@ public:
   // The bundle at `path` is moved away or deleted: nothing opens from there any more. What runs
   // from it keeps running.
   void removeBundle(std::string_view path);
-  // Counts launches, ends and finished launches: equal counts, an unchanged process table.
+  // Counts launches, ends, finished launches and processes become another application: equal
+  // counts, an unchanged process table.
   uint64_t changes() const { return changes_; }
 
   void setReduceMotion(bool reduce) { reduceMotion_ = reduce; }
@@ -92,12 +108,15 @@ private:
     bool running = true;
     bool finishedLaunching = false;
     bool quitting = false;           // a delivered quit request will end it
+    double listedFrom = 0;           // uptime from which a running process is listed
     double listedUntil = 0;          // uptime until which an ended process is still listed
-    std::optional<std::string> name; // profile.name in NFC, made once at launch
+    bool foundWhileListed = false;   // ...and a lookup of its pid answers it meanwhile
+    std::optional<std::string> name; // profile.name in NFC, made at launch and at an exec
   };
 
   Process* running(int32_t pid);
   const Process* running(int32_t pid) const;
+  bool isListed(const Process& process, double now) const;
   // The latest process launched with this pid, running or not.
   const Process* latest(int32_t pid) const;
   platform::ApplicationInfo info(const Process& process);

@@ -154,8 +154,8 @@ TEST_F(SuspensionSet, LastEndingReasonResumesAfterRereadingScreensAndPermissions
   post(Notification::didWake);
   EXPECT_TRUE(app->runtime()->isSuspended());
   EXPECT_FALSE(app->hover().isEnabled());
-  // Neither change reaches a poll before the unlock.
-  desktop.setScreens({{0, 0, 1920, 1080}});
+  // Neither change reaches a poll or a notice before the unlock.
+  desktop.setScreensWithoutNotice({{0, 0, 1920, 1080}});
   desktop.setInputMonitoring(false);
   desktop.setPostEventAccess(false);
   post(Notification::screenIsUnlocked);
@@ -167,6 +167,26 @@ TEST_F(SuspensionSet, LastEndingReasonResumesAfterRereadingScreensAndPermissions
   EXPECT_FALSE(app->permissions()->inputMonitoring());
   EXPECT_FALSE(desktop.tapInstalled());
   EXPECT_EQ(desktop.shell().statusSymbol, attention);
+}
+
+// Displays changed while the Mac slept, with no notice: the × shows where the Dock is now.
+TEST_F(SuspensionSet, WakingFindsDisplaysThatChangedUnannounced) {
+  launch();
+  post(Notification::willSleep);
+  desktop.setScreensWithoutNotice({{0, 0, 1920, 1200}});
+  post(Notification::didWake);
+  hoverOver("Mail");
+}
+
+// Suspension stops the middle-click monitor, which then asks nothing; its resolver, asked all the
+// same, answers nothing too.
+TEST_F(SuspensionSet, TheMiddleClickResolverAnswersNothingWhileSuspended) {
+  launch();
+  const Rect icon = desktop.itemFrame(*desktop.dockItemNamed("Safari"));
+  const Point centre{icon.midX(), icon.midY()};
+  ASSERT_TRUE(app->middle()->resolve(centre));
+  post(Notification::screenIsLocked);
+  EXPECT_FALSE(app->middle()->resolve(centre));
 }
 
 TEST_F(SuspensionSet, UnlockWithoutLockRereadsAndReconciles) {

@@ -393,6 +393,39 @@ const IgnoredCase ignoredCases[] = {
        test.launch(profile("Notes"));
        return first;
      }},
+    // The workspace's records may lag behind the processes; whatever they disagree on, nothing
+    // is sent. An ended process whose terminated record a lookup of its pid still answers, while
+    // a second copy of its bundle runs:
+    {"EndedButStillFoundByItsPID",
+     [](QuitServiceTest& test) {
+       sim::Desktop& desktop = test.desktop;
+       const RunningApp ended = test.launch(profile("Notes"));
+       desktop.endByItself(ended.identity.pid(), 5, true);
+       desktop.runLoop().drain();
+       test.launch(profile("Notes"));
+       return ended;
+     }},
+    // A new process on the pid of one whose terminated record the list still holds, found by its
+    // pid before the list holds it: the list shows no copy of the bundle running.
+    {"FoundByItsPIDButNotYetListed",
+     [](QuitServiceTest& test) {
+       sim::Desktop& desktop = test.desktop;
+       const int32_t pid = test.launch(profile("Notes")).identity.pid();
+       desktop.endByItself(pid, 5);
+       desktop.runLoop().drain();
+       desktop.launchWithPID(profile("Notes"), pid, 5);
+       return test.snapshot(pid);
+     }},
+    // The pid now runs another bundle with the launch date it had, and a new copy runs from the
+    // bundle the snapshot names.
+    {"PIDNowRunsAnotherBundle",
+     [](QuitServiceTest& test) {
+       sim::Desktop& desktop = test.desktop;
+       const RunningApp notes = test.launch(profile("Notes"));
+       desktop.execInPlace(notes.identity.pid(), profile("Scratch"));
+       test.launch(profile("Notes"));
+       return notes;
+     }},
     {"ProtectedByTheUser",
      [](QuitServiceTest& test) {
        // The coordinator answers from the user's list.

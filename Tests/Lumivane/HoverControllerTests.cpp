@@ -447,6 +447,47 @@ TEST(HoverClick, QuitsAfterValidationAndShowsNoButtonWhileTheRequestIsPending) {
   EXPECT_EQ(d.desktop.quitRequests().size(), 1u);
 }
 
+// A quit request for the ×'s application sent by other means (the middle button) withdraws the ×
+// at the next step, wherever the pointer is: the controller learns of the request only from the
+// quit service, the coordinator's reset on every request aside.
+struct PendingElsewhere {
+  const char* name;
+  std::function<void(TriggerDesktop&)> place; // the pointer, with the × for Notes showing
+};
+
+class HoverPendingElsewhere : public ::testing::TestWithParam<PendingElsewhere> {};
+
+TEST_P(HoverPendingElsewhere, WithdrawsTheButtonAtTheNextStep) {
+  TriggerDesktop d;
+  showButton(d, "Notes");
+  GetParam().place(d);
+  ASSERT_TRUE(d.panelVisible());
+  d.quitter->request(*d.observer->hit(d.centre("Notes"), {})->application);
+  ASSERT_EQ(d.desktop.quitRequests().size(), 1u);
+  d.desktop.advance(2 * tick);
+  EXPECT_FALSE(d.panelVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pointer, HoverPendingElsewhere,
+    ::testing::Values(
+        // Steps that find nothing changed look no further than the icon and its lane.
+        PendingElsewhere{"RestingOnTheIcon", [](TriggerDesktop& d) { d.desktop.advance(1.0); }},
+        // The remembered item is validated for the way to its ×.
+        PendingElsewhere{"OnTheWayToTheButton",
+                         [](TriggerDesktop& d) {
+                           const Point from = d.centre("Notes");
+                           const Point to = centreOf(d.panelFrame());
+                           travelKeepingButton(d, {(from.x + to.x) / 2, (from.y + to.y) / 2});
+                         }},
+        // Off the icon and off the way: the item is measured again.
+        PendingElsewhere{"OffTheWay",
+                         [](TriggerDesktop& d) {
+                           const Rect icon = d.icon("Notes");
+                           d.desktop.movePointer({icon.midX() + 60, icon.minY() - 60});
+                         }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // A click on the × that no longer means what it showed is refused, logged and withdrawn.
 struct Rejection {
   const char* name;

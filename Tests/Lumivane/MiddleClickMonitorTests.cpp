@@ -15,7 +15,8 @@ using platform::TapEventType::otherMouseDragged;
 using platform::TapEventType::otherMouseUp;
 using testing::TriggerDesktop;
 
-// Forwards to the simulated system and counts the taps asked for.
+// Forwards to the simulated system, counts the taps asked for and keeps the last one's callback,
+// through which a test can hand the monitor an event its tap no longer gets from the system.
 class CountingEventTaps final : public platform::EventTaps {
 public:
   explicit CountingEventTaps(platform::EventTaps& system) : system_(system) {}
@@ -23,6 +24,7 @@ public:
   std::unique_ptr<platform::EventTap> createSessionTap(uint64_t eventMask,
                                                        Callback callback) override {
     masks.push_back(eventMask);
+    lastCallback = callback;
     return system_.createSessionTap(eventMask, std::move(callback));
   }
   bool canCreateActiveTap() override { return system_.canCreateActiveTap(); }
@@ -31,6 +33,7 @@ public:
   bool requestPostEventAccess() override { return system_.requestPostEventAccess(); }
 
   std::vector<uint64_t> masks;
+  Callback lastCallback;
 
 private:
   platform::EventTaps& system_;
@@ -331,6 +334,29 @@ TEST(MiddleClickStart, MakesOneTapForTheOtherButtonsOnly) {
   EXPECT_TRUE(monitor->start());
   EXPECT_TRUE(monitor->isRunning());
   EXPECT_EQ(taps.masks, std::vector<uint64_t>{0x0E000000});
+}
+
+// An event still on its way when the tap went, as one may be after a removal from inside the
+// callback, reaches a monitor that no longer accepts: it passes, and nothing is asked about it.
+TEST(MiddleClickStop, APressThatStillArrivesAfterTheStopPassesUnresolved) {
+  TriggerDesktop d;
+  CountingEventTaps taps(d.desktop.platform().eventTaps);
+  auto monitor = std::make_shared<MiddleClickMonitor>(taps, d.desktop.platform().runLoop);
+  int resolved = 0;
+  monitor->resolve = [&](Point point) {
+    ++resolved;
+    return d.observer->hit(point, std::nullopt);
+  };
+  monitor->onQuit = [&](const RunningApp& app) { d.quitter->request(app); };
+  ASSERT_TRUE(monitor->start());
+  monitor->stop(MiddleClickMonitor::Stop::immediately);
+
+  const Point icon = d.centre("Safari");
+  EXPECT_FALSE(taps.lastCallback({otherMouseDown, 2, icon}));
+  EXPECT_FALSE(taps.lastCallback({otherMouseUp, 2, icon}));
+  d.desktop.advance(0.01);
+  EXPECT_EQ(resolved, 0);
+  EXPECT_TRUE(d.desktop.quitRequests().empty());
 }
 
 // The press is resolved inside the tap's callback, while the system waits for the answer: one

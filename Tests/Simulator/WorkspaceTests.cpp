@@ -168,6 +168,47 @@ TEST(Processes, AnEndedAppMayStayListedAsTerminatedForAWhile) {
   EXPECT_EQ(std::ranges::find(listed, pid, &platform::ApplicationInfo::pid), listed.end());
 }
 
+// What Lumivane must be safe against, though no source shows the real lookup doing it: a lookup of
+// a pid that answers an ended process's record, or a process the list does not hold yet.
+TEST(Processes, ALookupOfAPIDMayDisagreeWithTheListForAWhile) {
+  Desktop desktop;
+  platform::Workspace& workspace = desktop.platform().workspace;
+  const auto listed = [&](int32_t pid) {
+    const auto all = workspace.runningApplications();
+    return std::ranges::find(all, pid, &platform::ApplicationInfo::pid) != all.end();
+  };
+  const int32_t pid = desktop.launch(notes());
+  desktop.endByItself(pid, 1, true);
+  ASSERT_TRUE(workspace.application(pid));
+  EXPECT_TRUE(workspace.application(pid)->isTerminated);
+
+  // A new process on that pid is what the lookup answers, before the list holds it.
+  EXPECT_EQ(desktop.launchWithPID(notes(), pid, 2), pid);
+  ASSERT_TRUE(workspace.application(pid));
+  EXPECT_FALSE(workspace.application(pid)->isTerminated);
+  EXPECT_EQ(workspace.application(pid)->launchDate, desktop.launchDate(pid));
+  EXPECT_TRUE(listed(pid)); // the ended record, for a second
+  desktop.advance(1);
+  EXPECT_FALSE(listed(pid));
+  desktop.advance(1);
+  EXPECT_TRUE(listed(pid));
+}
+
+TEST(Processes, AProcessThatBecomesAnotherApplicationKeepsItsPIDAndLaunchDate) {
+  Desktop desktop;
+  const int32_t pid = desktop.launch(notes());
+  const auto launched = desktop.launchDate(pid);
+  desktop.execInPlace(pid, {.name = "Scratch",
+                            .bundleIdentifier = "com.example.Scratch",
+                            .bundlePath = "/Applications/Scratch.app"});
+  const auto info = desktop.platform().workspace.application(pid);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->bundlePath, "/Applications/Scratch.app");
+  EXPECT_EQ(info->localizedName, "Scratch");
+  EXPECT_EQ(info->launchDate, launched);
+  EXPECT_TRUE(desktop.processesFrom("/System/Applications/Notes.app").empty());
+}
+
 TEST(Processes, SleepMovesTheWallClockButNotUptime) {
   Desktop desktop;
   const int32_t before = desktop.launch(notes());
