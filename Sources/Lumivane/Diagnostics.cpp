@@ -1,5 +1,6 @@
 #include "Lumivane/Diagnostics.hpp"
 
+#include "Lumivane/DockReport.hpp"
 #include "LumivaneCore/DockGeometry.hpp"
 
 #include <algorithm>
@@ -35,7 +36,7 @@ std::string quoted(const std::optional<std::string>& text) {
   return text ? "\"" + *text + "\"" : "(unreadable)";
 }
 
-std::string describe(const DockObserver::ItemReading& item) {
+std::string describe(const ItemReading& item) {
   return item.subrole.value_or("(no subrole)") + " " + quoted(item.title) + " " +
          (item.frame ? describe(*item.frame) : "(no frame)") + " " + item.url.value_or("(no URL)");
 }
@@ -149,7 +150,7 @@ void Diagnostics::report() {
       platform_.workspace.applications("com.apple.dock");
   print_(docks.empty() ? std::string("Dock: not running")
                        : "Dock: pid " + std::to_string(docks.front().pid));
-  const std::optional<DockObserver::DockReading> dock = observer_.readDock();
+  const std::optional<DockReading> dock = readDock(observer_);
   if (!dock) {
     print_("Dock items: the item list cannot be read");
     return;
@@ -157,19 +158,19 @@ void Diagnostics::report() {
   print_("Dock list: " + describe(dock->listFrame) + ", edge " + std::string(edgeName(dock->edge)));
   print_("Dock items (top-left space): " + std::to_string(dock->items.size()));
   int index = 0;
-  for (const DockObserver::ItemReading& item : dock->items) {
+  for (const ItemReading& item : dock->items) {
     print_("  " + std::to_string(++index) + ". " + describe(item));
     print_("     " + describe(item.resolution));
   }
 }
 
-std::string Diagnostics::measure(Point pointer, const DockObserver::ItemReading& item) {
+std::string Diagnostics::measure(Point pointer, const ItemReading& item) {
   if (!item.frame) {
     return "its frame cannot be read";
   }
   std::string line =
       std::string("pointer inside its frame: ") + (contains(*item.frame, pointer) ? "yes" : "no");
-  const std::optional<DockObserver::DockReading> dock = observer_.readDock();
+  const std::optional<DockReading> dock = readDock(observer_);
   if (!dock) {
     return line;
   }
@@ -177,7 +178,7 @@ std::string Diagnostics::measure(Point pointer, const DockObserver::ItemReading&
     return edge == DockEdge::bottom ? frame.absHeight() : frame.absWidth();
   };
   std::optional<double> smallest;
-  for (const DockObserver::ItemReading& other : dock->items) {
+  for (const ItemReading& other : dock->items) {
     if (other.frame && area(*other.frame) > 0) {
       smallest = std::min(smallest.value_or(across(*other.frame)), across(*other.frame));
     }
@@ -193,7 +194,7 @@ void Diagnostics::hitTest() {
   const Point location = platform_.mouse.location();
   const Point pointer{location.x, observer_.primaryTop() - location.y};
   const std::optional<DockObserver::Hit> hit = observer_.hit(pointer, settings_.hoverLayout());
-  const std::optional<DockObserver::ItemReading> item = observer_.readItemAt(pointer);
+  const std::optional<ItemReading> item = readItemAt(observer_, pointer);
   print_("  " + std::to_string(++hitTestsDone_) + ". " + describe(pointer) + ": " +
          (item ? describe(*item) : "no Dock item"));
   if (item) {

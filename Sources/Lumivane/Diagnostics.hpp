@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Lumivane/DockObserver.hpp"
+#include "Lumivane/DockReport.hpp"
 #include "Lumivane/Platform/Platform.hpp"
 #include "Lumivane/SettingsManager.hpp"
 
@@ -43,7 +44,7 @@ private:
   void hitTest();
   // Where the pointer lies against the item's frame, and whether that frame has grown beyond the
   // Dock's smallest item across the edge.
-  std::string measure(Point pointer, const DockObserver::ItemReading& item);
+  std::string measure(Point pointer, const ItemReading& item);
 
   platform::Platform& platform_;
   std::function<void(std::string_view)> print_;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "Lumivane/DockReader.hpp"
+#include "Lumivane/DockSnapshot.hpp"
 #include "Lumivane/Platform/Platform.hpp"
+#include "Lumivane/QueryBudget.hpp"
 #include "LumivaneCore/AppIdentity.hpp"
 #include "LumivaneCore/DockGeometry.hpp"
 #include "LumivaneCore/Geometry.hpp"
@@ -26,10 +29,11 @@ struct DockTarget {
   DockEdge edge = DockEdge::bottom;
 };
 
-// The only reader of the Dock. Every public query runs under its own 65 ms budget and every
-// Accessibility message under a 0.02 s time-out. Between queries it keeps the Dock's process id,
-// the display geometry and the last full measurement of the Dock's item list (see Reading).
-// Main thread only; public queries must not nest.
+// Answers the triggers' questions about the Dock: what lies under a point, where an
+// application's × goes, whether a remembered item still holds. It reads through a DockReader,
+// each public query under its own QueryBudget (65 ms; every Accessibility message under a
+// 0.02 s time-out), and keeps the display geometry and a DockSnapshot of the item list between
+// queries (see Reading). Main thread only; public queries must not nest.
 class DockObserver {
 public:
   struct Hit {
@@ -46,13 +50,12 @@ public:
   enum class Miss { nothing, offScreenItem, unreadable };
   using Look = std::variant<Hit, Miss>;
 
-  static constexpr double queryBudget = 0.065;
-  static constexpr float messagingTimeout = 0.02f;
-  static constexpr std::size_t maxItems = 128;
+  static constexpr double queryBudget = QueryBudget::seconds;
+  static constexpr float messagingTimeout = DockReader::messagingTimeout;
   static constexpr double edgeMargin = 200;
   static constexpr double minimumOnScreenShare = 0.85;
   // Seconds the last full measurement may stand in for a new one (Reading::snapshot).
-  static constexpr double snapshotLifetime = 2.0;
+  static constexpr double snapshotLifetime = DockSnapshot::lifetime;
 
   // How much of the Dock a query reads again.
   //  - fresh: everything, as before a click is honoured or a middle click quits.
@@ -81,33 +84,13 @@ public:
   };
   using Resolution = std::variant<RunningApp, NoApplication>;
 
-  // One item of the Dock's list as the observer reads it. Top-left space.
-  struct ItemReading {
-    std::optional<std::string> subrole;
-    std::optional<std::string> title;
-    std::optional<Rect> frame;
-    std::optional<std::string> url; // "AXURL" as its text
-    Resolution resolution = NoApplication::unreadable;
-  };
-  struct DockReading {
-    Rect listFrame;
-    DockEdge edge = DockEdge::bottom;
-    std::vector<ItemReading> items;
-  };
-
   explicit DockObserver(platform::Platform& platform);
 
   // While one exists, the queries share the budget the first of them opens, so that a caller's
   // step of several queries holds the main thread no longer than one query may. Not nested.
-  class SharedBudget {
+  class SharedBudget : public QueryBudget::Shared {
   public:
-    explicit SharedBudget(DockObserver& observer);
-    ~SharedBudget();
-    SharedBudget(const SharedBudget&) = delete;
-    SharedBudget& operator=(const SharedBudget&) = delete;
-
-  private:
-    DockObserver& observer_;
+    explicit SharedBudget(DockObserver& observer) : QueryBudget::Shared(observer.budget_) {}
   };
 
   // Re-reads the display geometry into screens() and primaryTop().
@@ -141,12 +124,15 @@ public:
   std::vector<RunningApp> runningApps();
   // The Dock's edge now; bottom when it cannot be read.
   DockEdge currentEdge();
-  // Every item of the Dock's list read afresh, each as a query of its own, for the diagnostics
-  // report; absent when the list cannot be found (no permission, no Dock, no list on a screen).
-  std::optional<DockReading> readDock();
-  // The item under `point` (top-left space) read as readDock reads each item, for the
-  // diagnostics' hit tests; absent where hit() finds no Dock item to walk up to.
-  std::optional<ItemReading> readItemAt(Point point);
+
+  // For the diagnostics report, which reads the Dock through the observer's own code: the reader
+  // (a query opened with its begin()), the Dock's item list, the application an item resolves to
+  // or why none, read afresh, and the item the hit test walks up to from a point (absent where it
+  // finds none).
+  DockReader& reader() { return reader_; }
+  std::optional<DockReader::List> dockList();
+  Resolution resolution(const platform::ElementRef& item, Reading reading = Reading::fresh);
+  std::optional<platform::ElementRef> itemUnder(Point point);
 
   // True for a bundle identifier the user asked Lumivane to leave alone: its item resolves to
   // no application, like an excluded system process's. Absent: none is.
@@ -158,82 +144,26 @@ public:
   double primaryTop() const { return primaryTop_; }
 
 private:
-  // The last full measurement of the Dock's item list, and what was learnt of its items since.
-  struct Snapshot {
-    int32_t dockPID = 0;
-    platform::ElementRef list;
-    Rect listFrame;
-    std::vector<platform::ElementRef> children;
-    std::vector<Rect> frames;    // one per child
-    std::vector<Rect> obstacles; // the frames that have an area
-    double measuredAt = 0;
-    // Per child: its role reads "AXDockItem"; the canonical bundle path of an application item.
-    // Only answers that were read successfully are kept, and only until factsSince expires.
-    std::vector<bool> isItem;
-    std::vector<std::optional<std::string>> bundlePaths;
-    double factsSince = 0;
-  };
-
-  bool beginQuery();
-  bool withinBudget();
   // The Dock item at or above the element under `point`; within a query's budget.
   std::variant<platform::ElementRef, Miss> itemAt(Point point, Reading reading);
-  ItemReading readItem(const platform::ElementRef& item);
-  std::optional<Rect> frame(const platform::ElementRef& element);
-  // Brings the snapshot to the frames of the items in `list` for `item` (whose frame was just
-  // read as `icon`): true when they are reused because the reading allows it and the Dock has
-  // not visibly changed, false when they were measured now, absent when they cannot be read.
-  std::optional<bool> currentFrames(const platform::ElementRef& list, const Rect& listFrame,
-                                    const platform::ElementRef& item, const Rect& icon,
-                                    Reading reading);
-  // Reads again the items other than `item` that share `rect`'s lane across the Dock; whether
-  // any had moved, absent when one cannot be read. Needs a snapshot.
-  std::optional<bool> refreshLane(const Rect& rect, const platform::ElementRef& item,
-                                  DockEdge edge);
+  std::optional<RunningApp> resolveApp(const platform::ElementRef& element, Reading reading);
+  std::variant<std::string, NoApplication> bundlePath(const platform::ElementRef& element,
+                                                      Reading reading);
+  std::optional<platform::ElementRef> parent(const platform::ElementRef& element, Reading reading);
+  std::optional<Rect> screenHolding(const Rect& frame);
   std::optional<HoverPlacement> place(const platform::ElementRef& item, const Rect& icon,
                                       DockEdge edge, const Rect& screen,
                                       const HoverLayoutOptions& layout, bool reused);
-  std::optional<std::vector<platform::ElementRef>> children(const platform::ElementRef& list);
-  // Measures every child into a new snapshot; false, and the snapshot kept, when one fails.
-  bool measure(const platform::ElementRef& list, const Rect& listFrame,
-               std::vector<platform::ElementRef> elements);
-  // The item's application URL as a file path, when it is a file URL of an ".app" bundle.
-  std::optional<std::string> appURL(const platform::ElementRef& element);
-  std::optional<RunningApp> resolveApp(const platform::ElementRef& element, Reading reading);
-  Resolution resolution(const platform::ElementRef& element, Reading reading);
-  std::variant<std::string, NoApplication> bundlePath(const platform::ElementRef& element,
-                                                      Reading reading);
-  // The Dock's item list: its first top-level element of role "AXList" with a frame on a screen,
-  // that frame and the screen. Opens a query.
-  struct List {
-    platform::ElementRef element;
-    Rect frame;
-    Rect screen;
-  };
-  std::optional<List> dockList();
-  std::optional<std::string> text(const platform::ElementRef& element, std::string_view name);
-  std::optional<platform::ElementRef> parent(const platform::ElementRef& element, Reading reading);
-  std::optional<Rect> screenHolding(const Rect& frame);
   std::optional<DockTarget> target(const platform::ElementRef& item, const RunningApp& app,
                                    const Rect& frame, const HoverLayoutOptions& layout,
                                    Reading reading);
-  // Where the element sits among the snapshot's children, while the snapshot is of this Dock.
-  std::optional<std::size_t> snapshotIndex(const platform::ElementRef& element);
-  // The same, for the facts learnt of the element: they are all forgotten first once they are
-  // older than the snapshot lifetime.
-  std::optional<std::size_t> knownIndex(const platform::ElementRef& element);
-  // Taken `since` no longer ago than the snapshot lifetime.
-  bool isYoung(double since);
 
   platform::Platform& platform_;
-  platform::ElementRef system_;
-  double deadline_ = 0;
-  bool sharing_ = false;    // a SharedBudget exists
-  bool budgetOpen_ = false; // ...and a query has opened the budget they share
-  int32_t dockPID_ = 0;
+  QueryBudget budget_;
+  DockReader reader_;
+  DockSnapshot snapshot_;
   std::vector<Rect> screens_;
   double primaryTop_ = 0;
-  std::optional<Snapshot> snapshot_;
 };
 
 } // namespace lumivane

@@ -4,6 +4,7 @@
 // rewrite, and the helpers the observer's suites share.
 
 #include "Lumivane/DockObserver.hpp"
+#include "Lumivane/DockReport.hpp"
 #include "Simulator/Desktop.hpp"
 
 #include <functional>

@@ -506,7 +506,7 @@ TEST_F(DockFullerTree, TheListIsFoundByItsRoleWhileMissionControlIsOpen) {
   addApp("Mail");
   desktop.setMissionControl(true);
   EXPECT_EQ(observer().currentEdge(), DockEdge::left);
-  const auto dock = observer().readDock();
+  const auto dock = readDock(observer());
   ASSERT_TRUE(dock);
   EXPECT_EQ(dock->listFrame, desktop.dockListFrame());
   EXPECT_EQ(dock->items.size(), 2u);
