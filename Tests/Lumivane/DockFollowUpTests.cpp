@@ -107,18 +107,19 @@ TEST_P(DockTargetFollowUp, NoSelectionWhileTheButtonCoversAnotherItem) {
 }
 
 // A Dock that hides itself slides its icons away from their × and over the display's edge: the
-// × stands for an icon only while 85 percent of it is on the display, as the hit test asks. The
-// observer still knows the display as 900 points high while the Dock sits on its grown
-// successor, which moves the icon down by as much as the display grew.
-TEST_P(DockTargetFollowUp, NoSelectionOnceTheIconIsMostlyOffItsDisplay) {
+// × stands for an icon, and follows it, only while 85 percent of it is on the display, as the
+// hit test asks. The observer still knows the display as 900 points high while the Dock sits on
+// its grown successor, which moves the icon down by as much as the display grew.
+TEST_P(DockTargetFollowUp, LetGoOnceTheIconIsMostlyOffItsDisplay) {
   const int safari = addApp("Safari");
   desktop.placeDock(DockEdge::bottom, 0, 100);
   const auto target = targetOf(safari, GetParam());
   ASSERT_TRUE(target);
-  for (const auto& [percentOn, selected] : {std::pair{85.0, true}, std::pair{84.0, false}}) {
+  for (const auto& [percentOn, kept] : {std::pair{85.0, true}, std::pair{84.0, false}}) {
     desktop.setScreens({{0, 0, 1440, 900 + 112.5 - percentOn}});
     ASSERT_EQ(desktop.itemFrame(safari).minY(), 900 - percentOn);
-    EXPECT_EQ(select(*target).has_value(), selected) << percentOn << " percent on the display";
+    EXPECT_EQ(select(*target).has_value(), kept) << percentOn << " percent on the display";
+    EXPECT_EQ(refresh(*target).has_value(), kept) << percentOn << " percent on the display";
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "Lumivane/DockObserver.hpp"
 #include "Lumivane/DockReport.hpp"
+#include "RewritingAccessibility.hpp"
 #include "Simulator/Desktop.hpp"
 
 #include <functional>
@@ -27,52 +28,6 @@ using sim::FaultTarget;
 
 constexpr std::string_view incompleteSnapshot =
     "Hover layout unavailable: incomplete Dock geometry snapshot";
-
-// Hands every message to the simulated Accessibility interface and lets a test rewrite the
-// values that come back, for answers the simulated Dock never gives by itself.
-class RewritingAccessibility final : public platform::Accessibility {
-public:
-  explicit RewritingAccessibility(platform::Accessibility& inner) : inner_(inner) {}
-
-  std::function<void(const platform::ElementRef&, std::string_view, AXValue&)> rewrite;
-
-  bool isProcessTrusted() override { return inner_.isProcessTrusted(); }
-  void promptForTrust() override { inner_.promptForTrust(); }
-  platform::ElementRef systemWide() override { return inner_.systemWide(); }
-  platform::ElementRef application(int32_t pid) override { return inner_.application(pid); }
-  void setMessagingTimeout(const platform::ElementRef& element, float seconds) override {
-    inner_.setMessagingTimeout(element, seconds);
-  }
-  std::optional<platform::ElementRef> elementAtPosition(const platform::ElementRef& system, float x,
-                                                        float y) override {
-    return inner_.elementAtPosition(system, x, y);
-  }
-  std::optional<int32_t> processID(const platform::ElementRef& element) override {
-    return inner_.processID(element);
-  }
-  bool isSameElement(const platform::ElementRef& a, const platform::ElementRef& b) override {
-    return inner_.isSameElement(a, b);
-  }
-  std::optional<AXValue> attribute(const platform::ElementRef& element,
-                                   std::string_view name) override {
-    std::optional<AXValue> value = inner_.attribute(element, name);
-    if (value && rewrite) {
-      rewrite(element, name, *value);
-    }
-    return value;
-  }
-  std::optional<std::vector<AXValue>> attributes(const platform::ElementRef& element,
-                                                 std::span<const std::string_view> names) override {
-    std::optional<std::vector<AXValue>> values = inner_.attributes(element, names);
-    for (std::size_t i = 0; values && rewrite && i < names.size(); ++i) {
-      rewrite(element, names[i], (*values)[i]);
-    }
-    return values;
-  }
-
-private:
-  platform::Accessibility& inner_;
-};
 
 inline sim::AppProfile profile(const std::string& name, std::string bundlePath = "") {
   sim::AppProfile result;
@@ -145,19 +100,7 @@ public:
 
   sim::Desktop desktop;
   RewritingAccessibility accessibility{desktop.platform().accessibility};
-  platform::Platform platform{
-      accessibility,
-      desktop.platform().workspace,
-      desktop.platform().eventTaps,
-      desktop.platform().runLoop,
-      desktop.platform().notifications,
-      desktop.platform().mouse,
-      desktop.platform().screens,
-      desktop.platform().defaults,
-      desktop.platform().loginItems,
-      desktop.platform().logger,
-      desktop.platform().process,
-  };
+  platform::Platform platform = withAccessibility(desktop.platform(), accessibility);
   std::map<std::string, int32_t> pids;
 
 private:

@@ -488,6 +488,38 @@ INSTANTIATE_TEST_SUITE_P(
                          }}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Mail reports a frame over Safari's ×, while the Dock's list, its children and Safari's icon
+// stay as they were: nothing the loop's snapshot reading checks has changed, so the × may stay
+// up, but the click reads the Dock afresh and is refused.
+TEST(HoverClick, IsCheckedAgainstWhatOnlyAFreshReadingSees) {
+  TriggerDesktop d;
+  showButton(d, "Safari");
+  const Rect button = d.panelFrame();
+  travelKeepingButton(d, centreOf(button));
+  sim::Desktop& desktop = d.desktop;
+  d.accessibility.rewrite = [&desktop, button](const platform::ElementRef& element,
+                                               std::string_view name, platform::AXValue& value) {
+    const auto title = desktop.platform().accessibility.attribute(element, "AXTitle");
+    const auto* text = title ? std::get_if<platform::AXText>(&*title) : nullptr;
+    if (text == nullptr || text->value != "Mail") {
+      return;
+    }
+    if (name == "AXPosition") {
+      value = Point{button.x, button.y};
+    } else if (name == "AXSize") {
+      value = platform::AXSize{button.width, button.height};
+    }
+  };
+  d.desktop.advance(0.3);
+  ASSERT_TRUE(d.panelVisible());
+
+  d.desktop.click();
+  EXPECT_TRUE(d.desktop.quitRequests().empty());
+  EXPECT_FALSE(d.panelVisible());
+  ASSERT_FALSE(d.hoverLog().empty());
+  EXPECT_EQ(d.hoverLog().back().message, notRefreshed);
+}
+
 // A click on the × that no longer means what it showed is refused, logged and withdrawn.
 struct Rejection {
   const char* name;

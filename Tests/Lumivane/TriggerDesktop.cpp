@@ -38,7 +38,6 @@ TriggerDesktop::TriggerDesktop(const DockSetup& setup) {
   // A machine that has been up a while, as every real one is.
   desktop.advance(60);
 
-  platform::Platform& platform = desktop.platform();
   observer = std::make_shared<DockObserver>(platform);
   overlay = std::make_shared<QuitOverlay>(desktop.windows(), platform.workspace);
   quitter = AppQuitService::create(platform);

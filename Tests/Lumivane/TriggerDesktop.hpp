@@ -5,6 +5,7 @@
 #include "Lumivane/HoverController.hpp"
 #include "Lumivane/MiddleClickMonitor.hpp"
 #include "Lumivane/QuitOverlay.hpp"
+#include "RewritingAccessibility.hpp"
 #include "Simulator/Desktop.hpp"
 
 #include <memory>
@@ -43,6 +44,9 @@ public:
 
   // Declared first: the services hold its ports and go before it.
   sim::Desktop desktop;
+  // The services' ports: the desktop's, with Accessibility answers a test may rewrite.
+  test::RewritingAccessibility accessibility{desktop.platform().accessibility};
+  platform::Platform platform = test::withAccessibility(desktop.platform(), accessibility);
   std::shared_ptr<DockObserver> observer;
   std::shared_ptr<QuitOverlay> overlay;
   std::shared_ptr<AppQuitService> quitter;
