@@ -34,7 +34,7 @@ public:
   // All running applications, in the workspace's order.
   virtual std::vector<ApplicationInfo> runningApplications() = 0;
   // runningApplicationWithProcessIdentifier:.
-  virtual std::optional<ApplicationInfo> application(int32_t pid) = 0;
+  [[nodiscard]] virtual std::optional<ApplicationInfo> application(int32_t pid) = 0;
   // runningApplicationsWithBundleIdentifier:.
   virtual std::vector<ApplicationInfo> applications(std::string_view bundleIdentifier) = 0;
   // The normal quit request (terminate), never a forced one. True when it was delivered.
@@ -49,7 +49,7 @@ public:
 
   // A file path standardised, with symbolic links resolved, in NFC; the same form as
   // ApplicationInfo::bundlePath. Absent when the path is not absolute.
-  virtual std::optional<std::string> canonicalPath(std::string_view path) = 0;
+  [[nodiscard]] virtual std::optional<std::string> canonicalPath(std::string_view path) = 0;
   // openURL:. False when the URL does not parse or nothing opened it.
   virtual bool openURL(std::string_view url) = 0;
   // activateFileViewerSelectingURLs: with one file.
