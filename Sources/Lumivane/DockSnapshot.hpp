@@ -34,7 +34,7 @@ public:
                                            bool mayReuse);
   // Measures the items of the measured list again; false, and the measurement dropped, when one
   // cannot be read.
-  bool remeasure();
+  [[nodiscard]] bool remeasure();
   // Reads again the items other than `item` that share `rect`'s lane across the Dock: the only
   // ones whose own motion (a bounce) can bring them onto it without the Dock visibly changing
   // otherwise. Whether any had moved; absent when one cannot be read. Needs a measurement.
@@ -76,8 +76,8 @@ private:
 
   // Every child's frame, or nothing: one unreadable child, or a budget that runs out half way,
   // spoils the whole measurement, and the one before stays.
-  bool measure(const platform::ElementRef& list, const Rect& listFrame,
-               std::vector<platform::ElementRef> elements);
+  [[nodiscard]] bool measure(const platform::ElementRef& list, const Rect& listFrame,
+                             std::vector<platform::ElementRef> elements);
   [[nodiscard]] std::optional<std::size_t> index(const platform::ElementRef& element);
   // The same, for the facts learnt of the element: they are all forgotten first once they are
   // older than the lifetime.

@@ -80,10 +80,12 @@ void MiddleClickMonitor::stop(Stop when) {
   accepting_ = false;
   if (gesture_.isConsuming() && when == Stop::afterGesture) {
     // Keep the tap so that the release of the swallowed press is swallowed too; handle()
-    // finishes the stop once the gesture ends. One that went with the grant comes back for it.
-    if (!tap_) {
-      install();
+    // finishes the stop once the gesture ends. One that went with the grant comes back for it;
+    // when none can be made, nothing will see the release, and the gesture is over.
+    if (tap_ || install()) {
+      return;
     }
+    gesture_ = MiddleGesture();
     return;
   }
   removeTap();

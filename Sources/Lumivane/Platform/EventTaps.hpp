@@ -62,7 +62,7 @@ public:
   // CGPreflightPostEventAccess: the access an active tap needs.
   virtual bool preflightPostEventAccess() = 0;
   // CGRequestPostEventAccess: shows the system's prompt when the access is missing.
-  virtual bool requestPostEventAccess() = 0;
+  [[nodiscard]] virtual bool requestPostEventAccess() = 0;
 };
 
 } // namespace lumivane::platform

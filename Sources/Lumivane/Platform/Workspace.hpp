@@ -38,7 +38,7 @@ public:
   // runningApplicationsWithBundleIdentifier:.
   virtual std::vector<ApplicationInfo> applications(std::string_view bundleIdentifier) = 0;
   // The normal quit request (terminate), never a forced one. True when it was delivered.
-  virtual bool terminate(int32_t pid) = 0;
+  [[nodiscard]] virtual bool terminate(int32_t pid) = 0;
   // openApplicationAtURL:configuration:completionHandler:, bringing the application to the front:
   // launches the application bundle at `bundlePath`, or brings up the copy already running from
   // it. `completion` runs once on the main thread, never inside this call, with the application
@@ -51,7 +51,7 @@ public:
   // ApplicationInfo::bundlePath. Absent when the path is not absolute.
   [[nodiscard]] virtual std::optional<std::string> canonicalPath(std::string_view path) = 0;
   // openURL:. False when the URL does not parse or nothing opened it.
-  virtual bool openURL(std::string_view url) = 0;
+  [[nodiscard]] virtual bool openURL(std::string_view url) = 0;
   // activateFileViewerSelectingURLs: with one file.
   virtual void revealInFileViewer(std::string_view path) = 0;
   // accessibilityDisplayShouldReduceMotion.
