@@ -184,7 +184,7 @@ InvariantChecker::Impl::Impl(ScenarioRunner& runner) : runner_(runner), desktop_
   // Every movement of the pointer that reaches the monitors, over Lumivane's panel or elsewhere,
   // and every left press: a tap may swallow the drags of a held middle button, never the press
   // that clicks the ×.
-  using namespace platform::MouseEventType;
+  using namespace platform::mouseEventType;
   constexpr uint64_t looks = uint64_t{1} << mouseMoved | uint64_t{1} << leftMouseDragged |
                              uint64_t{1} << rightMouseDragged | uint64_t{1} << otherMouseDragged |
                              uint64_t{1} << leftMouseDown;
@@ -369,7 +369,7 @@ InvariantChecker::Impl::checkQuitRequest(const QuitRequestRecord& record) {
   const bool pressed =
       std::any_of(events.begin() + static_cast<std::ptrdiff_t>(otherMouseBefore_), events.end(),
                   [&](const OtherMouseRecord& event) {
-                    return event.type == platform::TapEventType::otherMouseDown &&
+                    return event.type == platform::tapEventType::otherMouseDown &&
                            event.button == 2 &&
                            (onlyOne(desktop_, event.itemProcesses, *identity) ||
                             onlyOne(desktop_, event.itemProcessesAfter, *identity));
@@ -515,13 +515,13 @@ std::optional<std::string> InvariantChecker::Impl::checkPresses() {
   const auto& events = desktop_.otherMouseEvents();
   for (; otherMouseSeen_ < events.size(); ++otherMouseSeen_) {
     const OtherMouseRecord& event = events[otherMouseSeen_];
-    if (event.type == platform::TapEventType::otherMouseDown) {
+    if (event.type == platform::tapEventType::otherMouseDown) {
       presses_[event.button] = {event.listened, event.swallowed, event.toDock, session_,
                                 grantLosses_};
       continue;
     }
     const auto press = presses_.find(event.button);
-    if (event.type != platform::TapEventType::otherMouseUp || press == presses_.end()) {
+    if (event.type != platform::tapEventType::otherMouseUp || press == presses_.end()) {
       continue;
     }
     const Press down = press->second;
@@ -558,7 +558,7 @@ std::optional<std::string> InvariantChecker::Impl::checkHeldPresses() {
   const auto& events = desktop_.otherMouseEvents();
   for (; heldPressesSeen_ < events.size(); ++heldPressesSeen_) {
     const OtherMouseRecord& event = events[heldPressesSeen_];
-    if (event.type == platform::TapEventType::otherMouseDown && event.heldBack && !event.overDock &&
+    if (event.type == platform::tapEventType::otherMouseDown && event.heldBack && !event.overDock &&
         grantLostAt_ && now - *grantLostAt_ > pollGrace + epsilon) {
       ++heldPressesSeen_;
       return "invariant 10: a press of button " + std::to_string(event.button) +

@@ -8,7 +8,7 @@
 namespace lumivane {
 namespace {
 
-using testing::identity;
+using test::identity;
 
 constexpr int32_t ownPID = 500;
 const std::string safariPath = "/Applications/Safari.app";

@@ -366,10 +366,10 @@ private:
     const double radius = square.width() * 0.225;
     painter.drawRoundedRect(square, radius, radius);
     if (tile.kind == sim::DockItemKind::folder) {
-      Symbols::paint(painter,
+      symbols::paint(painter,
                      square.adjusted(square.width() * 0.2, square.height() * 0.2,
                                      -square.width() * 0.2, -square.height() * 0.2),
-                     Symbols::folderFill, QColor(255, 255, 255, 230));
+                     symbols::folderFill, QColor(255, 255, 255, 230));
       return;
     }
     painter.setPen(QColor(255, 255, 255, 235));
