@@ -8,11 +8,11 @@ namespace {
 
 std::optional<MiddleGesture::Phase> phase(uint32_t type) {
   switch (type) {
-  case platform::TapEventType::otherMouseDown:
+  case platform::tapEventType::otherMouseDown:
     return MiddleGesture::Phase::down;
-  case platform::TapEventType::otherMouseDragged:
+  case platform::tapEventType::otherMouseDragged:
     return MiddleGesture::Phase::dragged;
-  case platform::TapEventType::otherMouseUp:
+  case platform::tapEventType::otherMouseUp:
     return MiddleGesture::Phase::up;
   default:
     return std::nullopt;
@@ -125,8 +125,8 @@ bool MiddleClickMonitor::handle(const platform::TapEvent& event) {
 }
 
 bool MiddleClickMonitor::decide(const platform::TapEvent& event) {
-  if (event.type == platform::TapEventType::disabledByTimeout ||
-      event.type == platform::TapEventType::disabledByUserInput) {
+  if (event.type == platform::tapEventType::disabledByTimeout ||
+      event.type == platform::tapEventType::disabledByUserInput) {
     // A tap turned back on without the grant would hold every event of its mask back from
     // everything: it goes instead, and the next start() makes a new one.
     const bool granted = eventTaps_.canCreateActiveTap();

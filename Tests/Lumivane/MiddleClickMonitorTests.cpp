@@ -10,10 +10,10 @@
 namespace lumivane {
 namespace {
 
-using platform::TapEventType::otherMouseDown;
-using platform::TapEventType::otherMouseDragged;
-using platform::TapEventType::otherMouseUp;
-using testing::TriggerDesktop;
+using platform::tapEventType::otherMouseDown;
+using platform::tapEventType::otherMouseDragged;
+using platform::tapEventType::otherMouseUp;
+using test::TriggerDesktop;
 
 // Forwards to the simulated system and counts the taps asked for.
 class CountingEventTaps final : public platform::EventTaps {

@@ -1,6 +1,6 @@
 #include "TriggerDesktop.hpp"
 
-namespace lumivane::testing {
+namespace lumivane::test {
 
 namespace {
 
@@ -82,4 +82,4 @@ std::vector<sim::LogRecord> TriggerDesktop::hoverLog() const {
   return records;
 }
 
-} // namespace lumivane::testing
+} // namespace lumivane::test

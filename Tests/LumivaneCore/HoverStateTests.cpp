@@ -8,7 +8,7 @@
 namespace lumivane {
 namespace {
 
-using testing::identity;
+using test::identity;
 
 const AppIdentity safari = identity(10, "/Applications/Safari.app", 100);
 const AppIdentity mail = identity(11, "/System/Applications/Mail.app", 100);

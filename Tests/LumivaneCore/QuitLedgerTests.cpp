@@ -8,7 +8,7 @@
 namespace lumivane {
 namespace {
 
-using testing::identity;
+using test::identity;
 
 const AppIdentity mail = identity(42, "/System/Applications/Mail.app", 1000);
 

@@ -9,13 +9,13 @@
 namespace lumivane::platform {
 
 // Event types a tap callback receives (CGEventType values).
-namespace TapEventType {
+namespace tapEventType {
 inline constexpr uint32_t otherMouseDown = 25;
 inline constexpr uint32_t otherMouseUp = 26;
 inline constexpr uint32_t otherMouseDragged = 27;
 inline constexpr uint32_t disabledByTimeout = 0xFFFFFFFE;
 inline constexpr uint32_t disabledByUserInput = 0xFFFFFFFF;
-} // namespace TapEventType
+} // namespace tapEventType
 
 struct TapEvent {
   uint32_t type = 0;
