@@ -61,8 +61,9 @@ public:
   virtual bool preflightListenEventAccess() = 0;
   // CGPreflightPostEventAccess: the access an active tap needs.
   virtual bool preflightPostEventAccess() = 0;
-  // CGRequestPostEventAccess: shows the system's prompt when the access is missing.
-  [[nodiscard]] virtual bool requestPostEventAccess() = 0;
+  // CGRequestPostEventAccess: shows the system's prompt when the access is missing. True when
+  // the access is there already; callers that only want the prompt may ignore it.
+  virtual bool requestPostEventAccess() = 0;
 };
 
 } // namespace lumivane::platform
