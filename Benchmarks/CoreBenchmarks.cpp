@@ -133,7 +133,11 @@ BENCHMARK(hoverStateUpdateRetaining);
 void quitLedgerExpire(benchmark::State& state) {
   QuitLedger ledger;
   for (int32_t pid = 100; pid < 110; ++pid) {
-    ledger.begin(identity(pid, "/Applications/Application " + std::to_string(pid) + ".app"), 50);
+    if (!ledger.begin(identity(pid, "/Applications/Application " + std::to_string(pid) + ".app"),
+                      50)) {
+      state.SkipWithError("a request was not recorded");
+      return;
+    }
   }
   for (auto _ : state) {
     benchmark::DoNotOptimize(ledger.expire(55, 12));

@@ -19,7 +19,8 @@
 #include <utility>
 #include <vector>
 
-// The invariant checks behind InvariantChecker (Scenarios.hpp lists the invariants).
+// The invariant checks behind InvariantChecker (Scenarios.hpp lists the invariants), one file
+// for each group of them.
 
 namespace lumivane::sim {
 
@@ -61,33 +62,45 @@ private:
     uint64_t grantLosses = 0; // grantLosses_ at the press
   };
 
+  // Invariants.cpp: the commands and notices followed, the order of the checks.
   void willRun(const Command& command);
   std::optional<std::string> check();
   void attach();
-  std::optional<std::string> checkRequestsAndMessages();
-  std::optional<std::string> checkQuitRequest(const QuitRequestRecord& record);
   void followProtectedList(const Action& action);
   // The user protected the process's bundle identifier.
   bool isProtected(const std::optional<std::string>& bundleIdentifier) const;
-  std::optional<std::string> checkStatus(const Status& status);
-  std::optional<std::string> checkOutstanding();
-  std::optional<std::string> checkPresses();
-  std::optional<std::string> checkOverlay();
-  std::optional<std::string> checkButtonPlace();
-  std::optional<std::string> checkTimers();
-  std::optional<std::string> checkOpenRequests();
-  std::optional<std::string> checkReopenOffer();
-  std::optional<std::string> checkHeldPresses();
   // Notes where the pointer moved, which starts any rest afresh; called at every check and
   // every pointer movement.
   void watchPointer();
-  // The one process the user can quit from the item named `name` now, if there is one.
-  std::optional<AppIdentity> quittable(const std::string& name);
-  std::optional<AppIdentity> findQuittable(const std::string& name);
   // True while `condition` has held for longer than `grace`, counted from its first check.
   bool lasting(const std::string& key, bool condition, double grace);
   // The × has gone or the loop cannot look: the conditions about it start afresh.
   void forgetLasting();
+
+  // InvariantQuits.cpp: quit requests and their messages (invariants 1, 3 and 7).
+  std::optional<std::string> checkRequestsAndMessages();
+  std::optional<std::string> checkQuitRequest(const QuitRequestRecord& record);
+  std::optional<std::string> checkStatus(const Status& status);
+  std::optional<std::string> checkOutstanding();
+
+  // InvariantPresses.cpp: presses of the other buttons and the taps (invariants 2 and 10).
+  std::optional<std::string> checkPresses();
+  std::optional<std::string> checkHeldPresses();
+
+  // InvariantButton.cpp: the × against the pointer and the Dock (invariants 4 and 8).
+  std::optional<std::string> checkOverlay();
+  std::optional<std::string> checkButtonPlace();
+  // The one process the user can quit from the item named `name` now, if there is one.
+  std::optional<AppIdentity> quittable(const std::string& name);
+  std::optional<AppIdentity> findQuittable(const std::string& name);
+
+  // InvariantTimers.cpp: timers and the main thread (invariants 5 and 6).
+  std::optional<std::string> checkTimers();
+  std::optional<std::string> checkStall();
+
+  // InvariantReopen.cpp: what is opened again, and 重新打开 (invariant 9).
+  std::optional<std::string> checkOpenRequests();
+  std::optional<std::string> checkReopenOffer();
 
   ScenarioRunner& runner_;
   Desktop& desktop_;

@@ -8,15 +8,7 @@
 
 namespace lumivane::sim::soak {
 
-namespace {
-
 using platform::Notification;
-
-PointerTarget buttonTarget() {
-  return {PointerTarget::Kind::button, {}, {}};
-}
-
-} // namespace
 
 // The user takes an item out of the Dock, puts one back, or moves one.
 Session::Step Session::rearrange(Desktop& desktop) {
@@ -107,7 +99,7 @@ Session::Step Session::oneTurn(Desktop& desktop) {
                                            PointerTarget{PointerTarget::Kind::item, {}, anyItem()}},
                             false);
     } else if (kind < 0.75) {
-      planned_.emplace_back(command::Mouse{command::Mouse::Action::click, buttonTarget()}, true);
+      planned_.emplace_back(clickOnButton(), true);
     } else if (kind < 0.9) {
       const std::string& name = random_.pick(apps_);
       if (desktop.pidOf(name)) {

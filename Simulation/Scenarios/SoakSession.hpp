@@ -14,7 +14,8 @@
 #include <vector>
 
 // One random session of the soak: its desktop, drawn at the start (SoakDesktop.cpp), and its
-// steps, drawn one at a time from the desktop as it is (SoakSteps.cpp), all as commands.
+// steps, drawn one at a time from the desktop as it is (SoakSteps.cpp and the Soak*Steps.cpp
+// beside it), all as commands.
 
 namespace lumivane::sim::soak {
 
@@ -49,6 +50,13 @@ private:
   uint64_t state_;
 };
 
+// Where the pointer goes, and the click on the ×, as the steps write them.
+PointerTarget itemTarget(std::string name);
+PointerTarget buttonTarget();
+// A point in whole points, as the pointer lines write it.
+PointerTarget pointTarget(Point point);
+command::Mouse clickOnButton();
+
 class Session {
 public:
   explicit Session(uint64_t seed) : random_(seed) {}
@@ -79,7 +87,9 @@ private:
   // stored value that is no list.
   void drawProtectedList(std::vector<Action>& actions);
 
-  // The steps.
+  // The steps. Where one step draws several numbers, they are drawn in the order the session
+  // has always drawn them (the later words of a line first), so that a seed keeps naming the
+  // same session.
   Step draw(Desktop& desktop);
   // A named item in the Dock now (while none is, any named item).
   std::string anyItem();
@@ -90,6 +100,10 @@ private:
   double seconds(double low, double high) { return scriptRounded(random_.uniform(low, high)); }
   Point pointOnAScreen();
   void pressHeld(int button);
+  // The popover or the settings window shows the status line; and it carries 重新打开.
+  bool lineInView() const;
+  bool lineOffersReopen() const;
+  // SoakSteps.cpp: the user's pointer and buttons.
   Step rest(Desktop&);
   Step pause(Desktop&);
   Step toButton(Desktop& desktop);
@@ -102,9 +116,14 @@ private:
   Step mouse(Desktop&);
   Step middle(Desktop&);
   Step otherButtons(Desktop&);
+  Step race(Desktop& desktop);
+  // SoakPopoverSteps.cpp: the user's changes to Lumivane's settings, and 重新打开.
   Step switches(Desktop&);
   Step protection(Desktop& desktop);
   Step layout(Desktop&);
+  Step reopen(Desktop& desktop);
+  // SoakSystemSteps.cpp: applications, Accessibility, the Dock process, permissions, the tap,
+  // power and displays; and putting one of them back.
   Step appEvent(Desktop& desktop);
   Step accessibility(Desktop&);
   Step latency(Desktop&);
@@ -114,12 +133,7 @@ private:
   Step power(Desktop&);
   Step displays(Desktop&);
   Step space(Desktop&);
-  Step race(Desktop& desktop);
   Step restore(Desktop&);
-  Step reopen(Desktop& desktop);
-  // The popover or the settings window shows the status line; and it carries 重新打开.
-  bool lineInView() const;
-  bool lineOffersReopen() const;
   // SoakDockSteps.cpp: the Dock rearranged, icons asking for attention, a held ×, and events
   // that meet within one turn of the main queue.
   Step rearrange(Desktop& desktop);

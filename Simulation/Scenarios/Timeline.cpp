@@ -161,10 +161,10 @@ void Timeline::collectRecords(double time) {
   const auto& events = desktop_.otherMouseEvents();
   for (; otherMouseSeen_ < events.size(); ++otherMouseSeen_) {
     const OtherMouseRecord& event = events[otherMouseSeen_];
-    if (event.heldBack && event.type != platform::TapEventType::otherMouseDragged) {
+    if (event.heldBack && event.type != platform::tapEventType::otherMouseDragged) {
       note(time,
            "button " + std::to_string(event.button) +
-               (event.type == platform::TapEventType::otherMouseDown ? " press" : " release") +
+               (event.type == platform::tapEventType::otherMouseDown ? " press" : " release") +
                " held back");
     }
   }

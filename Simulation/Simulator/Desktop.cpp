@@ -1,23 +1,15 @@
-#include "Simulator/Desktop.hpp"
+#include "Simulator/DesktopState.hpp"
 
-#include "Simulator/AccessibilityTree.hpp"
-#include "Simulator/DockModel.hpp"
-#include "Simulator/Paths.hpp"
-#include "Simulator/SimulatedDefaults.hpp"
-#include "Simulator/SimulatedInput.hpp"
-#include "Simulator/SimulatedSystem.hpp"
-#include "Simulator/SimulatedWindows.hpp"
-#include "Simulator/SimulatedWorkspace.hpp"
-
+#include <algorithm>
 #include <cmath>
-#include <set>
+
+// The Desktop's construction, clock, displays and Dock, and the records of what Lumivane showed
+// and logged. Applications, input and the system's settings have files of their own
+// (DesktopApplications.cpp, DesktopInput.cpp, DesktopSystem.cpp).
 
 namespace lumivane::sim {
 
 namespace {
-
-// Dragged events a drag() sends on its way.
-constexpr int dragSteps = 4;
 
 AppProfile dockProfile() {
   AppProfile profile;
@@ -39,71 +31,41 @@ AppProfile ownProfile() {
   return profile;
 }
 
-// Exact at both ends, whatever the distance.
-Point between(Point from, Point to, double share) {
-  return {std::lerp(from.x, to.x, share), std::lerp(from.y, to.y, share)};
-}
-
 } // namespace
 
-struct Desktop::State {
-  VirtualRunLoop runLoop;
-  FileSystem files;
-  DockModel dock{runLoop};
-  Displays displays{dock};
-  SimulatedNotifications notifications{runLoop};
-  SimulatedLogger logger{runLoop};
-  SimulatedProcess process;
-  SimulatedWorkspace workspace{runLoop, notifications, files};
-  SimulatedWindows windows{runLoop, displays};
-  AccessibilityTree accessibility{runLoop, dock, displays, workspace, windows, process};
-  SimulatedInput input{dock, displays, windows, accessibility};
-  SimulatedDefaults defaults;
-  SimulatedLoginItems loginItems{workspace};
-  platform::Platform platform{accessibility, workspace, input,      runLoop, notifications, input,
-                              displays,      defaults,  loginItems, logger,  process};
-  uint64_t glide = 0;          // the glide in progress; bumped to end it
-  uint64_t restarts = 0;       // Dock restarts; a later one cancels an earlier one's pending start
-  std::set<uint64_t> unpinned; // ids of the application items that come and go with their app
+void Desktop::State::startDock() {
+  dock.start(workspace.launch(dockProfile()));
+}
 
-  const DockLayout* layout() const { return dock.layout(displays.topLeftFrames()); }
-  void startDock() { dock.start(workspace.launch(dockProfile())); }
+std::vector<platform::ApplicationInfo> Desktop::State::processesOf(const DockItem& item) {
+  std::vector<platform::ApplicationInfo> running;
+  if (!item.bundlePath.empty()) {
+    std::erase_if(running = workspace.runningFrom(item.bundlePath),
+                  [](const platform::ApplicationInfo& info) { return info.isTerminated; });
+  }
+  return running;
+}
 
-  // The processes running from an application item's bundle, as the Dock knows them: by their
-  // bundle, whatever their bundle URL says.
-  std::vector<platform::ApplicationInfo> processesOf(const DockItem& item) {
-    std::vector<platform::ApplicationInfo> running;
-    if (!item.bundlePath.empty()) {
-      std::erase_if(running = workspace.runningFrom(item.bundlePath),
-                    [](const platform::ApplicationInfo& info) { return info.isTerminated; });
+std::pair<bool, bool> Desktop::State::activityOf(const DockItem& item) {
+  const std::vector<platform::ApplicationInfo> running = processesOf(item);
+  return {!running.empty(), std::ranges::any_of(running, [](const platform::ApplicationInfo& info) {
+            return !info.isFinishedLaunching;
+          })};
+}
+
+void Desktop::State::syncDock() {
+  for (std::size_t i = 0; i < dock.items().size(); ++i) {
+    const DockItem& item = dock.items()[i];
+    if (item.kind != DockItemKind::application) {
+      continue;
     }
-    return running;
-  }
-  // Whether processes run from an application item's bundle, and whether one is launching.
-  std::pair<bool, bool> activityOf(const DockItem& item) {
-    const std::vector<platform::ApplicationInfo> running = processesOf(item);
-    return {!running.empty(),
-            std::ranges::any_of(running, [](const platform::ApplicationInfo& info) {
-              return !info.isFinishedLaunching;
-            })};
-  }
-
-  // The Dock follows the process table: indicators, launch bounces, unpinned tiles.
-  void syncDock() {
-    for (std::size_t i = 0; i < dock.items().size(); ++i) {
-      const DockItem& item = dock.items()[i];
-      if (item.kind != DockItemKind::application) {
-        continue;
-      }
-      const auto [any, launching] = activityOf(item);
-      dock.setProcesses(i, any, launching);
-      if (unpinned.contains(item.id)) {
-        dock.setInDock(i, any);
-      }
+    const auto [any, launching] = activityOf(item);
+    dock.setProcesses(i, any, launching);
+    if (unpinned.contains(item.id)) {
+      dock.setInDock(i, any);
     }
   }
-  void screensChanged() { notifications.post(platform::Notification::screenParametersDidChange); }
-};
+}
 
 Desktop::Desktop() : state_(std::make_unique<State>()) {
   State& s = *state_;
@@ -130,12 +92,15 @@ presentation::Windows& Desktop::windows() {
 platform::Platform& Desktop::platform() {
   return state_->platform;
 }
+
 VirtualRunLoop& Desktop::runLoop() {
   return state_->runLoop;
 }
+
 double Desktop::now() {
   return state_->runLoop.uptime();
 }
+
 void Desktop::advance(double seconds) {
   state_->runLoop.advance(seconds);
 }
@@ -247,6 +212,7 @@ void Desktop::setMissionControl(bool open) {
 void Desktop::setItemDepth(int depth) {
   state_->accessibility.setItemDepth(depth);
 }
+
 std::size_t Desktop::dockItemCount() const {
   return state_->dock.items().size();
 }
@@ -343,336 +309,42 @@ void Desktop::removeWindow(std::size_t index) {
   state_->accessibility.removeWindow(index);
 }
 
-int32_t Desktop::launch(const AppProfile& profile) {
-  return state_->workspace.launch(profile);
-}
-
-int32_t Desktop::launchWithPID(const AppProfile& profile, int32_t pid, double unlistedFor) {
-  return state_->workspace.launch(profile, pid, unlistedFor);
-}
-
-int32_t Desktop::relaunch(int32_t pid) {
-  if (state_->dock.running() && pid == state_->dock.pid()) {
-    restartDock();
-    return dockPID();
-  }
-  const auto profile = state_->workspace.profileOf(pid);
-  if (!profile) {
-    return 0;
-  }
-  state_->workspace.end(pid);
-  return state_->workspace.launch(*profile);
-}
-
-void Desktop::endByItself(int32_t pid, double listedFor, bool foundByPID) {
-  state_->workspace.end(pid, listedFor, foundByPID);
-}
-
-void Desktop::execInPlace(int32_t pid, const AppProfile& profile) {
-  state_->workspace.execInPlace(pid, profile);
-}
-
-void Desktop::sleepFor(double seconds) {
-  state_->runLoop.sleep(seconds);
-}
-void Desktop::finishLaunching(int32_t pid) {
-  state_->workspace.finishLaunching(pid);
-}
-bool Desktop::isRunning(int32_t pid) const {
-  return state_->workspace.isRunning(pid);
-}
-
-std::optional<int32_t> Desktop::pidOf(std::string_view name) const {
-  return state_->workspace.pidOf(name);
-}
-
-std::optional<std::string> Desktop::appName(int32_t pid) const {
-  const std::optional<AppProfile> profile = state_->workspace.profileOf(pid);
-  return profile ? std::optional(profile->name) : std::nullopt;
-}
-
-std::chrono::system_clock::time_point Desktop::launchDate(int32_t pid) const {
-  return state_->workspace.launchDate(pid).value_or(std::chrono::system_clock::time_point{});
-}
-
-int32_t Desktop::ownPID() const {
-  return state_->process.pid();
-}
-
-const std::vector<QuitRequestRecord>& Desktop::quitRequests() const {
-  return state_->workspace.quitRequests();
-}
-
-const std::vector<OpenRequestRecord>& Desktop::openRequests() const {
-  return state_->workspace.openRequests();
-}
-
-void Desktop::removeBundle(std::string_view path) {
-  state_->workspace.removeBundle(path);
-}
-
-std::vector<platform::ApplicationInfo> Desktop::processesFrom(std::string_view bundlePath) const {
-  return state_->workspace.runningFrom(bundlePath);
-}
-
-std::optional<std::string>
-Desktop::bundleOf(int32_t pid, std::chrono::system_clock::time_point launchDate) const {
-  return state_->workspace.bundleOf(pid, launchDate);
-}
-
-uint64_t Desktop::processChanges() const {
-  return state_->workspace.changes();
-}
-
-void Desktop::addSymlink(std::string from, std::string to) {
-  state_->files.addSymlink(from, to);
-}
-
-void Desktop::setAccessibility(bool granted) {
-  state_->accessibility.setTrusted(granted);
-  state_->input.setPostAccess(granted);
-}
-void Desktop::removeFromAccessibilityList() {
-  state_->accessibility.removeGrant();
-  state_->input.setPostAccess(false);
-}
-bool Desktop::accessibilityGranted() const {
-  return state_->accessibility.isGranted();
-}
-std::size_t Desktop::activeTapProbes() const {
-  return state_->input.activeTapProbes();
-}
-void Desktop::setPostEventAccess(bool granted) {
-  state_->input.setPostAccess(granted);
-}
-void Desktop::setInputMonitoring(bool granted) {
-  state_->input.setListenAccess(granted);
-}
-std::size_t Desktop::trustPrompts() const {
-  return state_->accessibility.trustPrompts();
-}
-std::size_t Desktop::postEventRequests() const {
-  return state_->input.postRequests();
-}
-
-Point Desktop::pointer() const {
-  return state_->input.pointer();
-}
-
-void Desktop::movePointer(Point to) {
-  state_->runLoop.beginCall();
-  ++state_->glide;
-  state_->input.movePointer(to);
-}
-
-void Desktop::glide(Point to, double seconds, double rate) {
-  if (!(seconds > 0) || !(rate > 0) || !std::isfinite(seconds) || !std::isfinite(rate)) {
-    movePointer(to);
-    return;
-  }
-  const uint64_t glide = ++state_->glide;
-  const Point from = state_->input.pointer();
-  // Whole samples only, so the last lands exactly at the end.
-  const int samples = std::max(1, static_cast<int>(std::ceil(seconds * rate - 1e-9)));
-  for (int k = 1; k <= samples; ++k) {
-    const double share = static_cast<double>(k) / samples;
-    state_->runLoop.schedule(seconds * share, [&s = *state_, glide, from, to, share] {
-      if (s.glide == glide) {
-        s.input.movePointer(between(from, to, share));
-      }
-    });
-  }
-}
-
-void Desktop::press(int button) {
-  state_->runLoop.beginCall();
-  state_->input.press(button);
-}
-void Desktop::release(int button) {
-  state_->runLoop.beginCall();
-  state_->input.release(button);
-}
-
-void Desktop::click() {
-  press(0);
-  release(0);
-}
-
-void Desktop::rightClick() {
-  press(1);
-  release(1);
-}
-
-void Desktop::scroll() {
-  state_->runLoop.beginCall();
-  state_->input.scroll();
-}
-
-void Desktop::drag(Point to) {
-  const Point from = pointer();
-  press(0);
-  for (int step = 1; step <= dragSteps; ++step) {
-    movePointer(between(from, to, static_cast<double>(step) / dragSteps));
-  }
-  release(0);
-}
-
-void Desktop::middleClick() {
-  press(2);
-  release(2);
-}
-
-const std::vector<Desktop::DockEvent>& Desktop::dockEvents() const {
-  return state_->input.dockEvents();
-}
-
-const std::vector<OtherMouseRecord>& Desktop::otherMouseEvents() const {
-  return state_->input.otherMouseEvents();
-}
-
-void Desktop::disableTap(bool byTimeout) {
-  state_->runLoop.beginCall();
-  state_->input.disableTaps(byTimeout);
-}
-void Desktop::setTapReenableFails(bool fails) {
-  state_->input.setReenableFails(fails);
-}
-bool Desktop::tapInstalled() const {
-  return state_->input.tapInstalled();
-}
-bool Desktop::tapEnabled() const {
-  return state_->input.tapEnabled();
-}
-std::size_t Desktop::tapsCreated() const {
-  return state_->input.tapsCreated();
-}
-std::size_t Desktop::tapTeardownsInsideCallback() const {
-  return state_->input.teardownsInCallback();
-}
-
-void Desktop::post(platform::Notification notification) {
-  state_->notifications.post(notification);
-}
-
-void Desktop::addFault(const Fault& fault) {
-  state_->accessibility.addFault(fault);
-}
-void Desktop::clearFaults() {
-  state_->accessibility.clearFaults();
-}
-void Desktop::setMessageLatency(double seconds) {
-  state_->accessibility.setMessageLatency(seconds);
-}
-void Desktop::setExtraListChildren(int count) {
-  state_->accessibility.setExtraListChildren(count);
-}
-
-std::size_t Desktop::accessibilityMessageCount() const {
-  return state_->accessibility.messageCount();
-}
-
-void Desktop::setDefault(std::string_view key, bool value) {
-  state_->defaults.store(key, value);
-}
-
-void Desktop::setDefault(std::string_view key, std::string_view value) {
-  state_->defaults.store(key, std::string(value));
-}
-
-void Desktop::setDefault(std::string_view key, const char* value) {
-  setDefault(key, std::string_view(value == nullptr ? "" : value));
-}
-
-void Desktop::setDefault(std::string_view key, double number) {
-  state_->defaults.store(key, number);
-}
-
-void Desktop::setDefault(std::string_view key, const std::vector<std::string>& texts, bool mixed) {
-  if (mixed) {
-    state_->defaults.store(key, SimulatedDefaults::Mixed{});
-  } else {
-    state_->defaults.store(key, texts);
-  }
-}
-
-std::size_t Desktop::defaultsWriteCount() const {
-  return state_->defaults.writeCount();
-}
-
-std::optional<std::string> Desktop::storedText(std::string_view key) const {
-  const SimulatedDefaults::Value* value = state_->defaults.stored(key);
-  const std::string* text = value ? std::get_if<std::string>(value) : nullptr;
-  return text ? std::optional(*text) : std::nullopt;
-}
-
-std::optional<bool> Desktop::storedBool(std::string_view key) const {
-  const SimulatedDefaults::Value* value = state_->defaults.stored(key);
-  const bool* flag = value ? std::get_if<bool>(value) : nullptr;
-  return flag ? std::optional(*flag) : std::nullopt;
-}
-
-std::optional<std::vector<std::string>> Desktop::storedTexts(std::string_view key) const {
-  const SimulatedDefaults::Value* value = state_->defaults.stored(key);
-  const auto* texts = value ? std::get_if<SimulatedDefaults::Texts>(value) : nullptr;
-  return texts ? std::optional(*texts) : std::nullopt;
-}
-
-void Desktop::setLoginItemStatus(platform::LoginItemStatus status) {
-  state_->loginItems.setStatus(status);
-}
-
-void Desktop::setLoginItemFailure(std::optional<std::string> description) {
-  state_->loginItems.setFailure(std::move(description));
-}
-
-void Desktop::setReduceMotion(bool reduce) {
-  state_->workspace.setReduceMotion(reduce);
-}
-
-void Desktop::setArguments(std::vector<std::string> arguments) {
-  state_->process.setArguments(std::move(arguments));
-}
-
-void Desktop::setStatusBarAvailable(bool available) {
-  state_->windows.setStatusBarAvailable(available);
-}
-
-const std::vector<std::string>& Desktop::openedURLs() const {
-  return state_->workspace.openedURLs();
-}
-
-const std::vector<std::string>& Desktop::revealedPaths() const {
-  return state_->workspace.revealedPaths();
-}
-
 const PanelRecord& Desktop::panel() const {
   return state_->windows.panel();
 }
+
 void Desktop::activatePanelButton() {
   state_->runLoop.beginCall();
   state_->windows.clickPanel();
 }
+
 const ShellRecord& Desktop::shell() const {
   return state_->windows.shell();
 }
+
 void Desktop::closeWindow(std::size_t index) {
   state_->runLoop.beginCall();
   state_->windows.closeWindow(index);
 }
+
 bool Desktop::clickStatusItem() {
   state_->runLoop.beginCall();
   return state_->windows.clickStatusItem();
 }
+
 bool Desktop::chooseMenuItem(std::string_view title) {
   state_->runLoop.beginCall();
   return state_->windows.chooseMenuItem(title);
 }
+
 const std::vector<LogRecord>& Desktop::logs() const {
   return state_->logger.records();
 }
+
 std::size_t Desktop::subscriptionCount() const {
   return state_->notifications.count();
 }
+
 std::size_t Desktop::monitorCount() const {
   return state_->input.monitorCount();
 }

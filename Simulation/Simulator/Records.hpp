@@ -85,7 +85,7 @@ struct OpenRequestRecord {
 
 // One other-mouse event (middle and side buttons) and where it went.
 struct OtherMouseRecord {
-  uint32_t type; // platform::TapEventType: press, drag or release
+  uint32_t type; // platform::tapEventType: press, drag or release
   int64_t button;
   bool listened;  // post-event access was granted, so taps could see it
   bool swallowed; // a tap swallowed it

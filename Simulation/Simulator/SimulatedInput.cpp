@@ -161,13 +161,13 @@ void SimulatedInput::movePointer(Point to) {
   pointer_ = to;
   dock_.setPointer(to, displays_.topLeftFrames());
   if ((pressed_ & 1) != 0) {
-    deliverToMonitors(platform::MouseEventType::leftMouseDragged, leftPressOnPanel_ || overPanel());
+    deliverToMonitors(platform::mouseEventType::leftMouseDragged, leftPressOnPanel_ || overPanel());
   } else if ((pressed_ & 2) != 0) {
-    deliverToMonitors(platform::MouseEventType::rightMouseDragged, overPanel());
+    deliverToMonitors(platform::mouseEventType::rightMouseDragged, overPanel());
   } else if (const uint64_t others = pressed_ & ~uint64_t{3}; others != 0) {
-    otherMouse(platform::TapEventType::otherMouseDragged, std::countr_zero(others));
+    otherMouse(platform::tapEventType::otherMouseDragged, std::countr_zero(others));
   } else {
-    deliverToMonitors(platform::MouseEventType::mouseMoved, overPanel());
+    deliverToMonitors(platform::mouseEventType::mouseMoved, overPanel());
   }
 }
 
@@ -179,15 +179,15 @@ void SimulatedInput::press(int button) {
   switch (button) {
   case 0:
     leftPressOnPanel_ = overPanel();
-    deliverToMonitors(platform::MouseEventType::leftMouseDown, leftPressOnPanel_);
+    deliverToMonitors(platform::mouseEventType::leftMouseDown, leftPressOnPanel_);
     windows_.closeTransientPopover();
     break;
   case 1:
-    deliverToMonitors(platform::MouseEventType::rightMouseDown, overPanel());
+    deliverToMonitors(platform::mouseEventType::rightMouseDown, overPanel());
     windows_.closeTransientPopover();
     break;
   default:
-    otherMouse(platform::TapEventType::otherMouseDown, button);
+    otherMouse(platform::tapEventType::otherMouseDown, button);
     break;
   }
 }
@@ -215,18 +215,18 @@ void SimulatedInput::release(int button) {
     break;
   }
   default:
-    otherMouse(platform::TapEventType::otherMouseUp, button);
+    otherMouse(platform::tapEventType::otherMouseUp, button);
     break;
   }
 }
 
 void SimulatedInput::scroll() {
-  deliverToMonitors(platform::MouseEventType::scrollWheel, overPanel());
+  deliverToMonitors(platform::mouseEventType::scrollWheel, overPanel());
 }
 
 void SimulatedInput::disableTaps(bool byTimeout) {
-  const platform::TapEvent notice{byTimeout ? platform::TapEventType::disabledByTimeout
-                                            : platform::TapEventType::disabledByUserInput,
+  const platform::TapEvent notice{byTimeout ? platform::tapEventType::disabledByTimeout
+                                            : platform::tapEventType::disabledByUserInput,
                                   0, pointer_};
   // Taps made by a callback meanwhile are not disabled.
   const std::size_t count = taps_->taps.size();
@@ -297,7 +297,7 @@ void SimulatedInput::otherMouse(uint32_t type, int button) {
   const auto itemUnderPointer = [&](std::optional<int>& item,
                                     std::vector<platform::ApplicationInfo>& processes) {
     if (const Occupant occupant = scene_.occupantAt(pointer_);
-        type == platform::TapEventType::otherMouseDown &&
+        type == platform::tapEventType::otherMouseDown &&
         occupant.kind == Occupant::Kind::dockItem &&
         dock_.items()[occupant.index].kind == DockItemKind::application) {
       item = static_cast<int>(occupant.index);
@@ -334,9 +334,9 @@ void SimulatedInput::otherMouse(uint32_t type, int button) {
   otherMouseEvents_.push_back(std::move(record));
   if (toDock) {
     dockEvents_.push_back({type, button});
-    if (type == platform::TapEventType::otherMouseDown) {
+    if (type == platform::tapEventType::otherMouseDown) {
       dockButtons_ |= bit;
-    } else if (type == platform::TapEventType::otherMouseUp) {
+    } else if (type == platform::tapEventType::otherMouseUp) {
       dockButtons_ &= ~bit;
     }
   }

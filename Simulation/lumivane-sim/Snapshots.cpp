@@ -216,9 +216,9 @@ void statusItems(Writer& writer) {
   QPainter painter(&image);
   double x = scale * 8;
   for (const auto& [symbol, badge] :
-       {std::pair{Symbols::dockRectangle, false}, std::pair{Symbols::dockRectangle, true},
-        std::pair{Symbols::dockRectangleBadgeExclamationmark, false},
-        std::pair{Symbols::dockRectangleBadgeExclamationmark, true}}) {
+       {std::pair{symbols::dockRectangle, false}, std::pair{symbols::dockRectangle, true},
+        std::pair{symbols::dockRectangleBadgeExclamationmark, false},
+        std::pair{symbols::dockRectangleBadgeExclamationmark, true}}) {
     const std::optional<QColor> dot =
         badge ? std::optional<QColor>(style::orange(colours)) : std::nullopt;
     const QPixmap glyph =

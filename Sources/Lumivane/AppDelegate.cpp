@@ -314,9 +314,10 @@ void AppDelegate::configureLifecycle() {
             self.observer_->updateScreens();
           });
   observe(NotificationCenter::distributed, Notification::screenIsLocked,
-          [](AppDelegate& self) { self.setSuspended(true, SuspensionReason::lock); });
-  observe(NotificationCenter::distributed, Notification::screenIsUnlocked,
-          [](AppDelegate& self) { self.setSuspended(false, SuspensionReason::lock); });
+          [](AppDelegate& self) { self.setSuspended(/*suspended=*/true, SuspensionReason::lock); });
+  observe(NotificationCenter::distributed, Notification::screenIsUnlocked, [](AppDelegate& self) {
+    self.setSuspended(/*suspended=*/false, SuspensionReason::lock);
+  });
 }
 
 void AppDelegate::observe(platform::NotificationCenter center, platform::Notification name,

@@ -97,18 +97,19 @@ public:
   void updateScreens();
 
   // What lies under `point` (top-left space). Without layout options no target is built.
-  std::optional<Hit> hit(Point point, const std::optional<HoverLayoutOptions>& layout,
-                         Reading reading = Reading::fresh);
+  [[nodiscard]] std::optional<Hit> hit(Point point, const std::optional<HoverLayoutOptions>& layout,
+                                       Reading reading = Reading::fresh);
   // The same, telling why nothing was found.
   Look look(Point point, const std::optional<HoverLayoutOptions>& layout,
             Reading reading = Reading::fresh);
   // The remembered item measured again; absent when it no longer shows the same application.
-  std::optional<DockTarget> refresh(const DockTarget& target, const HoverLayoutOptions& layout,
-                                    Reading reading = Reading::fresh);
+  [[nodiscard]] std::optional<DockTarget> refresh(const DockTarget& target,
+                                                  const HoverLayoutOptions& layout,
+                                                  Reading reading = Reading::fresh);
   // The application a click on the target's × may quit now (read fresh), or, with a snapshot
   // reading, the one the × may stay up for.
-  std::optional<RunningApp> selectedApplication(const DockTarget& target,
-                                                Reading reading = Reading::fresh);
+  [[nodiscard]] std::optional<RunningApp> selectedApplication(const DockTarget& target,
+                                                              Reading reading = Reading::fresh);
 
   // The cheapest look that tells whether a step of the hover loop would see the target as it
   // was: its icon's frame read again, its application resolved again, and the items that could
@@ -130,9 +131,9 @@ public:
   // or why none, read afresh, and the item the hit test walks up to from a point (absent where it
   // finds none).
   DockReader& reader() { return reader_; }
-  std::optional<DockReader::List> dockList();
+  [[nodiscard]] std::optional<DockReader::List> dockList();
   Resolution resolution(const platform::ElementRef& item, Reading reading = Reading::fresh);
-  std::optional<platform::ElementRef> itemUnder(Point point);
+  [[nodiscard]] std::optional<platform::ElementRef> itemUnder(Point point);
 
   // True for a bundle identifier the user asked Lumivane to leave alone: its item resolves to
   // no application, like an excluded system process's. Absent: none is.
@@ -146,17 +147,20 @@ public:
 private:
   // The Dock item at or above the element under `point`; within a query's budget.
   std::variant<platform::ElementRef, Miss> itemAt(Point point, Reading reading);
-  std::optional<RunningApp> resolveApp(const platform::ElementRef& element, Reading reading);
+  [[nodiscard]] std::optional<RunningApp> resolveApp(const platform::ElementRef& element,
+                                                     Reading reading);
   std::variant<std::string, NoApplication> bundlePath(const platform::ElementRef& element,
                                                       Reading reading);
-  std::optional<platform::ElementRef> parent(const platform::ElementRef& element, Reading reading);
-  std::optional<Rect> screenHolding(const Rect& frame);
-  std::optional<HoverPlacement> place(const platform::ElementRef& item, const Rect& icon,
-                                      DockEdge edge, const Rect& screen,
-                                      const HoverLayoutOptions& layout, bool reused);
-  std::optional<DockTarget> target(const platform::ElementRef& item, const RunningApp& app,
-                                   const Rect& frame, const HoverLayoutOptions& layout,
-                                   Reading reading);
+  [[nodiscard]] std::optional<platform::ElementRef> parent(const platform::ElementRef& element,
+                                                           Reading reading);
+  [[nodiscard]] std::optional<Rect> screenHolding(const Rect& frame);
+  [[nodiscard]] std::optional<HoverPlacement> place(const platform::ElementRef& item,
+                                                    const Rect& icon, DockEdge edge,
+                                                    const Rect& screen,
+                                                    const HoverLayoutOptions& layout, bool reused);
+  [[nodiscard]] std::optional<DockTarget> target(const platform::ElementRef& item,
+                                                 const RunningApp& app, const Rect& frame,
+                                                 const HoverLayoutOptions& layout, Reading reading);
 
   platform::Platform& platform_;
   QueryBudget budget_;

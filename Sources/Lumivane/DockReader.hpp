@@ -35,24 +35,27 @@ public:
 
   // The element at a point (top-left space): an empty handle where nothing is, absent when the
   // message failed or the point is beyond what single precision can name.
-  std::optional<platform::ElementRef> elementAt(Point point);
-  std::optional<int32_t> processID(const platform::ElementRef& element);
+  [[nodiscard]] std::optional<platform::ElementRef> elementAt(Point point);
+  [[nodiscard]] std::optional<int32_t> processID(const platform::ElementRef& element);
   bool isSameElement(const platform::ElementRef& a, const platform::ElementRef& b);
   // An attribute as the message answers it, within the budget.
-  std::optional<platform::AXValue> attribute(const platform::ElementRef& element,
-                                             std::string_view name);
+  [[nodiscard]] std::optional<platform::AXValue> attribute(const platform::ElementRef& element,
+                                                           std::string_view name);
   // The attribute's text; absent when unread or of another type.
-  std::optional<std::string> text(const platform::ElementRef& element, std::string_view name);
+  [[nodiscard]] std::optional<std::string> text(const platform::ElementRef& element,
+                                                std::string_view name);
   // Position and size in one message, so both describe the same moment of an animating Dock.
-  std::optional<Rect> frame(const platform::ElementRef& element);
+  [[nodiscard]] std::optional<Rect> frame(const platform::ElementRef& element);
   // "AXParent", when it is an element.
-  std::optional<platform::ElementRef> parent(const platform::ElementRef& element);
+  [[nodiscard]] std::optional<platform::ElementRef> parent(const platform::ElementRef& element);
   // "AXChildren", every one a real element.
-  std::optional<std::vector<platform::ElementRef>> children(const platform::ElementRef& element);
+  [[nodiscard]] std::optional<std::vector<platform::ElementRef>>
+  children(const platform::ElementRef& element);
   // The same for an item list that can be measured: at least one child and at most maxItems.
-  std::optional<std::vector<platform::ElementRef>> items(const platform::ElementRef& list);
+  [[nodiscard]] std::optional<std::vector<platform::ElementRef>>
+  items(const platform::ElementRef& list);
   // "AXURL" as its text: a URL as it prints itself, or the text some items give.
-  std::optional<std::string> url(const platform::ElementRef& element);
+  [[nodiscard]] std::optional<std::string> url(const platform::ElementRef& element);
 
   // The Dock's item list: its first top-level element of role "AXList" with a frame on one of
   // `screens`, that frame and that screen. Within the query begin() opened.
@@ -61,7 +64,7 @@ public:
     Rect frame;
     Rect screen;
   };
-  std::optional<List> list(std::span<const Rect> screens);
+  [[nodiscard]] std::optional<List> list(std::span<const Rect> screens);
 
   // True when the value is that text.
   static bool isText(const std::optional<platform::AXValue>& value, std::string_view expected);

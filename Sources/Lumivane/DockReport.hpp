@@ -30,9 +30,9 @@ struct DockReading {
 
 // Every item, each read as a query of its own (the report reads far more than one query may);
 // absent when the list cannot be found (no permission, no Dock, no list on a screen).
-std::optional<DockReading> readDock(DockObserver& observer);
+[[nodiscard]] std::optional<DockReading> readDock(DockObserver& observer);
 // The item under `point`, read as readDock reads each item; absent where the hit test finds no
 // Dock item to walk up to.
-std::optional<ItemReading> readItemAt(DockObserver& observer, Point point);
+[[nodiscard]] std::optional<ItemReading> readItemAt(DockObserver& observer, Point point);
 
 } // namespace lumivane

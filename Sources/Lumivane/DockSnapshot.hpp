@@ -29,16 +29,17 @@ public:
   // `icon`: true when the measurement is reused (`mayReuse`, and the Dock has not visibly
   // changed), false when they were measured now, absent when they cannot be read (the
   // measurement stays as it was).
-  std::optional<bool> update(const platform::ElementRef& list, const Rect& listFrame,
-                             const platform::ElementRef& item, const Rect& icon, bool mayReuse);
+  [[nodiscard]] std::optional<bool> update(const platform::ElementRef& list, const Rect& listFrame,
+                                           const platform::ElementRef& item, const Rect& icon,
+                                           bool mayReuse);
   // Measures the items of the measured list again; false, and the measurement dropped, when one
   // cannot be read.
-  bool remeasure();
+  [[nodiscard]] bool remeasure();
   // Reads again the items other than `item` that share `rect`'s lane across the Dock: the only
   // ones whose own motion (a bounce) can bring them onto it without the Dock visibly changing
   // otherwise. Whether any had moved; absent when one cannot be read. Needs a measurement.
-  std::optional<bool> refreshLane(const Rect& rect, const platform::ElementRef& item,
-                                  DockEdge edge);
+  [[nodiscard]] std::optional<bool> refreshLane(const Rect& rect, const platform::ElementRef& item,
+                                                DockEdge edge);
   void drop() { measurement_.reset(); }
 
   // A measurement of the Dock's current process exists.
@@ -50,13 +51,13 @@ public:
   bool contains(const platform::ElementRef& element);
   bool holds(const platform::ElementRef& element);
   // The list the element belongs to, while the measurement holds it.
-  std::optional<platform::ElementRef> listOf(const platform::ElementRef& element);
+  [[nodiscard]] std::optional<platform::ElementRef> listOf(const platform::ElementRef& element);
 
   // What was learnt of an item: its role reads "AXDockItem", the canonical bundle path of its
   // application. Only answers that were read successfully are kept, and all are forgotten once
   // older than the lifetime.
   bool isKnownItem(const platform::ElementRef& element);
-  std::optional<std::string> knownBundlePath(const platform::ElementRef& element);
+  [[nodiscard]] std::optional<std::string> knownBundlePath(const platform::ElementRef& element);
   void learn(const platform::ElementRef& element, const std::string& bundlePath);
 
 private:
@@ -75,12 +76,12 @@ private:
 
   // Every child's frame, or nothing: one unreadable child, or a budget that runs out half way,
   // spoils the whole measurement, and the one before stays.
-  bool measure(const platform::ElementRef& list, const Rect& listFrame,
-               std::vector<platform::ElementRef> elements);
-  std::optional<std::size_t> index(const platform::ElementRef& element);
+  [[nodiscard]] bool measure(const platform::ElementRef& list, const Rect& listFrame,
+                             std::vector<platform::ElementRef> elements);
+  [[nodiscard]] std::optional<std::size_t> index(const platform::ElementRef& element);
   // The same, for the facts learnt of the element: they are all forgotten first once they are
   // older than the lifetime.
-  std::optional<std::size_t> knownIndex(const platform::ElementRef& element);
+  [[nodiscard]] std::optional<std::size_t> knownIndex(const platform::ElementRef& element);
   // Taken `since` no longer ago than the lifetime.
   bool isYoung(double since);
 

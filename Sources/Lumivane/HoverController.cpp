@@ -10,7 +10,7 @@ namespace {
 
 using platform::LogLevel;
 using Reading = DockObserver::Reading;
-namespace MouseEventType = platform::MouseEventType;
+namespace mouseEventType = platform::mouseEventType;
 
 constexpr uint64_t leftButtonOnly = 1;
 
@@ -101,12 +101,12 @@ void HoverController::hidePanel() {
 
 void HoverController::mouseChanged(int eventType) {
   switch (eventType) {
-  case MouseEventType::rightMouseDown:
-  case MouseEventType::scrollWheel:
-  case MouseEventType::leftMouseDragged:
+  case mouseEventType::rightMouseDown:
+  case mouseEventType::scrollWheel:
+  case mouseEventType::leftMouseDragged:
     reset();
     break;
-  case MouseEventType::leftMouseDown:
+  case mouseEventType::leftMouseDown:
     // Only a press on the visible × keeps it; a click anywhere else withdraws it.
     if (isOnVisibleButton(pointer())) {
       wake();
@@ -114,9 +114,9 @@ void HoverController::mouseChanged(int eventType) {
       reset();
     }
     break;
-  case MouseEventType::mouseMoved:
-  case MouseEventType::rightMouseDragged:
-  case MouseEventType::otherMouseDragged:
+  case mouseEventType::mouseMoved:
+  case mouseEventType::rightMouseDragged:
+  case mouseEventType::otherMouseDragged:
     wake();
     break;
   default:

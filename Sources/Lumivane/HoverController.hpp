@@ -60,7 +60,7 @@ private:
   // What lies under the pointer, as the decision sees it.
   HoverSighting sight(const DockObserver::Look& look);
   // The item the × stands for (or will): the memory's mark with the element it was read from.
-  std::optional<DockTarget> target() const;
+  [[nodiscard]] std::optional<DockTarget> target() const;
   void act(const HoverVerdict& verdict, const std::optional<DockObserver::Hit>& hit);
   void click();
   Point pointer();

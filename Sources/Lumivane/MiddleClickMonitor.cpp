@@ -8,11 +8,11 @@ namespace {
 
 std::optional<MiddleGesture::Phase> phase(uint32_t type) {
   switch (type) {
-  case platform::TapEventType::otherMouseDown:
+  case platform::tapEventType::otherMouseDown:
     return MiddleGesture::Phase::down;
-  case platform::TapEventType::otherMouseDragged:
+  case platform::tapEventType::otherMouseDragged:
     return MiddleGesture::Phase::dragged;
-  case platform::TapEventType::otherMouseUp:
+  case platform::tapEventType::otherMouseUp:
     return MiddleGesture::Phase::up;
   default:
     return std::nullopt;
@@ -80,10 +80,12 @@ void MiddleClickMonitor::stop(Stop when) {
   accepting_ = false;
   if (gesture_.isConsuming() && when == Stop::afterGesture) {
     // Keep the tap so that the release of the swallowed press is swallowed too; handle()
-    // finishes the stop once the gesture ends. One that went with the grant comes back for it.
-    if (!tap_) {
-      install();
+    // finishes the stop once the gesture ends. One that went with the grant comes back for it;
+    // when none can be made, nothing will see the release, and the gesture is over.
+    if (tap_ || install()) {
+      return;
     }
+    gesture_ = MiddleGesture();
     return;
   }
   removeTap();
@@ -123,8 +125,8 @@ bool MiddleClickMonitor::handle(const platform::TapEvent& event) {
 }
 
 bool MiddleClickMonitor::decide(const platform::TapEvent& event) {
-  if (event.type == platform::TapEventType::disabledByTimeout ||
-      event.type == platform::TapEventType::disabledByUserInput) {
+  if (event.type == platform::tapEventType::disabledByTimeout ||
+      event.type == platform::tapEventType::disabledByUserInput) {
     // A tap turned back on without the grant would hold every event of its mask back from
     // everything: it goes instead, and the next start() makes a new one.
     const bool granted = eventTaps_.canCreateActiveTap();

@@ -39,7 +39,7 @@ public:
 
   // Installs (or revives) the tap and begins accepting; true when the tap runs. After a stop, a
   // press starts a new gesture even when the last one's release never reached the tap.
-  bool start();
+  [[nodiscard]] bool start();
   // Stops accepting and removes the tap.
   void stop(Stop when);
   bool isRunning() const;
@@ -55,7 +55,7 @@ private:
   // The tap's callback: true to swallow the event.
   bool handle(const platform::TapEvent& event);
   // Makes the tap, on the main run loop and enabled; false when the system refuses it.
-  bool install();
+  [[nodiscard]] bool install();
   bool decide(const platform::TapEvent& event);
   // Disables the tap at once and removes it; from inside the tap's callback the removal waits
   // one main-queue turn, since the system still works with the tap after the callback returns.

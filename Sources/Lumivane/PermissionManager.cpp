@@ -85,7 +85,10 @@ void PermissionManager::openPrivacy(std::string_view pane) {
   std::string url(privacyLinkPrefix);
   url += pane;
   // A link that does not open leaves the flags as they are; the next poll shows the real state.
-  platform_.workspace.openURL(url);
+  if (!platform_.workspace.openURL(url)) {
+    platform_.logger.log(platform::LogCategory::permission, platform::LogLevel::error,
+                         "System Settings did not open the privacy pane");
+  }
 }
 
 } // namespace lumivane

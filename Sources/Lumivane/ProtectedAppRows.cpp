@@ -68,7 +68,11 @@ std::vector<ProtectedAppRow> protectedAppRows(std::span<const ProtectableApp> ru
       }
       continue;
     }
-    runningRows.push_back({app.bundleIdentifier, app.name, true, isProtected, app.bundlePath});
+    runningRows.push_back({.identifier = app.bundleIdentifier,
+                           .displayName = app.name,
+                           .isRunning = true,
+                           .isProtected = isProtected,
+                           .bundlePath = app.bundlePath});
   }
   for (ProtectedAppRow& row : runningRows) {
     if (row.displayName.empty()) {

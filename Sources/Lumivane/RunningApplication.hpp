@@ -14,10 +14,11 @@ namespace lumivane {
 // The application bundle the workspace's bundle path stands for: the path itself, or the ".app"
 // around the executable when the bundle URL names that (FileURL::applicationBundle). Absent when
 // the application has no bundle URL.
-std::optional<std::string> applicationBundlePath(const platform::ApplicationInfo& info);
+[[nodiscard]] std::optional<std::string>
+applicationBundlePath(const platform::ApplicationInfo& info);
 
 // The application as the core knows it; nothing without a bundle path, a launch date or a
 // bundle identifier.
-std::optional<RunningApp> runningApp(const platform::ApplicationInfo& info);
+[[nodiscard]] std::optional<RunningApp> runningApp(const platform::ApplicationInfo& info);
 
 } // namespace lumivane

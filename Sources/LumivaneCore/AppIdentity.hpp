@@ -69,8 +69,8 @@ std::variant<RunningApp, Refusal> decide(std::string_view bundlePath,
                                          std::span<const RunningApp> applications, int32_t ownPID);
 
 // decide(), without the reason: the one quittable application or nothing.
-std::optional<RunningApp> resolve(std::string_view bundlePath,
-                                  std::span<const RunningApp> applications, int32_t ownPID);
+[[nodiscard]] std::optional<RunningApp>
+resolve(std::string_view bundlePath, std::span<const RunningApp> applications, int32_t ownPID);
 
 } // namespace AppResolver
 

@@ -37,7 +37,7 @@ inline constexpr double hitSize = 32;
 inline constexpr double gap = 5;
 
 // The screen that overlaps `rect` most (ties go to the earlier screen); nothing when none does.
-std::optional<Rect> screen(const Rect& rect, std::span<const Rect> screens);
+[[nodiscard]] std::optional<Rect> screen(const Rect& rect, std::span<const Rect> screens);
 
 // The edge a Dock whose item list has frame `dock` sits on.
 DockEdge edge(const Rect& dock, const Rect& screen);
@@ -68,7 +68,7 @@ Rect appKitRect(const Rect& rect, double primaryTop);
 bool nearDockEdge(Point point, std::span<const Rect> screens, double margin);
 
 // The × frame for the default layout with no obstacles, or nothing when none fits.
-std::optional<Rect> button(const Rect& icon, DockEdge edge, const Rect& screen);
+[[nodiscard]] std::optional<Rect> button(const Rect& icon, DockEdge edge, const Rect& screen);
 
 } // namespace DockGeometry
 

@@ -8,7 +8,7 @@ namespace lumivane::FileURL {
 
 // Decodes %XX escapes (hex digits in either case). Absent for a malformed escape, or one that
 // decodes to NUL, which no path may hold.
-std::optional<std::string> percentDecoded(std::string_view text);
+[[nodiscard]] std::optional<std::string> percentDecoded(std::string_view text);
 
 // The decoded path of a file URL naming an ".app" bundle (extension in any letter case), without
 // trailing slashes: "file:///Applications/My%20Tool.app/" gives "/Applications/My Tool.app".
@@ -16,7 +16,7 @@ std::optional<std::string> percentDecoded(std::string_view text);
 // URL of another scheme or of a host other than the local one, or a file that is not an
 // application bundle. The path is not standardised: it may be relative or hold "." and "..";
 // the caller makes it canonical.
-std::optional<std::string> applicationBundlePath(std::string_view url);
+[[nodiscard]] std::optional<std::string> applicationBundlePath(std::string_view url);
 
 // The application bundle a running application's bundle path names: the path itself, or, for a
 // path that ends in an application bundle's executable (".../X.app/Contents/MacOS/X", which

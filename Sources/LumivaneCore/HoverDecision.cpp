@@ -165,7 +165,8 @@ HoverVerdict decide(const HoverMemory& memory, const HoverSample& sample) {
   case Rule::noRoom:
     next.mark.reset();
     next.validatedForTrip = false;
-    next.state.update(reading.seen.application, false, false, now);
+    next.state.update(reading.seen.application, /*retainingCurrent=*/false,
+                      /*layoutAvailable=*/false, now);
     if (!next.state.target()) {
       return reset();
     }
@@ -176,7 +177,7 @@ HoverVerdict decide(const HoverMemory& memory, const HoverSample& sample) {
       return reset();
     }
     next.validatedForTrip = false;
-    next.state.update(memory.mark->app, false, true, now);
+    next.state.update(memory.mark->app, /*retainingCurrent=*/false, /*layoutAvailable=*/true, now);
     return {std::move(next), HoverEffect::keep, false};
   case Rule::adopt:
     next.mark = reading.seen.mark;
@@ -184,7 +185,7 @@ HoverVerdict decide(const HoverMemory& memory, const HoverSample& sample) {
     if (!memory.mark || memory.mark->app != next.mark->app) {
       next.trip = HoverTrip{sample.pointer, false, 0};
     }
-    next.state.update(next.mark->app, false, true, now);
+    next.state.update(next.mark->app, /*retainingCurrent=*/false, /*layoutAvailable=*/true, now);
     return settle(std::move(next), true);
   case Rule::onTheWay: {
     // Validate the remembered item instead of re-measuring it: the × must not move under a
@@ -195,7 +196,7 @@ HoverVerdict decide(const HoverMemory& memory, const HoverSample& sample) {
     }
     next.validatedForTrip = true;
     const bool retaining = reading.heading && reading.seen.kind == HoverSighting::Kind::nothing;
-    next.state.update(std::nullopt, retaining, true, now);
+    next.state.update(std::nullopt, /*retainingCurrent=*/retaining, /*layoutAvailable=*/true, now);
     if (!next.state.target()) {
       return reset();
     }
@@ -216,14 +217,14 @@ HoverVerdict decide(const HoverMemory& memory, const HoverSample& sample) {
     // pointer is on its way there from the icon's new place.
     if (DockGeometry::isOnButtonPath(sample.pointer, fresh->icon, mark.button, mark.edge) &&
         !contains(fresh->icon, sample.pointer)) {
-      next.state.update(std::nullopt, true, true, now);
+      next.state.update(std::nullopt, /*retainingCurrent=*/true, /*layoutAvailable=*/true, now);
       return {std::move(next), HoverEffect::keep, false};
     }
-    next.state.update(std::nullopt, false, true, now);
+    next.state.update(std::nullopt, /*retainingCurrent=*/false, /*layoutAvailable=*/true, now);
     return settle(std::move(next), false);
   }
   case Rule::idle:
-    next.state.update(std::nullopt, false, true, now);
+    next.state.update(std::nullopt, /*retainingCurrent=*/false, /*layoutAvailable=*/true, now);
     return settle(std::move(next), false);
   }
   return reset();

@@ -23,8 +23,8 @@ inline constexpr HoverDistance allHoverDistances[] = {
 // no case folding.
 std::string_view rawValue(HoverPosition position);
 std::string_view rawValue(HoverDistance distance);
-std::optional<HoverPosition> hoverPosition(std::string_view rawValue);
-std::optional<HoverDistance> hoverDistance(std::string_view rawValue);
+[[nodiscard]] std::optional<HoverPosition> hoverPosition(std::string_view rawValue);
+[[nodiscard]] std::optional<HoverDistance> hoverDistance(std::string_view rawValue);
 
 struct HoverLayoutOptions {
   HoverPosition position = HoverPosition::automatic;
@@ -54,9 +54,10 @@ inline constexpr double nameBandHeight = 36;
 // The × square for an icon: inside the screen inset by 2, clear of the icon and of every
 // obstacle. Tries the preferred options, then the defaults; nothing when neither fits or when
 // any input rectangle is degenerate (zero size or non-finite). All rectangles top-left space.
-std::optional<HoverPlacement> placement(const Rect& icon, DockEdge edge, const Rect& screen,
-                                        const HoverLayoutOptions& options,
-                                        std::span<const Rect> obstacles);
+[[nodiscard]] std::optional<HoverPlacement> placement(const Rect& icon, DockEdge edge,
+                                                      const Rect& screen,
+                                                      const HoverLayoutOptions& options,
+                                                      std::span<const Rect> obstacles);
 
 } // namespace HoverLayout
 

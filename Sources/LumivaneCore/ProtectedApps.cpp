@@ -18,7 +18,7 @@ bool sameIdentifier(std::string_view a, std::string_view b) {
 
 ProtectedApps::ProtectedApps(const std::vector<std::string>& identifiers) {
   for (const std::string& identifier : identifiers) {
-    set(identifier, true);
+    set(identifier, /*isProtected=*/true);
   }
 }
 

@@ -12,7 +12,7 @@ class QuitLedger {
 public:
   // Records a new request. A repeated request keeps the first begin time, so it never extends
   // the wait; it answers false.
-  bool begin(const AppIdentity& identity, double now);
+  [[nodiscard]] bool begin(const AppIdentity& identity, double now);
   // Retires a request; false when there was none.
   bool finish(const AppIdentity& identity);
   // Retires and returns every request at least `timeout` old, in no meaningful order.

@@ -41,10 +41,10 @@ QAccessibleInterface* elementFor(const QString&, QObject* object) {
   const QByteArray kind = object->property(elementKind).toByteArray();
   auto* widget = static_cast<QWidget*>(object);
   if (kind == hiddenKind) {
-    return new LeafElement(widget, QAccessible::NoRole, true);
+    return new LeafElement(widget, QAccessible::NoRole, /*hidden=*/true);
   }
   if (kind == imageKind) {
-    return new LeafElement(widget, QAccessible::Graphic, false);
+    return new LeafElement(widget, QAccessible::Graphic, /*hidden=*/false);
   }
   return nullptr;
 }

@@ -173,7 +173,7 @@ void paintRoundButton(QPainter& painter, const QRectF& circle, std::string_view 
   painter.setBrush(lit ? *lit : style::controlBackground(palette));
   painter.drawEllipse(circle.adjusted(0.5, 0.5, -0.5, -0.5));
   const QRectF box(circle.center() - QPointF(glyph / 2, glyph / 2), QSizeF(glyph, glyph));
-  Symbols::paint(painter, box, symbol, lit ? QColor(Qt::white) : style::primary(palette),
+  symbols::paint(painter, box, symbol, lit ? QColor(Qt::white) : style::primary(palette),
                  QFont::DemiBold);
   painter.restore();
 }
@@ -208,7 +208,7 @@ void SymbolView::setInk(style::Ink ink) {
 void SymbolView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  Symbols::paint(painter, rect(), symbol_, colour(), weight_);
+  symbols::paint(painter, rect(), symbol_, colour(), weight_);
 }
 
 SymbolLabel::SymbolLabel(std::string_view symbol, const QString& text, int size,

@@ -21,7 +21,7 @@ void DemoAppIcon::paint(QPainter& painter, QPointF centre, std::string_view symb
   painter.setBrush(style::controlBackground(palette));
   painter.drawRoundedRect(tile, 11, 11);
   const double glyph = 28;
-  Symbols::paint(painter, QRectF(centre - QPointF(glyph / 2, glyph / 2), QSizeF(glyph, glyph)),
+  symbols::paint(painter, QRectF(centre - QPointF(glyph / 2, glyph / 2), QSizeF(glyph, glyph)),
                  symbol, colour.resolve(palette), QFont::Medium);
   painter.restore();
 }

@@ -24,7 +24,7 @@ namespace {
 // the Dock does; reset, it lights in the accent colour instead (it quits nothing).
 class DemoButton : public QAbstractButton {
 public:
-  std::string symbol{Symbols::xmark};
+  std::string symbol{symbols::xmark};
 
   DemoButton() {
     setFixedSize(28, 28);
@@ -36,7 +36,7 @@ public:
     if (!hovering_) {
       return std::nullopt;
     }
-    return symbol == Symbols::xmark ? style::red(palette()) : style::blue(palette());
+    return symbol == symbols::xmark ? style::red(palette()) : style::blue(palette());
   }
 
 protected:
@@ -99,13 +99,13 @@ DockDemo::DockDemo(QWidget* parent)
   auto* icons = new QHBoxLayout;
   icons->setContentsMargins(22, 12, 22, 12);
   icons->setSpacing(8);
-  icons->addWidget(demoIcon(Symbols::folderFill, style::Ink::of(style::Ink::Role::blue)));
-  middleIcon_ = demoIcon(Symbols::safari, style::Ink::of(style::Ink::Role::cyan), &middleDot_);
+  icons->addWidget(demoIcon(symbols::folderFill, style::Ink::of(style::Ink::Role::blue)));
+  middleIcon_ = demoIcon(symbols::safari, style::Ink::of(style::Ink::Role::cyan), &middleDot_);
   auto* effect = new QGraphicsOpacityEffect(middleIcon_);
   effect->setOpacity(1);
   middleIcon_->setGraphicsEffect(effect);
   icons->addWidget(middleIcon_);
-  icons->addWidget(demoIcon(Symbols::noteText, style::Ink::of(style::Ink::Role::orange)));
+  icons->addWidget(demoIcon(symbols::noteText, style::Ink::of(style::Ink::Role::orange)));
   dock->column()->addLayout(icons);
   column->addWidget(dock, 0, Qt::AlignHCenter);
   column->addWidget(caption_, 0, Qt::AlignHCenter);
@@ -131,7 +131,7 @@ void DockDemo::toggle() {
 
 void DockDemo::render() {
   auto& face = static_cast<DemoButton&>(*button_);
-  face.symbol = dismissed_ ? Symbols::arrowCounterclockwise : Symbols::xmark;
+  face.symbol = dismissed_ ? symbols::arrowCounterclockwise : symbols::xmark;
   face.update();
   button_->setToolTip(dismissed_ ? QStringLiteral("重置演示") : QStringLiteral("试试退出演示"));
   button_->setAccessibleName(dismissed_ ? QStringLiteral("重置演示")

@@ -145,7 +145,7 @@ void HoverLayoutPreview::paintEvent(QPaintEvent*) {
   painter.setBrush(style::primary(colours, 0.045));
   painter.drawRoundedRect(qrect(dockBarFrame(edge_)), 12, 12);
 
-  DemoAppIcon::paint(painter, centre(iconFrame(edge_)), Symbols::safari,
+  DemoAppIcon::paint(painter, centre(iconFrame(edge_)), symbols::safari,
                      style::Ink::of(style::Ink::Role::cyan), colours);
 
   const QString name = QStringLiteral("演示应用");
@@ -161,7 +161,7 @@ void HoverLayoutPreview::paintEvent(QPaintEvent*) {
 
   if (placement_) {
     const QPointF mark = centre(placement_->frame);
-    paintRoundButton(painter, QRectF(mark - QPointF(14, 14), QSizeF(28, 28)), Symbols::xmark, 12,
+    paintRoundButton(painter, QRectF(mark - QPointF(14, 14), QSizeF(28, 28)), symbols::xmark, 12,
                      colours, std::nullopt);
   }
 

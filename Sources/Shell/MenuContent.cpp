@@ -64,7 +64,7 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
 
   auto* header = new QHBoxLayout;
   header->setSpacing(10);
-  header->addWidget(new SymbolView(Symbols::dockRectangle, 25,
+  header->addWidget(new SymbolView(symbols::dockRectangle, 25,
                                    style::Ink::of(style::Ink::Role::blue), QFont::Medium),
                     0, Qt::AlignVCenter);
   auto* titles = new QVBoxLayout;
@@ -100,7 +100,7 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
                                    QStringLiteral("悬停退出仍可使用。检查辅助功能权限后重试。"),
                                    {check, retry});
   column->addWidget(middleNotice_);
-  statusLabel_ = new SymbolLabel(Symbols::checkmarkShield, QString(), 11, QFont::Normal,
+  statusLabel_ = new SymbolLabel(symbols::checkmarkShield, QString(), 11, QFont::Normal,
                                  style::Ink::secondary());
   column->addWidget(statusLabel_);
 
@@ -108,13 +108,13 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
   methods->setSpacing(8);
   methods->addWidget(section(QStringLiteral("退出方式")));
   auto* methodsCard = new Card;
-  hoverRow_ = new SettingRow(Symbols::cursorarrow, QStringLiteral("悬停显示退出按钮"),
+  hoverRow_ = new SettingRow(symbols::cursorarrow, QStringLiteral("悬停显示退出按钮"),
                              QStringLiteral("停留片刻，点击图标旁的 ×"),
                              {[this] { return settings_->hoverEnabled(); },
                               [this](bool on) { settings_->setHoverEnabled(on); }});
   methodsCard->column()->addWidget(hoverRow_);
   methodsCard->column()->addWidget(Rule::divider(0.4, 50));
-  middleRow_ = new SettingRow(Symbols::computermouse, QStringLiteral("鼠标中键退出"),
+  middleRow_ = new SettingRow(symbols::computermouse, QStringLiteral("鼠标中键退出"),
                               QStringLiteral("滚轮按键，直接退出应用"),
                               {[this] { return settings_->middleEnabled(); },
                                [this](bool on) { settings_->setMiddleEnabled(on); }});
@@ -136,7 +136,7 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
   general->addWidget(section(QStringLiteral("通用")));
   auto* generalCard = new Card;
   loginRow_ = new SettingRow(
-      Symbols::sunrise, QStringLiteral("登录时自动启动"), QStringLiteral("随 Mac 一起准备就绪"),
+      symbols::sunrise, QStringLiteral("登录时自动启动"), QStringLiteral("随 Mac 一起准备就绪"),
       {[this] { return settings_->loginEnabled(); }, [this](bool on) { settings_->setLogin(on); }});
   generalCard->column()->addWidget(loginRow_);
   general->addWidget(generalCard);
@@ -145,7 +145,7 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
   approval_ = approval;
   general->addWidget(approval_, 0, Qt::AlignLeft);
   // Like the status line's errors: the label colour for the words, the colour on the symbol.
-  loginError_ = new SymbolLabel(Symbols::exclamationmarkCircle, QString(), 11, QFont::Normal,
+  loginError_ = new SymbolLabel(symbols::exclamationmarkCircle, QString(), 11, QFont::Normal,
                                 style::Ink::label());
   loginError_->setInks(style::Ink::of(style::Ink::Role::red), style::Ink::label());
   loginError_->setWordWrap(true);
@@ -157,7 +157,7 @@ MenuContent::MenuContent(const presentation::MenuContentModel& model,
   auto* statusRow = new QHBoxLayout(statusRow_);
   statusRow->setContentsMargins(0, 0, 0, 0);
   statusRow->setSpacing(8);
-  operationStatus_ = new SymbolLabel(Symbols::infoCircle, QString(), 11);
+  operationStatus_ = new SymbolLabel(symbols::infoCircle, QString(), 11);
   operationStatus_->setWordWrap(true);
   accessibility::setIdentifier(*operationStatus_, "lumivane.operation-status");
   statusRow->addWidget(operationStatus_, 1);
@@ -272,8 +272,8 @@ void MenuContent::render() {
   } else {
     statusLabel_->setText(QStringLiteral("已暂停 · 两种退出方式均已关闭"));
   }
-  statusLabel_->setSymbol(runtime_->isSuspended() ? Symbols::pauseCircle
-                                                  : Symbols::checkmarkShield);
+  statusLabel_->setSymbol(runtime_->isSuspended() ? symbols::pauseCircle
+                                                  : symbols::checkmarkShield);
 
   hoverRow_->refresh();
   middleRow_->refresh();
@@ -290,7 +290,7 @@ void MenuContent::render() {
   // An error keeps the label colour for its words, readable in both appearances, and shows
   // the same system orange in both on its symbol.
   const bool error = runtime_->isError();
-  operationStatus_->setSymbol(error ? Symbols::exclamationmarkCircle : Symbols::infoCircle);
+  operationStatus_->setSymbol(error ? symbols::exclamationmarkCircle : symbols::infoCircle);
   operationStatus_->setInks(error ? style::Ink::of(style::Ink::Role::orange)
                                   : style::Ink::secondary(),
                             error ? style::Ink::label() : style::Ink::secondary());
@@ -307,7 +307,7 @@ QWidget* MenuContent::permissionNotice(const QString& title, const QString& deta
   auto* column = notice->column();
   column->setContentsMargins(12, 12, 12, 12);
   column->setSpacing(8);
-  column->addWidget(new SymbolLabel(Symbols::handRaised, title, 12, QFont::Medium));
+  column->addWidget(new SymbolLabel(symbols::handRaised, title, 12, QFont::Medium));
   auto* detailLabel = makeLabel(detail, 11, QFont::Normal, style::Ink::secondary());
   detailLabel->setWordWrap(true);
   column->addWidget(detailLabel);

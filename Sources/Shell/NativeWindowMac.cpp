@@ -56,7 +56,7 @@ private:
 
 // Our drawing of a symbol as a black mask, for a system without that symbol.
 mac::SymbolPixels maskPixels(std::string_view name, double size, double scale) {
-  const QImage image = Symbols::pixmap(name, size, Qt::black, QFont::Medium, scale)
+  const QImage image = symbols::pixmap(name, size, Qt::black, QFont::Medium, scale)
                            .toImage()
                            .convertToFormat(QImage::Format_RGBA8888_Premultiplied);
   mac::SymbolPixels pixels;
@@ -161,7 +161,7 @@ std::optional<QPixmap> systemSymbol(std::string_view name, double size, const QC
   const QImage mask(pixels->rgba.data(), pixels->width, pixels->height, pixels->width * 4,
                     QImage::Format_RGBA8888_Premultiplied);
   // The rendered symbol is a black mask in its own proportions: keep its coverage, take the
-  // colour. Where it goes in a square is Symbols::fit's decision.
+  // colour. Where it goes in a square is symbols::fit's decision.
   QImage tinted = mask.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   QPainter painter(&tinted);
   painter.setCompositionMode(QPainter::CompositionMode_SourceIn);

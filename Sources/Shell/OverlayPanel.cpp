@@ -47,7 +47,7 @@ void CloseButton::leaveEvent(QEvent* event) {
 
 void CloseButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  paintRoundButton(painter, QRectF(2, 2, side - 4, side - 4), Symbols::xmark, 16, palette(),
+  paintRoundButton(painter, QRectF(2, 2, side - 4, side - 4), symbols::xmark, 16, palette(),
                    hovering_ ? std::optional<QColor>(style::red(palette())) : std::nullopt);
 }
 

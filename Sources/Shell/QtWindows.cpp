@@ -141,7 +141,7 @@ protected:
     if ((watched == content_ || watched == scroll_->viewport()) &&
         event->type() == QEvent::LayoutRequest && !fitting_) {
       fitting_ = true;
-      fit(false);
+      fit(/*centre=*/false);
       fitting_ = false;
     }
     return QWidget::eventFilter(watched, event);
@@ -210,7 +210,7 @@ QtWindow::QtWindow(const presentation::WindowStyle& style,
   frame_->winId();
   const bool native = native::configureWindow(*frame_, style);
   frame_->movableByBackground = style.movableByBackground && !native;
-  frame_->fit(false);
+  frame_->fit(/*centre=*/false);
 }
 
 QtWindow::~QtWindow() {
@@ -228,7 +228,7 @@ QWidget& QtWindow::widget() const {
 }
 
 void QtWindow::center() {
-  frame_->fit(true);
+  frame_->fit(/*centre=*/true);
 }
 
 void QtWindow::makeKeyAndOrderFront() {

@@ -16,7 +16,7 @@ namespace lumivane::shell {
 QPixmap statusItemImage(std::string_view name, double size, const QColor& ink,
                         std::optional<QColor> badge, double devicePixelRatio,
                         QFont::Weight weight) {
-  QPixmap image = Symbols::pixmap(name, size, ink, weight, devicePixelRatio);
+  QPixmap image = symbols::pixmap(name, size, ink, weight, devicePixelRatio);
   if (!badge) {
     return image;
   }

@@ -9,7 +9,7 @@
 #include <array>
 #include <cmath>
 
-namespace lumivane::shell::Symbols {
+namespace lumivane::shell::symbols {
 
 namespace {
 
@@ -272,4 +272,4 @@ void paint(QPainter& painter, const QRectF& box, std::string_view name, const QC
   painter.drawPixmap(square.topLeft(), pixmap(name, side, colour, weight, ratio * 2));
 }
 
-} // namespace lumivane::shell::Symbols
+} // namespace lumivane::shell::symbols

@@ -10,7 +10,7 @@ class QPainter;
 
 // The system symbols the interface shows, named as on macOS, drawn here as vector paths of our
 // own on a 24-point design grid. The one place that knows the symbol names.
-namespace lumivane::shell::Symbols {
+namespace lumivane::shell::symbols {
 
 inline constexpr std::string_view dockRectangle = "dock.rectangle";
 // The status item's symbol while a permission is missing: Lumivane's own symbol, so that the
@@ -48,4 +48,4 @@ QPixmap pixmap(std::string_view name, double size, const QColor& colour,
 void paint(QPainter& painter, const QRectF& box, std::string_view name, const QColor& colour,
            QFont::Weight weight = QFont::Normal);
 
-} // namespace lumivane::shell::Symbols
+} // namespace lumivane::shell::symbols

@@ -32,7 +32,7 @@ WelcomeContent::WelcomeContent(const presentation::WelcomeContentModel& model, Q
 
   auto* header = new QHBoxLayout;
   header->setContentsMargins(28, 24, 28, 0);
-  header->addWidget(new SymbolLabel(Symbols::dockRectangle, QStringLiteral("Lumivane"), 13,
+  header->addWidget(new SymbolLabel(symbols::dockRectangle, QStringLiteral("Lumivane"), 13,
                                     QFont::DemiBold, style::Ink::secondary()));
   header->addStretch(1);
   header->addWidget(makeLabel(QStringLiteral("为你的 Dock，少一步操作"), 11, QFont::Normal,
@@ -57,11 +57,11 @@ WelcomeContent::WelcomeContent(const presentation::WelcomeContentModel& model, Q
   auto* methods = new QHBoxLayout;
   methods->setContentsMargins(28, 0, 28, 0);
   methods->setSpacing(16);
-  methods->addWidget(method(Symbols::cursorarrow, QStringLiteral("悬停，轻点 ×"),
+  methods->addWidget(method(symbols::cursorarrow, QStringLiteral("悬停，轻点 ×"),
                             QStringLiteral("在运行中的图标上停留片刻，\n点击出现的退出按钮。")),
                      1, Qt::AlignTop);
   methods->addWidget(new Rule(Qt::Vertical, style::Ink::label(0.08), 0, 62), 0, Qt::AlignTop);
-  methods->addWidget(method(Symbols::computermouse, QStringLiteral("中键，一步退出"),
+  methods->addWidget(method(symbols::computermouse, QStringLiteral("中键，一步退出"),
                             QStringLiteral("用鼠标滚轮按键点击图标，\n无需等待，也不必切换应用。")),
                      1, Qt::AlignTop);
   column->addLayout(methods);
@@ -74,7 +74,7 @@ WelcomeContent::WelcomeContent(const presentation::WelcomeContentModel& model, Q
   auto* state = new QHBoxLayout;
   state->setSpacing(10);
   permissionSymbol_ =
-      new SymbolView(Symbols::handRaisedFill, 20, style::Ink::of(style::Ink::Role::blue));
+      new SymbolView(symbols::handRaisedFill, 20, style::Ink::of(style::Ink::Role::blue));
   state->addWidget(permissionSymbol_, 0, Qt::AlignVCenter);
   auto* stateTexts = new QVBoxLayout;
   stateTexts->setSpacing(4);
@@ -148,7 +148,7 @@ void WelcomeContent::keyPressEvent(QKeyEvent* event) {
 
 void WelcomeContent::render() {
   const bool granted = permissions_->accessibility();
-  permissionSymbol_->setSymbol(granted ? Symbols::checkmarkShieldFill : Symbols::handRaisedFill);
+  permissionSymbol_->setSymbol(granted ? symbols::checkmarkShieldFill : symbols::handRaisedFill);
   permissionSymbol_->setInk(
       style::Ink::of(granted ? style::Ink::Role::green : style::Ink::Role::blue));
   permissionTitle_->setText(granted ? QStringLiteral("辅助功能已授权")

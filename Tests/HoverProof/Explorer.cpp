@@ -202,7 +202,7 @@ Explorer::Outcome Explorer::tick(const Node* from, const HoverMemory& memory, st
     break;
   }
   const Watch watch =
-      Promises::follow(from ? watchOf(*from) : Watch{}, from ? &world_.scene(from->cell) : nullptr,
+      promises::follow(from ? watchOf(*from) : Watch{}, from ? &world_.scene(from->cell) : nullptr,
                        scene, from ? shown(*from) : std::nullopt);
   return {encode(verdict.memory, sample.now, cell, panel, watch), std::nullopt};
 }
@@ -228,8 +228,8 @@ void Explorer::reach(std::optional<uint32_t> parent, Step step, const Outcome& o
     const Node& from = nodes_[*parent];
     const Scene& scene = world_.scene(from.cell);
     record(step.kind == Step::Kind::click
-               ? Promises::checkClick(world_, watchOf(from), scene, shown(from), *outcome.requested)
-               : Promises::checkMiddlePress(world_, scene, *outcome.requested),
+               ? promises::checkClick(world_, watchOf(from), scene, shown(from), *outcome.requested)
+               : promises::checkMiddlePress(world_, scene, *outcome.requested),
            [&] {
              std::vector<TraceStep> trace = traceTo(*parent);
              trace.push_back({step, std::nullopt, false, world_.iconOf(*outcome.requested)});
@@ -244,7 +244,7 @@ void Explorer::reach(std::optional<uint32_t> parent, Step step, const Outcome& o
   nodes_.push_back(next);
   parents_.push_back(parent);
   steps_.push_back(step);
-  record(Promises::checkScreen(world_, watchOf(next), world_.scene(next.cell), shown(next)),
+  record(promises::checkScreen(world_, watchOf(next), world_.scene(next.cell), shown(next)),
          [&] { return traceTo(nodes_.size() - 1); });
 }
 

@@ -55,7 +55,7 @@ std::string_view describe(Promise promise) {
   return "";
 }
 
-namespace Promises {
+namespace promises {
 
 Watch follow(const Watch& watch, const Scene* before, const Scene& after,
              const std::optional<ShownButton>& shown) {
@@ -155,6 +155,6 @@ std::vector<Broken> checkMiddlePress(const DockWorld& world, const Scene& scene,
   return broken;
 }
 
-} // namespace Promises
+} // namespace promises
 
 } // namespace lumivane::proof

@@ -15,13 +15,13 @@
 
 namespace lumivane::proof {
 
-namespace Promises {
+namespace promises {
 
 // The document's hide delay, seconds, and the hover loop's tick.
 inline constexpr double hideDelay = 0.15;
 inline constexpr double tick = 1.0 / 30;
 
-} // namespace Promises
+} // namespace promises
 
 enum class Promise {
   standsForLastRest, // a visible × stands for the icon the pointer last rested on
@@ -58,12 +58,12 @@ struct Watch {
 
   // Ticks of lingering that make a rest: the first count longer than the hide delay.
   static constexpr uint8_t restTicks =
-      static_cast<uint8_t>(Promises::hideDelay / Promises::tick) + 1;
+      static_cast<uint8_t>(promises::hideDelay / promises::tick) + 1;
 
   friend bool operator==(const Watch&, const Watch&) = default;
 };
 
-namespace Promises {
+namespace promises {
 
 // The watch after one tick in which the pointer went from `before` (nothing: it came from far
 // away) to `after`, with `shown` on the screen during the move.
@@ -86,6 +86,6 @@ std::vector<Broken> checkClick(const DockWorld& world, const Watch& watch, const
 std::vector<Broken> checkMiddlePress(const DockWorld& world, const Scene& scene,
                                      const AppIdentity& requested);
 
-} // namespace Promises
+} // namespace promises
 
 } // namespace lumivane::proof

@@ -66,6 +66,9 @@ protected:
     ASSERT_TRUE(desktop.panel().visible);
   }
 
+  // The window Lumivane opened last.
+  const sim::WindowRecord& lastWindow() const { return desktop.shell().windows.back(); }
+
   sim::Desktop desktop;
   std::shared_ptr<AppDelegate> app;
   int32_t safari = 0;

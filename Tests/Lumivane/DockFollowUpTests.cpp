@@ -170,14 +170,15 @@ TEST_F(DockSnapshotReading, ReusesTheMeasurementWhileTheDockIsUnchanged) {
   EXPECT_EQ(again->app.identity, first->app.identity);
   EXPECT_EQ(again->buttonFrame, first->buttonFrame);
   EXPECT_EQ(messagesOf([&] {
-              observer().refresh(*first, HoverLayoutOptions::defaults, Reading::snapshot);
+              return observer().refresh(*first, HoverLayoutOptions::defaults, Reading::snapshot);
             }),
             3u);
-  EXPECT_EQ(messagesOf([&] { observer().selectedApplication(*first, Reading::snapshot); }), 3u);
+  EXPECT_EQ(messagesOf([&] { return observer().selectedApplication(*first, Reading::snapshot); }),
+            3u);
 
   // A fresh reading reads everything, whatever the snapshot holds.
   EXPECT_EQ(messagesOf([&] { targetOf(hovered); }), 14u);
-  EXPECT_EQ(messagesOf([&] { observer().selectedApplication(*first); }), 12u);
+  EXPECT_EQ(messagesOf([&] { return observer().selectedApplication(*first); }), 12u);
 }
 
 TEST_F(DockSnapshotReading, ReadsEverythingOnceTheSnapshotHasLivedItsTime) {

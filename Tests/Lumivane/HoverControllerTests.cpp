@@ -14,8 +14,8 @@
 namespace lumivane {
 namespace {
 
-using testing::DockSetup;
-using testing::TriggerDesktop;
+using test::DockSetup;
+using test::TriggerDesktop;
 
 constexpr double tick = HoverController::tickInterval;
 

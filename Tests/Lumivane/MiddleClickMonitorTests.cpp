@@ -10,10 +10,10 @@
 namespace lumivane {
 namespace {
 
-using platform::TapEventType::otherMouseDown;
-using platform::TapEventType::otherMouseDragged;
-using platform::TapEventType::otherMouseUp;
-using testing::TriggerDesktop;
+using platform::tapEventType::otherMouseDown;
+using platform::tapEventType::otherMouseDragged;
+using platform::tapEventType::otherMouseUp;
+using test::TriggerDesktop;
 
 // Forwards to the simulated system, counts the taps asked for and keeps the last one's callback,
 // through which a test can hand the monitor an event its tap no longer gets from the system.

@@ -1,6 +1,6 @@
 #include "TriggerDesktop.hpp"
 
-namespace lumivane::testing {
+namespace lumivane::test {
 
 namespace {
 
@@ -81,4 +81,4 @@ std::vector<sim::LogRecord> TriggerDesktop::hoverLog() const {
   return records;
 }
 
-} // namespace lumivane::testing
+} // namespace lumivane::test

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lumivane::testing {
+namespace lumivane::test {
 
 struct DockSetup {
   std::vector<Rect> screens{{0, 0, 1440, 900}};
@@ -54,4 +54,4 @@ public:
   std::shared_ptr<MiddleClickMonitor> monitor;
 };
 
-} // namespace lumivane::testing
+} // namespace lumivane::test

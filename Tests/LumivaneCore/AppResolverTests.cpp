@@ -1,14 +1,13 @@
 #include "LumivaneCore/AppIdentity.hpp"
 #include "TestIdentities.hpp"
 
-#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
 namespace lumivane {
 namespace {
 
-using testing::identity;
+using test::identity;
 
 constexpr int32_t ownPID = 500;
 const std::string safariPath = "/Applications/Safari.app";
@@ -21,23 +20,6 @@ std::optional<int32_t> resolvedPID(const std::vector<RunningApp>& apps,
                                    const std::string& path = safariPath) {
   const auto resolved = AppResolver::resolve(path, apps, ownPID);
   return resolved ? std::optional(resolved->identity.pid()) : std::nullopt;
-}
-
-TEST(AppIdentityEquality, AllThreeFieldsMustMatch) {
-  const AppIdentity base = identity(10, safariPath, 100);
-  EXPECT_EQ(base, identity(10, safariPath, 100));
-  EXPECT_NE(base, identity(11, safariPath, 100));
-  EXPECT_NE(base, identity(10, "/Applications/safari.app", 100));
-  EXPECT_NE(base, identity(10, safariPath, 101));
-}
-
-TEST(AppIdentityHash, AgreesWithEquality) {
-  const std::hash<AppIdentity> hash;
-  EXPECT_EQ(hash(identity(10, safariPath, 100)), hash(identity(10, safariPath, 100)));
-  // A relaunch at the same path and pid one second later is a different key.
-  EXPECT_NE(hash(identity(10, safariPath, 100)), hash(identity(10, safariPath, 101)));
-  EXPECT_NE(hash(identity(10, safariPath, 100)), hash(identity(11, safariPath, 100)));
-  EXPECT_NE(hash(identity(10, safariPath, 100)), hash(identity(10, safariPath + "/", 100)));
 }
 
 TEST(AppResolverMatching, NeedsExactlyOneLiveInstance) {

@@ -9,7 +9,7 @@
 namespace lumivane {
 namespace {
 
-using testing::identity;
+using test::identity;
 
 // A plain left Dock of 48-point icons: Pages' × sits above its name band, beside the lower half of
 // Notes, so the way from Pages to its × crosses Notes' corner.

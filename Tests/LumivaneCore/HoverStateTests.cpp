@@ -8,7 +8,7 @@
 namespace lumivane {
 namespace {
 
-using testing::identity;
+using test::identity;
 
 const AppIdentity safari = identity(10, "/Applications/Safari.app", 100);
 const AppIdentity mail = identity(11, "/System/Applications/Mail.app", 100);
@@ -128,12 +128,12 @@ INSTANTIATE_TEST_SUITE_P(Timelines, HoverStateTimeline,
 
 TEST(HoverStateDelays, ZeroShowDelayShowsInTheFirstSample) {
   HoverState state(0, 0);
-  state.update(safari, false, true, 4);
+  state.update(safari, /*retainingCurrent=*/false, /*layoutAvailable=*/true, 4);
   EXPECT_TRUE(state.isVisible());
-  state.update(mail, false, true, 4.5);
+  state.update(mail, /*retainingCurrent=*/false, /*layoutAvailable=*/true, 4.5);
   EXPECT_EQ(state.target(), mail);
   EXPECT_TRUE(state.isVisible());
-  state.update(std::nullopt, false, true, 4.5);
+  state.update(std::nullopt, /*retainingCurrent=*/false, /*layoutAvailable=*/true, 4.5);
   EXPECT_EQ(state.target(), std::nullopt);
 }
 
@@ -141,19 +141,19 @@ TEST(HoverStateDelays, ZeroShowDelayShowsInTheFirstSample) {
 TEST(HoverStateSettled, OnlyWhileNoDelayRuns) {
   HoverState state = controllerState();
   EXPECT_TRUE(state.isSettled());
-  state.update(safari, false, true, 1.0);
+  state.update(safari, /*retainingCurrent=*/false, /*layoutAvailable=*/true, 1.0);
   EXPECT_FALSE(state.isSettled()); // the show delay runs
-  state.update(safari, false, true, 1.25);
+  state.update(safari, /*retainingCurrent=*/false, /*layoutAvailable=*/true, 1.25);
   EXPECT_TRUE(state.isSettled());
-  state.update(std::nullopt, true, true, 1.5);
+  state.update(std::nullopt, /*retainingCurrent=*/true, /*layoutAvailable=*/true, 1.5);
   EXPECT_TRUE(state.isSettled()); // on the path to the ×
-  state.update(std::nullopt, false, true, 1.625);
+  state.update(std::nullopt, /*retainingCurrent=*/false, /*layoutAvailable=*/true, 1.625);
   EXPECT_FALSE(state.isSettled()); // the hide delay runs
-  state.update(safari, false, true, 1.75);
+  state.update(safari, /*retainingCurrent=*/false, /*layoutAvailable=*/true, 1.75);
   EXPECT_TRUE(state.isSettled());
-  state.update(safari, false, false, 2.0);
+  state.update(safari, /*retainingCurrent=*/false, /*layoutAvailable=*/false, 2.0);
   EXPECT_FALSE(state.isSettled()); // the layout wait runs
-  state.update(mail, false, true, 2.125);
+  state.update(mail, /*retainingCurrent=*/false, /*layoutAvailable=*/true, 2.125);
   EXPECT_FALSE(state.isSettled());
   state.reset();
   EXPECT_TRUE(state.isSettled());
@@ -161,8 +161,8 @@ TEST(HoverStateSettled, OnlyWhileNoDelayRuns) {
 
 TEST(HoverStateReset, ForgetsTheTargetButKeepsTheDelays) {
   HoverState state = controllerState();
-  state.update(safari, false, true, 1);
-  state.update(safari, false, true, 2);
+  state.update(safari, /*retainingCurrent=*/false, /*layoutAvailable=*/true, 1);
+  state.update(safari, /*retainingCurrent=*/false, /*layoutAvailable=*/true, 2);
   ASSERT_TRUE(state.isVisible());
   state.reset();
   EXPECT_EQ(state.target(), std::nullopt);
@@ -170,9 +170,9 @@ TEST(HoverStateReset, ForgetsTheTargetButKeepsTheDelays) {
   EXPECT_EQ(state.showDelay(), 0.25);
   EXPECT_EQ(state.hideDelay(), 0.15);
   // The same application again waits the full show delay.
-  state.update(safari, false, true, 3);
+  state.update(safari, /*retainingCurrent=*/false, /*layoutAvailable=*/true, 3);
   EXPECT_FALSE(state.isVisible());
-  state.update(safari, false, true, 3.25);
+  state.update(safari, /*retainingCurrent=*/false, /*layoutAvailable=*/true, 3.25);
   EXPECT_TRUE(state.isVisible());
 }
 

@@ -28,7 +28,7 @@ struct GestureRow {
 MiddleGesture gestureIn(bool isDown, bool isConsuming) {
   MiddleGesture gesture;
   if (isDown) {
-    gesture.handle(MiddleGesture::middleButton, Phase::down, isConsuming, false);
+    gesture.handle(MiddleGesture::middleButton, Phase::down, isConsuming, /*canQuit=*/false);
   }
   return gesture;
 }
@@ -117,39 +117,52 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MiddleGestureSequence, QuittableItemSwallowsTheWholeSequenceAndQuitsOnce) {
   MiddleGesture gesture;
-  EXPECT_EQ(gesture.handle(2, Phase::down, true, true), (Decision{true, true}));
-  EXPECT_EQ(gesture.handle(2, Phase::dragged, false, false), (Decision{true, false}));
-  EXPECT_EQ(gesture.handle(2, Phase::down, true, true), (Decision{true, false}));
-  EXPECT_EQ(gesture.handle(0, Phase::up, false, false), (Decision{false, false}));
-  EXPECT_EQ(gesture.handle(2, Phase::up, false, false), (Decision{true, false}));
+  EXPECT_EQ(gesture.handle(2, Phase::down, /*isDockItem=*/true, /*canQuit=*/true),
+            (Decision{true, true}));
+  EXPECT_EQ(gesture.handle(2, Phase::dragged, /*isDockItem=*/false, /*canQuit=*/false),
+            (Decision{true, false}));
+  EXPECT_EQ(gesture.handle(2, Phase::down, /*isDockItem=*/true, /*canQuit=*/true),
+            (Decision{true, false}));
+  EXPECT_EQ(gesture.handle(0, Phase::up, /*isDockItem=*/false, /*canQuit=*/false),
+            (Decision{false, false}));
+  EXPECT_EQ(gesture.handle(2, Phase::up, /*isDockItem=*/false, /*canQuit=*/false),
+            (Decision{true, false}));
   EXPECT_FALSE(gesture.isDown());
   // The next press is judged afresh.
-  EXPECT_EQ(gesture.handle(2, Phase::down, false, false), (Decision{false, false}));
-  EXPECT_EQ(gesture.handle(2, Phase::up, true, true), (Decision{false, false}));
+  EXPECT_EQ(gesture.handle(2, Phase::down, /*isDockItem=*/false, /*canQuit=*/false),
+            (Decision{false, false}));
+  EXPECT_EQ(gesture.handle(2, Phase::up, /*isDockItem=*/true, /*canQuit=*/true),
+            (Decision{false, false}));
 }
 
 // The events come again after a gap: a press then is a click of its own, and what is left of a
 // sequence from before the gap keeps its press's answer.
 TEST(MiddleGestureResume, APressAfterAGapIsJudgedAfreshWhateverWasLost) {
   MiddleGesture lostRelease;
-  lostRelease.handle(2, Phase::down, true, false);
+  lostRelease.handle(2, Phase::down, /*isDockItem=*/true, /*canQuit=*/false);
   lostRelease.resume();
-  EXPECT_EQ(lostRelease.handle(2, Phase::down, true, true), (Decision{true, true}));
-  EXPECT_EQ(lostRelease.handle(2, Phase::up, false, false), (Decision{true, false}));
+  EXPECT_EQ(lostRelease.handle(2, Phase::down, /*isDockItem=*/true, /*canQuit=*/true),
+            (Decision{true, true}));
+  EXPECT_EQ(lostRelease.handle(2, Phase::up, /*isDockItem=*/false, /*canQuit=*/false),
+            (Decision{true, false}));
   EXPECT_FALSE(lostRelease.isDown());
   EXPECT_FALSE(lostRelease.isConsuming());
 
   MiddleGesture heldThrough;
-  heldThrough.handle(2, Phase::down, true, true);
+  heldThrough.handle(2, Phase::down, /*isDockItem=*/true, /*canQuit=*/true);
   heldThrough.resume();
-  EXPECT_EQ(heldThrough.handle(2, Phase::dragged, false, false), (Decision{true, false}));
-  EXPECT_EQ(heldThrough.handle(2, Phase::up, false, false), (Decision{true, false}));
-  EXPECT_EQ(heldThrough.handle(2, Phase::down, false, false), (Decision{false, false}));
+  EXPECT_EQ(heldThrough.handle(2, Phase::dragged, /*isDockItem=*/false, /*canQuit=*/false),
+            (Decision{true, false}));
+  EXPECT_EQ(heldThrough.handle(2, Phase::up, /*isDockItem=*/false, /*canQuit=*/false),
+            (Decision{true, false}));
+  EXPECT_EQ(heldThrough.handle(2, Phase::down, /*isDockItem=*/false, /*canQuit=*/false),
+            (Decision{false, false}));
 
   MiddleGesture passedThrough;
-  passedThrough.handle(2, Phase::down, false, false);
+  passedThrough.handle(2, Phase::down, /*isDockItem=*/false, /*canQuit=*/false);
   passedThrough.resume();
-  EXPECT_EQ(passedThrough.handle(2, Phase::up, true, true), (Decision{false, false}));
+  EXPECT_EQ(passedThrough.handle(2, Phase::up, /*isDockItem=*/true, /*canQuit=*/true),
+            (Decision{false, false}));
 
   MiddleGesture idle;
   idle.resume();

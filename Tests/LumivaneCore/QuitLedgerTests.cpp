@@ -8,7 +8,7 @@
 namespace lumivane {
 namespace {
 
-using testing::identity;
+using test::identity;
 
 const AppIdentity mail = identity(42, "/System/Applications/Mail.app", 1000);
 
@@ -34,14 +34,14 @@ TEST(QuitLedgerBegin, RelaunchIsASeparateEntry) {
 
 TEST(QuitLedgerFinish, UnknownIdentityChangesNothing) {
   QuitLedger ledger;
-  ledger.begin(mail, 100);
+  ASSERT_TRUE(ledger.begin(mail, 100));
   EXPECT_FALSE(ledger.finish(identity(43, "/System/Applications/Mail.app", 1000)));
   EXPECT_EQ(ledger.pending().size(), 1u);
 }
 
 TEST(QuitLedgerExpire, TimeoutIsInclusive) {
   QuitLedger ledger;
-  ledger.begin(mail, 100);
+  ASSERT_TRUE(ledger.begin(mail, 100));
   EXPECT_TRUE(ledger.expire(111.9, 12).empty());
   EXPECT_TRUE(ledger.expire(std::nextafter(112.0, 0.0), 12).empty());
   EXPECT_EQ(ledger.pending().at(mail), 100);
@@ -54,9 +54,9 @@ TEST(QuitLedgerExpire, RetiresOnlyTheOverdue) {
   QuitLedger ledger;
   const AppIdentity notes = identity(7, "/System/Applications/Notes.app", 500);
   const AppIdentity maps = identity(8, "/System/Applications/Maps.app", 500);
-  ledger.begin(mail, 100);
-  ledger.begin(notes, 101);
-  ledger.begin(maps, 105);
+  ASSERT_TRUE(ledger.begin(mail, 100));
+  ASSERT_TRUE(ledger.begin(notes, 101));
+  ASSERT_TRUE(ledger.begin(maps, 105));
   std::vector<AppIdentity> expired = ledger.expire(113, 12);
   std::ranges::sort(expired, {}, &AppIdentity::pid);
   EXPECT_EQ(expired, (std::vector{notes, mail}));
@@ -67,7 +67,7 @@ TEST(QuitLedgerExpire, RetiresOnlyTheOverdue) {
 
 TEST(QuitLedgerExpire, ExpiredIdentityCanBeginAfresh) {
   QuitLedger ledger;
-  ledger.begin(mail, 100);
+  ASSERT_TRUE(ledger.begin(mail, 100));
   ledger.expire(112, 12);
   EXPECT_TRUE(ledger.begin(mail, 200));
   EXPECT_TRUE(ledger.expire(211, 12).empty());

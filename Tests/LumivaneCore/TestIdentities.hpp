@@ -5,7 +5,7 @@
 #include <chrono>
 #include <string>
 
-namespace lumivane::testing {
+namespace lumivane::test {
 
 // An identity launched `launchSeconds` after the epoch.
 inline AppIdentity identity(int32_t pid, std::string bundlePath, int launchSeconds = 0) {
@@ -13,4 +13,4 @@ inline AppIdentity identity(int32_t pid, std::string bundlePath, int launchSecon
           std::chrono::system_clock::time_point{std::chrono::seconds{launchSeconds}}};
 }
 
-} // namespace lumivane::testing
+} // namespace lumivane::test

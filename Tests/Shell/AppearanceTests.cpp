@@ -20,7 +20,7 @@
 
 using namespace lumivane;
 using namespace lumivane::shell;
-using namespace lumivane::shell::testing;
+using namespace lumivane::shell::test;
 
 Q_DECLARE_METATYPE(lumivane::shell::style::Appearance)
 

@@ -11,7 +11,7 @@
 
 using namespace lumivane;
 using namespace lumivane::shell;
-using namespace lumivane::shell::testing;
+using namespace lumivane::shell::test;
 
 Q_DECLARE_METATYPE(lumivane::DockEdge)
 Q_DECLARE_METATYPE(lumivane::HoverLayoutOptions)

@@ -171,10 +171,10 @@ private slots:
   // A symbol wider than its square is scaled down whole, in its proportions; a narrow one keeps
   // its size, centred.
   void symbolsKeepTheirAspectInTheirSquare() {
-    QCOMPARE(Symbols::fit(QSizeF(30, 20), QRectF(0, 0, 24, 24)), QRectF(0, 4, 24, 16));
-    QCOMPARE(Symbols::fit(QSizeF(12, 20), QRectF(0, 0, 24, 24)), QRectF(6, 2, 12, 20));
-    QCOMPARE(Symbols::fit(QSizeF(20, 30), QRectF(10, 10, 24, 24)), QRectF(14, 10, 16, 24));
-    QVERIFY(Symbols::fit(QSizeF(), QRectF(0, 0, 24, 24)).isEmpty());
+    QCOMPARE(symbols::fit(QSizeF(30, 20), QRectF(0, 0, 24, 24)), QRectF(0, 4, 24, 16));
+    QCOMPARE(symbols::fit(QSizeF(12, 20), QRectF(0, 0, 24, 24)), QRectF(6, 2, 12, 20));
+    QCOMPARE(symbols::fit(QSizeF(20, 30), QRectF(10, 10, 24, 24)), QRectF(14, 10, 16, 24));
+    QVERIFY(symbols::fit(QSizeF(), QRectF(0, 0, 24, 24)).isEmpty());
   }
 
   // A quick second click arrives from the tray as a double click and a right click as the
@@ -190,7 +190,7 @@ private slots:
     emit item.tray().activated(QSystemTrayIcon::MiddleClick);
     QCOMPARE(clicks, 3);
     // A mask: a template image where the tray has them.
-    item.setSymbol(Symbols::dockRectangle, "Lumivane");
+    item.setSymbol(symbols::dockRectangle, "Lumivane");
     QVERIFY(item.tray().icon().isMask());
   }
 
@@ -202,20 +202,20 @@ private slots:
     const auto dot = [&item] {
       return item.tray().icon().pixmap(QSize(18, 18)).toImage().pixelColor(15, 2);
     };
-    item.setSymbol(Symbols::dockRectangle, "Lumivane");
+    item.setSymbol(symbols::dockRectangle, "Lumivane");
     QVERIFY(!near(dot(), style::orange()));
     item.setBadge(true);
     QVERIFY(near(dot(), style::orange()));
-    item.setSymbol(Symbols::exclamationmarkCircle, "Lumivane");
+    item.setSymbol(symbols::exclamationmarkCircle, "Lumivane");
     QVERIFY(near(dot(), style::orange()));
     QVERIFY(item.tray().icon().isMask());
     item.setBadge(false);
     QVERIFY(!near(dot(), style::orange()));
 
     const QImage plain =
-        statusItemImage(Symbols::exclamationmarkCircle, 18, Qt::black, std::nullopt, 1).toImage();
+        statusItemImage(symbols::exclamationmarkCircle, 18, Qt::black, std::nullopt, 1).toImage();
     const QImage badged =
-        statusItemImage(Symbols::exclamationmarkCircle, 18, Qt::black, Qt::red, 1).toImage();
+        statusItemImage(symbols::exclamationmarkCircle, 18, Qt::black, Qt::red, 1).toImage();
     // The circle's ink passes under the notch at the top trailing corner.
     QVERIFY(plain.pixelColor(12, 2).alpha() > 0);
     QCOMPARE(badged.pixelColor(12, 2).alpha(), 0);
@@ -226,7 +226,7 @@ private slots:
   // dot reads as a dot of its own against the symbol's ink, in one colour too.
   void badgeSitsInAClearRing() {
     constexpr double ratio = 4;
-    for (const auto symbol : {Symbols::dockRectangle, Symbols::exclamationmarkCircle}) {
+    for (const auto symbol : {symbols::dockRectangle, symbols::exclamationmarkCircle}) {
       const QImage plain = statusItemImage(symbol, 18, Qt::black, std::nullopt, ratio).toImage();
       const QImage badged = statusItemImage(symbol, 18, Qt::black, Qt::red, ratio).toImage();
       const QPointF centre(15.5, 2.5); // the 5-point dot at the top trailing corner
@@ -251,8 +251,8 @@ private slots:
   void attentionSymbolKeepsLumivanesIdentity() {
     constexpr double ratio = 4;
     const QImage plain =
-        Symbols::pixmap(Symbols::dockRectangle, 24, Qt::black, QFont::Normal, ratio).toImage();
-    const QImage attention = Symbols::pixmap(Symbols::dockRectangleBadgeExclamationmark, 24,
+        symbols::pixmap(symbols::dockRectangle, 24, Qt::black, QFont::Normal, ratio).toImage();
+    const QImage attention = symbols::pixmap(symbols::dockRectangleBadgeExclamationmark, 24,
                                              Qt::black, QFont::Normal, ratio)
                                  .toImage();
     const QPointF badge(18.5, 17.5);
@@ -352,19 +352,19 @@ private slots:
 
   void everySymbolDrawsAndUnknownNamesDrawNothing() {
     for (const auto name :
-         {Symbols::dockRectangle, Symbols::dockRectangleBadgeExclamationmark,
-          Symbols::exclamationmarkCircle, Symbols::xmark, Symbols::arrowCounterclockwise,
-          Symbols::folderFill, Symbols::safari, Symbols::noteText, Symbols::cursorarrow,
-          Symbols::computermouse, Symbols::sunrise, Symbols::handRaised, Symbols::handRaisedFill,
-          Symbols::checkmarkShield, Symbols::checkmarkShieldFill, Symbols::pauseCircle,
-          Symbols::infoCircle}) {
-      QVERIFY2(hasInk(Symbols::pixmap(name, 24, Qt::black)), name.data());
+         {symbols::dockRectangle, symbols::dockRectangleBadgeExclamationmark,
+          symbols::exclamationmarkCircle, symbols::xmark, symbols::arrowCounterclockwise,
+          symbols::folderFill, symbols::safari, symbols::noteText, symbols::cursorarrow,
+          symbols::computermouse, symbols::sunrise, symbols::handRaised, symbols::handRaisedFill,
+          symbols::checkmarkShield, symbols::checkmarkShieldFill, symbols::pauseCircle,
+          symbols::infoCircle}) {
+      QVERIFY2(hasInk(symbols::pixmap(name, 24, Qt::black)), name.data());
     }
-    QVERIFY(!Symbols::isKnown("gearshape"));
-    QVERIFY(!hasInk(Symbols::pixmap("gearshape", 24, Qt::black)));
+    QVERIFY(!symbols::isKnown("gearshape"));
+    QVERIFY(!hasInk(symbols::pixmap("gearshape", 24, Qt::black)));
     // The filled shield shows its check mark as a hole.
     const QImage shield =
-        Symbols::pixmap(Symbols::checkmarkShieldFill, 24, Qt::black, QFont::Normal, 1).toImage();
+        symbols::pixmap(symbols::checkmarkShieldFill, 24, Qt::black, QFont::Normal, 1).toImage();
     QCOMPARE(shield.pixelColor(11, 14).alpha(), 0);
     QVERIFY(shield.pixelColor(12, 6).alpha() > 200);
   }

@@ -12,7 +12,7 @@
 #include <QWidget>
 #include <memory>
 
-namespace lumivane::shell::testing {
+namespace lumivane::shell::test {
 
 using Services = ViewServices;
 
@@ -51,4 +51,4 @@ inline void runDeferredDeletes() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-} // namespace lumivane::shell::testing
+} // namespace lumivane::shell::test

@@ -14,7 +14,7 @@
 
 using namespace lumivane;
 using namespace lumivane::shell;
-using namespace lumivane::shell::testing;
+using namespace lumivane::shell::test;
 
 namespace {
 

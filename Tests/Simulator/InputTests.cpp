@@ -6,8 +6,8 @@ namespace lumivane::sim {
 namespace {
 
 using platform::TapEvent;
-namespace TapEventType = platform::TapEventType;
-namespace MouseEventType = platform::MouseEventType;
+namespace tapEventType = platform::tapEventType;
+namespace mouseEventType = platform::mouseEventType;
 
 constexpr uint64_t otherMouseMask = 0x0E000000;
 
@@ -54,13 +54,13 @@ TEST_F(OtherButtons, ATapSeesThemFirstAndWhatItSwallowsNeverReachesTheDock) {
   desktop.release(3);
 
   ASSERT_EQ(seen.size(), 5u);
-  EXPECT_EQ(seen[0].type, TapEventType::otherMouseDown);
+  EXPECT_EQ(seen[0].type, tapEventType::otherMouseDown);
   EXPECT_EQ(seen[0].location, onIcon);
-  EXPECT_EQ(seen[1].type, TapEventType::otherMouseDragged);
-  EXPECT_EQ(seen[2].type, TapEventType::otherMouseUp);
+  EXPECT_EQ(seen[1].type, tapEventType::otherMouseDragged);
+  EXPECT_EQ(seen[2].type, tapEventType::otherMouseUp);
   EXPECT_EQ(seen[3].button, 3);
-  EXPECT_EQ(dockEvents(), (std::vector<Desktop::DockEvent>{{TapEventType::otherMouseDown, 3},
-                                                           {TapEventType::otherMouseUp, 3}}));
+  EXPECT_EQ(dockEvents(), (std::vector<Desktop::DockEvent>{{tapEventType::otherMouseDown, 3},
+                                                           {tapEventType::otherMouseUp, 3}}));
 }
 
 TEST_F(OtherButtons, WithoutAUsableTapEverythingReachesTheDock) {
@@ -122,16 +122,16 @@ TEST_F(OtherButtons, TheDockOnlyHearsButtonsPressedOverIt) {
   desktop.press(4);
   desktop.movePointer({700, 300});
   desktop.release(4);
-  EXPECT_EQ(dockEvents(), (std::vector<Desktop::DockEvent>{{TapEventType::otherMouseDown, 4},
-                                                           {TapEventType::otherMouseDragged, 4},
-                                                           {TapEventType::otherMouseUp, 4}}));
+  EXPECT_EQ(dockEvents(), (std::vector<Desktop::DockEvent>{{tapEventType::otherMouseDown, 4},
+                                                           {tapEventType::otherMouseDragged, 4},
+                                                           {tapEventType::otherMouseUp, 4}}));
 }
 
 TEST_F(OtherButtons, TheSystemDisablesATapWithANoticeAndReenablingMayFail) {
   const auto tap = installTap();
   desktop.disableTap(true);
   ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].type, TapEventType::disabledByTimeout);
+  EXPECT_EQ(seen[0].type, tapEventType::disabledByTimeout);
   EXPECT_FALSE(tap->isEnabled());
   EXPECT_TRUE(desktop.tapInstalled());
   tap->setEnabled(true);
@@ -139,7 +139,7 @@ TEST_F(OtherButtons, TheSystemDisablesATapWithANoticeAndReenablingMayFail) {
 
   desktop.setTapReenableFails(true);
   desktop.disableTap(false);
-  EXPECT_EQ(seen.back().type, TapEventType::disabledByUserInput);
+  EXPECT_EQ(seen.back().type, tapEventType::disabledByUserInput);
   tap->setEnabled(true);
   EXPECT_FALSE(tap->isEnabled());
   desktop.middleClick();
@@ -182,10 +182,10 @@ TEST_F(MouseMonitors, EventsElsewhereGoToTheGlobalMonitorFilteredByMask) {
   desktop.movePointer({210, 100});
   desktop.release(2);
 
-  EXPECT_EQ(global, (std::vector<int>{MouseEventType::mouseMoved, MouseEventType::leftMouseDown,
-                                      MouseEventType::leftMouseDown, 6, 6, 6, 6,
-                                      MouseEventType::rightMouseDown, MouseEventType::scrollWheel,
-                                      MouseEventType::otherMouseDragged}));
+  EXPECT_EQ(global, (std::vector<int>{mouseEventType::mouseMoved, mouseEventType::leftMouseDown,
+                                      mouseEventType::leftMouseDown, 6, 6, 6, 6,
+                                      mouseEventType::rightMouseDown, mouseEventType::scrollWheel,
+                                      mouseEventType::otherMouseDragged}));
   EXPECT_TRUE(local.empty());
   EXPECT_EQ(mouse.location(), (Point{210, 800}));
 }
@@ -203,7 +203,7 @@ TEST_F(MouseMonitors, AClickOnTheVisiblePanelIsLocalAndPressesItsButton) {
   panel->orderFrontRegardless();
   desktop.click();
   EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(local, (std::vector<int>{MouseEventType::leftMouseDown}));
+  EXPECT_EQ(local, (std::vector<int>{mouseEventType::leftMouseDown}));
 
   // A press that leaves the panel before its release does not click.
   desktop.press(0);

@@ -61,15 +61,16 @@ public:
 
   // AXUIElementCopyElementAtPosition, asked of `system`; top-left space, single precision. An
   // empty handle when no element is there (kAXErrorNoValue), nothing on any other error.
-  virtual std::optional<ElementRef> elementAtPosition(const ElementRef& system, float x,
-                                                      float y) = 0;
+  [[nodiscard]] virtual std::optional<ElementRef> elementAtPosition(const ElementRef& system,
+                                                                    float x, float y) = 0;
   // AXUIElementGetPid.
-  virtual std::optional<int32_t> processID(const ElementRef& element) = 0;
+  [[nodiscard]] virtual std::optional<int32_t> processID(const ElementRef& element) = 0;
   // CFEqual: the two handles stand for one element (handles from separate messages may). A local
   // comparison; no message is sent.
   virtual bool isSameElement(const ElementRef& a, const ElementRef& b) = 0;
   // AXUIElementCopyAttributeValue.
-  virtual std::optional<AXValue> attribute(const ElementRef& element, std::string_view name) = 0;
+  [[nodiscard]] virtual std::optional<AXValue> attribute(const ElementRef& element,
+                                                         std::string_view name) = 0;
   // AXUIElementCopyMultipleAttributeValues with options 0: one message, values in the order
   // asked (a value that could not be read comes back as AXOther).
   virtual std::optional<std::vector<AXValue>>

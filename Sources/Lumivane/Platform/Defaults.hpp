@@ -18,10 +18,11 @@ public:
   virtual bool boolForKey(std::string_view key) = 0;
   // stringForKey:: the text stored under the key (a number reads as its decimal text), or
   // absent when there is none or it is of another type.
-  virtual std::optional<std::string> stringForKey(std::string_view key) = 0;
+  [[nodiscard]] virtual std::optional<std::string> stringForKey(std::string_view key) = 0;
   // stringArrayForKey:: the texts of the array stored under the key, in order, or absent when
   // there is none, it is not an array, or one of its elements is not a text.
-  virtual std::optional<std::vector<std::string>> stringArrayForKey(std::string_view key) = 0;
+  [[nodiscard]] virtual std::optional<std::vector<std::string>>
+  stringArrayForKey(std::string_view key) = 0;
   virtual void setBool(std::string_view key, bool value) = 0;
   virtual void setString(std::string_view key, std::string_view value) = 0;
   // setObject:forKey: with an array of texts.

@@ -9,13 +9,13 @@
 namespace lumivane::platform {
 
 // Event types a tap callback receives (CGEventType values).
-namespace TapEventType {
+namespace tapEventType {
 inline constexpr uint32_t otherMouseDown = 25;
 inline constexpr uint32_t otherMouseUp = 26;
 inline constexpr uint32_t otherMouseDragged = 27;
 inline constexpr uint32_t disabledByTimeout = 0xFFFFFFFE;
 inline constexpr uint32_t disabledByUserInput = 0xFFFFFFFF;
-} // namespace TapEventType
+} // namespace tapEventType
 
 struct TapEvent {
   uint32_t type = 0;
@@ -61,7 +61,8 @@ public:
   virtual bool preflightListenEventAccess() = 0;
   // CGPreflightPostEventAccess: the access an active tap needs.
   virtual bool preflightPostEventAccess() = 0;
-  // CGRequestPostEventAccess: shows the system's prompt when the access is missing.
+  // CGRequestPostEventAccess: shows the system's prompt when the access is missing. True when
+  // the access is there already; callers that only want the prompt may ignore it.
   virtual bool requestPostEventAccess() = 0;
 };
 

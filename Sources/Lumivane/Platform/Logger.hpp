@@ -9,6 +9,7 @@ enum class LogLevel { debug, info, standard, error, fault }; // standard: os_log
 namespace LogCategory {
 inline constexpr std::string_view geometry = "geometry";
 inline constexpr std::string_view hover = "hover";
+inline constexpr std::string_view permission = "permission";
 } // namespace LogCategory
 
 // The unified log, subsystem "com.lumivane.app". Messages are fixed texts without arguments.

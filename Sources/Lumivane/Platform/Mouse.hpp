@@ -8,7 +8,7 @@
 namespace lumivane::platform {
 
 // Mouse event types, as NSEventType numbers them.
-namespace MouseEventType {
+namespace mouseEventType {
 inline constexpr int leftMouseDown = 1;
 inline constexpr int rightMouseDown = 3;
 inline constexpr int mouseMoved = 5;
@@ -16,7 +16,7 @@ inline constexpr int leftMouseDragged = 6;
 inline constexpr int rightMouseDragged = 7;
 inline constexpr int scrollWheel = 22;
 inline constexpr int otherMouseDragged = 27;
-} // namespace MouseEventType
+} // namespace mouseEventType
 
 using MonitorToken = uint64_t;
 

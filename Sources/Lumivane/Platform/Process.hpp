@@ -21,7 +21,7 @@ public:
   virtual std::string systemVersion() = 0;
   // The Dock's own magnification setting (its preference "magnification"), for a bug report;
   // absent when it cannot be read.
-  virtual std::optional<bool> dockMagnification() = 0;
+  [[nodiscard]] virtual std::optional<bool> dockMagnification() = 0;
 };
 
 } // namespace lumivane::platform

@@ -14,7 +14,7 @@ public:
   // Every display's frame, primary display first.
   virtual std::vector<Rect> frames() = 0;
   // The main screen's visible frame (without menu bar and Dock); absent without a screen.
-  virtual std::optional<Rect> mainVisibleFrame() = 0;
+  [[nodiscard]] virtual std::optional<Rect> mainVisibleFrame() = 0;
 };
 
 } // namespace lumivane::platform

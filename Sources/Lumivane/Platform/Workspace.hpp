@@ -34,11 +34,11 @@ public:
   // All running applications, in the workspace's order.
   virtual std::vector<ApplicationInfo> runningApplications() = 0;
   // runningApplicationWithProcessIdentifier:.
-  virtual std::optional<ApplicationInfo> application(int32_t pid) = 0;
+  [[nodiscard]] virtual std::optional<ApplicationInfo> application(int32_t pid) = 0;
   // runningApplicationsWithBundleIdentifier:.
   virtual std::vector<ApplicationInfo> applications(std::string_view bundleIdentifier) = 0;
   // The normal quit request (terminate), never a forced one. True when it was delivered.
-  virtual bool terminate(int32_t pid) = 0;
+  [[nodiscard]] virtual bool terminate(int32_t pid) = 0;
   // openApplicationAtURL:configuration:completionHandler:, bringing the application to the front:
   // launches the application bundle at `bundlePath`, or brings up the copy already running from
   // it. `completion` runs once on the main thread, never inside this call, with the application
@@ -49,9 +49,9 @@ public:
 
   // A file path standardised, with symbolic links resolved, in NFC; the same form as
   // ApplicationInfo::bundlePath. Absent when the path is not absolute.
-  virtual std::optional<std::string> canonicalPath(std::string_view path) = 0;
+  [[nodiscard]] virtual std::optional<std::string> canonicalPath(std::string_view path) = 0;
   // openURL:. False when the URL does not parse or nothing opened it.
-  virtual bool openURL(std::string_view url) = 0;
+  [[nodiscard]] virtual bool openURL(std::string_view url) = 0;
   // activateFileViewerSelectingURLs: with one file.
   virtual void revealInFileViewer(std::string_view path) = 0;
   // accessibilityDisplayShouldReduceMotion.
