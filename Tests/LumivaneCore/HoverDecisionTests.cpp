@@ -21,6 +21,7 @@ const HoverMark notesMark{notes, {6, 400.5, 48, 48}, {59, 368.5, 32, 32}, DockEd
 constexpr Point onPages{30, 475.5};
 constexpr Point onPagesOnTheWay{48, 452};
 constexpr Point onNotesOnTheWay{48, 446};    // Notes' corner, on the way to Pages' ×
+constexpr Point onNotesTurningBack{44, 448}; // on Notes and the way, farther from the ×
 constexpr Point inTheGapOnTheWay{50, 450};   // between the two icons, on the way
 constexpr Point onTheButton{75, 435.5};      // Pages' ×
 constexpr Point offTheWay{200, 475.5};       // beside the Dock, away from the ×
@@ -209,6 +210,16 @@ INSTANTIATE_TEST_SUITE_P(
                       PressedButtons::none,
                       false},
                      {10.55, {49, 446}, Shows::notesApp, Effect::hide, Target::notes, false}})},
+        // Across Notes' corner towards the ×, then back towards Pages while still on Notes: no
+        // longer a move towards the ×, so Notes wins at once, as moving onto it would.
+        Timeline{
+            "TurningBackOnANeighbourLetsItWinAtOnce",
+            shownAt(onPages, {{10.3, onNotesOnTheWay, Shows::notesApp, Effect::keep, Target::pages,
+                               true, Check::validate, true, false, PressedButtons::none, false},
+                              {10.35, onNotesTurningBack, Shows::notesApp, Effect::hide,
+                               Target::notes, false},
+                              {10.6, onNotesTurningBack, Shows::notesApp, Effect::show,
+                               Target::notes, true}})},
         // Sideways onto Notes, no nearer the ×: moving onto another icon.
         Timeline{"MovingOntoANeighbourButNotTowardsTheButtonLetsItWinAtOnce",
                  shownAt(onPagesOnTheWay, {{10.3, onNotesOnTheWay, Shows::notesApp, Effect::hide,
