@@ -1,4 +1,4 @@
-#include "TriggerDesktop.hpp"
+#include "HoverSteps.hpp"
 
 #include <array>
 #include <cmath>
@@ -9,44 +9,12 @@
 
 // Timelines of the hover feature on the simulated desktop. The loop ticks every 1/30 s, so a
 // check placed a tick or two after a delay tells "not yet" from "done" without depending on
-// where exactly the ticks fall.
+// where exactly the ticks fall. The click on the × has its own file, HoverClickTests.cpp.
 
 namespace lumivane {
 namespace {
 
-using test::DockSetup;
-using test::TriggerDesktop;
-
-constexpr double tick = HoverController::tickInterval;
-
-const std::string inactive = "Quit button rejected: inactive interaction";
-const std::string notRefreshed = "Quit button rejected: target could not be refreshed";
-const std::string changed = "Quit button rejected: geometry, pointer, or pending request changed";
-const std::string accepted = "Quit button accepted";
-
-Point centreOf(const Rect& rect) {
-  return {rect.midX(), rect.midY()};
-}
-
-// Rests on the item until its × has shown.
-void showButton(TriggerDesktop& d, std::string_view item) {
-  d.hover->start();
-  d.desktop.movePointer(d.centre(item));
-  d.desktop.advance(HoverDecision::showDelay + 3 * tick);
-  ASSERT_TRUE(d.panelVisible()) << "no × for " << item;
-}
-
-// Glides to `to` in short legs; the × must stay up all the way.
-void travelKeepingButton(TriggerDesktop& d, Point to) {
-  const Point from = d.desktop.pointer();
-  constexpr int legs = 12;
-  for (int leg = 1; leg <= legs; ++leg) {
-    const double share = static_cast<double>(leg) / legs;
-    d.desktop.glide({from.x + (to.x - from.x) * share, from.y + (to.y - from.y) * share}, 0.04);
-    d.desktop.advance(0.04);
-    ASSERT_TRUE(d.panelVisible()) << "× lost on leg " << leg;
-  }
-}
+using namespace test;
 
 TEST(HoverShowDelay, ShowsTheButtonAtItsPlacementOnlyAfterTheRest) {
   TriggerDesktop d;
@@ -392,206 +360,8 @@ TEST_F(HoverAutoHiddenDock, AClickWhileItSlidesQuitsNothing) {
   EXPECT_FALSE(d.panelVisible());
   const auto log = d.hoverLog();
   ASSERT_FALSE(log.empty());
-  EXPECT_EQ(log.back().message, notRefreshed);
+  EXPECT_EQ(log.back().message, rejectedNotRefreshed);
 }
-
-// The element under a pointer on the × is our own panel's: a question about it would go to
-// this process, whose main thread is the one waiting for the answer. None is asked; the ×
-// stays and its click counts.
-TEST(HoverOwnPanel, APointerOnTheButtonAsksNothingAboutIt) {
-  TriggerDesktop d;
-  showButton(d, "Safari");
-  const Point button = centreOf(d.panelFrame());
-  travelKeepingButton(d, button);
-  // From here on, every question about what lies at a point hangs for the message time-out.
-  d.desktop.addFault(
-      {sim::FaultKind::timeout, sim::FaultTarget::anyElement, "AXElementAtPosition"});
-  const double stallBefore = d.desktop.runLoop().longestStall();
-  for (int step = 0; step < 30; ++step) {
-    d.desktop.movePointer({button.x + (step % 2 == 0 ? 3 : -3), button.y});
-    d.desktop.advance(tick);
-  }
-  EXPECT_EQ(d.desktop.runLoop().longestStall(), stallBefore);
-  ASSERT_TRUE(d.panelVisible());
-  d.desktop.click();
-  ASSERT_EQ(d.desktop.quitRequests().size(), 1u);
-  EXPECT_EQ(d.desktop.quitRequests()[0].pid, d.pid("Safari"));
-}
-
-TEST(HoverClick, QuitsAfterValidationAndShowsNoButtonWhileTheRequestIsPending) {
-  TriggerDesktop d;
-  showButton(d, "Notes");
-  travelKeepingButton(d, centreOf(d.panelFrame()));
-  // A press on the × is a click under way: the loop leaves it alone until the release.
-  d.desktop.press(0);
-  d.desktop.advance(0.2);
-  EXPECT_TRUE(d.panelVisible());
-  d.desktop.release(0);
-
-  ASSERT_EQ(d.desktop.quitRequests().size(), 1u);
-  EXPECT_EQ(d.desktop.quitRequests()[0].pid, d.pid("Notes"));
-  EXPECT_FALSE(d.panelVisible());
-  const auto log = d.hoverLog();
-  ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ(log[0].message, accepted);
-  EXPECT_EQ(log[0].level, platform::LogLevel::debug);
-
-  // Notes waits at its save prompt: its request stays pending and its icon gets no ×; the
-  // loop does not keep polling it either.
-  d.desktop.movePointer(d.centre("Notes"));
-  d.desktop.advance(2 * tick);
-  EXPECT_FALSE(d.hover->isLooping());
-  d.desktop.advance(1.0);
-  EXPECT_FALSE(d.panelVisible());
-  EXPECT_EQ(d.desktop.panel().fadeCount, 1);
-  EXPECT_EQ(d.desktop.quitRequests().size(), 1u);
-}
-
-// A quit request for the ×'s application sent by other means (the middle button) withdraws the ×
-// at the next step, wherever the pointer is: the controller learns of the request only from the
-// quit service, the coordinator's reset on every request aside.
-struct PendingElsewhere {
-  const char* name;
-  std::function<void(TriggerDesktop&)> place; // the pointer, with the × for Notes showing
-};
-
-class HoverPendingElsewhere : public ::testing::TestWithParam<PendingElsewhere> {};
-
-TEST_P(HoverPendingElsewhere, WithdrawsTheButtonAtTheNextStep) {
-  TriggerDesktop d;
-  showButton(d, "Notes");
-  GetParam().place(d);
-  ASSERT_TRUE(d.panelVisible());
-  d.quitter->request(*d.observer->hit(d.centre("Notes"), {})->application);
-  ASSERT_EQ(d.desktop.quitRequests().size(), 1u);
-  d.desktop.advance(2 * tick);
-  EXPECT_FALSE(d.panelVisible());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Pointer, HoverPendingElsewhere,
-    ::testing::Values(
-        // Steps that find nothing changed look no further than the icon and its lane.
-        PendingElsewhere{"RestingOnTheIcon", [](TriggerDesktop& d) { d.desktop.advance(1.0); }},
-        // The remembered item is validated for the way to its ×.
-        PendingElsewhere{"OnTheWayToTheButton",
-                         [](TriggerDesktop& d) {
-                           const Point from = d.centre("Notes");
-                           const Point to = centreOf(d.panelFrame());
-                           travelKeepingButton(d, {(from.x + to.x) / 2, (from.y + to.y) / 2});
-                         }},
-        // Off the icon and off the way: the item is measured again.
-        PendingElsewhere{"OffTheWay",
-                         [](TriggerDesktop& d) {
-                           const Rect icon = d.icon("Notes");
-                           d.desktop.movePointer({icon.midX() + 60, icon.minY() - 60});
-                         }}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-// Mail reports a frame over Safari's ×, while the Dock's list, its children and Safari's icon
-// stay as they were: nothing the loop's snapshot reading checks has changed, so the × may stay
-// up, but the click reads the Dock afresh and is refused.
-TEST(HoverClick, IsCheckedAgainstWhatOnlyAFreshReadingSees) {
-  TriggerDesktop d;
-  showButton(d, "Safari");
-  const Rect button = d.panelFrame();
-  travelKeepingButton(d, centreOf(button));
-  sim::Desktop& desktop = d.desktop;
-  d.accessibility.rewrite = [&desktop, button](const platform::ElementRef& element,
-                                               std::string_view name, platform::AXValue& value) {
-    const auto title = desktop.platform().accessibility.attribute(element, "AXTitle");
-    const auto* text = title ? std::get_if<platform::AXText>(&*title) : nullptr;
-    if (text == nullptr || text->value != "Mail") {
-      return;
-    }
-    if (name == "AXPosition") {
-      value = Point{button.x, button.y};
-    } else if (name == "AXSize") {
-      value = platform::AXSize{button.width, button.height};
-    }
-  };
-  d.desktop.advance(0.3);
-  ASSERT_TRUE(d.panelVisible());
-
-  d.desktop.click();
-  EXPECT_TRUE(d.desktop.quitRequests().empty());
-  EXPECT_FALSE(d.panelVisible());
-  ASSERT_FALSE(d.hoverLog().empty());
-  EXPECT_EQ(d.hoverLog().back().message, notRefreshed);
-}
-
-// A click on the × that no longer means what it showed is refused, logged and withdrawn.
-struct Rejection {
-  const char* name;
-  std::function<void(TriggerDesktop&)> change; // with the pointer on the visible ×
-  std::string message;
-  std::size_t quitRequests;
-};
-
-class HoverRejection : public ::testing::TestWithParam<Rejection> {};
-
-TEST_P(HoverRejection, RefusesTheClick) {
-  TriggerDesktop d;
-  showButton(d, "Safari");
-  travelKeepingButton(d, centreOf(d.panelFrame()));
-  GetParam().change(d);
-  d.desktop.activatePanelButton();
-
-  EXPECT_EQ(d.desktop.quitRequests().size(), GetParam().quitRequests);
-  EXPECT_FALSE(d.panelVisible());
-  EXPECT_FALSE(d.hover->isLooping());
-  const auto log = d.hoverLog();
-  ASSERT_FALSE(log.empty());
-  EXPECT_EQ(log.back().message, GetParam().message);
-  EXPECT_EQ(log.back().level, platform::LogLevel::standard);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Clicks, HoverRejection,
-    ::testing::Values(
-        Rejection{"Relaunched", [](TriggerDesktop& d) { d.desktop.relaunch(d.pid("Safari")); },
-                  notRefreshed, 0},
-        // An accessibility action presses the button wherever the pointer is.
-        Rejection{"PointerElsewhere",
-                  [](TriggerDesktop& d) { d.desktop.movePointer(d.centre("Safari")); }, changed, 0},
-        Rejection{"AlreadyPending",
-                  [](TriggerDesktop& d) {
-                    d.quitter->request(*d.observer->hit(d.centre("Safari"), {})->application);
-                  },
-                  changed, 1},
-        Rejection{"FeatureOff", [](TriggerDesktop& d) { d.hover->stop(); }, inactive, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-// A left click away from the ×, a right click, a scroll and a drag withdraw it at once.
-struct Withdrawal {
-  const char* name;
-  std::function<void(TriggerDesktop&)> act;
-};
-
-class HoverWithdrawal : public ::testing::TestWithParam<Withdrawal> {};
-
-TEST_P(HoverWithdrawal, HidesTheButtonAtOnce) {
-  TriggerDesktop d;
-  showButton(d, "Safari");
-  GetParam().act(d);
-  EXPECT_FALSE(d.panelVisible());
-  EXPECT_FALSE(d.hover->isLooping());
-  EXPECT_TRUE(d.desktop.quitRequests().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    MouseActions, HoverWithdrawal,
-    ::testing::Values(Withdrawal{"LeftClick", [](TriggerDesktop& d) { d.desktop.click(); }},
-                      Withdrawal{"RightClick", [](TriggerDesktop& d) { d.desktop.rightClick(); }},
-                      Withdrawal{"Scroll", [](TriggerDesktop& d) { d.desktop.scroll(); }},
-                      // Even a drag that starts on the × itself.
-                      Withdrawal{"Drag",
-                                 [](TriggerDesktop& d) {
-                                   const Point button = centreOf(d.panelFrame());
-                                   d.desktop.movePointer(button);
-                                   d.desktop.drag({button.x + 4, button.y});
-                                 }}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // Items without a quittable application: no ×, and the loop does not keep polling them.
 class HoverIgnoredItem : public ::testing::TestWithParam<const char*> {};
