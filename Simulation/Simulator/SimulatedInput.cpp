@@ -176,6 +176,7 @@ void SimulatedInput::press(int button) {
     return;
   }
   pressed_ |= uint64_t{1} << button;
+  pressNumbers_[static_cast<std::size_t>(button)] = ++lastPressNumber_;
   switch (button) {
   case 0:
     leftPressOnPanel_ = overPanel();
@@ -291,7 +292,8 @@ void SimulatedInput::deliverToMonitors(int type, bool local) {
 }
 
 void SimulatedInput::otherMouse(uint32_t type, int button) {
-  const platform::TapEvent event{type, button, pointer_};
+  const platform::TapEvent event{type, button, pointer_,
+                                 pressNumbers_[static_cast<std::size_t>(button)]};
   OtherMouseRecord record{type, button, postAccess_, false, false, std::nullopt, {}, {}, {}};
   record.overDock = overDock();
   const auto itemUnderPointer = [&](std::optional<int>& item,

@@ -8,6 +8,7 @@
 #include "Simulator/SimulatedSystem.hpp"
 #include "Simulator/SimulatedWindows.hpp"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -106,6 +107,10 @@ private:
   const AccessibilityTree& scene_;
   Point pointer_;
   uint64_t pressed_ = 0;
+  // Each press numbered as macOS numbers mouse events: its drags and release carry its number
+  // (kCGMouseEventNumber, CGEventTypes.h).
+  std::array<int64_t, buttonCount> pressNumbers_{};
+  int64_t lastPressNumber_ = 0;
   uint64_t dockButtons_ = 0; // buttons whose press the Dock received
   bool leftPressOnPanel_ = false;
   std::vector<Monitor> monitors_;

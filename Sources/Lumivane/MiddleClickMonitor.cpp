@@ -163,8 +163,8 @@ bool MiddleClickMonitor::decide(const platform::TapEvent& event) {
   }
   const bool isDockItem = hit.has_value();
   const bool canQuit = isDockItem && hit->application.has_value();
-  const auto decision =
-      gesture_.handle(MiddleGesture::middleButton, *eventPhase, isDockItem, canQuit);
+  const auto decision = gesture_.handle(MiddleGesture::middleButton, *eventPhase, isDockItem,
+                                        canQuit, event.pressNumber);
 
   if (decision.requestQuit && canQuit) {
     // Never quit from inside the tap's callback: one main-queue turn later, and only if the

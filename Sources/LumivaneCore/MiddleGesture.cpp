@@ -3,12 +3,13 @@
 namespace lumivane {
 
 MiddleGesture::Decision MiddleGesture::handle(int64_t button, Phase phase, bool isDockItem,
-                                              bool canQuit) {
+                                              bool canQuit, int64_t pressNumber) {
   if (button != middleButton) {
     return {};
   }
   switch (phase) {
   case Phase::down:
+    pressNumber_ = pressNumber;
     if (isDown_) {
       // A lost release: the sequence already decided, and it asked for its quit once.
       return {isConsuming_, false};
@@ -19,7 +20,8 @@ MiddleGesture::Decision MiddleGesture::handle(int64_t button, Phase phase, bool 
   case Phase::dragged:
     return {isConsuming_, false};
   case Phase::up: {
-    const Decision decision{isConsuming_, false};
+    // Only the release of the press that began the sequence belongs to it.
+    const Decision decision{isConsuming_ && pressNumber == pressNumber_, false};
     isDown_ = false;
     isConsuming_ = false;
     return decision;

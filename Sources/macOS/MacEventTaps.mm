@@ -63,6 +63,7 @@ private:
     tapEvent.type = type;
     if (event != nullptr) {
       tapEvent.button = CGEventGetIntegerValueField(event, kCGMouseEventButtonNumber);
+      tapEvent.pressNumber = CGEventGetIntegerValueField(event, kCGMouseEventNumber);
       const CGPoint location = CGEventGetLocation(event);
       tapEvent.location = Point{location.x, location.y};
     }

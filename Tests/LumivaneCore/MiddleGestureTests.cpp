@@ -158,6 +158,20 @@ TEST(MiddleGestureResume, APressAfterAGapIsJudgedAfreshWhateverWasLost) {
   EXPECT_EQ(heldThrough.handle(2, Phase::down, /*isDockItem=*/false, /*canQuit=*/false),
             (Decision{false, false}));
 
+  // Released and pressed again in the gap: the release that comes is the new press's, whose
+  // press the Dock received, and it passes; the swallowed one's would not.
+  MiddleGesture pressedAgain;
+  pressedAgain.handle(2, Phase::down, /*isDockItem=*/true, /*canQuit=*/true, /*pressNumber=*/7);
+  pressedAgain.resume();
+  MiddleGesture heldOn = pressedAgain;
+  EXPECT_EQ(pressedAgain.handle(2, Phase::up, /*isDockItem=*/false, /*canQuit=*/false,
+                                /*pressNumber=*/8),
+            (Decision{false, false}));
+  EXPECT_FALSE(pressedAgain.isConsuming());
+  EXPECT_EQ(heldOn.handle(2, Phase::up, /*isDockItem=*/false, /*canQuit=*/false,
+                          /*pressNumber=*/7),
+            (Decision{true, false}));
+
   MiddleGesture passedThrough;
   passedThrough.handle(2, Phase::down, /*isDockItem=*/false, /*canQuit=*/false);
   passedThrough.resume();

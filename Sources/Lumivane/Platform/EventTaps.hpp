@@ -21,6 +21,8 @@ struct TapEvent {
   uint32_t type = 0;
   int64_t button = 0; // kCGMouseEventButtonNumber: 0 left, 1 right, 2 middle
   Point location;     // CGEventGetLocation: top-left space
+  // kCGMouseEventNumber: a press and its release carry the same (CGEventTypes.h).
+  int64_t pressNumber = 0;
 };
 
 // An installed event tap (its CFMachPort and run-loop source).
