@@ -152,7 +152,8 @@ std::optional<std::string> InvariantChecker::Impl::checkButtonPlace() {
     if (item == own || !(area(desktop_.itemFrame(item)) > 0)) {
       continue;
     }
-    if (!elsewhere && onItem(item, 0)) {
+    // A spacer shows nothing: a rest there is a rest in the gap between icons.
+    if (!elsewhere && onItem(item, 0) && !spacers_.contains(desktop_.dockItemName(item))) {
       elsewhere = desktop_.dockItemName(item);
     }
     covers = covers || intersects(desktop_.itemFrame(item), button);

@@ -52,7 +52,9 @@ std::string_view reason(DockObserver::NoApplication why) {
   case NoApplication::unreadable:
     return "could not be read";
   case NoApplication::notAnItem:
-    return "no item to act on (a spacer or a Dock extra)";
+    return "no item to act on (a spacer)";
+  case NoApplication::dockExtra:
+    return "no item to act on (a Dock extra)";
   case NoApplication::notApplicationItem:
     return "not an application item";
   case NoApplication::noApplicationURL:

@@ -22,8 +22,8 @@ constexpr std::string_view applicationItemSubrole = "AXApplicationDockItem";
 constexpr std::array<std::string_view, 2> menuRoles{"AXMenu", "AXMenuItem"};
 // Items that are none to act on: an empty tile between icons, and a Dock extra, whose purpose no
 // documentation gives (nayzak/DockUtils; hs._asm.axuielement #20).
-constexpr std::array<std::string_view, 2> refusedSubroles{"AXSpacerDockItem",
-                                                          "AXDockExtraDockItem"};
+constexpr std::string_view spacerSubrole = "AXSpacerDockItem";
+constexpr std::string_view extraSubrole = "AXDockExtraDockItem";
 
 constexpr std::string_view identityBudgetExhausted = "Dock identity query budget exhausted";
 constexpr std::string_view incompleteSnapshot =
@@ -140,9 +140,15 @@ DockObserver::Look DockObserver::look(Point point, const std::optional<HoverLayo
     return Miss::offScreenItem;
   }
   Resolution resolved = resolution(element, reading);
-  if (const auto* refusal = std::get_if<NoApplication>(&resolved);
-      refusal != nullptr && *refusal == NoApplication::notAnItem) {
-    return Miss::nothing;
+  // Neither is a Dock item to a press; a rest on an extra is a rest on an item all the same,
+  // while a spacer shows nothing and is as the gap between icons.
+  if (const auto* refusal = std::get_if<NoApplication>(&resolved)) {
+    if (*refusal == NoApplication::notAnItem) {
+      return Miss::nothing;
+    }
+    if (*refusal == NoApplication::dockExtra) {
+      return Miss::dockExtra;
+    }
   }
   Hit result;
   if (auto* app = std::get_if<RunningApp>(&resolved)) {
@@ -379,9 +385,11 @@ DockObserver::bundlePath(const platform::ElementRef& element, Reading reading) {
   if (!subrole) {
     return NoApplication::unreadable;
   }
-  if (std::ranges::any_of(refusedSubroles,
-                          [&](std::string_view refused) { return isText(subrole, refused); })) {
+  if (isText(subrole, spacerSubrole)) {
     return NoApplication::notAnItem;
+  }
+  if (isText(subrole, extraSubrole)) {
+    return NoApplication::dockExtra;
   }
   if (!isText(subrole, applicationItemSubrole)) {
     return NoApplication::notApplicationItem;

@@ -47,7 +47,8 @@ public:
   // sight, a magnified row running over the display's edge), which the user sees and may rest
   // on while Lumivane acts on none of it; or the Dock could not be read there (no permission,
   // an error, a time-out, the budget spent).
-  enum class Miss { nothing, offScreenItem, unreadable };
+  // offScreenItem and dockExtra: an item the pointer may rest on, though none to act on.
+  enum class Miss { nothing, offScreenItem, dockExtra, unreadable };
   using Look = std::variant<Hit, Miss>;
 
   static constexpr double queryBudget = QueryBudget::seconds;
@@ -70,7 +71,8 @@ public:
   // Why an item resolves to no application.
   enum class NoApplication {
     unreadable,         // a message failed, or the budget ran out
-    notAnItem,          // a spacer or a Dock extra: no item at all to a hit test
+    notAnItem,          // a spacer: an empty tile, no item at all to a hit test
+    dockExtra,          // a Dock extra: a tile the pointer may rest on, none to act on
     notApplicationItem, // a folder, the trash, a separator, another kind of item
     noApplicationURL,   // "AXURL" names no local ".app" bundle
     noCanonicalPath,    // the bundle's path cannot be put in canonical form

@@ -228,6 +228,7 @@ HoverSighting HoverController::sight(const DockObserver::Look& look) {
     case DockObserver::Miss::nothing:
       return HoverSighting::nothing();
     case DockObserver::Miss::offScreenItem:
+    case DockObserver::Miss::dockExtra:
       return HoverSighting::item();
     case DockObserver::Miss::unreadable:
       return HoverSighting::unreadable();

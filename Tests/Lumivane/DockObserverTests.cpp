@@ -488,14 +488,17 @@ TEST_F(DockFullerTree, AnOpenMenuIsNeitherTheItemNorAnObstacle) {
   EXPECT_EQ(with->buttonFrame, before->buttonFrame);
 }
 
-TEST_F(DockFullerTree, SpacersAndExtrasAreNoItemsToAHitTest) {
+// Neither is an item to act on; a spacer shows nothing, as the gap between icons, while an extra
+// is a tile the pointer may rest on.
+TEST_F(DockFullerTree, SpacersAndExtrasAreNoItemsToActOn) {
   const int safari = addApp("Safari");
   const int gap = desktop.addDockItem(DockItemKind::spacer, "Gap");
   const int extra = desktop.addDockItem(DockItemKind::extra, "Widgets");
-  for (const int item : {gap, extra}) {
+  for (const auto& [item, miss] : {std::pair{gap, DockObserver::Miss::nothing},
+                                   std::pair{extra, DockObserver::Miss::dockExtra}}) {
     const auto look = observer().look(centre(desktop.itemFrame(item)), std::nullopt);
     ASSERT_TRUE(std::holds_alternative<DockObserver::Miss>(look)) << item;
-    EXPECT_EQ(std::get<DockObserver::Miss>(look), DockObserver::Miss::nothing);
+    EXPECT_EQ(std::get<DockObserver::Miss>(look), miss) << item;
   }
   EXPECT_TRUE(targetOf(safari));
 }
