@@ -153,7 +153,7 @@ std::optional<std::string> InvariantChecker::Impl::checkButtonPlace() {
       continue;
     }
     // A spacer shows nothing: a rest there is a rest in the gap between icons.
-    if (!elsewhere && onItem(item, 0) && !spacers_.contains(desktop_.dockItemName(item))) {
+    if (!elsewhere && onItem(item, 0) && desktop_.dockItemKind(item) != DockItemKind::spacer) {
       elsewhere = desktop_.dockItemName(item);
     }
     covers = covers || intersects(desktop_.itemFrame(item), button);

@@ -106,9 +106,6 @@ void InvariantChecker::Impl::willRun(const Command& command) {
                    if (item.kind == DockItemKind::application) {
                      bundlePaths_.insert_or_assign(item.name, item.target);
                    }
-                   if (item.kind == DockItemKind::spacer) {
-                     spacers_.insert(item.name);
-                   }
                  },
                  [&](const command::Launch&) {
                    ++session_;

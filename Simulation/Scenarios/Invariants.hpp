@@ -117,7 +117,6 @@ private:
   std::map<std::string, std::string, std::less<>> bundlePaths_;       // by app name, as declared
   std::map<std::string, std::string, std::less<>> bundleIdentifiers_; // the same
   std::set<std::string> protected_; // the bundle identifiers the user protected, in lower case
-  std::set<std::string, std::less<>> spacers_; // the Dock's empty tiles, by name
   std::set<std::string> suspensions_;
   uint64_t session_ = 0; // bumped at every launch and shutdown
 

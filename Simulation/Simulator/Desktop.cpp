@@ -222,6 +222,13 @@ std::optional<int> Desktop::dockItemIndex(std::string_view name) const {
   return normalized ? state_->dock.indexNamed(*normalized) : std::nullopt;
 }
 
+std::optional<DockItemKind> Desktop::dockItemKind(int index) const {
+  const auto& items = state_->dock.items();
+  return index >= 0 && static_cast<std::size_t>(index) < items.size()
+             ? std::optional(items[static_cast<std::size_t>(index)].kind)
+             : std::nullopt;
+}
+
 std::string Desktop::dockItemName(int index) const {
   const auto& items = state_->dock.items();
   return index >= 0 && static_cast<std::size_t>(index) < items.size()

@@ -117,6 +117,8 @@ public:
   std::optional<int> dockItemIndex(std::string_view name) const;
   // The item's name; empty for an unknown index.
   std::string dockItemName(int index) const;
+  // The item's kind; absent for an unknown index.
+  std::optional<DockItemKind> dockItemKind(int index) const;
   // The item's current frame (with magnification at the current pointer), top-left space.
   // An empty rectangle for an unknown index or without displays.
   Rect itemFrame(int index) const;
