@@ -20,7 +20,8 @@ MiddleGesture::Decision MiddleGesture::handle(int64_t button, Phase phase, bool 
   case Phase::dragged:
     return {isConsuming_, false};
   case Phase::up: {
-    // Only the release of the press that began the sequence belongs to it.
+    // Only the release of the sequence's latest press belongs to it; that of a press the tap
+    // never saw passes.
     const Decision decision{isConsuming_ && pressNumber == pressNumber_, false};
     isDown_ = false;
     isConsuming_ = false;

@@ -35,7 +35,7 @@ public:
 private:
   bool isDown_ = false;
   bool isConsuming_ = false;
-  int64_t pressNumber_ = 0; // of the press that began the sequence
+  int64_t pressNumber_ = 0; // of the sequence's latest press
 };
 
 } // namespace lumivane
